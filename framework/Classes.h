@@ -1,0 +1,44 @@
+// Components: ownership, the loading phase and free notifications.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class TOperation { opInsert, opRemove };
+
+// A component belongs to its owner, which frees it. While an owner is being
+// built it is loading; when the build ends every owned component is told,
+// in creation order, that loading is over.
+class TComponent {
+  public:
+    explicit TComponent(TComponent* owner);
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+    virtual ~TComponent();
+
+    TComponent* Owner() const { return FOwner; }
+    const std::vector<TComponent*>& Components() const { return FComponents; }
+    std::string Name;
+
+    bool Loading() const { return FLoading; }
+    // Ends the loading phase of this component and everything it owns.
+    void EndLoading();
+
+    // Asks to be told (Notification with opRemove) when `other` is freed.
+    void FreeNotification(TComponent* other);
+    void RemoveFreeNotification(TComponent* other);
+
+  protected:
+    void BeginLoading() { FLoading = true; }
+    // Frees every owned component now; a class whose owned components use
+    // its own members calls this first thing in its destructor.
+    void DestroyComponents();
+    virtual void Loaded() {}
+    virtual void Notification(TComponent* component, TOperation operation);
+
+  private:
+    TComponent* FOwner;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FNotified;
+    bool FLoading = false;
+};

@@ -1,0 +1,834 @@
+#include "framework/Controls.h"
+
+#include "framework/Forms.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <map>
+
+RECT MakeRect(int left, int top, int right, int bottom) {
+    RECT r{left, top, right, bottom};
+    return r;
+}
+
+bool PointInRect(const RECT& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+TShiftState ShiftStateNow() {
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0)
+        s |= ssShift;
+    if (GetKeyState(VK_MENU) < 0)
+        s |= ssAlt;
+    if (GetKeyState(VK_CONTROL) < 0)
+        s |= ssCtrl;
+    return s;
+}
+
+// ---- TControl
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+    Font.OnChange = [this] {
+        if (!FUpdatingParentFont)
+            FParentFont = false;
+        FontChanged();
+    };
+}
+
+TControl::~TControl() {
+    if (FParent)
+        FParent->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == FParent)
+        return;
+    if (FParent)
+        FParent->RemoveControl(this);
+    FParent = parent;
+    if (parent) {
+        parent->InsertControl(this);
+        if (FParentFont)
+            ParentFontChanged(parent->Font);
+    }
+}
+
+void TControl::ParentFontChanged(const TFont& font) {
+    FUpdatingParentFont = true;
+    Font.Assign(font);
+    FUpdatingParentFont = false;
+}
+
+void TControl::SetParentFont(bool parentFont) {
+    FParentFont = parentFont;
+    if (parentFont && FParent)
+        ParentFontChanged(FParent->Font);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight)
+        return;
+    Invalidate();
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    BoundsChanged();
+    Invalidate();
+}
+
+void TControl::SetAlign(TAlign align) {
+    if (align == FAlign)
+        return;
+    FAlign = align;
+    if (FParent)
+        FParent->RealignControls();
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible == FVisible)
+        return;
+    Invalidate();
+    FVisible = visible;
+    VisibleChanged();
+    Invalidate();
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled == FEnabled)
+        return;
+    FEnabled = enabled;
+    EnabledChanged();
+    Invalidate();
+}
+
+bool TControl::Showing() const {
+    for (const TControl* c = this; c; c = c->FParent)
+        if (!c->FVisible)
+            return false;
+    return true;
+}
+
+bool TControl::EnabledChain() const {
+    for (const TControl* c = this; c; c = c->FParent)
+        if (!c->FEnabled)
+            return false;
+    return true;
+}
+
+void TControl::SetCaption(const std::string& caption) {
+    if (caption == FCaption)
+        return;
+    FCaption = caption;
+    TextChanged();
+    Invalidate();
+}
+
+void TControl::SetColor(TColor color) {
+    if (color == FColor)
+        return;
+    FColor = color;
+    ColorChanged();
+    Invalidate();
+}
+
+void TControl::Invalidate() {
+    if (FParent && FParent->HandleAllocated() && FVisible) {
+        RECT r = BoundsRect();
+        InvalidateRect(FParent->Handle(), &r, FALSE);
+    }
+}
+
+TCustomForm* TControl::Form() const {
+    const TControl* c = this;
+    while (c->FParent)
+        c = c->FParent;
+    return dynamic_cast<TCustomForm*>(const_cast<TControl*>(c));
+}
+
+POINT TControl::ClientToScreen(POINT p) const {
+    for (const TControl* c = this; c; c = c->FParent) {
+        if (c->IsWindowed()) {
+            ::ClientToScreen(static_cast<const TWinControl*>(c)->Handle(), &p);
+            return p;
+        }
+        p.x += c->FLeft;
+        p.y += c->FTop;
+    }
+    return p;
+}
+
+void TControl::Click() {
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::Paint(TCanvas&) {}
+void TControl::MouseDown(TMouseButton, TShiftState, int, int) {}
+void TControl::MouseUp(TMouseButton, TShiftState, int, int) {}
+void TControl::MouseMove(TShiftState, int, int) {}
+void TControl::MouseEnter() {
+    FMouseInControl = true;
+}
+void TControl::MouseLeave() {
+    FMouseInControl = false;
+}
+bool TControl::DialogChar(char) {
+    return false;
+}
+void TControl::FontChanged() {
+    Invalidate();
+}
+void TControl::EnabledChanged() {}
+void TControl::VisibleChanged() {
+    if (FParent && FAlign != TAlign::alNone)
+        FParent->RealignControls();
+}
+void TControl::TextChanged() {}
+void TControl::ColorChanged() {}
+void TControl::BoundsChanged() {}
+
+// ---- TWinControl
+
+namespace {
+constexpr char kOwnClass[] = "KorvandelWindow";
+
+ATOM RegisterOwnClass(WNDPROC proc) {
+    static ATOM atom = 0;
+    if (!atom) {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+        wc.lpszClassName = kOwnClass;
+        atom = RegisterClassExA(&wc);
+    }
+    return atom;
+}
+
+int NextControlId() {
+    static int id = 1000;
+    return ++id;
+}
+
+TMouseButton ButtonOf(UINT msg) {
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        return TMouseButton::mbRight;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        return TMouseButton::mbMiddle;
+    default:
+        return TMouseButton::mbLeft;
+    }
+}
+
+TShiftState ShiftOf(WPARAM wParam) {
+    TShiftState s = 0;
+    if (wParam & MK_SHIFT)
+        s |= ssShift;
+    if (wParam & MK_CONTROL)
+        s |= ssCtrl;
+    if (wParam & MK_LBUTTON)
+        s |= ssLeft;
+    if (wParam & MK_RBUTTON)
+        s |= ssRight;
+    if (GetKeyState(VK_MENU) < 0)
+        s |= ssAlt;
+    return s;
+}
+} // namespace
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+    for (TControl* child : FControls)
+        child->FParent = nullptr;
+    FControls.clear();
+    DestroyHandle();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+    params.WindowClass = kOwnClass;
+    params.Style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    params.ExStyle = 0;
+    params.Caption = Caption();
+}
+
+HWND TWinControl::ParentHandle() const {
+    return Parent() ? Parent()->Handle() : nullptr;
+}
+
+void TWinControl::CreateHandle() {
+    if (FHandle)
+        return;
+    TCreateParams params;
+    CreateParams(params);
+    if ((params.Style & WS_CHILD) && !ParentHandle())
+        return;
+    if (Visible())
+        params.Style |= WS_VISIBLE;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    FOwnClass = params.WindowClass == kOwnClass;
+    if (FOwnClass)
+        RegisterOwnClass(StaticWndProc);
+    HMENU id = (params.Style & WS_CHILD)
+                   ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()))
+                   : nullptr;
+    HWND hwnd = CreateWindowExA(params.ExStyle, params.WindowClass.c_str(), params.Caption.c_str(),
+                                params.Style, Left(), Top(), Width(), Height(), ParentHandle(), id,
+                                GetModuleHandleA(nullptr), this);
+    if (!hwnd)
+        return;
+    if (!FOwnClass) {
+        // A system control: bind and subclass after the fact.
+        FHandle = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        FDefWndProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+    }
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
+    for (TControl* child : FControls)
+        if (child->IsWindowed())
+            static_cast<TWinControl*>(child)->CreateHandle();
+}
+
+void TWinControl::DestroyHandle() {
+    if (!FHandle)
+        return;
+    HWND hwnd = FHandle;
+    DestroyWindow(hwnd);
+    FHandle = nullptr;
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                            LPARAM lParam) noexcept {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* self = static_cast<TWinControl*>(cs->lpCreateParams);
+        self->FHandle = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self)
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    try {
+        LRESULT result = self->WindowProc(msg, wParam, lParam);
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            if (self->FDefWndProc)
+                SetWindowLongPtrA(hwnd, GWLP_WNDPROC,
+                                  reinterpret_cast<LONG_PTR>(self->FDefWndProc));
+            self->FHandle = nullptr;
+        }
+        return result;
+    } catch (...) {
+        // Nothing may unwind through the system's code.
+        return 0;
+    }
+}
+
+LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (FDefWndProc)
+        return CallWindowProcA(FDefWndProc, FHandle, msg, wParam, lParam);
+    return DefWindowProcA(FHandle, msg, wParam, lParam);
+}
+
+TWinControl* TWinControl::FromHandle(HWND hwnd) {
+    // Only a window whose procedure is ours carries our object.
+    if (!hwnd || GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(StaticWndProc))
+        return nullptr;
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    return self && self->FHandle == hwnd ? self : nullptr;
+}
+
+LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        if (FOwnClass)
+            return 1;
+        break;
+    case WM_PAINT:
+        if (FOwnClass) {
+            WmPaint();
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        RealignControls();
+        Resize();
+        break;
+    case WM_COMMAND:
+        if (auto* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+            if (child->HandleCommand(HIWORD(wParam)))
+                return 0;
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (auto* child = FromHandle(header->hwndFrom))
+            if (child->HandleNotify(header, result))
+                return result;
+        break;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (auto* child = FromHandle(item->hwndItem))
+            if (child->HandleDrawItem(item))
+                return TRUE;
+        break;
+    }
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (auto* child = FromHandle(GetDlgItem(FHandle, static_cast<int>(item->CtlID))))
+            if (child->HandleMeasureItem(item))
+                return TRUE;
+        break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (auto* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+            if (HBRUSH brush = child->HandleCtlColor(reinterpret_cast<HDC>(wParam)))
+                return reinterpret_cast<LRESULT>(brush);
+        break;
+    case WM_SETFOCUS: {
+        LRESULT r = DefaultHandler(msg, wParam, lParam);
+        if (TCustomForm* form = Form())
+            form->FocusChanged(this);
+        DoEnter();
+        return r;
+    }
+    case WM_KILLFOCUS: {
+        LRESULT r = DefaultHandler(msg, wParam, lParam);
+        DoExit();
+        return r;
+    }
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        WORD key = static_cast<WORD>(wParam);
+        KeyDown(key, ShiftStateNow());
+        if (!key)
+            return 0;
+        break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        WORD key = static_cast<WORD>(wParam);
+        KeyUp(key, ShiftStateNow());
+        if (!key)
+            return 0;
+        break;
+    }
+    case WM_CHAR: {
+        char ch = static_cast<char>(wParam);
+        KeyPress(ch);
+        if (!ch)
+            return 0;
+        wParam = static_cast<unsigned char>(ch);
+        break;
+    }
+    case WM_TIMER:
+        TimerTick(wParam);
+        return 0;
+    case WM_MOUSELEAVE:
+        FTracking = false;
+        UpdateHover(nullptr);
+        if (MouseInControl())
+            MouseLeave();
+        break;
+    default:
+        if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL)
+            if (RouteMouse(msg, wParam, lParam))
+                return 0;
+        break;
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    const TShiftState shift = ShiftOf(wParam);
+    if (!FTracking) {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, FHandle, 0};
+        FTracking = TrackMouseEvent(&tme) != FALSE;
+        if (!MouseInControl())
+            MouseEnter();
+    }
+    TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(x, y);
+    if (msg == WM_MOUSEMOVE)
+        UpdateHover(FCaptureControl
+                        ? (ControlAtPos(x, y) == FCaptureControl ? FCaptureControl : nullptr)
+                        : target);
+    if (!target) {
+        switch (msg) {
+        case WM_MOUSEMOVE:
+            MouseMove(shift, x, y);
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            MouseDown(ButtonOf(msg), shift, x, y);
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            MouseUp(ButtonOf(msg), shift, x, y);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+    const int cx = x - target->Left(), cy = y - target->Top();
+    switch (msg) {
+    case WM_MOUSEMOVE:
+        target->MouseMove(shift, cx, cy);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        FCaptureControl = target;
+        SetCapture(FHandle);
+        target->MouseDown(ButtonOf(msg), shift, cx, cy);
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        FCaptureControl = nullptr;
+        ReleaseCapture();
+        target->MouseUp(ButtonOf(msg), shift, cx, cy);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void TWinControl::UpdateHover(TControl* control) {
+    if (control == FMouseControl)
+        return;
+    TControl* old = FMouseControl;
+    FMouseControl = control;
+    if (old)
+        old->MouseLeave();
+    if (control)
+        control->MouseEnter();
+}
+
+TControl* TWinControl::ControlAtPos(int x, int y) const {
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* c = *it;
+        if (!c->IsWindowed() && c->Visible() && c->Enabled() && PointInRect(c->BoundsRect(), x, y))
+            return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::WmPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(FHandle, &ps);
+    RECT client;
+    GetClientRect(FHandle, &client);
+    FBuffer.SetSize(std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+    TCanvas& canvas = FBuffer.Canvas();
+    canvas.Font = Font;
+    PaintWindow(canvas);
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, canvas.Handle(), ps.rcPaint.left, ps.rcPaint.top,
+           SRCCOPY);
+    EndPaint(FHandle, &ps);
+}
+
+void TWinControl::PaintWindow(TCanvas& canvas) {
+    canvas.Brush.SetColor(Color());
+    canvas.FillRect(ClientRect());
+    PaintControls(canvas);
+}
+
+void TWinControl::PaintControls(TCanvas& canvas) {
+    HDC dc = canvas.Handle();
+    for (TControl* c : FControls) {
+        if (c->IsWindowed() || !c->Visible())
+            continue;
+        const int saved = SaveDC(dc);
+        POINT old;
+        OffsetViewportOrgEx(dc, c->Left(), c->Top(), &old);
+        IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
+        {
+            TCanvas childCanvas(dc);
+            childCanvas.Font = c->Font;
+            c->Paint(childCanvas);
+        }
+        RestoreDC(dc, saved);
+    }
+}
+
+void TWinControl::RealignControls() {
+    if (!FHandle)
+        return;
+    RECT area = ClientRect();
+    for (TControl* c : FControls) {
+        if (!c->Visible())
+            continue;
+        switch (c->Align()) {
+        case TAlign::alTop:
+            c->SetBounds(area.left, area.top, area.right - area.left, c->Height());
+            area.top += c->Height();
+            break;
+        case TAlign::alBottom:
+            c->SetBounds(area.left, area.bottom - c->Height(), area.right - area.left, c->Height());
+            area.bottom -= c->Height();
+            break;
+        default:
+            break;
+        }
+    }
+    for (TControl* c : FControls)
+        if (c->Visible() && c->Align() == TAlign::alClient)
+            c->SetBounds(area.left, area.top, area.right - area.left, area.bottom - area.top);
+}
+
+void TWinControl::InsertControl(TControl* control) {
+    FControls.push_back(control);
+    if (control->IsWindowed()) {
+        auto* win = static_cast<TWinControl*>(control);
+        if (win->FTabOrder < 0) {
+            int count = 0;
+            for (TControl* c : FControls)
+                if (c->IsWindowed() && c != control)
+                    ++count;
+            win->FTabOrder = count;
+        }
+        win->CreateHandle();
+    }
+    if (control->Align() != TAlign::alNone)
+        RealignControls();
+    control->Invalidate();
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+    control->Invalidate();
+    if (FMouseControl == control)
+        FMouseControl = nullptr;
+    if (FCaptureControl == control)
+        FCaptureControl = nullptr;
+    FControls.erase(std::remove(FControls.begin(), FControls.end(), control), FControls.end());
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+    if (parent == Parent())
+        return;
+    TControl::SetParent(parent);
+    if (FHandle && parent && parent->Handle())
+        ::SetParent(FHandle, parent->Handle());
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    if (left == Left() && top == Top() && width == Width() && height == Height())
+        return;
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    if (FHandle)
+        MoveWindow(FHandle, left, top, width, height, TRUE);
+    BoundsChanged();
+}
+
+void TWinControl::Invalidate() {
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, FALSE);
+}
+
+void TWinControl::Update() {
+    if (FHandle)
+        UpdateWindow(FHandle);
+}
+
+void TWinControl::SetTabOrder(int order) {
+    FTabOrder = order;
+}
+
+bool TWinControl::CanFocus() const {
+    return FHandle && Showing() && EnabledChain();
+}
+
+void TWinControl::SetFocus() {
+    if (CanFocus())
+        ::SetFocus(FHandle);
+}
+
+bool TWinControl::Focused() const {
+    return FHandle && GetFocus() == FHandle;
+}
+
+std::vector<TWinControl*> TWinControl::TabList() const {
+    std::vector<TWinControl*> children;
+    for (TControl* c : FControls)
+        if (c->IsWindowed())
+            children.push_back(static_cast<TWinControl*>(c));
+    std::stable_sort(children.begin(), children.end(),
+                     [](TWinControl* a, TWinControl* b) { return a->FTabOrder < b->FTabOrder; });
+    std::vector<TWinControl*> list;
+    for (TWinControl* c : children) {
+        if (c->FTabStop)
+            list.push_back(c);
+        std::vector<TWinControl*> inner = c->TabList();
+        list.insert(list.end(), inner.begin(), inner.end());
+    }
+    return list;
+}
+
+TCanvas& TWinControl::MeasureCanvas() {
+    if (!FMeasure)
+        FMeasure = std::make_unique<TBitmap>(1, 1);
+    FMeasure->Canvas().Font = Font;
+    return FMeasure->Canvas();
+}
+
+bool TWinControl::HandleCommand(WORD) {
+    return false;
+}
+bool TWinControl::HandleNotify(NMHDR*, LRESULT&) {
+    return false;
+}
+bool TWinControl::HandleDrawItem(DRAWITEMSTRUCT*) {
+    return false;
+}
+bool TWinControl::HandleMeasureItem(MEASUREITEMSTRUCT*) {
+    return false;
+}
+
+HBRUSH TWinControl::HandleCtlColor(HDC dc) {
+    SetTextColor(dc, ColorToRGB(Font.Color()));
+    SetBkColor(dc, ColorToRGB(Color()));
+    if (!FCtlBrush)
+        FCtlBrush.Reset(CreateSolidBrush(ColorToRGB(Color())));
+    return FCtlBrush.Get();
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+void TWinControl::KeyUp(WORD&, TShiftState) {}
+void TWinControl::KeyPress(char&) {}
+void TWinControl::DoEnter() {
+    if (OnEnter)
+        OnEnter(this);
+}
+void TWinControl::DoExit() {
+    if (OnExit)
+        OnExit(this);
+}
+void TWinControl::Resize() {}
+void TWinControl::TimerTick(UINT_PTR) {}
+
+void TWinControl::FontChanged() {
+    if (FHandle) {
+        SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), TRUE);
+        Invalidate();
+    }
+    for (TControl* c : FControls)
+        if (c->ParentFont())
+            c->ParentFontChanged(Font);
+}
+
+void TWinControl::EnabledChanged() {
+    if (FHandle)
+        EnableWindow(FHandle, Enabled());
+}
+
+void TWinControl::VisibleChanged() {
+    if (FHandle)
+        ShowWindow(FHandle, Visible() ? SW_SHOWNA : SW_HIDE);
+    TControl::VisibleChanged();
+}
+
+void TWinControl::TextChanged() {
+    if (FHandle)
+        SetWindowTextA(FHandle, Caption().c_str());
+}
+
+void TWinControl::ColorChanged() {
+    FCtlBrush.Reset();
+}
+
+// ---- TTimer
+
+namespace {
+std::map<UINT_PTR, TTimer*>& Timers() {
+    static std::map<UINT_PTR, TTimer*> timers;
+    return timers;
+}
+} // namespace
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+    Restart();
+}
+
+TTimer::~TTimer() {
+    FEnabled = false;
+    Restart();
+}
+
+void TTimer::SetInterval(unsigned ms) {
+    if (ms != FInterval) {
+        FInterval = ms;
+        Restart();
+    }
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    if (enabled != FEnabled) {
+        FEnabled = enabled;
+        Restart();
+    }
+}
+
+void TTimer::SetOnTimer(TNotifyEvent handler) {
+    FOnTimer = std::move(handler);
+    Restart();
+}
+
+void TTimer::Restart() {
+    if (FId) {
+        KillTimer(nullptr, FId);
+        Timers().erase(FId);
+        FId = 0;
+    }
+    if (FEnabled && FInterval > 0 && FOnTimer) {
+        FId = SetTimer(nullptr, 0, FInterval, TimerProc);
+        if (FId)
+            Timers()[FId] = this;
+    }
+}
+
+void TTimer::Tick() {
+    if (FOnTimer)
+        FOnTimer(this);
+}
+
+void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept {
+    auto it = Timers().find(id);
+    if (it == Timers().end())
+        return;
+    try {
+        it->second->Tick();
+    } catch (...) {
+        // A timer handler must not unwind into the message loop.
+    }
+}

@@ -1,0 +1,269 @@
+// Controls: windowless ones that their parent paints and routes the mouse to,
+// windowed ones bound to their HWND, and timers.
+#pragma once
+
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TWinControl;
+class TCustomForm;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16 };
+using TShiftState = unsigned;
+enum class TAlign { alNone, alTop, alBottom, alClient };
+
+// Results that end a modal form.
+enum TModalResult : int {
+    mrNone = 0,
+    mrOk = IDOK,
+    mrCancel = IDCANCEL,
+    mrAbort = IDABORT,
+    mrRetry = IDRETRY,
+    mrIgnore = IDIGNORE,
+    mrYes = IDYES,
+    mrNo = IDNO,
+    mrClose = 8
+};
+
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+
+RECT MakeRect(int left, int top, int right, int bottom);
+bool PointInRect(const RECT& r, int x, int y);
+TShiftState ShiftStateNow();
+
+class TControl : public TComponent {
+  public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return FParent; }
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    RECT BoundsRect() const { return MakeRect(FLeft, FTop, FLeft + FWidth, FTop + FHeight); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    virtual RECT ClientRect() const { return MakeRect(0, 0, FWidth, FHeight); }
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign align);
+
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool enabled);
+    // Visible up to the form, and enabled up to the form.
+    bool Showing() const;
+    bool EnabledChain() const;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& caption);
+
+    // The font follows the parent's until it is changed.
+    TFont Font;
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool parentFont);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
+
+    virtual bool IsWindowed() const { return false; }
+    virtual void Invalidate();
+    // The form this control stands on, or null.
+    TCustomForm* Form() const;
+    POINT ClientToScreen(POINT p) const;
+
+    TNotifyEvent OnClick;
+    virtual void Click();
+
+    // Windowless controls are painted by their parent onto its canvas with the
+    // origin moved to the control's top-left corner.
+    virtual void Paint(TCanvas& canvas);
+
+    // Mouse input, in client coordinates.
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+    bool MouseInControl() const { return FMouseInControl; }
+
+    // Dialog keys: a default or cancel button clicks on Enter or Escape, an
+    // accelerator character (Alt + letter) reaches the control that owns it.
+    virtual bool IsDefaultButton() const { return false; }
+    virtual bool IsCancelButton() const { return false; }
+    virtual bool DialogChar(char ch);
+
+  protected:
+    virtual void FontChanged();
+    virtual void EnabledChanged();
+    virtual void VisibleChanged();
+    virtual void TextChanged();
+    virtual void ColorChanged();
+    virtual void BoundsChanged();
+    void ParentFontChanged(const TFont& font);
+
+  private:
+    friend class TWinControl;
+    TWinControl* FParent = nullptr;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    TAlign FAlign = TAlign::alNone;
+    bool FVisible = true;
+    bool FEnabled = true;
+    bool FParentFont = true;
+    bool FMouseInControl = false;
+    bool FUpdatingParentFont = false;
+    TColor FColor = clBtnFace;
+    std::string FCaption;
+};
+
+// Parameters for creating a control's window.
+struct TCreateParams {
+    std::string WindowClass;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    std::string Caption;
+};
+
+class TWinControl : public TControl {
+  public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle() const { return FHandle; }
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    bool IsWindowed() const override { return true; }
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void Invalidate() override;
+    void Update();
+
+    // Children in z-order, the first at the bottom.
+    const std::vector<TControl*>& Controls() const { return FControls; }
+
+    int TabOrder() const { return FTabOrder; }
+    void SetTabOrder(int order);
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool tabStop) { FTabStop = tabStop; }
+    bool CanFocus() const;
+    void SetFocus();
+    bool Focused() const;
+    // Windowed children that take part in tab order, in tab order.
+    std::vector<TWinControl*> TabList() const;
+
+    // A canvas for measuring text outside painting, in this control's font.
+    TCanvas& MeasureCanvas();
+
+    std::function<void(TComponent*, WORD& key, TShiftState)> OnKeyDown;
+    std::function<void(TComponent*)> OnEnter;
+    std::function<void(TComponent*)> OnExit;
+
+    // The control bound to a window of ours, or null for any other window.
+    static TWinControl* FromHandle(HWND hwnd);
+
+    // Message handling; the window procedure of every bound window ends here.
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Runs the window's original procedure (the system class's, or DefWindowProc).
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    virtual void CreateParams(TCreateParams& params);
+    void CreateHandle();
+    void DestroyHandle();
+    HWND ParentHandle() const;
+
+    // Our own windows paint through here, into an off-screen bitmap.
+    virtual void PaintWindow(TCanvas& canvas);
+    void PaintControls(TCanvas& canvas);
+    void RealignControls();
+
+    // Notifications that the parent reflects back to the control that sent them.
+    virtual bool HandleCommand(WORD code);
+    virtual bool HandleNotify(NMHDR* header, LRESULT& result);
+    virtual bool HandleDrawItem(DRAWITEMSTRUCT* item);
+    virtual bool HandleMeasureItem(MEASUREITEMSTRUCT* item);
+    virtual HBRUSH HandleCtlColor(HDC dc);
+
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual void Resize();
+    virtual void TimerTick(UINT_PTR id);
+
+    void FontChanged() override;
+    void EnabledChanged() override;
+    void VisibleChanged() override;
+    void TextChanged() override;
+    void ColorChanged() override;
+
+    // Own window class (painted by PaintWindow) rather than a system control.
+    bool OwnClass() const { return FOwnClass; }
+
+  private:
+    friend class TControl;
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                          LPARAM lParam) noexcept;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    TControl* ControlAtPos(int x, int y) const;
+    void UpdateHover(TControl* control);
+    void WmPaint();
+    bool RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    bool FOwnClass = false;
+    bool FTracking = false;
+    std::vector<TControl*> FControls;
+    TControl* FMouseControl = nullptr;   // windowless child under the mouse
+    TControl* FCaptureControl = nullptr; // windowless child holding the mouse
+    int FTabOrder = -1;
+    bool FTabStop = false;
+    TGdiObject<HBRUSH> FCtlBrush;
+    TBitmap FBuffer;
+    std::unique_ptr<TBitmap> FMeasure;
+};
+
+// A windowed control of our own window class that paints itself.
+class TCustomControl : public TWinControl {
+  public:
+    using TWinControl::TWinControl;
+};
+
+// A windowless control.
+class TGraphicControl : public TControl {
+  public:
+    using TControl::TControl;
+};
+
+// Window timer on the thread's message queue.
+class TTimer : public TComponent {
+  public:
+    explicit TTimer(TComponent* owner);
+    ~TTimer() override;
+    unsigned Interval() const { return FInterval; }
+    void SetInterval(unsigned ms);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool enabled);
+    void SetOnTimer(TNotifyEvent handler);
+    // One tick, as the message queue would deliver it.
+    void Tick();
+
+  private:
+    void Restart();
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept;
+    TNotifyEvent FOnTimer;
+    unsigned FInterval = 1000;
+    bool FEnabled = true;
+    UINT_PTR FId = 0;
+};

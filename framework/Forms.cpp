@@ -1,0 +1,338 @@
+#include "framework/Forms.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <algorithm>
+
+TApplication* Application = nullptr;
+
+// ---- TCustomForm
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    SetVisible(false);
+    SetColor(clBtnFace);
+    CreateHandle();
+}
+
+TCustomForm::~TCustomForm() {
+    // The controls refer to the form; they go before any of its members.
+    DestroyComponents();
+    if (Application && Application->MainForm() == this)
+        Application->SetMainForm(nullptr);
+}
+
+void TCustomForm::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    switch (FBorderStyle) {
+    case TFormBorderStyle::bsNone:
+        // No frame, but the task bar still offers minimise and close.
+        params.Style |= WS_SYSMENU | WS_MINIMIZEBOX;
+        break;
+    case TFormBorderStyle::bsSingle:
+        params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER;
+        break;
+    case TFormBorderStyle::bsDialog:
+        params.Style |= WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        params.ExStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == FBorderStyle)
+        return;
+    FBorderStyle = style;
+    if (Handle()) {
+        TCreateParams params;
+        CreateParams(params);
+        SetWindowLongA(Handle(), GWL_STYLE,
+                       static_cast<LONG>(params.Style | (Visible() ? WS_VISIBLE : 0)));
+        SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(params.ExStyle));
+        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TCustomForm::SetClientSize(int width, int height) {
+    RECT r = MakeRect(0, 0, width, height);
+    if (Handle())
+        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+RECT TCustomForm::ClientRect() const {
+    RECT r = MakeRect(0, 0, 0, 0);
+    if (Handle())
+        GetClientRect(Handle(), &r);
+    return r;
+}
+
+void TCustomForm::CenterOnScreen() {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SetBounds(work.left + (work.right - work.left - Width()) / 2,
+              work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+}
+
+void TCustomForm::Show() {
+    if (!FShownOnce) {
+        FShownOnce = true;
+        if (FPosition == TPosition::poScreenCenter)
+            CenterOnScreen();
+    }
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+    if (!FActiveControl) {
+        std::vector<TWinControl*> tabs = TabList();
+        for (TWinControl* c : tabs)
+            if (c->CanFocus()) {
+                FActiveControl = c;
+                break;
+            }
+    }
+    if (FActiveControl)
+        FActiveControl->SetFocus();
+}
+
+void TCustomForm::Close() {
+    DoClose();
+}
+
+void TCustomForm::DoClose() {
+    if (FModal)
+        FModalResult = mrCancel;
+    else if (Application && Application->MainForm() == this)
+        Application->Terminate();
+    else
+        Hide();
+}
+
+namespace {
+BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM list) {
+    if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+} // namespace
+
+int TCustomForm::ShowModal() {
+    // Everything else of this thread is disabled while the form is up.
+    std::vector<HWND> disabled;
+    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                      reinterpret_cast<LPARAM>(&disabled));
+    disabled.erase(std::remove(disabled.begin(), disabled.end(), Handle()), disabled.end());
+    for (HWND hwnd : disabled)
+        EnableWindow(hwnd, FALSE);
+    FModal = true;
+    FModalResult = mrNone;
+    Show();
+    while (FModalResult == mrNone) {
+        if (!Application || Application->Terminated()) {
+            FModalResult = mrCancel;
+            break;
+        }
+        Application->HandleMessage();
+    }
+    for (HWND hwnd : disabled)
+        EnableWindow(hwnd, TRUE);
+    FModal = false;
+    Hide();
+    return FModalResult;
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+    FActiveControl = control;
+    if (control && Visible())
+        control->SetFocus();
+}
+
+void TCustomForm::FocusChanged(TWinControl* control) {
+    if (control != this)
+        FActiveControl = control;
+}
+
+void TCustomForm::SelectNext(bool forward) {
+    std::vector<TWinControl*> list = TabList();
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [](TWinControl* c) { return !c->CanFocus(); }),
+        list.end());
+    if (list.empty())
+        return;
+    // The focus may sit in a window inside a control (an edit in a composite).
+    HWND focus = GetFocus();
+    auto current = std::find_if(list.begin(), list.end(), [focus](TWinControl* c) {
+        return c->Handle() == focus || IsChild(c->Handle(), focus);
+    });
+    std::size_t index;
+    if (current == list.end())
+        index = forward ? 0 : list.size() - 1;
+    else {
+        std::size_t at = static_cast<std::size_t>(current - list.begin());
+        index = forward ? (at + 1) % list.size() : (at + list.size() - 1) % list.size();
+    }
+    list[index]->SetFocus();
+}
+
+namespace {
+template <class F> bool ForEachControl(const TWinControl* parent, F&& f) {
+    for (TControl* c : parent->Controls()) {
+        if (f(c))
+            return true;
+        if (c->IsWindowed() && ForEachControl(static_cast<TWinControl*>(c), f))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+TControl* TCustomForm::FindButton(bool defaultButton) const {
+    TControl* found = nullptr;
+    ForEachControl(this, [&](TControl* c) {
+        if ((defaultButton ? c->IsDefaultButton() : c->IsCancelButton()) && c->Showing() &&
+            c->EnabledChain()) {
+            found = c;
+            return true;
+        }
+        return false;
+    });
+    return found;
+}
+
+bool TCustomForm::AcceleratorChar(char ch) {
+    return ForEachControl(
+        this, [ch](TControl* c) { return c->Showing() && c->EnabledChain() && c->DialogChar(ch); });
+}
+
+bool TCustomForm::DialogKey(const MSG& msg) {
+    if (msg.message == WM_KEYDOWN && KeyPreview) {
+        WORD key = static_cast<WORD>(msg.wParam);
+        KeyDown(key, ShiftStateNow());
+        if (!key)
+            return true;
+    }
+    if (msg.message == WM_SYSCHAR)
+        return AcceleratorChar(static_cast<char>(msg.wParam));
+    if (msg.message != WM_KEYDOWN)
+        return false;
+    const LRESULT code =
+        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+    switch (msg.wParam) {
+    case VK_TAB:
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS))
+            return false;
+        if (GetKeyState(VK_CONTROL) < 0)
+            return false;
+        SelectNext(GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    case VK_RETURN:
+    case VK_ESCAPE: {
+        if (code & DLGC_WANTALLKEYS)
+            return false;
+        const bool enter = msg.wParam == VK_RETURN;
+        // Enter on a focused push button presses that button.
+        if (enter && (code & DLGC_DEFPUSHBUTTON || code & DLGC_UNDEFPUSHBUTTON))
+            return false;
+        if (TControl* button = FindButton(enter)) {
+            button->Click();
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT TCustomForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        DoClose();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && FActiveControl && FActiveControl->CanFocus()) {
+            FActiveControl->SetFocus();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return TWinControl::WindowProc(msg, wParam, lParam);
+}
+
+// ---- TApplication
+
+TApplication::TApplication() {
+    Application = this;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    // GDI+ runs from before the first window to after the last.
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&FGdiplusToken, &input, nullptr);
+}
+
+TApplication::~TApplication() {
+    delete FMainForm;
+    if (FGdiplusToken)
+        Gdiplus::GdiplusShutdown(FGdiplusToken);
+    if (Application == this)
+        Application = nullptr;
+}
+
+std::string TApplication::ExeName() const {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
+    if (form && form->DialogKey(msg))
+        return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    if (OnPump)
+        OnPump(++FPumpCount);
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg) && !FTerminated)
+        WaitMessage();
+}
+
+void TApplication::Run() {
+    if (FMainForm) {
+        SetWindowTextA(FMainForm->Handle(), Title.c_str());
+        FMainForm->Show();
+    }
+    while (!FTerminated)
+        HandleMessage();
+}
+
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
+
+void TApplication::Minimize() {
+    if (FMainForm)
+        ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
+}

@@ -1,0 +1,101 @@
+// Forms and the application object: message loop, pump, modal loops.
+#pragma once
+
+#include "framework/Controls.h"
+
+#include <functional>
+#include <string>
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsDialog };
+enum class TPosition { poDesigned, poScreenCenter };
+
+class TCustomForm : public TWinControl {
+  public:
+    // A form is top-level: it has no parent; `owner` frees it.
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition position) { FPosition = position; }
+    void SetClientSize(int width, int height);
+    RECT ClientRect() const override;
+
+    bool KeyPreview = false;
+
+    void Show();
+    void Close();
+    int ShowModal();
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int result) { FModalResult = result; }
+    bool Modal() const { return FModal; }
+
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    // Moves the focus to the next (or previous) control in tab order.
+    void SelectNext(bool forward);
+
+    // Handles Tab, Enter, Escape and accelerators before the message is
+    // dispatched; true when the message is used up.
+    bool DialogKey(const MSG& msg);
+    void FocusChanged(TWinControl* control);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Called when the user or the program asks the form to close; a main form
+    // asks the application to end.
+    virtual void DoClose();
+
+  private:
+    void CenterOnScreen();
+    TControl* FindButton(bool defaultButton) const;
+    bool AcceleratorChar(char ch);
+    TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSingle;
+    TPosition FPosition = TPosition::poDesigned;
+    int FModalResult = 0;
+    bool FModal = false;
+    bool FShownOnce = false;
+    TWinControl* FActiveControl = nullptr;
+};
+
+using TForm = TCustomForm;
+
+class TApplication {
+  public:
+    TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+    ~TApplication();
+
+    std::string Title = "";
+    TCustomForm* MainForm() const { return FMainForm; }
+    void SetMainForm(TCustomForm* form) { FMainForm = form; }
+    std::string ExeName() const;
+
+    // Shows the main form and runs the message loop until the application ends.
+    void Run();
+    // Handles every waiting message and returns without waiting. A quit
+    // message met here is recorded: the loop and every modal loop then end.
+    void ProcessMessages();
+    // Handles one message, waiting for it when none is there.
+    void HandleMessage();
+    void Terminate();
+    bool Terminated() const { return FTerminated; }
+    void Minimize();
+
+    // Called at the start of each ProcessMessages with its running count,
+    // so that tests can act in the middle of a long handler.
+    std::function<void(int)> OnPump;
+
+  private:
+    bool ProcessMessage(MSG& msg);
+    TCustomForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    int FPumpCount = 0;
+    ULONG_PTR FGdiplusToken = 0;
+};
+
+// The one application object of the program.
+extern TApplication* Application;

@@ -1,0 +1,377 @@
+#include "framework/Graphics.h"
+
+#include <cmath>
+
+COLORREF ColorToRGB(TColor color) {
+    if ((color & 0xFF000000u) == 0xFF000000u)
+        return GetSysColor(static_cast<int>(color & 0xFF));
+    return color & 0x00FFFFFFu;
+}
+
+int PointsToPixels(int points) {
+    return MulDiv(points, 96, 72);
+}
+int PixelsToPoints(int pixels) {
+    return MulDiv(pixels, 72, 96);
+}
+
+// ---- TFont
+
+TFont::TFont() = default;
+
+TFont::TFont(const TFont& other)
+    : FName(other.FName), FHeight(other.FHeight), FColor(other.FColor), FStyle(other.FStyle),
+      FCharset(other.FCharset), FOrientation(other.FOrientation) {}
+
+TFont& TFont::operator=(const TFont& other) {
+    Assign(other);
+    return *this;
+}
+
+bool TFont::SameAs(const TFont& other) const {
+    return FName == other.FName && FHeight == other.FHeight && FColor == other.FColor &&
+           FStyle == other.FStyle && FCharset == other.FCharset &&
+           FOrientation == other.FOrientation;
+}
+
+void TFont::Assign(const TFont& other) {
+    if (this == &other || SameAs(other))
+        return;
+    FName = other.FName;
+    FHeight = other.FHeight;
+    FColor = other.FColor;
+    FStyle = other.FStyle;
+    FCharset = other.FCharset;
+    FOrientation = other.FOrientation;
+    Changed();
+}
+
+void TFont::Changed() {
+    FHandle.Reset();
+    if (OnChange)
+        OnChange();
+}
+
+void TFont::SetName(const std::string& name) {
+    if (name != FName) {
+        FName = name;
+        Changed();
+    }
+}
+
+void TFont::SetHeight(int pixels) {
+    if (pixels != FHeight) {
+        FHeight = pixels;
+        Changed();
+    }
+}
+
+void TFont::SetColor(TColor color) {
+    if (color != FColor) {
+        FColor = color;
+        // The colour is not part of the GDI font: keep the handle.
+        if (OnChange)
+            OnChange();
+    }
+}
+
+void TFont::SetStyle(TFontStyles style) {
+    if (style != FStyle) {
+        FStyle = style;
+        Changed();
+    }
+}
+
+void TFont::SetCharset(int charset) {
+    if (charset != FCharset) {
+        FCharset = charset;
+        Changed();
+    }
+}
+
+void TFont::SetOrientation(int tenthsOfDegree) {
+    if (tenthsOfDegree != FOrientation) {
+        FOrientation = tenthsOfDegree;
+        Changed();
+    }
+}
+
+HFONT TFont::Handle() const {
+    if (!FHandle) {
+        LOGFONTA lf{};
+        lf.lfHeight = -FHeight;
+        lf.lfEscapement = FOrientation;
+        lf.lfOrientation = FOrientation;
+        lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
+        lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
+        lf.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
+        lf.lfCharSet = static_cast<BYTE>(FCharset);
+        lf.lfQuality = DEFAULT_QUALITY;
+        lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
+        FHandle.Reset(CreateFontIndirectA(&lf));
+    }
+    return FHandle.Get();
+}
+
+// ---- TBrush
+
+void TBrush::SetColor(TColor color) {
+    FColor = color;
+    FStyle = color == clNone ? TBrushStyle::bsClear : TBrushStyle::bsSolid;
+}
+
+void TBrush::SetStyle(TBrushStyle style) {
+    FStyle = style;
+}
+
+// ---- TCanvas
+
+TCanvas::~TCanvas() {
+    Release();
+}
+
+void TCanvas::Release() {
+    if (FDC) {
+        if (FOldFont)
+            SelectObject(FDC, FOldFont);
+        if (FOldBrush)
+            SelectObject(FDC, FOldBrush);
+        if (FOldPen)
+            SelectObject(FDC, FOldPen);
+    }
+    FOldFont = FOldBrush = FOldPen = nullptr;
+    FSelectedFont = nullptr;
+    FFontRealized = false;
+    FBrushHandle.Reset();
+    FPenHandle.Reset();
+}
+
+void TCanvas::SetHandle(HDC dc) {
+    if (dc == FDC)
+        return;
+    Release();
+    FDC = dc;
+}
+
+void TCanvas::RealizeFont() {
+    if (FFontRealized && FRealizedFont.SameAs(Font) && FSelectedFont == Font.Handle()) {
+        SetTextColor(FDC, ColorToRGB(Font.Color()));
+        return;
+    }
+    FRealizedFont = Font;
+    HFONT font = FRealizedFont.Handle();
+    HGDIOBJ old = SelectObject(FDC, font);
+    if (!FOldFont)
+        FOldFont = old;
+    FSelectedFont = font;
+    FFontRealized = true;
+    SetTextColor(FDC, ColorToRGB(Font.Color()));
+}
+
+void TCanvas::RealizeBrush() {
+    HBRUSH brush;
+    if (Brush.FStyle == TBrushStyle::bsClear || Brush.FColor == clNone) {
+        brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+        SetBkMode(FDC, TRANSPARENT);
+    } else {
+        brush = CreateSolidBrush(ColorToRGB(Brush.FColor));
+        SetBkColor(FDC, ColorToRGB(Brush.FColor));
+        SetBkMode(FDC, OPAQUE);
+    }
+    HGDIOBJ old = SelectObject(FDC, brush);
+    if (!FOldBrush)
+        FOldBrush = old;
+    FBrushHandle.Reset(brush == GetStockObject(NULL_BRUSH) ? nullptr : brush);
+}
+
+void TCanvas::RealizePen() {
+    HPEN pen = Pen.Color() == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
+                                     : CreatePen(Pen.Style(), Pen.Width(), ColorToRGB(Pen.Color()));
+    HGDIOBJ old = SelectObject(FDC, pen);
+    if (!FOldPen)
+        FOldPen = old;
+    FPenHandle.Reset(pen == GetStockObject(NULL_PEN) ? nullptr : pen);
+}
+
+SIZE TCanvas::TextExtent(const std::string& text) {
+    SIZE size{0, 0};
+    RealizeFont();
+    GetTextExtentPoint32A(FDC, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+    RealizeFont();
+    RealizeBrush();
+    ::TextOutA(FDC, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+void TCanvas::TextRect(const RECT& r, int x, int y, const std::string& text) {
+    RealizeFont();
+    RealizeBrush();
+    UINT options = ETO_CLIPPED;
+    if (Brush.Style() == TBrushStyle::bsSolid)
+        options |= ETO_OPAQUE;
+    ExtTextOutA(FDC, x, y, options, &r, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+}
+
+int TCanvas::DrawText(const std::string& text, RECT& r, UINT flags) {
+    RealizeFont();
+    RealizeBrush();
+    return ::DrawTextA(FDC, text.c_str(), static_cast<int>(text.size()), &r, flags);
+}
+
+void TCanvas::FillRect(const RECT& r) {
+    RealizeBrush();
+    if (Brush.Style() == TBrushStyle::bsSolid)
+        ::FillRect(FDC, &r, FBrushHandle.Get());
+}
+
+void TCanvas::FrameRect(const RECT& r) {
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(Brush.Color())));
+    ::FrameRect(FDC, &r, brush.Get());
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+    RealizeBrush();
+    RealizePen();
+    ::Rectangle(FDC, left, top, right, bottom);
+}
+
+void TCanvas::RoundRect(int left, int top, int right, int bottom, int ellipseW, int ellipseH) {
+    RealizeBrush();
+    RealizePen();
+    ::RoundRect(FDC, left, top, right, bottom, ellipseW, ellipseH);
+}
+
+void TCanvas::Ellipse(int left, int top, int right, int bottom) {
+    RealizeBrush();
+    RealizePen();
+    ::Ellipse(FDC, left, top, right, bottom);
+}
+
+void TCanvas::MoveTo(int x, int y) {
+    MoveToEx(FDC, x, y, nullptr);
+}
+
+void TCanvas::LineTo(int x, int y) {
+    RealizePen();
+    ::LineTo(FDC, x, y);
+}
+
+void TCanvas::Polygon(const POINT* points, int count) {
+    RealizeBrush();
+    RealizePen();
+    ::Polygon(FDC, points, count);
+}
+
+void TCanvas::DrawFocusRect(const RECT& r) {
+    // The focus rectangle is an XOR pattern in the text colours.
+    SetTextColor(FDC, RGB(0, 0, 0));
+    SetBkColor(FDC, RGB(255, 255, 255));
+    ::DrawFocusRect(FDC, &r);
+    FFontRealized = false;
+}
+
+COLORREF TCanvas::Pixel(int x, int y) const {
+    return GetPixel(FDC, x, y);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+    SetPixelV(FDC, x, y, ColorToRGB(color));
+}
+
+void TCanvas::CopyRect(const RECT& dest, HDC source, int sourceX, int sourceY) {
+    BitBlt(FDC, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source,
+           sourceX, sourceY, SRCCOPY);
+}
+
+// ---- TBitmap
+
+TBitmap::TBitmap(int width, int height) {
+    SetSize(width, height);
+}
+
+TBitmap::~TBitmap() {
+    Free();
+}
+
+void TBitmap::Free() {
+    FCanvas.SetHandle(nullptr);
+    if (FDC) {
+        SelectObject(FDC, FOld);
+        DeleteDC(FDC);
+    }
+    FDC = nullptr;
+    FOld = nullptr;
+    FBitmap.Reset();
+    FBits = nullptr;
+    FWidth = FHeight = 0;
+}
+
+void TBitmap::SetSize(int width, int height) {
+    if (width == FWidth && height == FHeight && FDC)
+        return;
+    Free();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width > 0 ? width : 1;
+    info.bmiHeader.biHeight = -(height > 0 ? height : 1);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    FBits = static_cast<std::uint32_t*>(bits);
+    FDC = CreateCompatibleDC(nullptr);
+    FOld = SelectObject(FDC, FBitmap.Get());
+    FWidth = width;
+    FHeight = height;
+    FCanvas.SetHandle(FDC);
+}
+
+// ---- TImageList
+
+TImageList::TImageList(TComponent* owner, int width, int height)
+    : TComponent(owner), FWidth(width), FHeight(height),
+      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1)) {}
+
+TImageList::~TImageList() {
+    if (FHandle)
+        ImageList_Destroy(FHandle);
+}
+
+int TImageList::Count() const {
+    return FHandle ? ImageList_GetImageCount(FHandle) : 0;
+}
+
+int TImageList::Add(HBITMAP image, HBITMAP mask) {
+    return FHandle ? ImageList_Add(FHandle, image, mask) : -1;
+}
+
+int TImageList::AddResource(HINSTANCE instance, const char* name) {
+    HBITMAP bitmap =
+        static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap || !FHandle)
+        return -1;
+    BITMAP info{};
+    GetObject(bitmap, sizeof(info), &info);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    COLORREF transparent = GetPixel(dc, 0, info.bmHeight - 1);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    int index = ImageList_AddMasked(FHandle, bitmap, transparent);
+    DeleteObject(bitmap);
+    return index;
+}
+
+void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
+    if (!FHandle || index < 0 || index >= Count())
+        return;
+    UINT style = ILD_TRANSPARENT;
+    if (!enabled)
+        style |= ILD_BLEND50;
+    ImageList_Draw(FHandle, index, canvas.Handle(), x, y, style);
+}

@@ -1,0 +1,397 @@
+#include "framework/StdCtrls.h"
+
+#include "framework/Forms.h"
+
+#include <cctype>
+#include <stdexcept>
+
+char AcceleratorOf(const std::string& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] != '&')
+            return caption[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+namespace {
+bool SameLetter(char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) ==
+           std::toupper(static_cast<unsigned char>(b));
+}
+} // namespace
+
+// ---- TButtonControl
+
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+}
+
+void TButtonControl::Click() {
+    TWinControl::Click();
+    if (ModalResult != mrNone)
+        if (TCustomForm* form = Form())
+            form->SetModalResult(ModalResult);
+}
+
+bool TButtonControl::DialogChar(char ch) {
+    const char accel = AcceleratorOf(Caption());
+    if (!accel || !SameLetter(accel, ch))
+        return false;
+    SetFocus();
+    Click();
+    return true;
+}
+
+bool TButtonControl::HandleCommand(WORD code) {
+    if (code != BN_CLICKED)
+        return false;
+    Click();
+    return true;
+}
+
+HBRUSH TButtonControl::HandleCtlColor(HDC dc) {
+    // Check boxes and radio buttons show the parent's surface.
+    SetBkMode(dc, TRANSPARENT);
+    return TWinControl::HandleCtlColor(dc);
+}
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {}
+
+void TButton::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WindowClass = "BUTTON";
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (TabStop() ? WS_TABSTOP : 0) |
+                   (Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+}
+
+TCheckBox::TCheckBox(TComponent* owner) : TButtonControl(owner) {}
+
+void TCheckBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WindowClass = "BUTTON";
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_AUTOCHECKBOX;
+}
+
+bool TCheckBox::Checked() const {
+    return Handle() && SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TCheckBox::SetChecked(bool checked) {
+    if (Handle())
+        SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::CreateParams(TCreateParams& params) {
+    TCheckBox::CreateParams(params);
+    params.Style = (params.Style & ~static_cast<DWORD>(BS_AUTOCHECKBOX)) | BS_AUTORADIOBUTTON;
+}
+
+// ---- TEdit
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void TEdit::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WindowClass = "EDIT";
+    params.Style =
+        WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0);
+    params.ExStyle = WS_EX_CLIENTEDGE;
+}
+
+std::string TEdit::Text() const {
+    if (!Handle())
+        return Caption();
+    const int length = GetWindowTextLengthA(Handle());
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(Handle(), text.data(), length + 1)));
+    return text;
+}
+
+void TEdit::SetText(const std::string& text) {
+    SetCaption(text);
+    if (Handle() && Text() != text)
+        SetWindowTextA(Handle(), text.c_str());
+}
+
+void TEdit::SetReadOnly(bool readOnly) {
+    FReadOnly = readOnly;
+    if (Handle())
+        SendMessageA(Handle(), EM_SETREADONLY, readOnly, 0);
+}
+
+bool TEdit::HandleCommand(WORD code) {
+    if (code != EN_CHANGE)
+        return false;
+    if (OnChange)
+        OnChange(this);
+    return true;
+}
+
+// ---- TListBox
+
+TListBox::TListBox(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+void TListBox::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WindowClass = "LISTBOX";
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                   LBS_OWNERDRAWVARIABLE | LBS_NOINTEGRALHEIGHT;
+    params.ExStyle = WS_EX_CLIENTEDGE;
+}
+
+void TListBox::CheckIndex(int index) const {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("List index out of bounds");
+}
+
+const std::string& TListBox::Strings(int index) const {
+    CheckIndex(index);
+    return FItems[static_cast<std::size_t>(index)]->Text;
+}
+
+void* TListBox::Objects(int index) const {
+    CheckIndex(index);
+    return FItems[static_cast<std::size_t>(index)]->Object;
+}
+
+int TListBox::AddItem(const std::string& text, void* object) {
+    InsertItem(Count(), text, object);
+    return Count() - 1;
+}
+
+void TListBox::InsertItem(int index, const std::string& text, void* object) {
+    if (index < 0 || index > Count())
+        throw std::out_of_range("List index out of bounds");
+    auto item = std::make_unique<TItem>(TItem{text, object});
+    TItem* raw = item.get();
+    FItems.insert(FItems.begin() + index, std::move(item));
+    // The system list asks for the height (WM_MEASUREITEM) while inserting.
+    SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(raw));
+}
+
+void TListBox::SetString(int index, const std::string& text) {
+    CheckIndex(index);
+    const int selected = ItemIndex();
+    void* object = Objects(index);
+    SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+    Delete(index);
+    InsertItem(index, text, object);
+    SetItemIndex(selected);
+    SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+}
+
+void TListBox::Delete(int index) {
+    CheckIndex(index);
+    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    FItems.erase(FItems.begin() + index);
+}
+
+void TListBox::Clear() {
+    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    FItems.clear();
+}
+
+int TListBox::ItemIndex() const {
+    return static_cast<int>(SendMessageA(Handle(), LB_GETCURSEL, 0, 0));
+}
+
+void TListBox::SetItemIndex(int index) {
+    SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int TListBox::TopIndex() const {
+    return static_cast<int>(SendMessageA(Handle(), LB_GETTOPINDEX, 0, 0));
+}
+
+RECT TListBox::ItemRect(int index) const {
+    RECT r = MakeRect(0, 0, 0, 0);
+    SendMessageA(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+int TListBox::ItemHeights(int index) const {
+    return static_cast<int>(
+        SendMessageA(Handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0));
+}
+
+void TListBox::SetItemHeights(int index, int height) {
+    SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
+}
+
+int TListBox::ItemAtPos(int x, int y) const {
+    const LRESULT r = SendMessageA(Handle(), LB_ITEMFROMPOINT, 0, MAKELPARAM(x, y));
+    const int index = LOWORD(r);
+    return HIWORD(r) == 0 && index < Count() ? index : -1;
+}
+
+bool TListBox::HandleMeasureItem(MEASUREITEMSTRUCT* item) {
+    const int index = static_cast<int>(item->itemID);
+    item->itemHeight =
+        static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight);
+    return true;
+}
+
+int TListBox::MeasureItem(int) {
+    return ItemHeight;
+}
+
+bool TListBox::HandleDrawItem(DRAWITEMSTRUCT* item) {
+    const int index = static_cast<int>(item->itemID);
+    TCanvas canvas(item->hDC);
+    canvas.Font = Font;
+    if (index < 0 || index >= Count()) {
+        canvas.Brush.SetColor(Color());
+        canvas.FillRect(item->rcItem);
+        return true;
+    }
+    DrawItem(canvas, index, item->rcItem, (item->itemState & ODS_SELECTED) != 0,
+             (item->itemState & ODS_FOCUS) != 0);
+    return true;
+}
+
+void TListBox::DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected, bool focused) {
+    canvas.Brush.SetColor(selected ? clHighlight : Color());
+    canvas.Font.SetColor(selected ? clHighlightText : Font.Color());
+    canvas.FillRect(rect);
+    RECT text = rect;
+    text.left += 2;
+    canvas.DrawText(Strings(index), text,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (focused)
+        canvas.DrawFocusRect(rect);
+}
+
+bool TListBox::HandleCommand(WORD code) {
+    if (code != LBN_SELCHANGE)
+        return false;
+    Click();
+    return true;
+}
+
+// ---- TProgressBar
+
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {}
+
+void TProgressBar::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.WindowClass = PROGRESS_CLASSA;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (FMarquee ? PBS_MARQUEE : 0);
+}
+
+void TProgressBar::SetRange(int min, int max) {
+    FMin = min;
+    FMax = max;
+    SendMessageA(Handle(), PBM_SETRANGE32, static_cast<WPARAM>(min), max);
+    SetPosition(FPosition);
+}
+
+void TProgressBar::SetPosition(int position) {
+    FPosition = position;
+    SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TProgressBar::SetMarquee(bool marquee) {
+    FMarquee = marquee;
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+    SetWindowLongA(Handle(), GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+    SendMessageA(Handle(), PBM_SETMARQUEE, marquee, 50);
+}
+
+// ---- TLabel
+
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {}
+
+UINT TLabel::DrawFlags() const {
+    return DT_SINGLELINE | DT_LEFT | DT_TOP | (ShowAccelChar ? 0 : DT_NOPREFIX);
+}
+
+SIZE TLabel::TextSize() {
+    TBitmap measure(1, 1);
+    measure.Canvas().Font = Font;
+    RECT r = MakeRect(0, 0, 0, 0);
+    measure.Canvas().DrawText(Caption().empty() ? " " : Caption(), r, DrawFlags() | DT_CALCRECT);
+    SIZE size{r.right - r.left, r.bottom - r.top};
+    return size;
+}
+
+void TLabel::AdjustSize() {
+    if (!AutoSize)
+        return;
+    const SIZE size = TextSize();
+    SetBounds(Left(), Top(), size.cx, size.cy);
+}
+
+void TLabel::TextChanged() {
+    AdjustSize();
+}
+
+void TLabel::FontChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+void TLabel::Paint(TCanvas& canvas) {
+    RECT r = ClientRect();
+    if (Transparent)
+        canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    else {
+        canvas.Brush.SetColor(Color());
+        canvas.FillRect(r);
+    }
+    canvas.Font = Font;
+    if (!EnabledChain())
+        canvas.Font.SetColor(clGrayText);
+    canvas.DrawText(Caption(), r, DrawFlags());
+}
+
+bool TLabel::DialogChar(char ch) {
+    const char accel = ShowAccelChar ? AcceleratorOf(Caption()) : 0;
+    if (!accel || !SameLetter(accel, ch) || !FocusControl || !FocusControl->CanFocus())
+        return false;
+    FocusControl->SetFocus();
+    return true;
+}
+
+// ---- TImage
+
+TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
+
+void TImage::Paint(TCanvas& canvas) {
+    if (!Picture.Handle())
+        return;
+    RECT dest = MakeRect(0, 0, Picture.Width(), Picture.Height());
+    if (Stretch)
+        dest = ClientRect();
+    else if (Center)
+        OffsetRect(&dest, (Width() - Picture.Width()) / 2, (Height() - Picture.Height()) / 2);
+    StretchBlt(canvas.Handle(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
+               Picture.Canvas().Handle(), 0, 0, Picture.Width(), Picture.Height(), SRCCOPY);
+}
+
+// ---- TPanel
+
+TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {}
+
+void TPanel::PaintWindow(TCanvas& canvas) {
+    canvas.Brush.SetColor(Color());
+    canvas.FillRect(ClientRect());
+    if (ShowCaption && !Caption().empty()) {
+        RECT r = ClientRect();
+        canvas.Brush.SetStyle(TBrushStyle::bsClear);
+        canvas.Font = Font;
+        canvas.DrawText(Caption(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+    }
+    PaintControls(canvas);
+}

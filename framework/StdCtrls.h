@@ -1,0 +1,180 @@
+// The standard controls: system buttons, edit, owner-drawn list box,
+// progress bar, and the windowless label, image and the plain panel.
+#pragma once
+
+#include "framework/Controls.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A system button (push button, check box or radio button).
+class TButtonControl : public TWinControl {
+  public:
+    explicit TButtonControl(TComponent* owner);
+    void Click() override;
+    bool DialogChar(char ch) override;
+    int ModalResult = mrNone;
+
+  protected:
+    bool HandleCommand(WORD code) override;
+    HBRUSH HandleCtlColor(HDC dc) override;
+};
+
+class TButton : public TButtonControl {
+  public:
+    explicit TButton(TComponent* owner);
+    bool Default = false;
+    bool Cancel = false;
+    bool IsDefaultButton() const override { return Default; }
+    bool IsCancelButton() const override { return Cancel; }
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+};
+
+class TCheckBox : public TButtonControl {
+  public:
+    explicit TCheckBox(TComponent* owner);
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+};
+
+class TRadioButton : public TCheckBox {
+  public:
+    using TCheckBox::TCheckBox;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+};
+
+class TEdit : public TWinControl {
+  public:
+    explicit TEdit(TComponent* owner);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool readOnly);
+    TNotifyEvent OnChange;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    bool HandleCommand(WORD code) override;
+
+  private:
+    bool FReadOnly = false;
+};
+
+// An owner-drawn list box with variable item heights; every item is a text
+// with an object that it does not own. The texts live here, not in the
+// system control, whose items only point back at them.
+class TListBox : public TWinControl {
+  public:
+    explicit TListBox(TComponent* owner);
+
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const std::string& Strings(int index) const;
+    void* Objects(int index) const;
+    int AddItem(const std::string& text, void* object);
+    void InsertItem(int index, const std::string& text, void* object);
+    // Replaces a text; the item keeps its object and the selection stays.
+    void SetString(int index, const std::string& text);
+    void Delete(int index);
+    void Clear();
+
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int TopIndex() const;
+    RECT ItemRect(int index) const;
+    int ItemHeights(int index) const;
+    void SetItemHeights(int index, int height);
+    // The item at a client point, or -1.
+    int ItemAtPos(int x, int y) const;
+    int ItemHeight = 16;
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+    bool HandleMeasureItem(MEASUREITEMSTRUCT* item) override;
+    bool HandleDrawItem(DRAWITEMSTRUCT* item) override;
+    bool HandleCommand(WORD code) override;
+    // The height an item gets when it is added.
+    virtual int MeasureItem(int index);
+    virtual void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
+                          bool focused);
+    void CheckIndex(int index) const;
+
+  private:
+    struct TItem {
+        std::string Text;
+        void* Object;
+    };
+    std::vector<std::unique_ptr<TItem>> FItems;
+};
+
+class TProgressBar : public TWinControl {
+  public:
+    explicit TProgressBar(TComponent* owner);
+    int Min() const { return FMin; }
+    int Max() const { return FMax; }
+    int Position() const { return FPosition; }
+    void SetRange(int min, int max);
+    void SetMax(int max) { SetRange(FMin, max); }
+    void SetPosition(int position);
+    // An endless bar whose block keeps running.
+    void SetMarquee(bool marquee);
+
+  protected:
+    void CreateParams(TCreateParams& params) override;
+
+  private:
+    int FMin = 0, FMax = 100, FPosition = 0;
+    bool FMarquee = false;
+};
+
+class TLabel : public TGraphicControl {
+  public:
+    explicit TLabel(TComponent* owner);
+    bool Transparent = true;
+    bool ShowAccelChar = true;
+    bool AutoSize = true;
+    // Where an accelerator (Alt + the underlined letter) sends the focus.
+    TWinControl* FocusControl = nullptr;
+    void Paint(TCanvas& canvas) override;
+    bool DialogChar(char ch) override;
+    // Width and height of the caption in the label's font.
+    SIZE TextSize();
+
+  protected:
+    void TextChanged() override;
+    void FontChanged() override;
+
+  private:
+    void AdjustSize();
+    UINT DrawFlags() const;
+};
+
+// A picture on the parent's surface.
+class TImage : public TGraphicControl {
+  public:
+    explicit TImage(TComponent* owner);
+    TBitmap Picture;
+    bool Stretch = false;
+    bool Center = false;
+    void Paint(TCanvas& canvas) override;
+};
+
+// A plain coloured surface for other controls, with an optional caption.
+class TPanel : public TCustomControl {
+  public:
+    explicit TPanel(TComponent* owner);
+    bool ShowCaption = true;
+
+  protected:
+    void PaintWindow(TCanvas& canvas) override;
+};
+
+// Accelerator letter of a caption ("&Datei" gives 'D'), or 0.
+char AcceleratorOf(const std::string& caption);
