@@ -1,0 +1,305 @@
+// The window layer: components, the loop and pump, dialog keys, fonts,
+// windowless children, canvas rules and the owner-drawn list box.
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class FrameworkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // A quit left over from an earlier test must not end this one.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        app = std::make_unique<TApplication>();
+    }
+    void TearDown() override { app.reset(); }
+    std::unique_ptr<TApplication> app;
+};
+
+class TRecorder : public TComponent {
+  public:
+    TRecorder(TComponent* owner, std::vector<std::string>& log, std::string name)
+        : TComponent(owner), FLog(log) {
+        Name = std::move(name);
+    }
+    ~TRecorder() override { FLog.push_back("free " + Name); }
+    TComponent* Watched = nullptr;
+
+  protected:
+    void Loaded() override { FLog.push_back("loaded " + Name + (Loading() ? " (loading)" : "")); }
+    void Notification(TComponent* component, TOperation operation) override {
+        if (operation == TOperation::opRemove && component == Watched)
+            Watched = nullptr;
+    }
+
+  private:
+    std::vector<std::string>& FLog;
+};
+
+class TLoadingRoot : public TComponent {
+  public:
+    explicit TLoadingRoot(std::vector<std::string>& log) : TComponent(nullptr) {
+        BeginLoading();
+        first = new TRecorder(this, log, "a");
+        second = new TRecorder(this, log, "b");
+        log.push_back(std::string("during build: ") + (first->Loading() ? "loading" : "loaded"));
+        EndLoading();
+    }
+    TRecorder* first;
+    TRecorder* second;
+};
+
+TEST_F(FrameworkTest, ComponentsLoadInCreationOrderAndAreFreedByTheirOwner) {
+    std::vector<std::string> log;
+    {
+        TLoadingRoot root(log);
+        EXPECT_FALSE(root.first->Loading());
+        // A free notification clears the reference to a component freed elsewhere.
+        auto* watched = new TRecorder(&root, log, "c");
+        root.first->Watched = watched;
+        root.first->FreeNotification(watched);
+        delete watched;
+        EXPECT_EQ(root.first->Watched, nullptr);
+        EXPECT_EQ(root.Components().size(), 2u);
+    }
+    const std::vector<std::string> expected{
+        "during build: loading", "loaded a", "loaded b", "free c", "free b", "free a"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(FrameworkTest, PumpHandlesWaitingMessagesAndRecordsAQuit) {
+    TForm form(nullptr);
+    int clicks = 0;
+    auto* button = new TButton(&form);
+    button->SetParent(&form);
+    button->OnClick = [&](TComponent*) { ++clicks; };
+    PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button->Handle()));
+    PostMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button->Handle()));
+    int pumps = 0;
+    app->OnPump = [&](int count) { pumps = count; };
+    app->ProcessMessages();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(app->Terminated());
+
+    // Closing the main form only asks the application to end.
+    app->SetMainForm(&form);
+    form.Close();
+    app->ProcessMessages();
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_EQ(pumps, 2);
+    app->SetMainForm(nullptr);
+}
+
+TEST_F(FrameworkTest, ModalLoopEndsWithItsResultOrWhenTheApplicationEnds) {
+    TForm dialog(nullptr);
+    auto* ok = new TButton(&dialog);
+    ok->SetParent(&dialog);
+    ok->ModalResult = mrOk;
+    PostMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ok->Handle()));
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_FALSE(dialog.Visible());
+
+    app->Terminate();
+    app->ProcessMessages();
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+}
+
+struct TDialogFixture {
+    TDialogFixture() : form(nullptr) {
+        form.SetBounds(0, 0, 300, 200);
+        first = new TEdit(&form);
+        first->SetBounds(10, 10, 100, 20);
+        first->SetParent(&form);
+        disabled = new TEdit(&form);
+        disabled->SetBounds(10, 40, 100, 20);
+        disabled->SetParent(&form);
+        disabled->SetEnabled(false);
+        last = new TEdit(&form);
+        last->SetBounds(10, 70, 100, 20);
+        last->SetParent(&form);
+        // Tab order is its own, not the order of creation.
+        last->SetTabOrder(1);
+        disabled->SetTabOrder(2);
+        first->SetTabOrder(0);
+        label = new TLabel(&form);
+        label->SetCaption("&Ziel");
+        label->FocusControl = last;
+        label->SetParent(&form);
+        ok = new TButton(&form);
+        ok->Default = true;
+        ok->SetTabStop(false);
+        ok->SetParent(&form);
+        cancel = new TButton(&form);
+        cancel->Cancel = true;
+        cancel->SetTabStop(false);
+        cancel->SetParent(&form);
+        ok->OnClick = [this](TComponent*) { log += "ok "; };
+        cancel->OnClick = [this](TComponent*) { log += "cancel "; };
+        form.Show();
+    }
+    void Key(UINT msg, WPARAM key) {
+        PostMessageA(GetFocus(), msg, key, 0);
+        Application->ProcessMessages();
+    }
+    TForm form;
+    TEdit *first, *disabled, *last;
+    TLabel* label;
+    TButton *ok, *cancel;
+    std::string log;
+};
+
+TEST_F(FrameworkTest, DialogKeysMoveFocusAndPressTheDefaultAndCancelButtons) {
+    TDialogFixture f;
+    ASSERT_TRUE(f.first->Focused());
+    f.Key(WM_KEYDOWN, VK_TAB);
+    EXPECT_TRUE(f.last->Focused()) << "the disabled edit is skipped";
+    f.Key(WM_KEYDOWN, VK_TAB);
+    EXPECT_TRUE(f.first->Focused()) << "tab wraps around";
+    f.Key(WM_KEYDOWN, VK_RETURN);
+    f.Key(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(f.log, "ok cancel ");
+    f.Key(WM_SYSCHAR, 'z');
+    EXPECT_TRUE(f.last->Focused()) << "Alt+Z focuses the label's control";
+}
+
+TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* follower = new TLabel(&form);
+    follower->SetParent(panel);
+    auto* own = new TLabel(&form);
+    own->SetParent(panel);
+    own->Font.SetColor(clRed);
+    panel->Font.SetName("Verdana");
+    panel->Font.SetColor(clBlue);
+    EXPECT_EQ(follower->Font.Name(), "Verdana");
+    EXPECT_EQ(follower->Font.Color(), clBlue);
+    EXPECT_TRUE(follower->ParentFont());
+    EXPECT_FALSE(own->ParentFont());
+    EXPECT_EQ(own->Font.Name(), "Tahoma");
+    EXPECT_EQ(own->Font.Color(), clRed);
+}
+
+class TSwatch : public TGraphicControl {
+  public:
+    TSwatch(TComponent* owner, TColor color) : TGraphicControl(owner), FFill(color) {}
+    void Paint(TCanvas& canvas) override {
+        canvas.Brush.SetColor(FFill);
+        canvas.FillRect(ClientRect());
+    }
+    void MouseDown(TMouseButton, TShiftState, int x, int y) override {
+        events += "down " + std::to_string(x) + "," + std::to_string(y) + " ";
+    }
+    void MouseUp(TMouseButton, TShiftState, int x, int y) override {
+        events += "up " + std::to_string(x) + "," + std::to_string(y) + " ";
+    }
+    void MouseEnter() override {
+        TGraphicControl::MouseEnter();
+        events += "enter ";
+    }
+    void MouseLeave() override {
+        TGraphicControl::MouseLeave();
+        events += "leave ";
+    }
+    std::string events;
+
+  private:
+    TColor FFill;
+};
+
+TEST_F(FrameworkTest, WindowlessChildrenArePaintedInZOrderAndGetTheMouse) {
+    TForm form(nullptr);
+    form.SetBorderStyle(TFormBorderStyle::bsNone);
+    form.SetBounds(0, 0, 100, 100);
+    form.SetColor(clWhite);
+    auto* bottom = new TSwatch(&form, clRed);
+    bottom->SetBounds(10, 10, 40, 40);
+    bottom->SetParent(&form);
+    auto* top = new TSwatch(&form, clBlue);
+    top->SetBounds(30, 30, 40, 40);
+    top->SetParent(&form);
+    form.Show();
+
+    TBitmap shot(100, 100);
+    form.Update();
+    HDC dc = GetDC(form.Handle());
+    BitBlt(shot.Canvas().Handle(), 0, 0, 100, 100, dc, 0, 0, SRCCOPY);
+    ReleaseDC(form.Handle(), dc);
+    EXPECT_EQ(shot.Canvas().Pixel(5, 5), RGB(255, 255, 255));
+    EXPECT_EQ(shot.Canvas().Pixel(15, 15), RGB(255, 0, 0));
+    EXPECT_EQ(shot.Canvas().Pixel(35, 35), RGB(0, 0, 255)) << "the later child lies on top";
+
+    SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(35, 35));
+    SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(35, 35));
+    // Held down, the child keeps the mouse even outside its bounds.
+    SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(90, 90));
+    SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(15, 15));
+    EXPECT_EQ(top->events, "enter down 5,5 up 60,60 leave ");
+    EXPECT_EQ(bottom->events, "enter ");
+}
+
+TEST_F(FrameworkTest, CanvasTextBackgroundFollowsTheBrushAndLinesExcludeTheirEnd) {
+    TBitmap bitmap(60, 30);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush.SetColor(clWhite);
+    canvas.FillRect(MakeRect(0, 0, 60, 30));
+    canvas.Font.SetColor(clBlack);
+
+    canvas.Brush.SetColor(clLime);
+    canvas.TextOut(0, 0, " ");
+    EXPECT_EQ(canvas.Pixel(1, 2), RGB(0, 255, 0)) << "solid brush: opaque text background";
+    canvas.Brush.SetColor(clNone);
+    canvas.TextOut(20, 0, " ");
+    EXPECT_EQ(canvas.Pixel(21, 2), RGB(255, 255, 255)) << "clear brush: transparent text";
+    canvas.Brush.SetColor(clRed);
+    EXPECT_EQ(canvas.Brush.Style(), TBrushStyle::bsSolid) << "a colour makes the brush solid";
+
+    canvas.Pen.SetColor(clBlue);
+    canvas.MoveTo(0, 20);
+    canvas.LineTo(10, 20);
+    EXPECT_EQ(canvas.Pixel(0, 20), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.Pixel(9, 20), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.Pixel(10, 20), RGB(255, 255, 255));
+}
+
+class TTallList : public TListBox {
+  public:
+    using TListBox::TListBox;
+
+  protected:
+    int MeasureItem(int index) override { return 10 + static_cast<int>(Strings(index).size()); }
+};
+
+TEST_F(FrameworkTest, ListItemsKeepTheirObjectsAndHeightsWhenTextsChange) {
+    TForm form(nullptr);
+    auto* list = new TTallList(&form);
+    list->SetBounds(0, 0, 200, 100);
+    list->SetParent(&form);
+    int a = 1, b = 2;
+    list->AddItem("ab", &a);
+    list->AddItem("abcd", &b);
+    EXPECT_EQ(list->ItemHeights(0), 12);
+    EXPECT_EQ(list->ItemHeights(1), 14);
+    list->SetItemIndex(1);
+    list->SetString(1, "abcdefgh");
+    EXPECT_EQ(list->Objects(1), &b);
+    EXPECT_EQ(list->Strings(1), "abcdefgh");
+    EXPECT_EQ(list->ItemHeights(1), 18) << "a new text is measured again";
+    EXPECT_EQ(list->ItemIndex(), 1) << "the selection stays";
+    EXPECT_THROW(list->Objects(2), std::out_of_range);
+    list->Clear();
+    EXPECT_EQ(list->Count(), 0);
+}
+
+} // namespace
