@@ -8,7 +8,7 @@ packages=(
   googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps xdotool imagemagick
 )
 
 sudo_cmd=()

@@ -1,0 +1,61 @@
+// Plain controls that hold the places of the styled ones in the main window
+// until those exist: each offers exactly what the window's flow uses.
+#pragma once
+
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
+#include <memory>
+#include <string>
+
+// The strip at the top of the frameless window: caption text, minimise and
+// close, and the window is dragged by it.
+class TCaptionStrip : public TCustomControl {
+  public:
+    explicit TCaptionStrip(TComponent* owner);
+    void SetParent(TWinControl* parent) override;
+
+  protected:
+    void PaintWindow(TCanvas& canvas) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void BoundsChanged() override;
+
+  private:
+    TButton* FMinimize;
+    TButton* FClose;
+};
+
+// A folder edit: the edit with a browse button inside the control's bounds,
+// and its caption label standing to the left of it on the same parent.
+class TFolderEdit : public TWinControl {
+  public:
+    TFolderEdit(TComponent* owner, const std::string& label, const std::string& browseText);
+    void SetParent(TWinControl* parent) override;
+    std::string Text() const { return FEdit->Text(); }
+    void SetText(const std::string& text) { FEdit->SetText(text); }
+    TEdit* Edit() const { return FEdit; }
+    TLabel* Label() const { return FLabel; }
+
+  protected:
+    void BoundsChanged() override;
+    void EnabledChanged() override;
+
+  private:
+    void Browse();
+    TEdit* FEdit;
+    TButton* FBrowse;
+    TLabel* FLabel;
+    std::string FBrowseText;
+};
+
+// A list whose items are texts with the copy entry they stand for.
+class TEntryList : public TListBox {
+  public:
+    using TListBox::TListBox;
+    // Batches nest; the list redraws once when the outermost one closes.
+    void BeginUpdate();
+    void EndUpdate();
+
+  private:
+    int FUpdateCount = 0;
+};

@@ -1,0 +1,234 @@
+#include "app/fMain.h"
+
+#include "sync/Compare.h"
+#include "sync/CopyRun.h"
+#include "sync/Settings.h"
+
+#include <cstdio>
+
+namespace {
+constexpr int kClientWidth = 331;
+constexpr int kClientHeight = 469;
+constexpr TColor kPanelColor = 16445929;
+constexpr TColor kPanelTextColor = 7485192;
+// "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
+constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
+
+TFont TahomaFont(TColor color) {
+    TFont font;
+    font.SetName("Tahoma");
+    font.SetSize(8);
+    font.SetColor(color);
+    return font;
+}
+
+std::string Format(const char* format, int a, int b = 0) {
+    char text[256];
+    std::snprintf(text, sizeof(text), format, a, b);
+    return text;
+}
+} // namespace
+
+TKorvandelMain::TKorvandelMain(TComponent* owner) : TForm(owner), FFileSystem(SystemFileSystem()) {
+    BeginLoading();
+    CreateControls();
+    EndLoading();
+    FormCreate();
+}
+
+TKorvandelMain::~TKorvandelMain() {
+    FormDestroy();
+}
+
+void TKorvandelMain::CreateControls() {
+    Name = "KorvandelMain";
+    SetBorderStyle(TFormBorderStyle::bsNone);
+    SetPosition(TPosition::poScreenCenter);
+    SetColor(clBtnFace);
+    Font.Assign(TahomaFont(clWindowText));
+    SetClientSize(kClientWidth, kClientHeight);
+
+    MainPager = new TCaptionStrip(this);
+    MainPager->SetBounds(0, 0, kClientWidth, 27);
+    MainPager->SetParent(this);
+    MainPager->SetTabOrder(0);
+
+    pBack = new TPanel(this);
+    pBack->SetBounds(0, 27, kClientWidth, kClientHeight - 27);
+    pBack->SetAlign(TAlign::alClient);
+    pBack->ShowCaption = false;
+    pBack->SetColor(kPanelColor);
+    pBack->Font.Assign(TahomaFont(kPanelTextColor));
+    pBack->SetParent(this);
+    pBack->SetTabOrder(1);
+
+    auto place = [this](TWinControl* control, int left, int top, int width, int height,
+                        int tabOrder) {
+        control->SetBounds(left, top, width, height);
+        control->SetTabOrder(tabOrder);
+        control->SetParent(pBack);
+    };
+    auto glowStandIn = [&](const char* caption, int top, int tabOrder, bool visible,
+                           void (TKorvandelMain::*handler)(TComponent*)) {
+        auto* button = new TButton(this);
+        button->SetCaption(caption);
+        button->SetTabStop(false);
+        button->SetVisible(visible);
+        button->OnClick = [this, handler](TComponent* sender) { (this->*handler)(sender); };
+        place(button, 221, top, 100, 33, tabOrder);
+        return button;
+    };
+
+    StickDir = new TFolderEdit(this, "Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks");
+    StickDir->Edit()->Font.Assign(TahomaFont(clWindowText));
+    place(StickDir, 40, 16, 281, 21, 0);
+    DiskDir = new TFolderEdit(this, "Platte", "W\xE4hlen Sie das Vrzeichnis am Computer");
+    DiskDir->Edit()->Font.Assign(TahomaFont(clWindowText));
+    place(DiskDir, 40, 43, 281, 21, 1);
+
+    ToStick = new TEntryList(this);
+    place(ToStick, 8, 125, 313, 124, 2);
+    bScan = glowStandIn("Vergleichen", 70, 3, true, &TKorvandelMain::bScanClick);
+    bCopy = glowStandIn("Kopieren", 399, 4, true, &TKorvandelMain::bCopyClick);
+    bCopy->SetEnabled(false);
+    ToDisk = new TEntryList(this);
+    place(ToDisk, 8, 269, 313, 124, 5);
+
+    Label1 = new TLabel(this);
+    Label1->SetCaption("Auf den Stick");
+    Label1->SetBounds(8, 111, 63, 13);
+    Label1->SetParent(pBack);
+    Label2 = new TLabel(this);
+    Label2->SetCaption("Auf die Platte");
+    Label2->SetBounds(8, 255, 65, 13);
+    Label2->SetParent(pBack);
+
+    StdImages = new TImageList(this, 16, 16);
+    StdImages->AddResource(GetModuleHandleA(nullptr), "WARNING");
+
+    CopyProg = new TProgressBar(this);
+    CopyProg->SetVisible(false);
+    place(CopyProg, 8, 408, 201, 18, 8);
+    bCancel = glowStandIn("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
+    ScanProg = new TProgressBar(this);
+    ScanProg->SetVisible(false);
+    place(ScanProg, 8, 77, 201, 18, 9);
+    ScanProg->SetMarquee(true);
+    bScanCancel = glowStandIn("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
+}
+
+void TKorvandelMain::FormCreate() {
+    FCopyList.clear();
+    FComputerName = ReadComputerName(FFileSystem);
+    MainPager->SetCaption("Korvandel auf " + FComputerName);
+    FSettingsFile = SettingsFileFor(Application ? Application->ExeName() : std::string());
+    const TFolderPair folders = ReadFolders(FFileSystem, FSettingsFile, FComputerName);
+    StickDir->SetText(folders.Stick);
+    DiskDir->SetText(folders.Disk);
+}
+
+void TKorvandelMain::FormDestroy() {
+    FCopyList.clear();
+    WriteFolders(FFileSystem, FSettingsFile, FComputerName,
+                 TFolderPair{StickDir->Text(), DiskDir->Text()});
+}
+
+void TKorvandelMain::SetFoldersEnabled(bool enabled) {
+    StickDir->SetEnabled(enabled);
+    DiskDir->SetEnabled(enabled);
+}
+
+void TKorvandelMain::bScanClick(TComponent*) {
+    bScan->Hide();
+    bScanCancel->Show();
+    bCopy->SetEnabled(false);
+    SetFoldersEnabled(false);
+
+    FCancelScan = false;
+    FCopyList.clear();
+    ToStick->Clear();
+    ToDisk->Clear();
+    ScanProg->Show();
+
+    CompareFolders(
+        FFileSystem, FCopyList, FCancelScan, [] { Application->ProcessMessages(); },
+        StickDir->Text(), DiskDir->Text());
+
+    ToStick->BeginUpdate();
+    ToDisk->BeginUpdate();
+    for (const auto& entry : FCopyList)
+        (entry->ToStickFlag ? ToStick : ToDisk)->AddItem(entry->SourcePath, entry.get());
+    ToStick->EndUpdate();
+    ToDisk->EndUpdate();
+
+    ScanProg->Hide();
+    bScan->Show();
+    bScanCancel->Hide();
+    SetFoldersEnabled(true);
+    bCopy->SetEnabled(!FCopyList.empty());
+}
+
+void TKorvandelMain::bCopyClick(TComponent*) {
+    CopyProg->SetPosition(0);
+    CopyProg->SetMax(static_cast<int>(FCopyList.size()) - 1);
+    CopyProg->Show();
+    bCopy->Hide();
+    bCancel->Show();
+    FCancelCopy = false;
+    SetFoldersEnabled(false);
+    bScan->SetEnabled(false);
+
+    const TCopyRunResult result = RunCopy(
+        FFileSystem, FCopyList, FCancelCopy, [] { Application->ProcessMessages(); },
+        [this](int position) { CopyProg->SetPosition(position); });
+
+    CopyProg->Hide();
+    bCopy->Show();
+    bCancel->Hide();
+    SetFoldersEnabled(true);
+    bScan->SetEnabled(true);
+
+    const std::string instruction =
+        result.Cancelled ? "Abbruch durch den Benutzer" : "Kopierergebnis";
+    if (result.FailedCount > 0) {
+        ShowReport(this, Application->Title, instruction,
+                   Format("%d Dateien konnten nicht kopiert werden\r\n"
+                          "%d Dateien wurden erfolgreich kopiert",
+                          result.FailedCount, result.CopiedCount),
+                   "", TReportIcon::tiWarning);
+        for (TEntryList* list : {ToStick, ToDisk})
+            for (int i = 0; i < list->Count(); ++i) {
+                const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
+                if (!entry->Copied)
+                    list->SetString(i, kFailureMarker + entry->SourcePath);
+            }
+    } else {
+        ShowReport(this, Application->Title, instruction,
+                   Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount), "",
+                   TReportIcon::tiInformation);
+        ToStick->Clear();
+        ToDisk->Clear();
+        FCopyList.clear();
+    }
+}
+
+void TKorvandelMain::bCancelClick(TComponent*) {
+    FCancelCopy = true;
+}
+
+void TKorvandelMain::bScanCancelClick(TComponent*) {
+    FCancelScan = true;
+}
+
+void TKorvandelMain::ShowReport(TComponent* owner, const std::string& title,
+                                const std::string& instruction, const std::string& content,
+                                [[maybe_unused]] const std::string& customButton,
+                                TReportIcon icon) {
+    // The system message box stands in for the task dialog: the instruction
+    // above the content, and OK as the one button (it has no custom ones).
+    auto* control = dynamic_cast<TWinControl*>(owner);
+    const std::string text = instruction + "\r\n\r\n" + content;
+    const UINT type =
+        MB_OK | (icon == TReportIcon::tiWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
+    MessageBoxA(control ? control->Handle() : nullptr, text.c_str(), title.c_str(), type);
+}

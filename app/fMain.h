@@ -1,0 +1,57 @@
+// The main window: two folders, compare, review, copy, report.
+#pragma once
+
+#include "app/StandIns.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "sync/CopyList.h"
+#include "sync/FileSystem.h"
+
+#include <string>
+
+enum class TReportIcon { tiWarning, tiInformation };
+
+class TKorvandelMain : public TForm {
+  public:
+    explicit TKorvandelMain(TComponent* owner);
+    ~TKorvandelMain() override;
+
+    TCaptionStrip* MainPager;
+    TPanel* pBack;
+    TFolderEdit* StickDir;
+    TFolderEdit* DiskDir;
+    TEntryList* ToStick;
+    TButton* bScan;
+    TButton* bCopy;
+    TEntryList* ToDisk;
+    TLabel* Label1;
+    TLabel* Label2;
+    TImageList* StdImages;
+    TProgressBar* CopyProg;
+    TButton* bCancel;
+    TProgressBar* ScanProg;
+    TButton* bScanCancel;
+
+    const TCopyList& CopyList() const { return FCopyList; }
+    const std::string& SettingsFile() const { return FSettingsFile; }
+
+    void bScanClick(TComponent* sender);
+    void bCopyClick(TComponent* sender);
+    void bCancelClick(TComponent* sender);
+    void bScanCancelClick(TComponent* sender);
+
+  private:
+    void CreateControls();
+    void FormCreate();
+    void FormDestroy();
+    void ShowReport(TComponent* owner, const std::string& title, const std::string& instruction,
+                    const std::string& content, const std::string& customButton, TReportIcon icon);
+    void SetFoldersEnabled(bool enabled);
+
+    std::string FSettingsFile;
+    std::string FComputerName;
+    TCopyList FCopyList;
+    bool FCancelCopy = false;
+    bool FCancelScan = false;
+    TFileSystem& FFileSystem;
+};

@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Draws the program's icon (16, 32 and 48 pixels) and the 16 x 16 warning
+image, and writes Korvandel.ico and Warning.bmp beside this script.
+
+Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
+the same drawing serves every size."""
+import math
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SAMPLES = 4
+
+
+def inside_polygon(x, y, pts):
+    result = False
+    j = len(pts) - 1
+    for i in range(len(pts)):
+        xi, yi = pts[i]
+        xj, yj = pts[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            result = not result
+        j = i
+    return result
+
+
+def rect(x0, y0, x1, y1):
+    return lambda x, y: x0 <= x < x1 and y0 <= y < y1
+
+
+def poly(pts):
+    return lambda x, y: inside_polygon(x, y, pts)
+
+
+def arc_band(cx, cy, r0, r1, a0, a1):
+    """A ring segment between angles a0 and a1 (degrees, counter-clockwise)."""
+    def test(x, y):
+        dx, dy = x - cx, cy - y
+        d = math.hypot(dx, dy)
+        if not r0 <= d <= r1:
+            return False
+        a = math.degrees(math.atan2(dy, dx)) % 360
+        return (a - a0) % 360 <= (a1 - a0) % 360
+    return test
+
+
+def render(size, layers):
+    """layers: list of (test, colour or colour function(y)) drawn in order."""
+    pixels = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc = [0.0, 0.0, 0.0, 0.0]
+            for sy in range(SAMPLES):
+                for sx in range(SAMPLES):
+                    x = (px + (sx + 0.5) / SAMPLES) / size
+                    y = (py + (sy + 0.5) / SAMPLES) / size
+                    colour = None
+                    for test, fill in layers:
+                        if test(x, y):
+                            colour = fill(y) if callable(fill) else fill
+                    if colour:
+                        for k in range(3):
+                            acc[k] += colour[k]
+                        acc[3] += 1
+            n = SAMPLES * SAMPLES
+            if acc[3]:
+                row.append((round(acc[0] / acc[3]), round(acc[1] / acc[3]),
+                            round(acc[2] / acc[3]), round(255 * acc[3] / n)))
+            else:
+                row.append((0, 0, 0, 0))
+        pixels.append(row)
+    return pixels
+
+
+def lerp(c0, c1, t):
+    t = min(max(t, 0.0), 1.0)
+    return tuple(a + (b - a) * t for a, b in zip(c0, c1))
+
+
+def warning_layers():
+    outer = [(0.5, 0.02), (0.98, 0.92), (0.02, 0.92)]
+    inner = [(0.5, 0.14), (0.87, 0.85), (0.13, 0.85)]
+    body = lambda y: lerp((255, 236, 90), (246, 158, 24), (y - 0.14) / 0.71)
+    return [
+        (poly(outer), (176, 98, 22)),
+        (poly(inner), body),
+        (rect(0.44, 0.32, 0.56, 0.64), (96, 96, 96)),
+        (rect(0.44, 0.70, 0.56, 0.80), (96, 96, 96)),
+    ]
+
+
+def icon_layers():
+    grey = lambda y: lerp((190, 190, 196), (120, 120, 128), y)
+    orange = (242, 140, 20)
+    return [
+        # Computer tower at the back, with its drive slots.
+        (rect(0.08, 0.06, 0.52, 0.90), (70, 70, 78)),
+        (rect(0.11, 0.09, 0.49, 0.87), grey),
+        (rect(0.16, 0.18, 0.44, 0.23), (80, 80, 90)),
+        (rect(0.16, 0.29, 0.44, 0.34), (80, 80, 90)),
+        # White sheet in front, with a folded corner and lines of text.
+        (poly([(0.42, 0.22), (0.80, 0.22), (0.94, 0.36), (0.94, 0.96), (0.42, 0.96)]),
+         (110, 110, 120)),
+        (poly([(0.45, 0.25), (0.78, 0.25), (0.91, 0.38), (0.91, 0.93), (0.45, 0.93)]),
+         (255, 255, 255)),
+        (rect(0.51, 0.47, 0.85, 0.51), (150, 170, 200)),
+        (rect(0.51, 0.57, 0.85, 0.61), (150, 170, 200)),
+        (rect(0.51, 0.67, 0.80, 0.71), (150, 170, 200)),
+        # Two orange arrows circling between them.
+        (arc_band(0.5, 0.52, 0.30, 0.40, 30, 150), orange),
+        (poly([(0.12, 0.52), (0.30, 0.52), (0.21, 0.64)]), orange),
+        (arc_band(0.5, 0.52, 0.30, 0.40, 210, 330), orange),
+        (poly([(0.70, 0.52), (0.88, 0.52), (0.79, 0.40)]), orange),
+    ]
+
+
+def bgra_rows(pixels, premultiply_background=None):
+    out = b""
+    for row in reversed(pixels):  # bottom-up
+        for r, g, b, a in row:
+            if premultiply_background is not None:
+                if a == 0:
+                    r, g, b = premultiply_background
+                a = 255
+            out += bytes((b, g, r, a))
+    return out
+
+
+def write_warning_bmp(path):
+    pixels = render(16, warning_layers())
+    # The image list takes the bottom-left colour (magenta) as transparent.
+    solid = [[(r, g, b, a) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
+             for row in pixels]
+    data = bgra_rows(solid, premultiply_background=(255, 0, 255))
+    header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
+        f.write(header + data)
+
+
+def and_mask(pixels):
+    size = len(pixels)
+    stride = ((size + 31) // 32) * 4
+    out = b""
+    for row in reversed(pixels):
+        bits = bytearray(stride)
+        for x, (_, _, _, a) in enumerate(row):
+            if a < 128:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        out += bytes(bits)
+    return out
+
+
+def icon_image_32(size):
+    pixels = render(size, icon_layers())
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    return header + bgra_rows(pixels) + and_mask(pixels)
+
+
+def icon_image_8(size):
+    pixels = render(size, icon_layers())
+    palette = []
+    index_rows = []
+    for row in pixels:
+        line = []
+        for r, g, b, a in row:
+            # Quantise to a 6 x 6 x 6 cube plus the colours actually used.
+            colour = (r, g, b) if a >= 128 else (0, 0, 0)
+            colour = tuple(round(c / 51) * 51 for c in colour)
+            if colour not in palette:
+                palette.append(colour)
+            line.append(palette.index(colour))
+        index_rows.append(line)
+    palette += [(0, 0, 0)] * (256 - len(palette))
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 8, 0, 0, 0, 0, 256, 0)
+    pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    stride = (size + 3) // 4 * 4
+    data = b"".join(bytes(line) + bytes(stride - size) for line in reversed(index_rows))
+    return header + pal + data + and_mask(pixels)
+
+
+def write_icon(path):
+    images = [(16, 0, icon_image_8(16)), (32, 32, icon_image_32(32)), (48, 32, icon_image_32(48))]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, bpp, data in images:
+        # A colour count of 0 means 256 colours or more.
+        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, bpp or 8, len(data), offset)
+        offset += len(data)
+    out += b"".join(data for _, _, data in images)
+    with open(path, "wb") as f:
+        f.write(out)
+
+
+if __name__ == "__main__":
+    write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
+    write_icon(os.path.join(HERE, "Korvandel.ico"))

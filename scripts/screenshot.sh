@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Starts Korvandel under Xvfb with two prepared folders, presses "Vergleichen"
+# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare]
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+out=$(realpath -m "${1:-$root/build/screenshot.png}")
+compare=1
+[ "${2:-}" = "--no-compare" ] && compare=0
+exe="$root/build/win32/app/Korvandel.exe"
+[ -f "$exe" ] || { echo "Build first: scripts/run.sh builds $exe" >&2; exit 1; }
+
+work="$root/build/screenshot"
+rm -rf "$work"
+mkdir -p "$work/stick/Briefe" "$work/disk/Fotos"
+cp "$exe" "$work/Korvandel.exe"
+echo "Entwurf" >"$work/stick/Briefe/Antrag.txt"
+echo "Liste" >"$work/stick/Einkauf & Co.txt"
+echo "neu" >"$work/stick/Notizen.txt"
+echo "alt" >"$work/disk/Notizen.txt"
+touch -d '2024-01-01 10:00' "$work/disk/Notizen.txt"
+echo "Urlaub" >"$work/disk/Fotos/Strand.jpg"
+echo "Bericht" >"$work/disk/Bericht.doc"
+
+export KORVANDEL_WINE_KIND=x11
+WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11)
+export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+display=:77
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+sleep 1
+
+computer=$(wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
+to_win() { echo "Z:${1//\//\\}"; }
+printf '[%s]\r\nStick=%s\r\nDisk=%s\r\n' "$computer" "$(to_win "$work/stick")" \
+  "$(to_win "$work/disk")" >"$work/Settings.prp"
+
+wine "$work/Korvandel.exe" &
+for _ in $(seq 1 40); do
+  win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
+  [ -n "$win" ] && break
+  sleep 0.5
+done
+[ -n "${win:-}" ] || { echo "The window did not appear" >&2; exit 1; }
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$win")"
+if [ "$compare" = 1 ]; then
+  # "Vergleichen" sits at (221, 70) on the panel, 27 pixels below the top.
+  xdotool mousemove $((X + 271)) $((Y + 27 + 86)) click 1
+  sleep 2
+  xdotool mousemove $((X + 100)) $((Y + 200))
+  sleep 1
+fi
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+echo "$out"

@@ -1,0 +1,401 @@
+// The main window driven as a user would: folders typed in, buttons clicked,
+// cancel pressed from inside the running pump, the report read and closed.
+#include "app/fMain.h"
+#include "sync/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- files
+
+std::string TempBase() {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "korvandel-app-" + std::to_string(GetCurrentProcessId()) + "\\";
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            const std::string path = folder + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path + "\\");
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// A FILETIME for 2024-03-05 12:00:00 UTC plus some seconds.
+FILETIME TimeAt(int secondsLater) {
+    SYSTEMTIME st{2024, 3, 0, 5, 12, 0, 0, 0};
+    FILETIME ft;
+    SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER v{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    v.QuadPart += static_cast<ULONGLONG>(secondsLater) * 10000000ULL;
+    return FILETIME{v.LowPart, v.HighPart};
+}
+
+void WriteFile(const std::string& path, const std::string& contents, int secondsLater) {
+    for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    const FILETIME ft = TimeAt(secondsLater);
+    SetFileTime(file, nullptr, nullptr, &ft);
+    CloseHandle(file);
+}
+
+std::string ReadFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    char buffer[256];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+// ---- the report
+
+struct TReport {
+    std::string Title;
+    std::string Text;
+    bool Warning = false;
+    bool Information = false;
+};
+
+std::vector<TReport>* gReports = nullptr;
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
+    auto* report = reinterpret_cast<TReport*>(param);
+    char cls[32] = {};
+    GetClassNameA(child, cls, sizeof(cls));
+    if (lstrcmpiA(cls, "Static") != 0)
+        return TRUE;
+    if (GetWindowLongA(child, GWL_STYLE) & SS_ICON) {
+        const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        report->Warning |= icon && icon == LoadIcon(nullptr, IDI_WARNING);
+        report->Information |= icon && icon == LoadIcon(nullptr, IDI_INFORMATION);
+    } else {
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof(text));
+        if (lstrlenA(text) > static_cast<int>(report->Text.size()))
+            report->Text = text;
+    }
+    return TRUE;
+}
+
+// Reads every dialog the window opens and closes it with OK.
+LRESULT CALLBACK ReportHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_INITDIALOG && gReports) {
+        TReport report;
+        char title[256] = {};
+        GetWindowTextA(msg->hwnd, title, sizeof(title));
+        report.Title = title;
+        EnumChildWindows(msg->hwnd, CollectStatic, reinterpret_cast<LPARAM>(&report));
+        gReports->push_back(report);
+        PostMessageA(msg->hwnd, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// ---- fixture
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        base = TempBase();
+        RemoveTree(base);
+        CreateDirectoryA(base.c_str(), nullptr);
+        stick = base + "stick";
+        disk = base + "disk";
+        CreateDirectoryA(stick.c_str(), nullptr);
+        CreateDirectoryA(disk.c_str(), nullptr);
+        app = std::make_unique<TApplication>();
+        app->Title = "Korvandel";
+        settings = SettingsFileFor(app->ExeName());
+        DeleteFileA(settings.c_str());
+        gReports = &reports;
+        hook = SetWindowsHookExA(WH_CALLWNDPROCRET, ReportHook, nullptr, GetCurrentThreadId());
+    }
+
+    void TearDown() override {
+        UnhookWindowsHookEx(hook);
+        gReports = nullptr;
+        window.reset();
+        app.reset();
+        DeleteFileA(settings.c_str());
+        RemoveTree(base);
+    }
+
+    TKorvandelMain& Open() {
+        window = std::make_unique<TKorvandelMain>(nullptr);
+        app->SetMainForm(window.get());
+        window->Show();
+        return *window;
+    }
+
+    void Close() {
+        app->SetMainForm(nullptr);
+        window.reset();
+    }
+
+    static void Click(TWinControl* button) { SendMessageA(button->Handle(), BM_CLICK, 0, 0); }
+
+    // Presses `button` at the n-th pump from now.
+    void PressAtPump(int n, TWinControl* button) {
+        int count = 0;
+        app->OnPump = [=](int) mutable {
+            if (++count == n)
+                Click(button);
+        };
+    }
+
+    static std::vector<std::string> Texts(const TEntryList* list) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->Count(); ++i)
+            texts.push_back(list->Strings(i));
+        return texts;
+    }
+
+    std::string base, stick, disk, settings;
+    std::unique_ptr<TApplication> app;
+    std::unique_ptr<TKorvandelMain> window;
+    std::vector<TReport> reports;
+    HHOOK hook = nullptr;
+};
+
+struct TState {
+    bool folders, scan, scanEnabled, scanCancel, scanProg, copy, copyEnabled, cancel, copyProg;
+    bool operator==(const TState&) const = default;
+};
+
+TState StateOf(const TKorvandelMain& w) {
+    return {w.StickDir->Enabled() && w.DiskDir->Enabled(),
+            w.bScan->Visible(),
+            w.bScan->Enabled(),
+            w.bScanCancel->Visible(),
+            w.ScanProg->Visible(),
+            w.bCopy->Visible(),
+            w.bCopy->Enabled(),
+            w.bCancel->Visible(),
+            w.CopyProg->Visible()};
+}
+
+std::ostream& operator<<(std::ostream& os, const TState& s) {
+    return os << s.folders << s.scan << s.scanEnabled << s.scanCancel << s.scanProg << s.copy
+              << s.copyEnabled << s.cancel << s.copyProg;
+}
+
+constexpr TState kIdleNothingToCopy{true, true, true, false, false, true, false, false, false};
+constexpr TState kIdleReady{true, true, true, false, false, true, true, false, false};
+constexpr TState kComparing{false, false, false, true, true, true, false, false, false};
+constexpr TState kCopying{false, true, false, false, false, false, false, true, true};
+
+TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
+    TKorvandelMain& w = Open();
+    EXPECT_EQ(w.MainPager->Caption(), "Korvandel auf " + ReadComputerName(SystemFileSystem()));
+    EXPECT_EQ(w.StickDir->Text(), "");
+    EXPECT_EQ(w.DiskDir->Text(), "");
+    EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
+
+    RECT client;
+    GetClientRect(w.Handle(), &client);
+    EXPECT_EQ(client.right, 331);
+    EXPECT_EQ(client.bottom, 469);
+    struct {
+        TControl* control;
+        RECT bounds;
+    } const places[] = {
+        {w.MainPager, {0, 0, 331, 27}},  {w.pBack, {0, 27, 331, 469}},
+        {w.StickDir, {40, 16, 321, 37}}, {w.DiskDir, {40, 43, 321, 64}},
+        {w.bScan, {221, 70, 321, 103}},  {w.bScanCancel, {221, 70, 321, 103}},
+        {w.ScanProg, {8, 77, 209, 95}},  {w.ToStick, {8, 125, 321, 249}},
+        {w.ToDisk, {8, 269, 321, 393}},  {w.CopyProg, {8, 408, 209, 426}},
+        {w.bCopy, {221, 399, 321, 432}}, {w.bCancel, {221, 399, 321, 432}},
+    };
+    for (const auto& p : places) {
+        const RECT r = p.control->BoundsRect();
+        EXPECT_TRUE(EqualRect(&r, &p.bounds)) << p.control->Caption() << " at " << r.left << ","
+                                              << r.top << "," << r.right << "," << r.bottom;
+    }
+    EXPECT_EQ(w.Label1->Caption(), "Auf den Stick");
+    EXPECT_EQ(w.Label2->Caption(), "Auf die Platte");
+    EXPECT_EQ(w.StdImages->Count(), 1);
+
+    // Tab goes through the two folders and the two lists; the buttons are mouse-only.
+    std::vector<HWND> order;
+    for (int i = 0; i < 5; ++i) {
+        order.push_back(GetFocus());
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        app->ProcessMessages();
+    }
+    const std::vector<HWND> expected{w.StickDir->Edit()->Handle(), w.DiskDir->Edit()->Handle(),
+                                     w.ToStick->Handle(), w.ToDisk->Handle(),
+                                     w.StickDir->Edit()->Handle()};
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
+    WriteFile(stick + "\\a.txt", "a", 0);
+    WriteFile(stick + "\\sub\\b.txt", "b", 0);
+    WriteFile(stick + "\\ro.txt", "new", 100);
+    WriteFile(disk + "\\ro.txt", "old", 0);
+    SetFileAttributesA((disk + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteFile(disk + "\\c.txt", "c", 50);
+    WriteFile(disk + "\\deep\\er\\d.txt", "d", 50);
+
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk + "\\");
+    std::vector<TState> during;
+    app->OnPump = [&](int) { during.push_back(StateOf(w)); };
+    Click(w.bScan);
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(during.front(), kComparing);
+    EXPECT_EQ(StateOf(w), kIdleReady);
+
+    ASSERT_EQ(w.ToDisk->Count(), 3);
+    ASSERT_EQ(w.ToStick->Count(), 2);
+    for (const TEntryList* list : {w.ToDisk, w.ToStick})
+        for (int i = 0; i < list->Count(); ++i) {
+            const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
+            EXPECT_EQ(list->Strings(i), entry->SourcePath);
+            EXPECT_EQ(entry->ToStickFlag, list == w.ToStick);
+        }
+    EXPECT_EQ(w.CopyList().size(), 5u);
+
+    during.clear();
+    Click(w.bCopy);
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(during.front(), kCopying);
+    EXPECT_EQ(StateOf(w), kIdleReady) << "Kopieren stays enabled after a run";
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].Title, "Korvandel");
+    EXPECT_NE(reports[0].Text.find("Kopierergebnis"), std::string::npos) << reports[0].Text;
+    EXPECT_NE(reports[0].Text.find("1 Dateien konnten nicht kopiert werden\r\n"
+                                   "4 Dateien wurden erfolgreich kopiert"),
+              std::string::npos)
+        << reports[0].Text;
+    EXPECT_TRUE(reports[0].Warning);
+
+    // Everything stays listed; only the failed item carries the marker.
+    EXPECT_EQ(w.ToDisk->Count(), 3);
+    EXPECT_EQ(w.ToStick->Count(), 2);
+    int marked = 0;
+    for (const TEntryList* list : {w.ToDisk, w.ToStick})
+        for (int i = 0; i < list->Count(); ++i) {
+            const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
+            const std::string expected =
+                entry->Copied ? entry->SourcePath : "<IMG src=\"idx:0\"> " + entry->SourcePath;
+            EXPECT_EQ(list->Strings(i), expected);
+            marked += entry->Copied ? 0 : 1;
+        }
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(ReadFile(disk + "\\sub\\b.txt"), "b");
+    EXPECT_EQ(ReadFile(stick + "\\deep\\er\\d.txt"), "d");
+    EXPECT_EQ(ReadFile(disk + "\\ro.txt"), "old");
+
+    // With the target writable again, a second run copies everything and empties the lists.
+    SetFileAttributesA((disk + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[1].Text.find("Alle 5 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[1].Text;
+    EXPECT_TRUE(reports[1].Information);
+    EXPECT_EQ(w.ToDisk->Count() + w.ToStick->Count(), 0);
+    EXPECT_TRUE(w.CopyList().empty());
+    EXPECT_EQ(ReadFile(disk + "\\ro.txt"), "new");
+
+    // The copies carry their sources' times, so a new comparison finds nothing.
+    Click(w.bScan);
+    EXPECT_EQ(w.CopyList().size(), 0u);
+    EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
+}
+
+TEST_F(MainWindowTest, CancelledComparisonListsWhatWasFound) {
+    WriteFile(stick + "\\root1.txt", "1", 0);
+    WriteFile(stick + "\\a\\inner.txt", "2", 0);
+    WriteFile(stick + "\\a\\deeper\\x.txt", "3", 0);
+    WriteFile(disk + "\\only-on-disk.txt", "4", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    // Pump 1 is the stick root, pump 2 the folder "a": cancel there.
+    PressAtPump(2, w.bScanCancel);
+    Click(w.bScan);
+    EXPECT_EQ(StateOf(w), kIdleReady);
+    // "a" still finishes its own files; its sub-folder and the other direction do nothing.
+    EXPECT_EQ(Texts(w.ToDisk),
+              (std::vector<std::string>{stick + "\\root1.txt", stick + "\\a\\inner.txt"}));
+    EXPECT_EQ(w.ToStick->Count(), 0);
+}
+
+TEST_F(MainWindowTest, CancelledCopyReportsWhatWasCopiedAndEmptiesTheLists) {
+    for (int i = 0; i < 5; ++i)
+        WriteFile(stick + "\\f" + std::to_string(i) + ".txt", "x", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    Click(w.bScan);
+    ASSERT_EQ(w.ToDisk->Count(), 5);
+    // The pump before the fourth file sees the cancel.
+    PressAtPump(4, w.bCancel);
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].Text.find("Abbruch durch den Benutzer"), std::string::npos);
+    EXPECT_NE(reports[0].Text.find("Alle 3 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[0].Text;
+    EXPECT_EQ(w.ToDisk->Count(), 0);
+    EXPECT_TRUE(w.CopyList().empty());
+}
+
+TEST_F(MainWindowTest, ClosingDuringARunFinishesItThenSavesTheFolders) {
+    WriteFile(stick + "\\a\\one.txt", "1", 0);
+    WriteFile(stick + "\\b\\two.txt", "2", 0);
+    {
+        TKorvandelMain& w = Open();
+        w.StickDir->SetText(stick);
+        w.DiskDir->SetText(disk);
+        int count = 0;
+        app->OnPump = [&](int) {
+            if (++count == 2)
+                SendMessageA(w.Handle(), WM_CLOSE, 0, 0);
+        };
+        Click(w.bScan);
+        EXPECT_TRUE(app->Terminated()) << "the close request is recorded by the pump";
+        EXPECT_TRUE(IsWindowVisible(w.Handle())) << "the window stays until the run is over";
+        EXPECT_EQ(w.ToDisk->Count(), 2) << "the run went on to its end";
+        EXPECT_EQ(StateOf(w), kIdleReady);
+        Close();
+    }
+    // The next start on this computer finds both folders again.
+    TKorvandelMain& again = Open();
+    EXPECT_EQ(again.StickDir->Text(), stick);
+    EXPECT_EQ(again.DiskDir->Text(), disk);
+}
+
+} // namespace
