@@ -74,3 +74,103 @@ TColor BlendColor(TColor color1, TColor color2, int percent) {
     auto mix = [f](int c1, int c2) { return RoundHalfEven(f * c1 + (1 - f) * c2); };
     return Join(mix(a.R, b.R), mix(a.G, b.G), mix(a.B, b.B));
 }
+
+// ---- GDI+ primitives
+
+gdip::ARGB MakeGPColor(TColor color) {
+    const COLORREF rgb = ColorToRGB(color);
+    return 0xFF000000u | (static_cast<gdip::ARGB>(GetRValue(rgb)) << 16) |
+           (static_cast<gdip::ARGB>(GetGValue(rgb)) << 8) | GetBValue(rgb);
+}
+
+void FillGlowHalf(TGPGraphics& graphics, const RECT& r, TColor c1, TColor c2,
+                  TGDIPGradient gradient, bool upper) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    // Width and height are the far edges, not the extent: what lies beyond the
+    // control is clipped, and the whole half is covered whatever its offset.
+    const float fillW = static_cast<float>(r.right);
+    const float fillH = static_cast<float>(r.bottom);
+    graphics.FillRectangle(TGPSolidBrush(MakeGPColor(upper ? c1 : c2)), r.left, r.top, fillW,
+                           fillH);
+
+    TGPGraphicsPath ellipse;
+    const int y0 = upper ? r.top - h / 2 + 2 : r.top;
+    ellipse.AddEllipse(r.left, y0, fillW, fillH);
+
+    if (gradient == ggRadial) {
+        TGPPathGradientBrush brush(ellipse);
+        brush.SetCenterPoint(r.left + w / 2, upper ? r.top : r.bottom);
+        brush.SetCenterColor(MakeGPColor(upper ? c2 : c1));
+        const gdip::ARGB surround = MakeGPColor(upper ? c1 : c2);
+        brush.SetSurroundColors(&surround, 1);
+        graphics.FillRectangle(brush, r.left, r.top, fillW, fillH);
+        return;
+    }
+    const gdip::LinearGradientMode mode = gradient == ggVertical ? gdip::LinearGradientModeVertical
+                                          : gradient == ggDiagonalForward
+                                              ? gdip::LinearGradientModeForwardDiagonal
+                                              : gdip::LinearGradientModeBackwardDiagonal;
+    const gdip::RectF area(r.left, r.top, w, h);
+    TGPLinearGradientBrush brush(area, MakeGPColor(c1), MakeGPColor(c2), mode, gdip::WrapModeTile);
+    graphics.FillRectangle(brush, r.left, r.top, fillW, fillH);
+}
+
+namespace {
+
+void DrawOutline(TGPGraphics& graphics, const TGPPen& pen, int x, int y, int w, int h, int radius) {
+    if (radius == 0) {
+        graphics.DrawRectangle(pen, x, y, w, h);
+        return;
+    }
+    const int d = 2 * radius;
+    // GDI+ joins consecutive segments of a figure with straight lines.
+    TGPGraphicsPath path;
+    path.AddLine(x + radius, y, x + w - d, y);
+    path.AddArc(x + w - d, y, d, d, 270, 90);
+    path.AddLine(x + w, y + radius, x + w, y + h - d);
+    path.AddArc(x + w - d, y + h - d, d, d, 0, 90);
+    path.AddLine(x + w - d, y + h, x + radius, y + h);
+    path.AddArc(x, y + h - d, d, d, 90, 90);
+    path.AddLine(x, y + h - d, x, y + radius);
+    path.AddArc(x, y, d, d, 180, 90);
+    path.CloseFigure();
+    graphics.DrawPath(pen, path);
+}
+
+} // namespace
+
+void DrawRoundedBorder(TGPGraphics& graphics, TColor color, int x, int y, int w, int h,
+                       int radius) {
+    DrawOutline(graphics, TGPPen(MakeGPColor(color), 1.0f), x, y, w, h, radius);
+}
+
+void DrawDottedRoundedBorder(TGPGraphics& graphics, TColor color, int x, int y, int w, int h,
+                             int radius) {
+    TGPPen pen(MakeGPColor(color), 1.0f);
+    pen.SetDashStyle(gdip::DashStyleDot);
+    DrawOutline(graphics, pen, x, y, w, h, radius);
+}
+
+// ---- TGradientStyle
+
+void TGradientStyle::Change(TColor& field, TColor value) {
+    if (field == value)
+        return;
+    field = value;
+    Changed();
+}
+
+void TGradientStyle::Changed() {
+    if (OnChange)
+        OnChange();
+}
+
+void TGradientStyle::Assign(const TGradientStyle& source) {
+    FBorderColor = source.FBorderColor;
+    FColorFrom = source.FColorFrom;
+    FColorTo = source.FColorTo;
+    FColorMirrorFrom = source.FColorMirrorFrom;
+    FColorMirrorTo = source.FColorMirrorTo;
+    Changed();
+}

@@ -1,7 +1,9 @@
 #include "controls/paint/AdvGradient.h"
+#include "framework/Forms.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -128,6 +130,145 @@ TEST(BlendColorTest, MixesChannelsWithHalvesToEven) {
     for (const auto& c : cases)
         EXPECT_EQ(BlendColor(c.A, c.B, c.Percent), c.Expected)
             << std::hex << c.A << " " << c.B << " @" << std::dec << c.Percent;
+}
+
+// GDI+ runs while an application object exists.
+class TGdiplusFixture : public TCanvasFixture {
+  protected:
+    void SetUp() override { App = std::make_unique<TApplication>(); }
+    void TearDown() override { App.reset(); }
+    bool Near(TColor actual, TColor expected, int tolerance = 3) const {
+        return std::abs(int(GetRValue(actual)) - int(GetRValue(expected))) <= tolerance &&
+               std::abs(int(GetGValue(actual)) - int(GetGValue(expected))) <= tolerance &&
+               std::abs(int(GetBValue(actual)) - int(GetBValue(expected))) <= tolerance;
+    }
+    std::unique_ptr<TApplication> App;
+};
+
+TEST(MakeGPColorTest, IsOpaqueArgbOfTheResolvedColour) {
+    EXPECT_EQ(MakeGPColor(RGB(0x12, 0x34, 0x56)), 0xFF123456u);
+    EXPECT_EQ(MakeGPColor(clBlack), 0xFF000000u);
+    const COLORREF face = ColorToRGB(clBtnFace);
+    EXPECT_EQ(MakeGPColor(clBtnFace),
+              0xFF000000u | GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face));
+}
+
+using RoundedBorderTest = TGdiplusFixture;
+
+TEST_F(RoundedBorderTest, RadiusZeroIsAPlainRectangleOutline) {
+    Prepare(12, 10);
+    {
+        TGPGraphics graphics(Bmp.Canvas().Handle());
+        DrawRoundedBorder(graphics, clRed, 1, 1, 8, 6, 0);
+    }
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool edge = ((x == 1 || x == 9) && y >= 1 && y <= 7) ||
+                              ((y == 1 || y == 7) && x >= 1 && x <= 9);
+            EXPECT_EQ(PixelAt(Bmp, x, y), edge ? clRed : Background) << x << "," << y;
+        }
+}
+
+TEST_F(RoundedBorderTest, RoundedCornersLeaveTheCornerPixelsAlone) {
+    Prepare(20, 16);
+    {
+        TGPGraphics graphics(Bmp.Canvas().Handle());
+        graphics.SetSmoothingMode(gdip::SmoothingModeAntiAlias);
+        DrawRoundedBorder(graphics, clRed, 0, 0, 19, 15, 3);
+    }
+    for (auto [x, y] : {std::pair{0, 0}, {19, 0}, {0, 15}, {19, 15}})
+        EXPECT_EQ(PixelAt(Bmp, x, y), Background) << x << "," << y;
+    // Mid-edges are on the straight parts of the outline.
+    for (auto [x, y] : {std::pair{10, 0}, {10, 15}, {0, 8}, {19, 8}})
+        EXPECT_TRUE(Near(PixelAt(Bmp, x, y), clRed, 40)) << x << "," << y;
+    EXPECT_EQ(PixelAt(Bmp, 10, 8), Background);
+}
+
+TEST_F(RoundedBorderTest, DottedOutlineLeavesGapsOnItsEdges) {
+    Prepare(40, 10);
+    {
+        TGPGraphics graphics(Bmp.Canvas().Handle());
+        DrawDottedRoundedBorder(graphics, clBlack, 0, 0, 39, 9, 0);
+    }
+    int drawn = 0, gaps = 0;
+    for (int x = 2; x < 38; ++x)
+        (PixelAt(Bmp, x, 0) == Background ? gaps : drawn)++;
+    EXPECT_GT(drawn, 10);
+    EXPECT_GT(gaps, 10);
+}
+
+using FillGlowHalfTest = TGdiplusFixture;
+
+TEST_F(FillGlowHalfTest, VerticalRunsFromTheFirstColourAtTheTopToTheSecondAtTheBottom) {
+    Prepare(30, 40);
+    {
+        TGPGraphics graphics(Bmp.Canvas().Handle());
+        FillGlowHalf(graphics, RECT{0, 20, 30, 40}, clWhite, clBlack, ggVertical, false);
+    }
+    EXPECT_TRUE(Near(PixelAt(Bmp, 15, 20), clWhite, 16));
+    EXPECT_TRUE(Near(PixelAt(Bmp, 15, 39), clBlack, 16));
+    EXPECT_TRUE(Near(PixelAt(Bmp, 15, 30), RGB(128, 128, 128), 16));
+    // Only the half is painted.
+    EXPECT_EQ(PixelAt(Bmp, 15, 19), Background);
+}
+
+TEST_F(FillGlowHalfTest, RadialGlowsFromTheNearEdgeCentre) {
+    // Upper half: the second colour at the top centre, the first towards the
+    // far corners. Lower half: the first colour at the bottom centre.
+    Prepare(60, 40);
+    {
+        TGPGraphics graphics(Bmp.Canvas().Handle());
+        FillGlowHalf(graphics, RECT{0, 20, 60, 40}, clBlue, clRed, ggRadial, false);
+        FillGlowHalf(graphics, RECT{0, 0, 60, 20}, clWhite, clBlack, ggRadial, true);
+    }
+    EXPECT_TRUE(Near(PixelAt(Bmp, 30, 0), clBlack, 40));
+    EXPECT_TRUE(Near(PixelAt(Bmp, 0, 19), clWhite, 40));
+    EXPECT_TRUE(Near(PixelAt(Bmp, 30, 39), clBlue, 40));
+    EXPECT_TRUE(Near(PixelAt(Bmp, 0, 21), clRed, 40));
+}
+
+TEST(GradientStyleTest, ColourChangesNotifyButDirectionAndEqualValuesDoNot) {
+    TGradientStyle style;
+    int changes = 0;
+    style.OnChange = [&] { ++changes; };
+    EXPECT_EQ(style.BorderColor(), clHighlight);
+    EXPECT_EQ(style.ColorFrom(), clHighlight);
+    EXPECT_EQ(style.ColorTo(), clNone);
+    EXPECT_EQ(style.ColorMirrorFrom(), clNone);
+    EXPECT_EQ(style.ColorMirrorTo(), clNone);
+
+    style.SetColorTo(clNone);
+    style.SetBorderColor(clHighlight);
+    EXPECT_EQ(changes, 0);
+    style.SetBorderColor(clSilver);
+    style.SetColorFrom(1);
+    style.SetColorTo(2);
+    style.SetColorMirrorFrom(3);
+    style.SetColorMirrorTo(4);
+    EXPECT_EQ(changes, 5);
+    style.Direction = true;
+    EXPECT_EQ(changes, 5);
+}
+
+TEST(GradientStyleTest, AssignCopiesTheColoursNotTheDirectionAndNotifiesOnce) {
+    TGradientStyle source;
+    source.SetBorderColor(clSilver);
+    source.SetColorFrom(15465983);
+    source.SetColorTo(11267071);
+    source.SetColorMirrorFrom(6936319);
+    source.SetColorMirrorTo(9889023);
+    source.Direction = true;
+    TGradientStyle target;
+    int changes = 0;
+    target.OnChange = [&] { ++changes; };
+    target.Assign(source);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(target.BorderColor(), clSilver);
+    EXPECT_EQ(target.ColorFrom(), 15465983u);
+    EXPECT_EQ(target.ColorTo(), 11267071u);
+    EXPECT_EQ(target.ColorMirrorFrom(), 6936319u);
+    EXPECT_EQ(target.ColorMirrorTo(), 9889023u);
+    EXPECT_FALSE(target.Direction);
 }
 
 } // namespace
