@@ -1,0 +1,25 @@
+#pragma once
+
+#include "sync/CopyList.h"
+#include "sync/FileSystem.h"
+
+#include <functional>
+#include <string>
+
+// Handles the window messages waiting at that moment and returns without waiting.
+using TPump = std::function<void()>;
+
+// The folder text with the delimiter appended unless it ends with one; an empty
+// text becomes a lone delimiter, the root of the current drive.
+std::string FolderRoot(const std::string& folderText);
+
+// Appends an entry for every file below SrcRoot + RelPath that is missing or older
+// under DstRoot + RelPath. Pumps once per folder and reads cancel right after.
+void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
+                const std::string& SrcRoot, const std::string& DstRoot, const std::string& RelPath,
+                bool FromStick);
+
+// The whole comparison run: clears cancel and the list, then stick to computer,
+// then computer to stick.
+void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
+                    const std::string& stickText, const std::string& diskText);

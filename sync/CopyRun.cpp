@@ -1,0 +1,40 @@
+#include "sync/CopyRun.h"
+
+#include "sync/Paths.h"
+
+// Creates a folder together with its missing ancestors, outermost first; stops at
+// the first one that cannot be created.
+static bool ForceDirectories(TFileSystem& fs, std::string path) {
+    if (!path.empty() && path.back() == kPathDelim) {
+        path.pop_back();
+    }
+    if (path.size() < 3 || fs.IsDirectory(path)) {
+        return true;
+    }
+    const std::string parent = FolderPart(path);
+    if (parent == path) {
+        return true;
+    }
+    return ForceDirectories(fs, parent) && fs.MakeDirectory(path);
+}
+
+TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
+                       const std::function<void(int)>& setPosition) {
+    TCopyRunResult result;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        pump();
+        if (cancel) {
+            break;
+        }
+        setPosition(static_cast<int>(i));
+        TCopyEntry& entry = *list[i];
+        const std::string folder = FileFolder(entry.TargetPath);
+        if (!fs.IsDirectory(folder)) {
+            ForceDirectories(fs, folder);
+        }
+        entry.Copied = fs.CopyFileSafely(entry.SourcePath, entry.TargetPath);
+        ++(entry.Copied ? result.CopiedCount : result.FailedCount);
+    }
+    result.Cancelled = cancel;
+    return result;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifdef _WIN32
+inline constexpr char kPathDelim = '\\';
+inline constexpr bool kHasDriveLetters = true;
+#else
+inline constexpr char kPathDelim = '/';
+inline constexpr bool kHasDriveLetters = false;
+#endif
+
+// A last-write time in local time, packed as MS-DOS date and time words.
+struct TDosTime {
+    std::uint16_t Date = 0;
+    std::uint16_t Time = 0;
+};
+
+// Packs a local calendar time; odd seconds are truncated, and times outside
+// 1980..2107, which the DOS form cannot hold, are clamped to the nearer end.
+TDosTime PackDosTime(int year, int month, int day, int hour, int minute, int second);
+
+struct TFolderEntry {
+    std::string Name;
+    std::string AltName; // another name the platform finds the entry by (short name), or empty
+    bool IsDirectory = false;
+    TDosTime Time;
+};
+
+// The same for every path that reaches a folder, through links or not.
+struct TFolderId {
+    std::uint64_t Volume = 0;
+    std::uint64_t Index = 0;
+    bool operator==(const TFolderId&) const = default;
+};
+
+enum class TReadResult { Ok, Missing, Failed };
+
+// Everything the engine needs of the platform. Paths are 8-bit strings as the
+// platform's file functions take them.
+class TFileSystem {
+  public:
+    virtual ~TFileSystem() = default;
+
+    // Every entry of a folder whose path ends with kPathDelim, "." and ".." included
+    // where the platform has them, in the file system's own order. false when the
+    // folder cannot be listed.
+    virtual bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) = 0;
+    virtual bool FolderIdentity(const std::string& folder, TFolderId& id) = 0;
+    virtual bool IsDirectory(const std::string& path) = 0;
+    // Creates one directory; fails when the parent is missing or the name is taken.
+    virtual bool MakeDirectory(const std::string& path) = 0;
+    // Copies contents, read-only attribute and last-write time into a temporary file
+    // beside the target, then puts it in the target's place in one step. Fails,
+    // leaving the target as it was and no temporary file behind, on any error and
+    // when the target is a directory or read-only.
+    virtual bool CopyFileSafely(const std::string& source, const std::string& target) = 0;
+    // Case-insensitive comparison as the platform compares names.
+    virtual bool SameText(std::string_view a, std::string_view b) = 0;
+    // The key under which a lookup finds an entry that has no exactly equal name;
+    // empty where the platform matches names exactly.
+    virtual std::string NameKey(std::string_view name) = 0;
+    // The platform's computer-name call into a caller's buffer; its result unchecked.
+    virtual void ComputerNameInto(char* buffer, unsigned size) = 0;
+    virtual std::string ExecutablePath() = 0;
+    // Missing when there is no such file; Failed when it cannot be read or is
+    // larger than maxBytes.
+    virtual TReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes,
+                                      std::string& contents) = 0;
+    // Writes a temporary file beside the file and replaces the file with it in one
+    // step; fails without touching a read-only file.
+    virtual bool ReplaceFileContents(const std::string& path, std::string_view contents) = 0;
+};
+
+// The back end of the platform compiled for.
+TFileSystem& SystemFileSystem();

@@ -1,0 +1,225 @@
+#include "sync/FileSystem.h"
+#include "sync/Paths.h"
+
+#include <cerrno>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kTempAttempts = 16;
+constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+
+class TFd {
+  public:
+    explicit TFd(int fd) : FFd(fd) {}
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    ~TFd() {
+        if (FFd >= 0) {
+            close(FFd);
+        }
+    }
+    int Get() const { return FFd; }
+
+  private:
+    int FFd;
+};
+
+TDosTime DosTimeOf(time_t seconds) {
+    struct tm local {};
+    if (!localtime_r(&seconds, &local)) {
+        return seconds < 0 ? PackDosTime(0, 1, 1, 0, 0, 0) : PackDosTime(9999, 1, 1, 0, 0, 0);
+    }
+    return PackDosTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                       local.tm_min, local.tm_sec);
+}
+
+// Root is not asked for write permission, so read-only is read off the mode bits.
+bool MayReplace(const std::string& target) {
+    struct stat st {};
+    if (stat(target.c_str(), &st) != 0) {
+        return true;
+    }
+    return !S_ISDIR(st.st_mode) && (st.st_mode & kAnyWrite) != 0;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool CopyBytes(int in, int out) {
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
+            return false;
+        }
+    }
+}
+
+// Makes a new temporary file beside the target, lets fill write it and puts it in
+// the target's place in one step; whatever fails, no temporary file stays behind.
+bool ReplaceThroughTemp(const std::string& target, mode_t mode,
+                        const std::function<bool(int fd)>& fill) {
+    if (!MayReplace(target)) {
+        return false;
+    }
+    for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
+        const std::string temp = TempPathBeside(target, attempt);
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno == EEXIST) {
+            continue;
+        }
+        if (fd < 0) {
+            return false;
+        }
+        const bool filled = fill(fd) && fsync(fd) == 0;
+        if (close(fd) == 0 && filled && rename(temp.c_str(), target.c_str()) == 0) {
+            return true;
+        }
+        unlink(temp.c_str());
+        return false;
+    }
+    return false;
+}
+
+class TPosixFileSystem final : public TFileSystem {
+  public:
+    bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+        entries.clear();
+        DIR* dir = opendir(folder.c_str());
+        if (!dir) {
+            return false;
+        }
+        const int dirFd = dirfd(dir);
+        while (const dirent* item = readdir(dir)) {
+            struct stat st {};
+            // Links are followed; a dangling one is listed as the link itself.
+            if (fstatat(dirFd, item->d_name, &st, 0) != 0 &&
+                fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;
+            }
+            entries.push_back({item->d_name, {}, S_ISDIR(st.st_mode), DosTimeOf(st.st_mtime)});
+        }
+        closedir(dir);
+        return true;
+    }
+
+    bool FolderIdentity(const std::string& folder, TFolderId& id) override {
+        struct stat st {};
+        if (stat(folder.c_str(), &st) != 0) {
+            return false;
+        }
+        id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+        return true;
+    }
+
+    bool IsDirectory(const std::string& path) override {
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
+
+    bool CopyFileSafely(const std::string& source, const std::string& target) override {
+        const TFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+        struct stat st {};
+        if (in.Get() < 0 || fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return false;
+        }
+        return ReplaceThroughTemp(target, 0600, [&](int out) {
+            const timespec times[2] = {st.st_atim, st.st_mtim};
+            return CopyBytes(in.Get(), out) && futimens(out, times) == 0 &&
+                   fchmod(out, st.st_mode & 0777) == 0;
+        });
+    }
+
+    bool SameText(std::string_view a, std::string_view b) override {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::string NameKey(std::string_view) override { return {}; }
+
+    void ComputerNameInto(char* buffer, unsigned size) override { gethostname(buffer, size); }
+
+    std::string ExecutablePath() override {
+        std::string path(4096, '\0');
+        const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+        path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+        return path;
+    }
+
+    TReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes,
+                              std::string& contents) override {
+        contents.clear();
+        const TFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.Get() < 0) {
+            return errno == ENOENT ? TReadResult::Missing : TReadResult::Failed;
+        }
+        struct stat st {};
+        if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+            return TReadResult::Failed;
+        }
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t got = read(fd.Get(), buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0 || contents.size() + static_cast<std::size_t>(got) > maxBytes) {
+                contents.clear();
+                return TReadResult::Failed;
+            }
+            if (got == 0) {
+                return TReadResult::Ok;
+            }
+            contents.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+    bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
+        return ReplaceThroughTemp(
+            path, 0666, [&](int out) { return WriteAll(out, contents.data(), contents.size()); });
+    }
+
+  private:
+    static char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+};
+
+} // namespace
+
+TFileSystem& SystemFileSystem() {
+    static TPosixFileSystem fileSystem;
+    return fileSystem;
+}

@@ -1,0 +1,43 @@
+#include "sync/Paths.h"
+
+#include "sync/FileSystem.h"
+
+#include <chrono>
+#include <cstdio>
+
+bool IsFolderBreak(char c) {
+    return c == kPathDelim || (kHasDriveLetters && c == ':');
+}
+
+static std::size_t LastFolderBreak(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsFolderBreak(path[i - 1])) {
+            return i - 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::string FolderPart(std::string_view path) {
+    const std::size_t last = LastFolderBreak(path);
+    return last == std::string_view::npos ? std::string() : std::string(path.substr(0, last + 1));
+}
+
+std::string FileFolder(std::string_view path) {
+    const std::size_t last = LastFolderBreak(path);
+    if (last == std::string_view::npos) {
+        return {};
+    }
+    const bool keepDelim = path[last] != kPathDelim || last == 0 || IsFolderBreak(path[last - 1]);
+    return std::string(path.substr(0, keepDelim ? last + 1 : last));
+}
+
+std::string TempPathBeside(std::string_view path, unsigned attempt) {
+    static unsigned counter = 0;
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    const auto tag = static_cast<unsigned>(ticks ^ (ticks >> 32)) ^ (++counter * 2654435761u) ^
+                     (attempt * 40503u);
+    char name[32];
+    std::snprintf(name, sizeof name, "~kv%08x.tmp", tag);
+    return FolderPart(path) + name;
+}

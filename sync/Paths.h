@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A character that ends a folder part: the delimiter, and on Windows a drive's ':'.
+bool IsFolderBreak(char c);
+
+// Everything up to and including the last delimiter or drive colon ("" if none).
+std::string FolderPart(std::string_view path);
+
+// The folder a file lies in: everything before its last delimiter, except that a
+// root keeps its delimiter ("E:\" for "E:\x", "/" for "/x").
+std::string FileFolder(std::string_view path);
+
+// A name for a temporary file in the folder of path; the comparison skips such
+// names (leading "~", extension ".tmp"). attempt varies the name after a clash.
+std::string TempPathBeside(std::string_view path, unsigned attempt);

@@ -1,0 +1,213 @@
+#include "sync/Settings.h"
+
+#include "sync/Paths.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr unsigned kComputerNameBuffer = 17;
+constexpr std::size_t kMaxValueLength = 2047;    // what a 2048-byte profile buffer holds
+constexpr std::size_t kMaxFileBytes = 16u << 20; // larger is no settings file of ours
+constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// A UTF-16 file would be damaged by 8-bit edits; it is neither read nor rewritten.
+bool IsUtf16(std::string_view text) {
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
+struct TLine {
+    std::size_t Begin = 0; // first byte of the text
+    std::size_t End = 0;   // after the text, before the line break
+    std::size_t Next = 0;  // after the line break
+};
+
+std::vector<TLine> SplitLines(std::string_view text) {
+    std::vector<TLine> lines;
+    std::size_t pos = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
+    while (pos < text.size()) {
+        const std::size_t feed = text.find('\n', pos);
+        if (feed == std::string_view::npos) {
+            lines.push_back({pos, text.size(), text.size()});
+            break;
+        }
+        const std::size_t end = feed > pos && text[feed - 1] == '\r' ? feed - 1 : feed;
+        lines.push_back({pos, end, feed + 1});
+        pos = feed + 1;
+    }
+    return lines;
+}
+
+struct TKeyLine {
+    const TLine* Line = nullptr;
+    std::string_view Value;
+};
+
+// Where this computer's section and its two keys stand; the first section of that
+// name and the first line of each key count.
+struct TSection {
+    const TLine* Header = nullptr;
+    const TLine* Last = nullptr; // last non-blank line of the section
+    TKeyLine Stick;
+    TKeyLine Disk;
+};
+
+TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<TLine>& lines,
+                     const std::string& computerName) {
+    TSection section;
+    for (const TLine& line : lines) {
+        const std::string_view content = Trim(text.substr(line.Begin, line.End - line.Begin));
+        const std::size_t close = content.rfind(']');
+        if (content.starts_with('[') && close != std::string_view::npos) {
+            if (section.Header) {
+                break;
+            }
+            if (fs.SameText(Trim(content.substr(1, close - 1)), computerName)) {
+                section.Header = section.Last = &line;
+            }
+            continue;
+        }
+        if (!section.Header || content.empty()) {
+            continue;
+        }
+        section.Last = &line;
+        const std::size_t equals = content.find('=');
+        if (content.starts_with(';') || equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = Trim(content.substr(0, equals));
+        const std::string_view value = Trim(content.substr(equals + 1));
+        for (auto [name, found] :
+             {std::pair{"Stick", &section.Stick}, std::pair{"Disk", &section.Disk}}) {
+            if (!found->Line && fs.SameText(key, name)) {
+                *found = {&line, value};
+            }
+        }
+    }
+    return section;
+}
+
+// A value in matching quotes loses them, and it is cut as the profile buffer cuts it.
+std::string ReadValue(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return std::string(value.substr(0, kMaxValueLength));
+}
+
+// A line break in a value would start a line of its own.
+std::string_view FirstLineOf(std::string_view value) {
+    return value.substr(0, value.find_first_of("\r\n"));
+}
+
+std::string_view LineBreakOf(std::string_view text) {
+    const std::size_t feed = text.find('\n');
+    if (feed != std::string_view::npos && (feed == 0 || text[feed - 1] != '\r')) {
+        return "\n";
+    }
+    return "\r\n";
+}
+
+struct TEdit {
+    std::size_t Begin;
+    std::size_t End;
+    std::string Text;
+};
+
+std::string UpdatedText(TFileSystem& fs, std::string_view text, const std::string& computerName,
+                        const TFolderPair& folders) {
+    const std::string_view lineBreak = LineBreakOf(text);
+    const std::vector<TLine> lines = SplitLines(text);
+    const TSection section = FindSection(fs, text, lines, computerName);
+    const std::string stickLine = "Stick=" + std::string(FirstLineOf(folders.Stick));
+    const std::string diskLine = "Disk=" + std::string(FirstLineOf(folders.Disk));
+
+    std::vector<TEdit> edits;
+    std::string added;
+    for (auto [key, line] :
+         {std::pair{&section.Stick, &stickLine}, std::pair{&section.Disk, &diskLine}}) {
+        if (key->Line) {
+            edits.push_back({key->Line->Begin, key->Line->End, *line});
+        } else {
+            added += *line;
+            added += lineBreak;
+        }
+    }
+    if (!section.Header) {
+        added = "[" + computerName + "]" + std::string(lineBreak) + added;
+    }
+    if (!added.empty()) {
+        const std::size_t at = section.Header ? section.Last->Next : text.size();
+        const bool needsBreak = at > 0 && text[at - 1] != '\n';
+        edits.push_back({at, at, (needsBreak ? std::string(lineBreak) : std::string()) + added});
+    }
+    std::sort(edits.begin(), edits.end(),
+              [](const TEdit& a, const TEdit& b) { return a.Begin < b.Begin; });
+
+    std::string result;
+    std::size_t pos = 0;
+    for (const TEdit& edit : edits) {
+        result.append(text.substr(pos, edit.Begin - pos));
+        result += edit.Text;
+        pos = edit.End;
+    }
+    result.append(text.substr(pos));
+    return result;
+}
+
+} // namespace
+
+std::string ReadComputerName(TFileSystem& fs) {
+    char buffer[kComputerNameBuffer] = {};
+    fs.ComputerNameInto(buffer, kComputerNameBuffer);
+    return std::string(buffer, std::find(buffer, buffer + kComputerNameBuffer, '\0'));
+}
+
+std::string SettingsFileFor(const std::string& exePath) {
+    return FolderPart(exePath) + "Settings.prp";
+}
+
+TFolderPair ReadFolders(TFileSystem& fs, const std::string& settingsFile,
+                        const std::string& computerName) {
+    try {
+        std::string text;
+        if (fs.ReadWholeFile(settingsFile, kMaxFileBytes, text) != TReadResult::Ok ||
+            IsUtf16(text)) {
+            return {};
+        }
+        const TSection section = FindSection(fs, text, SplitLines(text), computerName);
+        return {ReadValue(section.Stick.Value), ReadValue(section.Disk.Value)};
+    } catch (...) {
+        return {};
+    }
+}
+
+void WriteFolders(TFileSystem& fs, const std::string& settingsFile, const std::string& computerName,
+                  const TFolderPair& folders) {
+    try {
+        std::string text;
+        const TReadResult read = fs.ReadWholeFile(settingsFile, kMaxFileBytes, text);
+        // A file that cannot be read whole would lose the other computers' sections.
+        if (read == TReadResult::Failed || IsUtf16(text)) {
+            return;
+        }
+        const std::string updated = UpdatedText(fs, text, computerName, folders);
+        if (read == TReadResult::Missing || updated != text) {
+            fs.ReplaceFileContents(settingsFile, updated);
+        }
+    } catch (...) {
+    }
+}

@@ -1,0 +1,325 @@
+#include "ForwardingFileSystem.h"
+#include "TestTree.h"
+#include "sync/Compare.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Slashed(std::string path) {
+    std::replace(path.begin(), path.end(), kPathDelim, '/');
+    return path;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items) {
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+class CompareTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Tree.AddFolder("stick");
+        Tree.AddFolder("disk");
+    }
+
+    void Compare(const std::string& stick = "stick", const std::string& disk = "disk") {
+        CompareFolders(Fs, List, Cancel, Pump, Tree.Path(stick), Tree.Path(disk));
+    }
+
+    // Each entry as "s:rel" (stick to computer) or "d:rel", in list order; checks on
+    // the way that both paths name the same relative path below the two roots.
+    std::vector<std::string> Found(const std::string& stick = "stick",
+                                   const std::string& disk = "disk") const {
+        std::vector<std::string> found;
+        for (const auto& entry : List) {
+            const std::string from = FolderRoot(Tree.Path(entry->ToStickFlag ? disk : stick));
+            const std::string to = FolderRoot(Tree.Path(entry->ToStickFlag ? stick : disk));
+            EXPECT_EQ(entry->SourcePath.substr(0, from.size()), from);
+            const std::string rel = entry->SourcePath.substr(from.size());
+            EXPECT_EQ(entry->TargetPath, to + rel);
+            EXPECT_TRUE(entry->Copied);
+            found.push_back((entry->ToStickFlag ? "d:" : "s:") + Slashed(rel));
+        }
+        return found;
+    }
+
+    TTempTree Tree;
+    TForwardingFileSystem Fs;
+    TCopyList List;
+    bool Cancel = false;
+    int Pumps = 0;
+    int CancelAtPump = 0; // the pump call (from 1) whose handler presses cancel
+    TPump Pump = [this] {
+        if (++Pumps == CancelAtPump) {
+            Cancel = true;
+        }
+    };
+};
+
+TEST_F(CompareTest, EmptyOrEqualTreesListNothing) {
+    Compare();
+    EXPECT_TRUE(List.empty());
+    for (const char* side : {"stick/", "disk/"}) {
+        Tree.AddFile(std::string(side) + "a.txt", "a", kBaseTime);
+        Tree.AddFile(std::string(side) + "sub/b.txt", "b", kBaseTime - 86400);
+        Tree.AddFile(std::string(side) + "sub/deep/c.txt", "c", kBaseTime + 3600);
+        Tree.AddFolder(std::string(side) + "empty");
+    }
+    Compare();
+    EXPECT_EQ(Found(), std::vector<std::string>{});
+}
+
+TEST_F(CompareTest, SkipRulesHoldForFilesInEveryFolderButNeverForFolders) {
+    const std::vector<std::string> listed = {
+        "b.TMP",   "c.Wbk",  "d.tmpx", "e.wbk2", "f", "Korvandel.exe.bak", "Settings.prp.txt",
+        "x~y.txt", ".hidden"};
+    std::vector<std::string> skipped = {
+        "a.tmp", "a.wbk",           "a.t",          "a.w",           "a.tm",
+        "a.wb",  "Bericht.wbk.tmp", "~WRL0001.doc", "korvandel.EXE", "SETTINGS.PRP"};
+    if (kPathDelim == '/') {
+        skipped.push_back("a."); // Windows drops a trailing dot when it makes the file
+    }
+    std::vector<std::string> expected;
+    for (const std::string folder : {"", "sub/", "~alt/", ".hid/"}) {
+        for (const std::string& name : listed) {
+            Tree.AddFile("stick/" + folder + name);
+            expected.push_back("s:" + folder + name);
+        }
+        for (const std::string& name : skipped) {
+            Tree.AddFile("stick/" + folder + name);
+        }
+    }
+    Compare();
+    EXPECT_EQ(Sorted(Found()), Sorted(expected));
+}
+
+TEST_F(CompareTest, NewerByExactlyOneHourIsNoChange) {
+    constexpr std::int64_t kLeapDayLate = 1709245800; // 2024-02-29 23:30 at UTC+1
+    constexpr std::int64_t kNewYearsEve = 1704061800; // 2023-12-31 23:30 at UTC+1
+    struct TCase {
+        std::int64_t Disk;
+        std::int64_t StickOffset;
+    };
+    const TCase cases[] = {{kBaseTime, 0},       {kBaseTime, 2},        {kBaseTime, 3598},
+                           {kBaseTime, 3600},    {kBaseTime, 3602},     {kBaseTime, 7200},
+                           {kBaseTime, -2},      {kBaseTime, -3600},    {kBaseTime, -3602},
+                           {kBaseTime, -86400},  {kLeapDayLate, 3600},  {kLeapDayLate, 3602},
+                           {kNewYearsEve, 3600}, {kNewYearsEve, -3600}, {kNewYearsEve, 3598}};
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::string name = Numbered("t", static_cast<int>(i));
+        Tree.AddFile("stick/" + name, "s", cases[i].Disk + cases[i].StickOffset);
+        Tree.AddFile("disk/" + name, "d", cases[i].Disk);
+        const std::int64_t offset = cases[i].StickOffset;
+        if (offset > 0 && offset != 3600) {
+            expected.push_back("s:" + name);
+        }
+        if (offset < 0 && offset != -3600) {
+            expected.push_back("d:" + name);
+        }
+    }
+    Compare();
+    EXPECT_EQ(Sorted(Found()), Sorted(expected));
+}
+
+TEST_F(CompareTest, EntriesHoldFullPathsStickToComputerFirst) {
+    Tree.AddFile("disk/only_d.txt");
+    Tree.AddFile("stick/only_s.txt");
+    Tree.AddFile("stick/sub/deeper/s3.txt");
+    Compare();
+    ASSERT_EQ(List.size(), 3u);
+    EXPECT_FALSE(List[0]->ToStickFlag);
+    EXPECT_FALSE(List[1]->ToStickFlag);
+    EXPECT_TRUE(List[2]->ToStickFlag);
+    const std::string d(1, kPathDelim);
+    const std::vector<std::string> sources = {List[0]->SourcePath, List[1]->SourcePath};
+    EXPECT_EQ(Sorted(sources),
+              Sorted({Tree.Path("stick") + d + "only_s.txt",
+                      Tree.Path("stick") + d + "sub" + d + "deeper" + d + "s3.txt"}));
+    EXPECT_EQ(List[2]->SourcePath, Tree.Path("disk") + d + "only_d.txt");
+    EXPECT_EQ(List[2]->TargetPath, Tree.Path("stick") + d + "only_d.txt");
+    Found(); // checks the target paths of the rest
+}
+
+TEST_F(CompareTest, SubfoldersAreWalkedWhereTheyStand) {
+    for (const char* file : {"a.txt", "b.txt", "d1/x1", "d1/x2", "d1/dd/y1", "d2/z1", "d2/z2"}) {
+        Tree.AddFile(std::string("stick/") + file);
+    }
+    Compare();
+    const std::vector<std::string> found = Found();
+    ASSERT_EQ(found.size(), 7u);
+    // Depth first: the files below any folder follow each other without a gap.
+    for (const std::string prefix : {"s:d1/", "s:d1/dd/", "s:d2/"}) {
+        std::vector<std::size_t> at;
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            if (found[i].starts_with(prefix)) {
+                at.push_back(i);
+            }
+        }
+        ASSERT_FALSE(at.empty()) << prefix;
+        EXPECT_EQ(at.back() - at.front() + 1, at.size()) << prefix;
+    }
+}
+
+TEST_F(CompareTest, TargetFolderNamedLikeTheFileCountsWithItsOwnTime) {
+    for (const std::int64_t folderOffset : {-10, 10}) {
+        TTempTree tree;
+        tree.AddFile("stick/name", "s", kBaseTime);
+        tree.AddFile("disk/name/inner.txt");
+        tree.SetTime("disk/name", kBaseTime + folderOffset);
+        CompareFolders(Fs, List, Cancel, Pump, tree.Path("stick"), tree.Path("disk"));
+        std::vector<std::string> found;
+        for (const auto& entry : List) {
+            found.push_back(Slashed(entry->SourcePath.substr(tree.Root().size())));
+        }
+        std::vector<std::string> expected = {"disk/name/inner.txt"};
+        if (folderOffset < 0) {
+            expected.insert(expected.begin(), "stick/name");
+        }
+        EXPECT_EQ(found, expected) << "folder offset " << folderOffset;
+    }
+}
+
+TEST_F(CompareTest, UnusableStickFolderAddsNothingAndEveryComputerFileIsListed) {
+    Tree.AddFile("disk/a.txt");
+    Tree.AddFile("disk/sub/b.txt");
+    Tree.AddFile("a-file");
+    const std::string tooLong(300, 'n');
+    for (const std::string& stick :
+         std::vector<std::string>{"missing", "a-file", tooLong, "missing/" + tooLong}) {
+        Compare(stick);
+        EXPECT_EQ(Sorted(Found(stick)), Sorted({"d:a.txt", "d:sub/b.txt"})) << stick.substr(0, 20);
+    }
+}
+
+TEST_F(CompareTest, FolderRootAppendsTheDelimiterOnlyWhenMissing) {
+    const std::string d(1, kPathDelim);
+    const std::pair<std::string, std::string> cases[] = {{"", d},
+                                                         {"x", "x" + d},
+                                                         {"x" + d, "x" + d},
+                                                         {"x" + d + d, "x" + d + d},
+                                                         {"a" + d + "b", "a" + d + "b" + d}};
+    for (const auto& [text, root] : cases) {
+        EXPECT_EQ(FolderRoot(text), root) << text;
+    }
+}
+
+TEST_F(CompareTest, CancelIsReadRightAfterEachFolderPump) {
+    Tree.AddFile("stick/r.txt");
+    Tree.AddFile("stick/A/a.txt");
+    Tree.AddFile("stick/A/B/b.txt");
+    Tree.AddFile("disk/q.txt");
+    struct TCase {
+        int CancelAt;
+        int Pumps;
+        std::vector<std::string> Found;
+    };
+    // Pumps in order: stick root, A, B, then the computer root.
+    const TCase cases[] = {
+        {1, 2, {}},
+        {2, 3, {"s:r.txt"}},
+        {3, 4, {"s:A/a.txt", "s:r.txt"}},
+        {4, 4, {"s:A/B/b.txt", "s:A/a.txt", "s:r.txt"}},
+        {0, 4, {"d:q.txt", "s:A/B/b.txt", "s:A/a.txt", "s:r.txt"}},
+    };
+    for (const TCase& c : cases) {
+        Pumps = 0;
+        CancelAtPump = c.CancelAt;
+        Compare();
+        EXPECT_EQ(Pumps, c.Pumps) << "cancel at pump " << c.CancelAt;
+        EXPECT_EQ(Sorted(Found()), c.Found) << "cancel at pump " << c.CancelAt;
+        EXPECT_EQ(Cancel, c.CancelAt != 0);
+    }
+}
+
+TEST_F(CompareTest, RunClearsCancelAndListFirst) {
+    Tree.AddFile("stick/a.txt");
+    List.push_back(std::make_unique<TCopyEntry>(TCopyEntry{"old", "old", true, false}));
+    Cancel = true;
+    Compare();
+    EXPECT_FALSE(Cancel);
+    EXPECT_EQ(Found(), std::vector<std::string>{"s:a.txt"});
+}
+
+TEST_F(CompareTest, LinkCycleIsNotWalkedAgain) {
+    Tree.AddFile("stick/f.txt");
+    Tree.AddFile("stick/a/g.txt");
+    Tree.AddFile("stick/a/b/h.txt");
+    Tree.AddFolderLink("stick/a/up", "stick");
+    Tree.AddFolderLink("stick/a/b/loop", "stick/a");
+    Compare();
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:f.txt", "s:a/g.txt", "s:a/b/h.txt"}));
+}
+
+TEST_F(CompareTest, LinkToAFolderOffThePathIsWalked) {
+    Tree.AddFile("stick/c/k.txt");
+    Tree.AddFolderLink("stick/alias", "stick/c");
+    Compare();
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:alias/k.txt", "s:c/k.txt"}));
+}
+
+TEST_F(CompareTest, EachTargetFolderIsListedOnceAndOnlyWhenNeeded) {
+    struct TCountingFileSystem : TForwardingFileSystem {
+        bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+            ++Listed[folder];
+            return TForwardingFileSystem::ListFolder(folder, entries);
+        }
+        std::map<std::string, int> Listed;
+    } counting;
+    for (int i = 0; i < 20; ++i) {
+        Tree.AddFile(Numbered("stick/f", i));
+        Tree.AddFile(Numbered("disk/f", i), "x", kBaseTime - 2 * (i % 2));
+        Tree.AddFile(Numbered("stick/sub/g", i));
+    }
+    Tree.AddFolder("stick/empty");
+    Tree.AddFile("stick/dirsonly/x/h.txt");
+    Tree.AddFile("stick/skipped/a.tmp");
+    Tree.AddFolder("disk/sub");
+    Tree.AddFolder("disk/empty");
+    Tree.AddFolder("disk/dirsonly/x");
+    Tree.AddFolder("disk/skipped");
+    // One direction only, so that every listing of the computer side is a target's.
+    ScanFolder(counting, List, Cancel, Pump, FolderRoot(Tree.Path("stick")),
+               FolderRoot(Tree.Path("disk")), "", true);
+    EXPECT_EQ(List.size(), 10u + 20u + 1u);
+    auto listed = [&](const std::string& rel) {
+        return counting.Listed[FolderRoot(Tree.Path(rel))];
+    };
+    EXPECT_EQ(listed("stick"), 1);
+    EXPECT_EQ(listed("disk"), 1);
+    EXPECT_EQ(listed("disk/sub"), 1);
+    EXPECT_EQ(listed("disk/dirsonly/x"), 1);
+    // No file to look up: the other side's folder is never listed.
+    EXPECT_EQ(listed("disk/empty"), 0);
+    EXPECT_EQ(listed("disk/dirsonly"), 0);
+    EXPECT_EQ(listed("disk/skipped"), 0);
+}
+
+TEST_F(CompareTest, NamesMatchAsThePlatformMatchesThem) {
+    Tree.AddFile("stick/Report.TXT", "s", kBaseTime);
+    Tree.AddFile("disk/report.txt", "d", kBaseTime);
+    Compare();
+#ifdef _WIN32
+    EXPECT_EQ(Found(), std::vector<std::string>{});
+#else
+    EXPECT_EQ(Found(), (std::vector<std::string>{"s:Report.TXT", "d:report.txt"}));
+#endif
+}
+
+TEST_F(CompareTest, FilesOutsideTheDosRangeAreCompared) {
+    constexpr std::int64_t k1975 = 157766400;
+    Tree.AddFile("stick/old.txt", "s", k1975);
+    Tree.AddFile("stick/both-old.txt", "s", k1975);
+    Tree.AddFile("disk/both-old.txt", "d", k1975 - 86400);
+    Tree.AddFile("stick/new.txt");
+    Compare();
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:new.txt", "s:old.txt"}));
+}
+
+} // namespace

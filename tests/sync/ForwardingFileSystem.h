@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sync/FileSystem.h"
+
+// Passes every call to the system's back end; tests override what they watch or fake.
+class TForwardingFileSystem : public TFileSystem {
+  public:
+    bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+        return FBase.ListFolder(folder, entries);
+    }
+    bool FolderIdentity(const std::string& folder, TFolderId& id) override {
+        return FBase.FolderIdentity(folder, id);
+    }
+    bool IsDirectory(const std::string& path) override { return FBase.IsDirectory(path); }
+    bool MakeDirectory(const std::string& path) override { return FBase.MakeDirectory(path); }
+    bool CopyFileSafely(const std::string& source, const std::string& target) override {
+        return FBase.CopyFileSafely(source, target);
+    }
+    bool SameText(std::string_view a, std::string_view b) override { return FBase.SameText(a, b); }
+    std::string NameKey(std::string_view name) override { return FBase.NameKey(name); }
+    void ComputerNameInto(char* buffer, unsigned size) override {
+        FBase.ComputerNameInto(buffer, size);
+    }
+    std::string ExecutablePath() override { return FBase.ExecutablePath(); }
+    TReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes,
+                              std::string& contents) override {
+        return FBase.ReadWholeFile(path, maxBytes, contents);
+    }
+    bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
+        return FBase.ReplaceFileContents(path, contents);
+    }
+
+  private:
+    TFileSystem& FBase = SystemFileSystem();
+};

@@ -1,0 +1,416 @@
+#include "TestTree.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#else
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+    throw std::runtime_error(what + " failed: " + path);
+}
+
+#ifdef _WIN32
+
+constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
+
+FILETIME FileTimeOf(std::int64_t utcSeconds) {
+    const std::uint64_t ticks =
+        kUnixEpochAsFileTime + static_cast<std::uint64_t>(utcSeconds) * 10000000ull;
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            const std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (name == "." || name == "..") {
+                continue;
+            }
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileA(path.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveDirectoryA(path.c_str()); // the link only, never what it points to
+            } else {
+                RemoveTree(path);
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
+                                                     static_cast<int>(wide.size())) -
+                                 1));
+    return wide;
+}
+
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPathOf(const std::string& path) {
+    using TUnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(Wide(path).c_str()) : nullptr;
+    const std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Wine starts Unix programs too, but gives no handle to wait on: the wait is for
+// the program's result to show at path.
+bool RunUnix(std::string command, const std::string& path, bool exists) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    auto done = [&] {
+        return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
+    };
+    for (int i = 0; i < 1000 && !done(); ++i) {
+        Sleep(10);
+    }
+    return done();
+}
+
+// Wine makes no links of its own; its folder links are Unix symbolic links, which
+// Windows calls cannot remove either.
+bool MakeWineLink(const std::string& link, const std::string& target) {
+    const std::string unixLink = UnixPathOf(link);
+    return !unixLink.empty() &&
+           RunUnix("/bin/ln -s \"" + UnixPathOf(target) + "\" \"" + unixLink + "\"", link, true);
+}
+
+void RemoveWineLink(const std::string& link) {
+    RunUnix("/bin/rm -f \"" + UnixPathOf(link) + "\"", link, false);
+}
+
+bool MakeJunction(const std::string& link, const std::string& target) {
+    if (!CreateDirectoryA(link.c_str(), nullptr)) {
+        return false;
+    }
+    const HANDLE handle =
+        CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const std::wstring substitute = L"\\??\\" + Wide(target);
+    const auto nameBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+    // Mount point reparse data: tag, length, reserved, then substitute and print
+    // name offsets and lengths, then both names with their terminating zeros.
+    std::vector<BYTE> data(16 + nameBytes + 2 * sizeof(wchar_t), 0);
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    const WORD header[] = {static_cast<WORD>(data.size() - 8),
+                           0,
+                           0,
+                           nameBytes,
+                           static_cast<WORD>(nameBytes + sizeof(wchar_t)),
+                           0};
+    std::memcpy(data.data(), &tag, sizeof tag);
+    std::memcpy(data.data() + 4, header, sizeof header);
+    std::memcpy(data.data() + 16, substitute.c_str(), nameBytes);
+    DWORD returned = 0;
+    const bool made =
+        DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, data.data(),
+                        static_cast<DWORD>(data.size()), nullptr, 0, &returned, nullptr);
+    CloseHandle(handle);
+    if (!made) {
+        RemoveDirectoryA(link.c_str());
+    }
+    return made;
+}
+
+bool MakeFolderIfMissing(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+#else
+
+void RemoveTree(const std::string& folder) {
+    // Depth first and without following links, so a link is removed, not walked.
+    nftw(
+        folder.c_str(),
+        [](const char* path, const struct stat*, int, FTW*) {
+            remove(path);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
+timespec TimeSpecOf(std::int64_t utcSeconds) {
+    return {static_cast<time_t>(utcSeconds), 0};
+}
+
+bool MakeFolderIfMissing(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+#endif
+
+} // namespace
+
+#ifdef _WIN32
+
+TTempTree::TTempTree() {
+    char temp[MAX_PATH + 1];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter = 0;
+    FRoot = std::string(temp) + "kvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    if (!CreateDirectoryA(FRoot.c_str(), nullptr)) {
+        Fail("making temporary folder", FRoot);
+    }
+    FRoot += kPathDelim;
+}
+
+TTempTree::~TTempTree() {
+    if (!UnixPathOf(FRoot).empty()) {
+        for (const std::string& link : FLinks) {
+            RemoveWineLink(link);
+        }
+    }
+    RemoveTree(FRoot.substr(0, FRoot.size() - 1));
+}
+
+void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
+    const std::string linkPath = Path(link);
+    const std::string targetPath = Path(target);
+    if (!MakeWineLink(linkPath, targetPath) && !MakeJunction(linkPath, targetPath)) {
+        Fail("linking", linkPath);
+    }
+    FLinks.push_back(linkPath);
+}
+
+bool TTempTree::Exists(std::string_view rel) const {
+    return GetFileAttributesA(Path(rel).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::int64_t TTempTree::Time(std::string_view rel) const {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(Path(rel).c_str(), GetFileExInfoStandard, &data)) {
+        Fail("reading time of", Path(rel));
+    }
+    const std::uint64_t ticks = static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime)
+                                    << 32 |
+                                data.ftLastWriteTime.dwLowDateTime;
+    return static_cast<std::int64_t>((ticks - kUnixEpochAsFileTime) / 10000000ull);
+}
+
+void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
+    const std::string path = Path(rel);
+    const HANDLE file =
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const FILETIME time = FileTimeOf(utcSeconds);
+    const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (!set) {
+        Fail("setting time of", path);
+    }
+}
+
+bool TTempTree::IsReadOnly(std::string_view rel) const {
+    const DWORD attributes = GetFileAttributesA(Path(rel).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
+    if (!SetFileAttributesA(Path(rel).c_str(),
+                            readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL)) {
+        Fail("setting attributes of", Path(rel));
+    }
+}
+
+std::vector<std::string> TTempTree::Names(std::string_view folder) const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((Path(folder) + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        Fail("listing", Path(folder));
+    }
+    do {
+        names.push_back(data.cFileName);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::erase_if(names, [](const std::string& name) { return name == "." || name == ".."; });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TMidCopyFault::TMidCopyFault(const std::string& target) {
+    FHandle = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
+    if (FHandle == INVALID_HANDLE_VALUE) {
+        Fail("holding open", target);
+    }
+}
+
+TMidCopyFault::~TMidCopyFault() {
+    CloseHandle(FHandle);
+}
+
+#else
+
+TTempTree::TTempTree() {
+    const char* temp = std::getenv("TMPDIR");
+    std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/kvtest-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        Fail("making temporary folder", pattern);
+    }
+    FRoot = pattern + kPathDelim;
+}
+
+TTempTree::~TTempTree() {
+    RemoveTree(FRoot);
+}
+
+void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
+    if (symlink(Path(target).c_str(), Path(link).c_str()) != 0) {
+        Fail("linking", Path(link));
+    }
+}
+
+bool TTempTree::Exists(std::string_view rel) const {
+    struct stat st {};
+    return lstat(Path(rel).c_str(), &st) == 0;
+}
+
+std::int64_t TTempTree::Time(std::string_view rel) const {
+    struct stat st {};
+    if (stat(Path(rel).c_str(), &st) != 0) {
+        Fail("reading time of", Path(rel));
+    }
+    return st.st_mtime;
+}
+
+void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
+    const timespec times[2] = {TimeSpecOf(utcSeconds), TimeSpecOf(utcSeconds)};
+    if (utimensat(AT_FDCWD, Path(rel).c_str(), times, 0) != 0) {
+        Fail("setting time of", Path(rel));
+    }
+}
+
+bool TTempTree::IsReadOnly(std::string_view rel) const {
+    struct stat st {};
+    return stat(Path(rel).c_str(), &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
+    if (chmod(Path(rel).c_str(), readOnly ? 0444 : 0644) != 0) {
+        Fail("setting mode of", Path(rel));
+    }
+}
+
+std::vector<std::string> TTempTree::Names(std::string_view folder) const {
+    DIR* dir = opendir(Path(folder).c_str());
+    if (!dir) {
+        Fail("listing", Path(folder));
+    }
+    std::vector<std::string> names;
+    while (const dirent* item = readdir(dir)) {
+        names.push_back(item->d_name);
+    }
+    closedir(dir);
+    std::erase_if(names, [](const std::string& name) { return name == "." || name == ".."; });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TMidCopyFault::TMidCopyFault(const std::string&) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    FOldLimit = limit.rlim_cur;
+    signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
+    limit.rlim_cur = 64 * 1024;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        Fail("limiting file size", "");
+    }
+}
+
+TMidCopyFault::~TMidCopyFault() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(FOldLimit);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_DFL);
+}
+
+#endif
+
+std::string TTempTree::Path(std::string_view rel) const {
+    std::string path = FRoot + std::string(rel);
+    std::replace(path.begin(), path.end(), '/', kPathDelim);
+    return path;
+}
+
+void TTempTree::AddFolder(std::string_view rel) const {
+    for (std::size_t slash = rel.find('/');; slash = rel.find('/', slash + 1)) {
+        const std::string path = Path(rel.substr(0, slash));
+        if (!MakeFolderIfMissing(path)) {
+            Fail("making folder", path);
+        }
+        if (slash == std::string_view::npos) {
+            return;
+        }
+    }
+}
+
+void TTempTree::AddFile(std::string_view rel, std::string_view contents,
+                        std::int64_t utcSeconds) const {
+    if (const std::size_t slash = rel.rfind('/'); slash != std::string_view::npos) {
+        AddFolder(rel.substr(0, slash));
+    }
+    const std::string path = Path(rel);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    const bool made =
+        file && std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    if (!file || std::fclose(file) != 0 || !made) {
+        Fail("writing", path);
+    }
+    SetTime(rel, utcSeconds);
+}
+
+std::string TTempTree::Read(std::string_view rel) const {
+    FILE* file = std::fopen(Path(rel).c_str(), "rb");
+    if (!file) {
+        Fail("opening", Path(rel));
+    }
+    std::string contents;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        contents.append(buffer, got);
+    }
+    std::fclose(file);
+    return contents;
+}
