@@ -7,6 +7,7 @@
 struct TFolderPair {
     std::string Stick;
     std::string Disk;
+    bool operator==(const TFolderPair&) const = default;
 };
 
 // The computer name read into a zeroed 17-character buffer, up to its first NUL.

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <map>
 #include <string>
@@ -311,6 +315,23 @@ TEST_F(CompareTest, NamesMatchAsThePlatformMatchesThem) {
     EXPECT_EQ(Found(), (std::vector<std::string>{"s:Report.TXT", "d:report.txt"}));
 #endif
 }
+
+#ifdef _WIN32
+TEST_F(CompareTest, ShortNameFindsItsFile) {
+    Tree.AddFile("disk/LongFileName.text", "d", kBaseTime);
+    char shortPath[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(Tree.Path("disk/LongFileName.text").c_str(), shortPath, MAX_PATH),
+              0u);
+    const std::string shortName =
+        std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
+    if (shortName == "LongFileName.text") {
+        GTEST_SKIP() << "this volume makes no short names";
+    }
+    Tree.AddFile("stick/" + shortName, "s", kBaseTime);
+    Compare();
+    EXPECT_EQ(Found(), std::vector<std::string>{"d:LongFileName.text"}) << shortName;
+}
+#endif
 
 TEST_F(CompareTest, FilesOutsideTheDosRangeAreCompared) {
     constexpr std::int64_t k1975 = 157766400;

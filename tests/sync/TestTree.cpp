@@ -38,30 +38,6 @@ FILETIME FileTimeOf(std::int64_t utcSeconds) {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            const std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (name == "." || name == "..") {
-                continue;
-            }
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-                DeleteFileA(path.c_str());
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                RemoveDirectoryA(path.c_str()); // the link only, never what it points to
-            } else {
-                RemoveTree(path);
-            }
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
     wide.resize(
@@ -69,6 +45,31 @@ std::wstring Wide(const std::string& text) {
                                                      static_cast<int>(wide.size())) -
                                  1));
     return wide;
+}
+
+// Wide calls, so that names the ANSI code page cannot hold go too.
+void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            const std::wstring path = folder + L"\\" + name;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                DeleteFileW(path.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                RemoveDirectoryW(path.c_str()); // the link only, never what it points to
+            } else {
+                RemoveTree(path);
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 // The Unix path of a Windows path under Wine; empty elsewhere.
@@ -183,13 +184,16 @@ bool MakeFolderIfMissing(const std::string& path) {
 TTempTree::TTempTree() {
     char temp[MAX_PATH + 1];
     GetTempPathA(sizeof temp, temp);
-    static unsigned counter = 0;
-    FRoot = std::string(temp) + "kvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
-    if (!CreateDirectoryA(FRoot.c_str(), nullptr)) {
-        Fail("making temporary folder", FRoot);
+    // A folder that a killed run left behind must not stop the next one.
+    for (unsigned tick = GetTickCount(), attempt = 0; attempt < 100; ++attempt) {
+        FRoot = std::string(temp) + "kvtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(tick + attempt);
+        if (CreateDirectoryA(FRoot.c_str(), nullptr)) {
+            FRoot += kPathDelim;
+            return;
+        }
     }
-    FRoot += kPathDelim;
+    Fail("making temporary folder", FRoot);
 }
 
 TTempTree::~TTempTree() {
@@ -198,7 +202,7 @@ TTempTree::~TTempTree() {
             RemoveWineLink(link);
         }
     }
-    RemoveTree(FRoot.substr(0, FRoot.size() - 1));
+    RemoveTree(Wide(FRoot.substr(0, FRoot.size() - 1)));
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {

@@ -1,0 +1,175 @@
+#include "TestTree.h"
+#include "sync/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t DosDate(int year, int month, int day) {
+    return static_cast<std::uint16_t>((year - 1980) << 9 | month << 5 | day);
+}
+
+constexpr std::uint16_t DosTime(int hour, int minute, int second) {
+    return static_cast<std::uint16_t>(hour << 11 | minute << 5 | second / 2);
+}
+
+class FileSystemTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+#ifndef _WIN32
+        // ctest sets it for both builds; this covers a run by hand. Wine reads
+        // the zone only from its environment at start.
+        setenv("TZ", "KVT-1", 1);
+        tzset();
+#endif
+    }
+
+    TFileSystem& Fs = SystemFileSystem();
+    TTempTree Tree;
+};
+
+TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
+    constexpr std::int64_t k1975 = 157766400;
+    Tree.AddFile("f.txt", "x", kBaseTime); // 2024-06-01 12:00:00 UTC, 13:00 at UTC+1
+    Tree.AddFile("old.txt", "x", k1975);
+    Tree.AddFile("d/inner.txt");
+    Tree.SetTime("d", kBaseTime - 3600 * 24 * 31 + 58);
+    std::vector<TFolderEntry> entries;
+    ASSERT_TRUE(Fs.ListFolder(Tree.Root(), entries));
+    std::sort(entries.begin(), entries.end(),
+              [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[0].Name, ".");
+    EXPECT_EQ(entries[1].Name, "..");
+    EXPECT_TRUE(entries[0].IsDirectory);
+    EXPECT_TRUE(entries[1].IsDirectory);
+    struct TExpected {
+        const char* Name;
+        bool IsDirectory;
+        std::uint16_t Date;
+        std::uint16_t Time;
+    };
+    const TExpected expected[] = {
+        {"d", true, DosDate(2024, 5, 1), DosTime(13, 0, 58)},
+        {"f.txt", false, DosDate(2024, 6, 1), DosTime(13, 0, 0)},
+        {"old.txt", false, DosDate(1980, 1, 1), DosTime(0, 0, 0)}, // before 1980: the earliest
+    };
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const TFolderEntry& entry = entries[i + 2];
+        EXPECT_EQ(entry.Name, expected[i].Name);
+        EXPECT_EQ(entry.IsDirectory, expected[i].IsDirectory) << entry.Name;
+        EXPECT_EQ(entry.Time.Date, expected[i].Date) << entry.Name;
+        EXPECT_EQ(entry.Time.Time, expected[i].Time) << entry.Name << " (runs with TZ=KVT-1)";
+    }
+}
+
+TEST_F(FileSystemTest, ListFolderFailsForWhatIsNoFolder) {
+    Tree.AddFile("file");
+    std::vector<TFolderEntry> entries(1);
+    for (const std::string& folder :
+         {Tree.Path("missing/"), Tree.Path("file/"), Tree.Path(std::string(300, 'n') + "/")}) {
+        EXPECT_FALSE(Fs.ListFolder(folder, entries)) << folder.substr(0, 40);
+        EXPECT_TRUE(entries.empty());
+    }
+}
+
+TEST_F(FileSystemTest, FolderIdentityFollowsLinks) {
+    Tree.AddFolder("a/b");
+    Tree.AddFolder("c");
+    Tree.AddFolderLink("a/b/up", "a");
+    TFolderId a, b, c, up;
+    ASSERT_TRUE(Fs.FolderIdentity(Tree.Path("a/"), a));
+    ASSERT_TRUE(Fs.FolderIdentity(Tree.Path("a/b/"), b));
+    ASSERT_TRUE(Fs.FolderIdentity(Tree.Path("c/"), c));
+    ASSERT_TRUE(Fs.FolderIdentity(Tree.Path("a/b/up/"), up));
+    EXPECT_EQ(up, a);
+    EXPECT_FALSE(a == b);
+    EXPECT_FALSE(a == c);
+    EXPECT_FALSE(Fs.FolderIdentity(Tree.Path("missing/"), a));
+}
+
+TEST_F(FileSystemTest, DirectoriesAreMadeOneAtATime) {
+    Tree.AddFile("file");
+    EXPECT_TRUE(Fs.MakeDirectory(Tree.Path("new")));
+    EXPECT_TRUE(Fs.IsDirectory(Tree.Path("new")));
+    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("new")));
+    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("missing/new")));
+    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("file")));
+    EXPECT_FALSE(Fs.IsDirectory(Tree.Path("file")));
+    EXPECT_FALSE(Fs.IsDirectory(Tree.Path("missing")));
+}
+
+TEST_F(FileSystemTest, ReadWholeFileTellsMissingFromUnreadable) {
+    Tree.AddFile("small", "12345");
+    Tree.AddFolder("folder");
+    struct TCase {
+        const char* Rel;
+        std::size_t Max;
+        TReadResult Result;
+        const char* Contents;
+    };
+    const TCase cases[] = {
+        {"small", 5, TReadResult::Ok, "12345"},          {"small", 4, TReadResult::Failed, ""},
+        {"missing", 5, TReadResult::Missing, ""},        {"folder", 5, TReadResult::Failed, ""},
+        {"folder/missing", 5, TReadResult::Missing, ""},
+    };
+    for (const TCase& c : cases) {
+        std::string contents = "stale";
+        EXPECT_EQ(Fs.ReadWholeFile(Tree.Path(c.Rel), c.Max, contents), c.Result) << c.Rel;
+        EXPECT_EQ(contents, c.Contents) << c.Rel;
+    }
+}
+
+TEST_F(FileSystemTest, ReplaceFileContentsGoesThroughATemporaryFile) {
+    EXPECT_TRUE(Fs.ReplaceFileContents(Tree.Path("f"), "first"));
+    EXPECT_TRUE(Fs.ReplaceFileContents(Tree.Path("f"), "second"));
+    EXPECT_EQ(Tree.Read("f"), "second");
+    Tree.SetReadOnly("f", true);
+    EXPECT_FALSE(Fs.ReplaceFileContents(Tree.Path("f"), "third"));
+    EXPECT_EQ(Tree.Read("f"), "second");
+    Tree.AddFolder("folder");
+    EXPECT_FALSE(Fs.ReplaceFileContents(Tree.Path("folder"), "x"));
+    EXPECT_FALSE(Fs.ReplaceFileContents(Tree.Path("missing/f"), "x"));
+    EXPECT_EQ(Tree.Names(""), (std::vector<std::string>{"f", "folder"}));
+    EXPECT_EQ(Tree.Names("folder"), std::vector<std::string>{});
+}
+
+TEST_F(FileSystemTest, NamesCompareAsThePlatformComparesThem) {
+    struct TCase {
+        const char* A;
+        const char* B;
+        bool Same;
+    };
+    std::vector<TCase> cases = {
+        {"Korvandel.exe", "KORVANDEL.EXE", true},
+        {"a", "b", false},
+        {"a", "ab", false},
+        {"", "", true},
+        {"a.txt", "a.tx", false},
+    };
+    if (kHasDriveLetters) {
+        cases.push_back({"\xE4rger", "\xC4RGER", true}); // a-umlaut in the ANSI code page
+    }
+    for (const TCase& c : cases) {
+        EXPECT_EQ(Fs.SameText(c.A, c.B), c.Same) << c.A << " / " << c.B;
+        if (kHasDriveLetters) {
+            EXPECT_EQ(Fs.NameKey(c.A) == Fs.NameKey(c.B), c.Same) << c.A << " / " << c.B;
+        } else {
+            EXPECT_EQ(Fs.NameKey(c.A), "") << "POSIX names match exactly";
+        }
+    }
+}
+
+TEST_F(FileSystemTest, ExecutablePathNamesThisProgram) {
+    const std::string path = Fs.ExecutablePath();
+    EXPECT_NE(path.find("sync_filesystem_test"), std::string::npos) << path;
+    EXPECT_NE(path.find(kPathDelim), std::string::npos) << path;
+}
+
+} // namespace

@@ -1,0 +1,249 @@
+#include "ForwardingFileSystem.h"
+#include "TestTree.h"
+#include "sync/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+// Found by gtest through the type's namespace.
+void PrintTo(const TFolderPair& pair, std::ostream* out) {
+    *out << "{Stick=\"" << pair.Stick << "\", Disk=\"" << pair.Disk << "\"}";
+}
+
+namespace {
+
+using namespace std::string_literals;
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    TFolderPair Read(const std::string& computer = "PC1") {
+        return ReadFolders(SystemFileSystem(), File, computer);
+    }
+    void Write(const TFolderPair& folders, const std::string& computer = "PC1") {
+        WriteFolders(SystemFileSystem(), File, computer, folders);
+    }
+    // The folder holds the settings file and nothing else.
+    void ExpectOnlyTheFile() const {
+        EXPECT_EQ(Tree.Names(""), std::vector<std::string>{"Settings.prp"});
+    }
+
+    TTempTree Tree;
+    const std::string File = Tree.Path("Settings.prp");
+};
+
+TEST(SettingsFile, LiesInTheFolderOfTheExecutable) {
+    const std::string d(1, kPathDelim);
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {d + "prog" + d + "Korvandel.exe", d + "prog" + d + "Settings.prp"},
+        {"E:" + d + "Korvandel.exe", "E:" + d + "Settings.prp"},
+        {"Korvandel.exe", "Settings.prp"},
+        {"", "Settings.prp"},
+    };
+    if (kHasDriveLetters) {
+        cases.push_back({"E:Korvandel.exe", "E:Settings.prp"});
+    }
+    for (const auto& [exe, settings] : cases) {
+        EXPECT_EQ(SettingsFileFor(exe), settings) << exe;
+    }
+}
+
+TEST(ComputerName, IsReadIntoAZeroedBufferOf17) {
+    struct TNameFileSystem : TForwardingFileSystem {
+        void ComputerNameInto(char* buffer, unsigned size) override {
+            Size = size;
+            std::memcpy(buffer, Written.data(), std::min<std::size_t>(Written.size(), size));
+        }
+        std::string Written;
+        unsigned Size = 0;
+    } fs;
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},                                     // the call wrote nothing
+        {std::string("PC1\0garbage", 11), "PC1"},     // the name ends at its NUL
+        {std::string(17, 'N'), std::string(17, 'N')}, // no NUL inside the buffer
+        {std::string(20, 'L'), std::string(17, 'L')},
+    };
+    for (const auto& [written, name] : cases) {
+        fs.Written = written;
+        EXPECT_EQ(ReadComputerName(fs), name);
+        EXPECT_EQ(fs.Size, 17u);
+    }
+}
+
+TEST_F(SettingsTest, FirstStartReadsEmptyAndWritesBothKeys) {
+    EXPECT_EQ(Read(), (TFolderPair{}));
+    Write({"E:\\Daten", ""});
+    EXPECT_EQ(Tree.Read("Settings.prp"), "[PC1]\r\nStick=E:\\Daten\r\nDisk=\r\n");
+    EXPECT_EQ(Read(), (TFolderPair{"E:\\Daten", ""}));
+    ExpectOnlyTheFile();
+}
+
+TEST_F(SettingsTest, AnotherComputersSectionStaysByteForByte) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"; mine\n[PC1]\nStick = s1 \nDisk=d1\n", "[PC2]\nStick=s2\nDisk=d2\n"},
+        {"[PC1]\r\nStick=s1\r\nDisk=d1", "\r\n[PC2]\r\nStick=s2\r\nDisk=d2\r\n"},
+    };
+    for (const auto& [before, added] : cases) {
+        Tree.AddFile("Settings.prp", before);
+        Write({"s2", "d2"}, "PC2");
+        EXPECT_EQ(Tree.Read("Settings.prp"), before + added);
+        EXPECT_EQ(Read("PC1"), (TFolderPair{"s1", "d1"}));
+        EXPECT_EQ(Read("PC2"), (TFolderPair{"s2", "d2"}));
+    }
+    ExpectOnlyTheFile();
+}
+
+TEST_F(SettingsTest, OnlyThisComputersKeyLinesChange) {
+    const std::string before = "; settings\r\n"
+                               "[Other]\r\n"
+                               "Stick=o1\r\n"
+                               "Disk=o2\r\n"
+                               "\r\n"
+                               "[pc1]\r\n"
+                               "  stick = old \r\n"
+                               "Extra=keep\r\n"
+                               "DISK=\"old d\"\r\n"
+                               "Stick=second\r\n"
+                               "\r\n"
+                               "[Third]\r\n"
+                               "Stick=t\r\n";
+    const std::string after = "; settings\r\n"
+                              "[Other]\r\n"
+                              "Stick=o1\r\n"
+                              "Disk=o2\r\n"
+                              "\r\n"
+                              "[pc1]\r\n"
+                              "Stick=new s\r\n"
+                              "Extra=keep\r\n"
+                              "Disk=new d\r\n"
+                              "Stick=second\r\n"
+                              "\r\n"
+                              "[Third]\r\n"
+                              "Stick=t\r\n";
+    Tree.AddFile("Settings.prp", before);
+    Write({"new s", "new d"});
+    EXPECT_EQ(Tree.Read("Settings.prp"), after);
+}
+
+TEST_F(SettingsTest, MissingKeysJoinTheEndOfTheSection) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[PC1]\nDisk=d\n\n[PC2]\nStick=x\n", "[PC1]\nDisk=s-d\nStick=s\n\n[PC2]\nStick=x\n"},
+        {"[PC1]", "[PC1]\r\nStick=s\r\nDisk=s-d\r\n"},
+        {"[PC1]\n; note", "[PC1]\n; note\nStick=s\nDisk=s-d\n"},
+        {"\xEF\xBB\xBF[PC1]\r\n", "\xEF\xBB\xBF[PC1]\r\nStick=s\r\nDisk=s-d\r\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        Tree.AddFile("Settings.prp", before);
+        Write({"s", "s-d"});
+        EXPECT_EQ(Tree.Read("Settings.prp"), after);
+    }
+}
+
+TEST_F(SettingsTest, ReadsTheUsualIniForms) {
+    const std::pair<std::string, TFolderPair> cases[] = {
+        {"[PC1]\r\nStick=a\r\nDisk=b\r\n", {"a", "b"}},
+        {"[PC1]\nStick=a\nDisk=b", {"a", "b"}},
+        {"  [ pc1 ]  \n  STICK  =  a b  \n\tdisk\t=\tc\t\n", {"a b", "c"}},
+        {"[PC1]\nStick=\"  quoted  \"\nDisk='single'\n", {"  quoted  ", "single"}},
+        {"[PC1]\nStick=\"open\nDisk='mixed\"\n", {"\"open", "'mixed\""}},
+        {"[PC1]\n;Stick=comment\nStick=a=b\nDisk=\n", {"a=b", ""}},
+        {"Stick=outside\n[PC2]\nStick=other\n[PC1]\nDisk=mine\n", {"", "mine"}},
+        {"[PC1]\nStick=first\nStick=second\n[PC1]\nDisk=later\n", {"first", ""}},
+        {"[PC10]\nStick=no\n[PC]\nStick=no\n", {"", ""}},
+        {"\xEF\xBB\xBF[PC1]\nStick=bom\n", {"bom", ""}},
+        {"[PC1]\nStick\nDisk x\n", {"", ""}},
+        {"", {"", ""}},
+    };
+    for (const auto& [text, folders] : cases) {
+        Tree.AddFile("Settings.prp", text);
+        EXPECT_EQ(Read(), folders) << text;
+    }
+}
+
+TEST_F(SettingsTest, LongValueReadsBackAsItsFirst2047Characters) {
+    std::string value;
+    for (int i = 0; i < 3000; ++i) {
+        value += static_cast<char>('a' + i % 26);
+    }
+    Write({value, "d"});
+    EXPECT_EQ(Read(), (TFolderPair{value.substr(0, 2047), "d"}));
+    EXPECT_NE(Tree.Read("Settings.prp").find(value), std::string::npos);
+}
+
+TEST_F(SettingsTest, LineBreakInAValueCannotAddLines) {
+    Write({"E:\\a\r\n[PC2]\r\nStick=evil", "D\nDisk=evil"});
+    EXPECT_EQ(Tree.Read("Settings.prp"), "[PC1]\r\nStick=E:\\a\r\nDisk=D\r\n");
+    EXPECT_EQ(Read("PC2"), (TFolderPair{}));
+}
+
+TEST_F(SettingsTest, GarbageAroundTheSectionIsReadPastAndKept) {
+    std::mt19937 random(20240601);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random());
+    }
+    Tree.AddFile("Settings.prp", garbage + "\n[PC1]\nStick=s\nDisk=d\n" + garbage);
+    EXPECT_EQ(Read(), (TFolderPair{"s", "d"}));
+    Write({"s2", "d2"});
+    EXPECT_EQ(Tree.Read("Settings.prp"), garbage + "\n[PC1]\nStick=s2\nDisk=d2\n" + garbage);
+    ExpectOnlyTheFile();
+}
+
+TEST_F(SettingsTest, FileThatCannotBeReadWholeIsNeverRewritten) {
+    const std::string section = "[PC1]\r\nStick=s\r\nDisk=d\r\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"larger than 16 MiB", section + std::string(16 << 20, ';')},
+        {"UTF-16", "\xFF\xFE[\0P\0C\0001\0]\0\r\0\n\0S\0=\0s\0"s},
+    };
+    for (const auto& [name, text] : cases) {
+        Tree.AddFile("Settings.prp", text, kBaseTime);
+        EXPECT_EQ(Read(), (TFolderPair{})) << name;
+        Write({"new", "new"});
+        EXPECT_TRUE(Tree.Read("Settings.prp") == text) << name;
+        EXPECT_EQ(Tree.Time("Settings.prp"), kBaseTime) << name;
+        ExpectOnlyTheFile();
+    }
+}
+
+TEST_F(SettingsTest, ReadOnlyFileIsReadButLeftAsItIs) {
+    const std::string text = "[PC1]\nStick=s\nDisk=d\n";
+    Tree.AddFile("Settings.prp", text);
+    Tree.SetReadOnly("Settings.prp", true);
+    EXPECT_EQ(Read(), (TFolderPair{"s", "d"}));
+    Write({"new", "new"});
+    EXPECT_EQ(Tree.Read("Settings.prp"), text);
+    ExpectOnlyTheFile();
+}
+
+TEST_F(SettingsTest, UnchangedFoldersLeaveTheFileAlone) {
+    Tree.AddFile("Settings.prp", "[PC1]\nStick=s\nDisk=d\n", kBaseTime);
+    Write({"s", "d"});
+    EXPECT_EQ(Tree.Time("Settings.prp"), kBaseTime);
+}
+
+TEST_F(SettingsTest, UnusablePlacesAreSwallowed) {
+    Tree.AddFolder("folder");
+    for (const std::string& path : {Tree.Path("folder"), Tree.Path("missing/Settings.prp")}) {
+        EXPECT_EQ(ReadFolders(SystemFileSystem(), path, "PC1"), (TFolderPair{}));
+        WriteFolders(SystemFileSystem(), path, "PC1", {"s", "d"});
+    }
+    EXPECT_EQ(Tree.Names(""), std::vector<std::string>{"folder"});
+    EXPECT_EQ(Tree.Names("folder"), std::vector<std::string>{});
+}
+
+TEST_F(SettingsTest, NoErrorEscapes) {
+    struct TThrowingFileSystem : TForwardingFileSystem {
+        TReadResult ReadWholeFile(const std::string&, std::size_t, std::string&) override {
+            throw std::bad_alloc();
+        }
+    } fs;
+    EXPECT_EQ(ReadFolders(fs, File, "PC1"), (TFolderPair{}));
+    EXPECT_NO_THROW(WriteFolders(fs, File, "PC1", {"s", "d"}));
+    EXPECT_FALSE(Tree.Exists("Settings.prp"));
+}
+
+} // namespace
