@@ -155,17 +155,22 @@ void TCanvas::SetHandle(HDC dc) {
 }
 
 void TCanvas::RealizeFont() {
-    if (FFontRealized && FRealizedFont.SameAs(Font) && FSelectedFont == Font.Handle()) {
-        SetTextColor(FDC, ColorToRGB(Font.Color()));
-        return;
+    // The colour is not part of the GDI font, so a colour change keeps the handle.
+    const bool same = FFontRealized && FRealizedFont.Name() == Font.Name() &&
+                      FRealizedFont.Height() == Font.Height() &&
+                      FRealizedFont.Style() == Font.Style() &&
+                      FRealizedFont.Charset() == Font.Charset() &&
+                      FRealizedFont.Orientation() == Font.Orientation();
+    if (!same) {
+        // Deselect first: the copy deletes its old handle when it changes.
+        HGDIOBJ old = SelectObject(FDC, GetStockObject(SYSTEM_FONT));
+        if (!FOldFont)
+            FOldFont = old;
+        FRealizedFont = Font;
+        FSelectedFont = FRealizedFont.Handle();
+        SelectObject(FDC, FSelectedFont);
+        FFontRealized = true;
     }
-    FRealizedFont = Font;
-    HFONT font = FRealizedFont.Handle();
-    HGDIOBJ old = SelectObject(FDC, font);
-    if (!FOldFont)
-        FOldFont = old;
-    FSelectedFont = font;
-    FFontRealized = true;
     SetTextColor(FDC, ColorToRGB(Font.Color()));
 }
 
