@@ -462,9 +462,13 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!FTracking) {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, FHandle, 0};
         FTracking = TrackMouseEvent(&tme) != FALSE;
-        if (!MouseInControl())
-            MouseEnter();
     }
+    // Hover follows the cursor, also while the mouse is captured and moves outside.
+    const bool inside = PointInRect(ClientRect(), x, y);
+    if (inside && !MouseInControl())
+        MouseEnter();
+    else if (!inside && MouseInControl())
+        MouseLeave();
     TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(x, y);
     if (msg == WM_MOUSEMOVE)
         UpdateHover(FCaptureControl
@@ -544,12 +548,16 @@ void TWinControl::WmPaint() {
     GetClientRect(FHandle, &client);
     FBuffer.SetSize(std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
     TCanvas& canvas = FBuffer.Canvas();
-    canvas.Font = Font;
-    PaintWindow(canvas);
+    PaintTo(canvas);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
            ps.rcPaint.bottom - ps.rcPaint.top, canvas.Handle(), ps.rcPaint.left, ps.rcPaint.top,
            SRCCOPY);
     EndPaint(FHandle, &ps);
+}
+
+void TWinControl::PaintTo(TCanvas& canvas) {
+    canvas.Font = Font;
+    PaintWindow(canvas);
 }
 
 void TWinControl::PaintWindow(TCanvas& canvas) {

@@ -100,6 +100,8 @@ class TControl : public TComponent {
     // accelerator character (Alt + letter) reaches the control that owns it.
     virtual bool IsDefaultButton() const { return false; }
     virtual bool IsCancelButton() const { return false; }
+    // What Enter or Escape does to the button they pick; a toggle may also flip.
+    virtual void DialogKeyClick() { Click(); }
     virtual bool DialogChar(char ch);
 
   protected:
@@ -145,6 +147,9 @@ class TWinControl : public TControl {
     void SetBounds(int left, int top, int width, int height) override;
     void Invalidate() override;
     void Update();
+    // Paints the client area as WM_PAINT would, onto any canvas; a child that
+    // shows its parent through its corners draws the parent with this.
+    void PaintTo(TCanvas& canvas);
 
     // Children in z-order, the first at the bottom.
     const std::vector<TControl*>& Controls() const { return FControls; }

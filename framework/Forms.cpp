@@ -237,7 +237,7 @@ bool TCustomForm::DialogKey(const MSG& msg) {
         if (enter && (code & DLGC_DEFPUSHBUTTON || code & DLGC_UNDEFPUSHBUTTON))
             return false;
         if (TControl* button = FindButton(enter)) {
-            button->Click();
+            button->DialogKeyClick();
             return true;
         }
         return false;
@@ -335,4 +335,10 @@ void TApplication::Terminate() {
 void TApplication::Minimize() {
     if (FMainForm)
         ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
+}
+
+bool IsVistaOrLater() {
+    static const bool vista =
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetLocaleInfoEx") != nullptr;
+    return vista;
 }

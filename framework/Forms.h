@@ -99,3 +99,6 @@ class TApplication {
 
 // The one application object of the program.
 extern TApplication* Application;
+
+// True from Windows Vista on (the kernel has GetLocaleInfoEx).
+bool IsVistaOrLater();
