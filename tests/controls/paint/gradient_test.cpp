@@ -1,18 +1,12 @@
 #include "controls/paint/AdvGradient.h"
 #include "framework/Forms.h"
+#include "tests/controls/paint/Pixels.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
-
-// Pixel of a 32-bit DIB as a colour value (red in the low byte).
-TColor PixelAt(const TBitmap& bmp, int x, int y) {
-    const std::uint32_t bgra = bmp.Bits()[y * bmp.Width() + x];
-    return ((bgra >> 16) & 0xFF) | (bgra & 0xFF00) | ((bgra & 0xFF) << 16);
-}
 
 // A bitmap filled with one colour, so that untouched pixels are recognisable.
 struct TCanvasFixture : ::testing::Test {
@@ -21,16 +15,15 @@ struct TCanvasFixture : ::testing::Test {
     void Prepare(int w, int h) {
         Bmp.SetSize(w, h);
         Bmp.Canvas().Brush.SetColor(Background);
-        Bmp.Canvas().FillRect(MakeRectLocal(0, 0, w, h));
+        Bmp.Canvas().FillRect(MakeRect(0, 0, w, h));
     }
-    static RECT MakeRectLocal(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
 };
 
 using DrawGradientTest = TCanvasFixture;
 
 TEST_F(DrawGradientTest, BlackToRedInFiveVerticalStepsPaintsTwoRowsEach) {
     Prepare(4, 10);
-    DrawGradient(Bmp.Canvas(), clBlack, clRed, 5, MakeRectLocal(0, 0, 4, 10), false);
+    DrawGradient(Bmp.Canvas(), clBlack, clRed, 5, MakeRect(0, 0, 4, 10), false);
     const int expectedRed[10] = {0, 0, 51, 51, 102, 102, 153, 153, 204, 204};
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 4; ++x)
@@ -42,7 +35,7 @@ TEST_F(DrawGradientTest, BlackToRedInFiveVerticalStepsPaintsTwoRowsEach) {
 
 TEST_F(DrawGradientTest, StaysInsideItsRectangle) {
     Prepare(12, 12);
-    DrawGradient(Bmp.Canvas(), clBlack, clWhite, 3, MakeRectLocal(2, 3, 9, 10), true);
+    DrawGradient(Bmp.Canvas(), clBlack, clWhite, 3, MakeRect(2, 3, 9, 10), true);
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 12; ++x) {
             const bool inside = x >= 2 && x < 9 && y >= 3 && y < 10;
@@ -54,7 +47,7 @@ TEST_F(DrawGradientTest, HorizontalBandsFollowTheRoundedOffsets) {
     // Extent 10 in 4 steps: band 2.5, offsets 0, 2 (2.5 to even), 5, 8 (7.5 to even);
     // each band 3 wide, the later one wins.
     Prepare(10, 2);
-    DrawGradient(Bmp.Canvas(), RGB(0, 0, 0), RGB(0, 200, 0), 4, MakeRectLocal(0, 0, 10, 2), true);
+    DrawGradient(Bmp.Canvas(), RGB(0, 0, 0), RGB(0, 200, 0), 4, MakeRect(0, 0, 10, 2), true);
     const int green[10] = {0, 0, 50, 50, 50, 100, 100, 100, 150, 150};
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(PixelAt(Bmp, x, 1), static_cast<TColor>(RGB(0, green[x], 0))) << "column " << x;
@@ -64,7 +57,7 @@ TEST_F(DrawGradientTest, MoreStepsThanPixelsGivesOneLastBandPerPixel) {
     // 40 steps over 8 columns: band 0.2, each band one pixel; the band painted
     // last on a column wins and the right edge is never passed.
     Prepare(10, 1);
-    DrawGradient(Bmp.Canvas(), RGB(0, 0, 0), RGB(0, 0, 200), 40, MakeRectLocal(0, 0, 8, 1), true);
+    DrawGradient(Bmp.Canvas(), RGB(0, 0, 0), RGB(0, 0, 200), 40, MakeRect(0, 0, 8, 1), true);
     for (int x = 0; x < 8; ++x) {
         int last = -1;
         for (int i = 0; i < 40; ++i)
@@ -79,14 +72,14 @@ TEST_F(DrawGradientTest, MoreStepsThanPixelsGivesOneLastBandPerPixel) {
 
 TEST_F(DrawGradientTest, ZeroStepsDrawsOneBandOfTheFromColour) {
     Prepare(3, 3);
-    DrawGradient(Bmp.Canvas(), clNavy, clWhite, 0, MakeRectLocal(0, 0, 3, 3), false);
+    DrawGradient(Bmp.Canvas(), clNavy, clWhite, 0, MakeRect(0, 0, 3, 3), false);
     for (int y = 0; y < 3; ++y)
         EXPECT_EQ(PixelAt(Bmp, 1, y), clNavy);
 }
 
 TEST_F(DrawGradientTest, FrameColourOutlinesTheRectangleOverTheBands) {
     Prepare(8, 8);
-    DrawGradient(Bmp.Canvas(), clWhite, clBlack, 2, MakeRectLocal(1, 1, 7, 7), false, clRed);
+    DrawGradient(Bmp.Canvas(), clWhite, clBlack, 2, MakeRect(1, 1, 7, 7), false, clRed);
     for (int i = 1; i < 7; ++i) {
         EXPECT_EQ(PixelAt(Bmp, i, 1), clRed);
         EXPECT_EQ(PixelAt(Bmp, i, 6), clRed);
@@ -104,7 +97,7 @@ TEST_F(DrawGradientTest, FrameColourOutlinesTheRectangleOverTheBands) {
 
 TEST_F(DrawGradientTest, SystemColoursAreResolvedBeforeSplitting) {
     Prepare(2, 2);
-    DrawGradient(Bmp.Canvas(), clWindowText, clWindowText, 1, MakeRectLocal(0, 0, 2, 2), false);
+    DrawGradient(Bmp.Canvas(), clWindowText, clWindowText, 1, MakeRect(0, 0, 2, 2), false);
     EXPECT_EQ(PixelAt(Bmp, 0, 0), static_cast<TColor>(ColorToRGB(clWindowText)));
 }
 
@@ -137,11 +130,6 @@ class TGdiplusFixture : public TCanvasFixture {
   protected:
     void SetUp() override { App = std::make_unique<TApplication>(); }
     void TearDown() override { App.reset(); }
-    bool Near(TColor actual, TColor expected, int tolerance = 3) const {
-        return std::abs(int(GetRValue(actual)) - int(GetRValue(expected))) <= tolerance &&
-               std::abs(int(GetGValue(actual)) - int(GetGValue(expected))) <= tolerance &&
-               std::abs(int(GetBValue(actual)) - int(GetBValue(expected))) <= tolerance;
-    }
     std::unique_ptr<TApplication> App;
 };
 

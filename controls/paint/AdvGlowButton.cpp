@@ -1,0 +1,625 @@
+#include "controls/paint/AdvGlowButton.h"
+
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr UINT_PTR kFadeTimer = 1;
+constexpr UINT_PTR kRepeatTimer = 2;
+constexpr int kFadeStep = 20;
+constexpr TColor kFocusRingColor = 0xE4AD89;
+constexpr TColor kFocusDotColor = 0x808080;
+constexpr TColor kDisabledTextColor = 0x808080;
+
+// Each channel times its percentage, halves to even; 0 stays 0.
+TColor Scale(TColor color, int red, int green, int blue) {
+    auto scale = [](int channel, int percent) { return RoundHalfEven(channel * percent / 100.0); };
+    return RGB(scale(GetRValue(color), red), scale(GetGValue(color), green),
+               scale(GetBValue(color), blue));
+}
+
+TColor Pressed(TColor hot) {
+    return Scale(hot, 90, 90, 100);
+}
+
+TColor Dimmed(TColor normal) {
+    return Scale(normal, 95, 95, 95);
+}
+
+// Blends the colours of `face` (keeping its gradient kinds) between two looks.
+void BlendFace(TGlowFace& face, const TGlowFace& a, const TGlowFace& b, int percent, bool border) {
+    face.Color = BlendColor(a.Color, b.Color, percent);
+    face.ColorTo = BlendColor(a.ColorTo, b.ColorTo, percent);
+    face.Mirror = BlendColor(a.Mirror, b.Mirror, percent);
+    face.MirrorTo = BlendColor(a.MirrorTo, b.MirrorTo, percent);
+    if (border)
+        face.Border = BlendColor(a.Border, b.Border, percent);
+}
+
+bool OutlineFontInstalled(HDC dc, const TFont& font) {
+    if (!TGPFontFamily(ToWide(font.Name())).Available())
+        return false;
+    TSelectScope select(dc, font.Handle());
+    TEXTMETRICA metrics{};
+    if (!GetTextMetricsA(dc, &metrics))
+        return false;
+    return (metrics.tmPitchAndFamily & TMPF_VECTOR) && !(metrics.tmPitchAndFamily & TMPF_DEVICE);
+}
+
+} // namespace
+
+// ---- TGlowButtonAppearance
+
+TGlowButtonAppearance::TGlowButtonAppearance() {
+    ColorDown = ColorChecked = Pressed(ColorHot);
+    ColorDownTo = ColorCheckedTo = Pressed(ColorHotTo);
+    ColorMirrorDown = ColorMirrorChecked = Pressed(ColorMirrorHot);
+    ColorMirrorDownTo = ColorMirrorCheckedTo = Pressed(ColorMirrorHotTo);
+    ColorDisabled = Dimmed(Color);
+    ColorDisabledTo = Dimmed(ColorTo);
+    ColorMirrorDisabled = Dimmed(ColorMirror);
+    ColorMirrorDisabledTo = Dimmed(ColorMirrorTo);
+}
+
+void TGlowButtonAppearance::Assign(const TGlowButtonAppearance& source) {
+    static_cast<TGlowAppearanceValues&>(*this) = source;
+    SetSystemFont(source.FSystemFont);
+}
+
+void TGlowButtonAppearance::SetSystemFont(bool value) {
+    if (value == FSystemFont)
+        return;
+    FSystemFont = value;
+    if (OnChange)
+        OnChange();
+}
+
+TGlowFace TGlowButtonAppearance::Normal() const {
+    return {Color, ColorTo, ColorMirror, ColorMirrorTo, BorderColor, Gradient, GradientMirror};
+}
+
+TGlowFace TGlowButtonAppearance::Hot() const {
+    return {ColorHot,       ColorHotTo,  ColorMirrorHot,   ColorMirrorHotTo,
+            BorderColorHot, GradientHot, GradientMirrorHot};
+}
+
+TGlowFace TGlowButtonAppearance::Down() const {
+    return {ColorDown,       ColorDownTo,  ColorMirrorDown,   ColorMirrorDownTo,
+            BorderColorDown, GradientDown, GradientMirrorDown};
+}
+
+TGlowFace TGlowButtonAppearance::Checked() const {
+    return {ColorChecked,       ColorCheckedTo,  ColorMirrorChecked,   ColorMirrorCheckedTo,
+            BorderColorChecked, GradientChecked, GradientMirrorChecked};
+}
+
+TGlowFace TGlowButtonAppearance::Disabled() const {
+    return {ColorDisabled,       ColorDisabledTo,  ColorMirrorDisabled,   ColorMirrorDisabledTo,
+            BorderColorDisabled, GradientDisabled, GradientMirrorDisabled};
+}
+
+void SetOffice2007LunaAppearance(TGlowButtonAppearance& a) {
+    a.BorderColor = 14727579;
+    a.BorderColorHot = 10079963;
+    a.BorderColorDown = 4548219;
+    a.BorderColorChecked = 4548219;
+    a.Color = 15653832;
+    a.ColorTo = 16178633;
+    a.ColorMirror = 15586496;
+    a.ColorMirrorTo = 16245200;
+    a.ColorHot = 15465983;
+    a.ColorHotTo = 11332863;
+    a.ColorMirrorHot = 5888767;
+    a.ColorMirrorHotTo = 10807807;
+    a.ColorDown = 7778289;
+    a.ColorDownTo = 4296947;
+    a.ColorMirrorDown = 946929;
+    a.ColorMirrorDownTo = 5021693;
+    a.ColorChecked = 11918331;
+    a.ColorCheckedTo = 7915518;
+    a.ColorMirrorChecked = 10480637;
+    a.ColorMirrorCheckedTo = 5682430;
+    a.Gradient = a.GradientMirror = ggVertical;
+    a.GradientHot = a.GradientMirrorHot = ggVertical;
+    a.GradientDown = a.GradientMirrorDown = ggVertical;
+    a.GradientChecked = a.GradientMirrorChecked = ggVertical;
+}
+
+// ---- TAdvCustomGlowButton
+
+TAdvCustomGlowButton::TAdvCustomGlowButton(TComponent* owner) : TCustomControl(owner) {
+    SetBounds(0, 0, 100, 41);
+    FAppearance.OnChange = [this] { Invalidate(); };
+}
+
+void TAdvCustomGlowButton::SetAppearance(const TGlowButtonAppearance& value) {
+    FAppearance.Assign(value);
+    Invalidate();
+}
+
+void TAdvCustomGlowButton::SetDown(bool value) {
+    if (Loading()) {
+        FDownWhenLoaded = value;
+        return;
+    }
+    if (!IsGrouped() && !IsToggle())
+        value = false;
+    if (value == FDown || (FDown && IsGrouped() && !FAllowAllUp))
+        return;
+    FDown = value;
+    if (IsGrouped()) {
+        FState = value ? stExclusive : stUp;
+        if (value)
+            ReleaseGroup();
+    }
+    Invalidate();
+}
+
+void TAdvCustomGlowButton::Loaded() {
+    TCustomControl::Loaded();
+    if (FDownWhenLoaded)
+        SetDown(true);
+}
+
+void TAdvCustomGlowButton::ReleaseGroup() {
+    if (!Parent())
+        return;
+    for (TControl* control : Parent()->Controls()) {
+        auto* other = dynamic_cast<TAdvCustomGlowButton*>(control);
+        if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) {
+            other->FDown = false;
+            other->FState = stUp;
+            other->Invalidate();
+        }
+    }
+}
+
+int TAdvCustomGlowButton::EffectiveState() const {
+    if (!Enabled())
+        return stDisabled;
+    if (IsToggle() && FDown)
+        return stDown;
+    if (FState == stUp || FState == stDisabled)
+        return FDown && IsGrouped() ? stExclusive : stUp;
+    return FState;
+}
+
+bool TAdvCustomGlowButton::HotFocus() const {
+    return FFocusType == TFocusType::ftHot || FFocusType == TFocusType::ftHotBorder;
+}
+
+void TAdvCustomGlowButton::RepaintNow() {
+    Invalidate();
+    Update();
+}
+
+// ---- clicks and dialog keys
+
+void TAdvCustomGlowButton::Click() {
+    if (TCustomForm* form = Form())
+        form->SetModalResult(ModalResult);
+    TCustomControl::Click();
+}
+
+bool TAdvCustomGlowButton::Active() const {
+    if (Focused())
+        return true;
+    // A default button gives way while another glow button has the focus.
+    return Default && !dynamic_cast<TAdvCustomGlowButton*>(FromHandle(GetFocus()));
+}
+
+bool TAdvCustomGlowButton::IsDefaultButton() const {
+    return Active() && CanFocus() && !(ShiftStateNow() & (ssShift | ssCtrl | ssAlt));
+}
+
+bool TAdvCustomGlowButton::IsCancelButton() const {
+    return Cancel && CanFocus() && !(ShiftStateNow() & (ssShift | ssCtrl | ssAlt));
+}
+
+void TAdvCustomGlowButton::DialogKeyClick() {
+    if (IsToggle())
+        SetDown(!FDown);
+    FState = stDown;
+    RepaintNow();
+    Click();
+    FState = stUp;
+    Invalidate();
+}
+
+bool TAdvCustomGlowButton::DialogChar(char ch) {
+    const char accel = AcceleratorOf(Caption());
+    if (!accel || !CanFocus() ||
+        std::toupper(static_cast<unsigned char>(accel)) !=
+            std::toupper(static_cast<unsigned char>(ch)))
+        return false;
+    Click();
+    return true;
+}
+
+// ---- fading
+
+void TAdvCustomGlowButton::EnsureFadeTimer() {
+    if (FFadeTimer)
+        return;
+    FFadeTimer = true;
+    if (HandleAllocated())
+        SetTimer(Handle(), kFadeTimer, GlowFadeInterval, nullptr);
+}
+
+void TAdvCustomGlowButton::StopFadeTimer() {
+    FFadeTimer = false;
+    if (HandleAllocated())
+        KillTimer(Handle(), kFadeTimer);
+}
+
+void TAdvCustomGlowButton::FadeTick() {
+    if (!FFadeTimer || FFadeKind == fkFinished)
+        return;
+    int& step = FFadeKind == fkHot ? FHotStep : FDownStep;
+    step += FFadeDelta;
+    if ((step > 100 && FFadeDelta > 0) || (step < 0 && FFadeDelta < 0)) {
+        step = std::clamp(step, 0, 100);
+        // A finished release lets go of the pressed look.
+        if (FFadeKind == fkPress && FFadeDelta < 0)
+            FPressed = FResumePress = false;
+        FFadeKind = fkFinished;
+        StopFadeTimer();
+        return;
+    }
+    Invalidate();
+}
+
+void TAdvCustomGlowButton::TimerTick(UINT_PTR id) {
+    if (id == kFadeTimer)
+        FadeTick();
+    else if (id == kRepeatTimer)
+        DoRepeatClick();
+}
+
+void TAdvCustomGlowButton::DoRepeatClick() {
+    if (!FPressed || GetCapture() != Handle()) {
+        KillTimer(Handle(), kRepeatTimer);
+        return;
+    }
+    // The first pause is longer; from now on the short one.
+    SetTimer(Handle(), kRepeatTimer, RepeatPause, nullptr);
+    Click();
+}
+
+// ---- mouse
+
+void TAdvCustomGlowButton::MouseEnter() {
+    TCustomControl::MouseEnter();
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+    if (FEntered)
+        return;
+    FHot = true;
+    if (FResumePress)
+        FPressed = true;
+    EnsureFadeTimer();
+    // The hover fade goes on from wherever it stands.
+    if (!FPressed && FFadeKind != fkPress) {
+        FFadeDelta = kFadeStep;
+        FFadeKind = fkHot;
+    }
+    Invalidate();
+    FMouseInside = true;
+    FEntered = true;
+}
+
+void TAdvCustomGlowButton::MouseLeave() {
+    TCustomControl::MouseLeave();
+    if (OnMouseLeave)
+        OnMouseLeave(this);
+    if (!FEntered)
+        return;
+    FEntered = FMouseInside = FHot = false;
+    const bool draggedOut = FPressed && FMouseDown;
+    FPressed = false;
+    // Leaving fades out from full hot; dragging out fades from where it is
+    // and comes back pressed on re-entry.
+    if (!draggedOut)
+        FHotStep = 100;
+    FFadeDelta = -kFadeStep;
+    FFadeKind = fkHot;
+    Invalidate();
+    FResumePress = draggedOut;
+    EnsureFadeTimer();
+}
+
+void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    TCustomControl::MouseDown(button, shift, x, y);
+    if (button != TMouseButton::mbLeft)
+        return;
+    // The release must reach the button wherever it happens.
+    SetCapture(Handle());
+    if (RepeatClick)
+        SetTimer(Handle(), kRepeatTimer, InitRepeatPause, nullptr);
+    FPressed = FMouseDown = true;
+    if (TabStop())
+        SetFocus();
+    EnsureFadeTimer();
+    FFadeDelta = kFadeStep;
+    FFadeKind = fkPress;
+    if (IsToggle()) {
+        SetDown(!FDown);
+        FState = stDown;
+        RepaintNow();
+    } else if (!FDown) {
+        FState = stDown;
+        Invalidate();
+    }
+    FTracking = true;
+}
+
+void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
+    TCustomControl::MouseMove(shift, x, y);
+    if (!FTracking) {
+        if (!FMouseInside)
+            RecheckHover(x, y);
+        return;
+    }
+    int state = PointInRect(ClientRect(), x, y) ? stDown : stUp;
+    if (IsToggle() && FDown)
+        state = stDown;
+    else if (state == stUp && FDown && IsGrouped())
+        state = stExclusive;
+    if (state != FState) {
+        FState = state;
+        Invalidate();
+    }
+}
+
+void TAdvCustomGlowButton::RecheckHover(int x, int y) {
+    const bool inside = PointInRect(ClientRect(), x, y);
+    if (inside && !FEntered)
+        MouseEnter();
+    else if (!inside && FEntered)
+        MouseLeave();
+}
+
+void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button != TMouseButton::mbLeft) {
+        TCustomControl::MouseUp(button, shift, x, y);
+        return;
+    }
+    if (GetCapture() == Handle())
+        ReleaseCapture();
+    KillTimer(Handle(), kRepeatTimer);
+    FFadeDelta = -kFadeStep;
+    FFadeKind = fkPress;
+    FMouseDown = FResumePress = false;
+    EnsureFadeTimer();
+
+    bool clicked = false;
+    if (FTracking) {
+        FTracking = false;
+        clicked = PointInRect(ClientRect(), x, y);
+        if (!IsGrouped()) {
+            FState = stUp;
+            FMouseInside = false;
+            if (IsToggle()) {
+                if (!clicked && FDown)
+                    SetDown(false);
+                RepaintNow();
+            }
+            if (clicked)
+                Invalidate();
+        } else {
+            if (clicked)
+                SetDown(!FDown);
+            FState = FDown ? stExclusive : stUp;
+            if (FDown)
+                RepaintNow();
+        }
+        RecheckHover(x, y);
+    }
+    TCustomControl::MouseUp(button, shift, x, y);
+    if (clicked)
+        Click();
+    if (IsToggle() || IsGrouped())
+        RepaintNow();
+    Invalidate();
+}
+
+// ---- keyboard and focus
+
+void TAdvCustomGlowButton::KeyDown(WORD& key, TShiftState shift) {
+    TCustomControl::KeyDown(key, shift);
+    if (key == VK_RETURN || key == VK_SPACE) {
+        FPressed = true;
+        FState = stDown;
+        RepaintNow();
+    }
+}
+
+void TAdvCustomGlowButton::KeyUp(WORD& key, TShiftState shift) {
+    TCustomControl::KeyUp(key, shift);
+    FPressed = false;
+    FState = stUp;
+    RepaintNow();
+}
+
+void TAdvCustomGlowButton::KeyPress(char& key) {
+    TCustomControl::KeyPress(key);
+    if (key == ' ' || key == '\r')
+        Click();
+}
+
+void TAdvCustomGlowButton::DoEnter() {
+    TCustomControl::DoEnter();
+    Invalidate();
+}
+
+void TAdvCustomGlowButton::DoExit() {
+    TCustomControl::DoExit();
+    FPressed = false;
+    FState = stUp;
+    Invalidate();
+}
+
+void TAdvCustomGlowButton::EnabledChanged() {
+    TCustomControl::EnabledChanged();
+    if (!Enabled())
+        FTracking = false;
+}
+
+// ---- painting
+
+TGlowFace TAdvCustomGlowButton::CurrentFace() const {
+    const TGlowButtonAppearance& a = FAppearance;
+    const bool disabled = !Enabled() && FShowDisabled;
+    const int state = EffectiveState();
+    const bool downToggle = IsToggle() && FDown;
+
+    TGlowFace face;
+    if (disabled)
+        face = a.Disabled();
+    else if (state == stDown && !IsToggle())
+        face = a.Down();
+    else if (state == stExclusive || (state == stDown && IsToggle())) {
+        face = a.Checked();
+        if (FFadeTimer && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
+            BlendFace(face, a.Checked(), a.Down(), FDownStep, false);
+    } else if (FHot)
+        face = a.Hot();
+    else
+        face = a.Normal();
+
+    if (FFadeTimer) {
+        if (!FPressed && !FTransparent && state != stExclusive && !downToggle)
+            BlendFace(face, a.Hot(), a.Normal(), FHotStep, true);
+        else if (IsToggle() && FPressed)
+            BlendFace(face, a.Down(), a.Checked(), FDownStep, false);
+        else if (FPressed && state != stExclusive)
+            BlendFace(face, a.Down(), a.Hot(), FDownStep, true);
+    }
+    // No fade shows on a disabled button.
+    if (disabled)
+        face = a.Disabled();
+    if (Focused() && HotFocus() && !FPressed)
+        face = a.Hot();
+    return face;
+}
+
+TFont TAdvCustomGlowButton::CaptionFont() const {
+    TFont font = Font;
+    if (!ParentFont() && FAppearance.SystemFont())
+        font.SetName(IsVistaOrLater() ? "Segoe UI" : "Tahoma");
+    return font;
+}
+
+void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font, const RECT& r) {
+    const TGPFontFamily family(ToWide(font.Name()));
+    const TGPFont gpFont(family, static_cast<float>(font.Size()),
+                         static_cast<int>(font.Style() & (fsBold | fsItalic | fsUnderline)),
+                         gdip::UnitPoint);
+    TGPStringFormat format(FWordWrap ? 0 : gdip::StringFormatFlagsNoWrap);
+    format.SetAlign(gdip::StringAlignmentCenter);
+    format.SetLineAlign(gdip::StringAlignmentCenter);
+    format.SetHotkeyPrefix(gdip::HotkeyPrefixShow);
+    format.SetTrimming(FTrimming);
+    graphics.SetTextRenderingHint(FAntiAlias == TAntiAlias::aaClearType
+                                      ? gdip::TextRenderingHintClearTypeGridFit
+                                      : gdip::TextRenderingHintAntiAlias);
+    const TGPSolidBrush brush(MakeGPColor(Enabled() ? font.Color() : kDisabledTextColor));
+    // Two pixels in from the left, so the caption sits a pixel right of centre.
+    const gdip::RectF layout(r.left + 2, r.top, r.right - r.left - 2, r.bottom - r.top);
+    graphics.DrawString(ToWide(Caption()), gpFont, layout, format, brush);
+}
+
+void TAdvCustomGlowButton::DrawCaptionGdi(TCanvas& canvas, const TFont& font, const RECT& r) {
+    canvas.Font = font;
+    canvas.Font.SetColor(Enabled() ? font.Color() : kDisabledTextColor);
+    canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    RECT text = MakeRect(r.left + 2, r.top, r.right, r.bottom);
+    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    if (FWordWrap) {
+        flags = DT_CENTER | DT_WORDBREAK;
+        RECT measure = text;
+        const int height = canvas.DrawText(Caption(), measure, flags | DT_CALCRECT);
+        text.top += (r.bottom - r.top - height) / 2;
+    }
+    canvas.DrawText(Caption(), text, flags);
+}
+
+void TAdvCustomGlowButton::PaintParent(HDC dc) {
+    TWinControl* parent = Parent();
+    if (!parent)
+        return;
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
+    {
+        TCanvas parentCanvas(dc);
+        parent->PaintTo(parentCanvas);
+    }
+    RestoreDC(dc, saved);
+}
+
+void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
+    const int right = Width() - 1, bottom = Height() - 1;
+    TGdiObject<HRGN> corners(CreateRectRgn(0, 0, 1, 1));
+    for (const POINT p : {POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}}) {
+        TGdiObject<HRGN> corner(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
+        CombineRgn(corners.Get(), corners.Get(), corner.Get(), RGN_OR);
+    }
+    HDC dc = canvas.Handle();
+    const int saved = SaveDC(dc);
+    SelectClipRgn(dc, corners.Get());
+    PaintParent(dc);
+    RestoreDC(dc, saved);
+}
+
+void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
+    const RECT r = ClientRect();
+    const int h = r.bottom - r.top;
+    const TGlowFace face = CurrentFace();
+    const int state = EffectiveState();
+    const bool focused = Focused();
+    // A transparent button at rest shows only its parent and caption.
+    const bool idle = FTransparent && !FEntered && !(focused && HotFocus()) && state != stDown;
+    const bool caption = FShowCaption && !Caption().empty();
+    const TFont font = CaptionFont();
+    const bool gdiplusText =
+        caption && FAntiAlias != TAntiAlias::aaNone && OutlineFontInstalled(canvas.Handle(), font);
+
+    if (FTransparent)
+        PaintParent(canvas.Handle());
+    {
+        TGPGraphics graphics(canvas.Handle());
+        const int radius = FRounded ? 3 : 0;
+        if (!idle) {
+            // The upper half goes last and covers the row the halves share.
+            FillGlowHalf(graphics, MakeRect(r.left, r.top + h / 2 - 1, r.right, r.bottom),
+                         face.MirrorTo, face.Mirror, face.GradientMirror, false);
+            FillGlowHalf(graphics, MakeRect(r.left, r.top, r.right, r.bottom - h / 2), face.Color,
+                         face.ColorTo, face.Gradient, true);
+        }
+        graphics.SetSmoothingMode(gdip::SmoothingModeAntiAlias);
+        if (FBorderStyle == TGlowBorderStyle::bsSingle && !idle)
+            DrawRoundedBorder(graphics, face.Border, r.left, r.top, r.right - 1, r.bottom - 1,
+                              radius);
+        if (focused &&
+            (FFocusType == TFocusType::ftBorder || FFocusType == TFocusType::ftHotBorder)) {
+            DrawRoundedBorder(graphics, kFocusRingColor, r.left + 1, r.top + 1, r.right - 3,
+                              r.bottom - 3, radius);
+            DrawDottedRoundedBorder(graphics, kFocusDotColor, r.left + 2, r.top + 2, r.right - 5,
+                                    r.bottom - 5, radius);
+        }
+        if (gdiplusText)
+            DrawCaption(graphics, font, r);
+    }
+    // GDI text only once GDI+ has let go of the device context.
+    if (caption && !gdiplusText)
+        DrawCaptionGdi(canvas, font, r);
+
+    if (OnDrawButton)
+        OnDrawButton(this, canvas, state == stDown ? 2 : (FHot ? 1 : 0), r);
+    if (!idle)
+        ShowParentInCorners(canvas);
+}
