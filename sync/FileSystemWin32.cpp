@@ -172,7 +172,9 @@ class TWin32FileSystem final : public TFileSystem {
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND ? TReadResult::Missing : TReadResult::Failed;
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? TReadResult::Missing
+                       : TReadResult::Failed;
         }
         LARGE_INTEGER size{};
         bool read =

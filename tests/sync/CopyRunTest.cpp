@@ -135,6 +135,19 @@ TEST_F(CopyRunTest, EveryFailureIsCountedAndTheRunGoesOn) {
     EXPECT_EQ(Leftovers("disk"), std::vector<std::string>{});
 }
 
+TEST_F(CopyRunTest, ReadOnlyTargetFolderGivesOneCountedResultAndNoLeftovers) {
+    Tree.AddFile("stick/f", "new");
+    Tree.AddFile("disk/ro/f", "old");
+    Tree.SetReadOnly("disk/ro", true);
+    Plan("f", "ro/f");
+    const TCopyRunResult result = Run();
+    Tree.SetReadOnly("disk/ro", false);
+    // Whether the folder stops the copy depends on the system and the user.
+    EXPECT_EQ(result.CopiedCount + result.FailedCount, 1);
+    EXPECT_EQ(Tree.Read("disk/ro/f"), List[0]->Copied ? "new" : "old");
+    EXPECT_EQ(Tree.Names("disk/ro"), std::vector<std::string>{"f"});
+}
+
 TEST_F(CopyRunTest, PositionIsSetBeforeEachCopy) {
     for (int i = 0; i < 5; ++i) {
         Tree.AddFile(Numbered("stick/f", i));

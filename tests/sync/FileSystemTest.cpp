@@ -115,9 +115,12 @@ TEST_F(FileSystemTest, ReadWholeFileTellsMissingFromUnreadable) {
         const char* Contents;
     };
     const TCase cases[] = {
-        {"small", 5, TReadResult::Ok, "12345"},          {"small", 4, TReadResult::Failed, ""},
-        {"missing", 5, TReadResult::Missing, ""},        {"folder", 5, TReadResult::Failed, ""},
+        {"small", 5, TReadResult::Ok, "12345"},
+        {"small", 4, TReadResult::Failed, ""},
+        {"missing", 5, TReadResult::Missing, ""},
+        {"folder", 5, TReadResult::Failed, ""},
         {"folder/missing", 5, TReadResult::Missing, ""},
+        {"missing/file", 5, TReadResult::Missing, ""},
     };
     for (const TCase& c : cases) {
         std::string contents = "stale";

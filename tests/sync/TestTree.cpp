@@ -331,7 +331,9 @@ bool TTempTree::IsReadOnly(std::string_view rel) const {
 }
 
 void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
-    if (chmod(Path(rel).c_str(), readOnly ? 0444 : 0644) != 0) {
+    struct stat st {};
+    const mode_t mode = stat(Path(rel).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0555 : 0444;
+    if (chmod(Path(rel).c_str(), readOnly ? mode : mode | S_IWUSR) != 0) {
         Fail("setting mode of", Path(rel));
     }
 }
