@@ -50,6 +50,24 @@ bool OutlineFontInstalled(HDC dc, const TFont& font) {
     return (metrics.tmPitchAndFamily & TMPF_VECTOR) && !(metrics.tmPitchAndFamily & TMPF_DEVICE);
 }
 
+// Narrows the clip region for one scope. Unlike SaveDC it leaves the selected
+// objects alone, which the canvas keeps track of.
+class TClipScope {
+  public:
+    TClipScope(HDC dc, const RECT& r) : FDC(dc), FOld(CreateRectRgn(0, 0, 0, 0)) {
+        if (GetClipRgn(dc, FOld.Get()) != 1)
+            FOld.Reset();
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    ~TClipScope() { SelectClipRgn(FDC, FOld.Get()); }
+    TClipScope(const TClipScope&) = delete;
+    TClipScope& operator=(const TClipScope&) = delete;
+
+  private:
+    HDC FDC;
+    TGdiObject<HRGN> FOld;
+};
+
 } // namespace
 
 // ---- TGlowButtonAppearance
@@ -553,6 +571,7 @@ void TAdvCustomGlowButton::PaintParent(HDC dc) {
     if (!parent)
         return;
     const int saved = SaveDC(dc);
+    IntersectClipRect(dc, 0, 0, Width(), Height());
     OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
     {
         TCanvas parentCanvas(dc);
@@ -562,15 +581,17 @@ void TAdvCustomGlowButton::PaintParent(HDC dc) {
 }
 
 void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
-    const int right = Width() - 1, bottom = Height() - 1;
-    TGdiObject<HRGN> corners(CreateRectRgn(0, 0, 1, 1));
-    for (const POINT p : {POINT{right, 0}, POINT{0, bottom}, POINT{right, bottom}}) {
+    HDC dc = canvas.Handle();
+    POINT points[] = {{0, 0}, {Width() - 1, 0}, {0, Height() - 1}, {Width() - 1, Height() - 1}};
+    // Clip regions are in device units, whatever origin the canvas has.
+    LPtoDP(dc, points, 4);
+    TGdiObject<HRGN> corners(CreateRectRgn(0, 0, 0, 0));
+    for (const POINT p : points) {
         TGdiObject<HRGN> corner(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
         CombineRgn(corners.Get(), corners.Get(), corner.Get(), RGN_OR);
     }
-    HDC dc = canvas.Handle();
     const int saved = SaveDC(dc);
-    SelectClipRgn(dc, corners.Get());
+    ExtSelectClipRgn(dc, corners.Get(), RGN_AND);
     PaintParent(dc);
     RestoreDC(dc, saved);
 }
@@ -588,6 +609,8 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
     const bool gdiplusText =
         caption && FAntiAlias != TAntiAlias::aaNone && OutlineFontInstalled(canvas.Handle(), font);
 
+    // The halves are filled past the bottom edge; keep that off the canvas.
+    const TClipScope clip(canvas.Handle(), r);
     if (FTransparent)
         PaintParent(canvas.Handle());
     {

@@ -380,6 +380,27 @@ TEST_F(GlowButtonTest, UpperHalfCoversTheSharedRowAndTheCornersShowTheParent) {
     }
 }
 
+TEST_F(GlowButtonTest, PaintsOnlyItsOwnRectangleOnACanvasWithAnotherOrigin) {
+    // As a caller drawing several controls into one picture would.
+    constexpr TColor kOutside = RGB(5, 10, 15);
+    TBitmap big(140, 80);
+    big.Canvas().Brush.SetColor(kOutside);
+    big.Canvas().FillRect(MakeRect(0, 0, 140, 80));
+    SetViewportOrgEx(big.Canvas().Handle(), 20, 30, nullptr);
+    Button->PaintTo(big.Canvas());
+    SetViewportOrgEx(big.Canvas().Handle(), 0, 0, nullptr);
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 140; ++x) {
+            const bool inside = x >= 20 && x < 120 && y >= 30 && y < 63;
+            if (!inside) {
+                ASSERT_EQ(PixelAt(big, x, y), kOutside) << x << "," << y;
+            }
+        }
+    for (auto [x, y] : {std::pair{20, 30}, {119, 30}, {20, 62}, {119, 62}})
+        EXPECT_EQ(PixelAt(big, x, y), kParent) << x << "," << y;
+    EXPECT_EQ(PixelAt(big, 30, 38), kNormal);
+}
+
 TEST_F(GlowButtonTest, FocusRingShowsOnlyWithTheFocus) {
     Button->SetTabStop(true);
     const int y = Button->Height() / 2 + 4;
