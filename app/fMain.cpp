@@ -50,6 +50,7 @@ void TKorvandelMain::CreateControls() {
 
     MainPager = new TCaptionStrip(this);
     MainPager->SetBounds(0, 0, kClientWidth, 27);
+    MainPager->SetAlign(TAlign::alTop);
     MainPager->SetParent(this);
     MainPager->SetTabOrder(0);
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,7 +50,7 @@ FILETIME TimeAt(int secondsLater) {
     return FILETIME{v.LowPart, v.HighPart};
 }
 
-void WriteFile(const std::string& path, const std::string& contents, int secondsLater) {
+void PutFile(const std::string& path, const std::string& contents, int secondsLater) {
     for (std::size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
         CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -62,14 +63,14 @@ void WriteFile(const std::string& path, const std::string& contents, int seconds
     CloseHandle(file);
 }
 
-std::string ReadFile(const std::string& path) {
+std::string FileText(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
     char buffer[256];
     DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
+    ::ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
     CloseHandle(file);
     return std::string(buffer, read);
 }
@@ -212,8 +213,9 @@ std::ostream& operator<<(std::ostream& os, const TState& s) {
 
 constexpr TState kIdleNothingToCopy{true, true, true, false, false, true, false, false, false};
 constexpr TState kIdleReady{true, true, true, false, false, true, true, false, false};
-constexpr TState kComparing{false, false, false, true, true, true, false, false, false};
-constexpr TState kCopying{false, true, false, false, false, false, false, true, true};
+// A hidden button keeps its enabled state.
+constexpr TState kComparing{false, false, true, true, true, true, false, false, false};
+constexpr TState kCopying{false, true, false, false, false, false, true, true, true};
 
 TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     TKorvandelMain& w = Open();
@@ -260,13 +262,13 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
 }
 
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
-    WriteFile(stick + "\\a.txt", "a", 0);
-    WriteFile(stick + "\\sub\\b.txt", "b", 0);
-    WriteFile(stick + "\\ro.txt", "new", 100);
-    WriteFile(disk + "\\ro.txt", "old", 0);
+    PutFile(stick + "\\a.txt", "a", 0);
+    PutFile(stick + "\\sub\\b.txt", "b", 0);
+    PutFile(stick + "\\ro.txt", "new", 100);
+    PutFile(disk + "\\ro.txt", "old", 0);
     SetFileAttributesA((disk + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    WriteFile(disk + "\\c.txt", "c", 50);
-    WriteFile(disk + "\\deep\\er\\d.txt", "d", 50);
+    PutFile(disk + "\\c.txt", "c", 50);
+    PutFile(disk + "\\deep\\er\\d.txt", "d", 50);
 
     TKorvandelMain& w = Open();
     w.StickDir->SetText(stick);
@@ -315,9 +317,9 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
             marked += entry->Copied ? 0 : 1;
         }
     EXPECT_EQ(marked, 1);
-    EXPECT_EQ(ReadFile(disk + "\\sub\\b.txt"), "b");
-    EXPECT_EQ(ReadFile(stick + "\\deep\\er\\d.txt"), "d");
-    EXPECT_EQ(ReadFile(disk + "\\ro.txt"), "old");
+    EXPECT_EQ(FileText(disk + "\\sub\\b.txt"), "b");
+    EXPECT_EQ(FileText(stick + "\\deep\\er\\d.txt"), "d");
+    EXPECT_EQ(FileText(disk + "\\ro.txt"), "old");
 
     // With the target writable again, a second run copies everything and empties the lists.
     SetFileAttributesA((disk + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -328,7 +330,7 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     EXPECT_TRUE(reports[1].Information);
     EXPECT_EQ(w.ToDisk->Count() + w.ToStick->Count(), 0);
     EXPECT_TRUE(w.CopyList().empty());
-    EXPECT_EQ(ReadFile(disk + "\\ro.txt"), "new");
+    EXPECT_EQ(FileText(disk + "\\ro.txt"), "new");
 
     // The copies carry their sources' times, so a new comparison finds nothing.
     Click(w.bScan);
@@ -337,26 +339,28 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
 }
 
 TEST_F(MainWindowTest, CancelledComparisonListsWhatWasFound) {
-    WriteFile(stick + "\\root1.txt", "1", 0);
-    WriteFile(stick + "\\a\\inner.txt", "2", 0);
-    WriteFile(stick + "\\a\\deeper\\x.txt", "3", 0);
-    WriteFile(disk + "\\only-on-disk.txt", "4", 0);
+    PutFile(stick + "\\root1.txt", "1", 0);
+    PutFile(stick + "\\a\\inner.txt", "2", 0);
+    PutFile(stick + "\\a\\deeper\\x.txt", "3", 0);
+    PutFile(disk + "\\only-on-disk.txt", "4", 0);
     TKorvandelMain& w = Open();
     w.StickDir->SetText(stick);
     w.DiskDir->SetText(disk);
-    // Pump 1 is the stick root, pump 2 the folder "a": cancel there.
-    PressAtPump(2, w.bScanCancel);
+    // Pumps: the stick root, "a", then "a\\deeper", where the cancel is pressed.
+    PressAtPump(3, w.bScanCancel);
     Click(w.bScan);
     EXPECT_EQ(StateOf(w), kIdleReady);
-    // "a" still finishes its own files; its sub-folder and the other direction do nothing.
-    EXPECT_EQ(Texts(w.ToDisk),
-              (std::vector<std::string>{stick + "\\root1.txt", stick + "\\a\\inner.txt"}));
+    // The outer folders finish their files; "deeper" and the other direction add nothing.
+    std::vector<std::string> listed = Texts(w.ToDisk);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{stick + "\\a\\inner.txt", stick + "\\root1.txt"}));
     EXPECT_EQ(w.ToStick->Count(), 0);
 }
 
 TEST_F(MainWindowTest, CancelledCopyReportsWhatWasCopiedAndEmptiesTheLists) {
     for (int i = 0; i < 5; ++i)
-        WriteFile(stick + "\\f" + std::to_string(i) + ".txt", "x", 0);
+        PutFile(stick + "\\f" + std::to_string(i) + ".txt", "x", 0);
     TKorvandelMain& w = Open();
     w.StickDir->SetText(stick);
     w.DiskDir->SetText(disk);
@@ -374,8 +378,8 @@ TEST_F(MainWindowTest, CancelledCopyReportsWhatWasCopiedAndEmptiesTheLists) {
 }
 
 TEST_F(MainWindowTest, ClosingDuringARunFinishesItThenSavesTheFolders) {
-    WriteFile(stick + "\\a\\one.txt", "1", 0);
-    WriteFile(stick + "\\b\\two.txt", "2", 0);
+    PutFile(stick + "\\a\\one.txt", "1", 0);
+    PutFile(stick + "\\b\\two.txt", "2", 0);
     {
         TKorvandelMain& w = Open();
         w.StickDir->SetText(stick);
