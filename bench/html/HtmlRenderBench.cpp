@@ -1,0 +1,76 @@
+// Microseconds per RenderHtmlText call for the texts the main window's lists
+// show, in the three ways a list box calls it: measuring an item, drawing it,
+// and hit-testing anchors under the mouse.
+#include "controls/html/HTMListB.h"
+#include "framework/Controls.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Seconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int calls = argc > 1 ? std::atoi(argv[1]) : 20000;
+    TBitmap bitmap(600, 80);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Font.SetName("Tahoma");
+    canvas.Font.SetSize(8);
+
+    TImageList images(nullptr, 16, 16);
+    std::vector<std::uint32_t> pixels(16 * 16, 0xFFE0A000u);
+    std::vector<std::uint16_t> mask(16, 0);
+    TGdiObject<HBITMAP> image(CreateBitmap(16, 16, 1, 32, pixels.data()));
+    TGdiObject<HBITMAP> maskBitmap(CreateBitmap(16, 16, 1, 1, mask.data()));
+    images.Add(image.Get(), maskBitmap.Get());
+
+    const std::string path =
+        "C:\\Users\\Anwender\\Dokumente\\Projekte\\Korvandel\\Quellen\\Steuerelemente\\fMain.cpp";
+    const struct {
+        const char* Name;
+        std::string Text;
+    } texts[] = {
+        {"plain path", path},
+        {"marker + path", "<IMG src=\"idx:0\"> " + path},
+        {"tagged paragraph",
+         "<P align=\"left\"><B>Kopieren</B> von <FONT color=\"#0000FF\">C:\\Daten</FONT> nach "
+         "<I>E:\\Stick</I>: <A href=\"details\">Details</A> &amp; mehr &permil; "
+         "<U>unterstrichen</U>, 12 Dateien.<BR>Zweite Zeile mit <SUB>tief</SUB> und "
+         "<SUP>hoch</SUP>."},
+    };
+    const struct {
+        const char* Name;
+        bool Measure, AnchorTest;
+    } modes[] = {{"measure", true, true}, {"draw", false, false}, {"anchor test", false, true}};
+
+    std::printf("%-18s %-12s %10s\n", "text", "call", "us/call");
+    for (const auto& text : texts)
+        for (const auto& mode : modes) {
+            THtmlRenderOptions options;
+            options.Images = &images;
+            options.MeasureOnly = mode.Measure;
+            options.AnchorTestOnly = mode.AnchorTest;
+            options.Selected = mode.Measure;
+            options.HitX = 120;
+            options.HitY = 8;
+            const RECT r = MakeRect(2, 0, 420, 80);
+            THtmlRenderResult result;
+            RenderHtmlText(canvas, text.Text, r, options, result); // warm the font cache
+            const double start = Seconds();
+            for (int i = 0; i < calls; ++i)
+                RenderHtmlText(canvas, text.Text, r, options, result);
+            const double perCall = (Seconds() - start) / calls * 1e6;
+            std::printf("%-18s %-12s %10.2f\n", text.Name, mode.Name, perCall);
+        }
+    return 0;
+}

@@ -1,0 +1,641 @@
+#include "HtmlTestSupport.h"
+
+#include "framework/Controls.h"
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+const RECT kArea = MakeRect(10, 5, 390, 115);
+
+class RenderTest : public THtmlCanvasTest {
+  protected:
+    // A second bitmap in the same font, white, for what the system draws itself.
+    std::unique_ptr<TBitmap> Expected() {
+        auto bitmap = std::make_unique<TBitmap>(Bitmap.Width(), Bitmap.Height());
+        TCanvas& canvas = bitmap->Canvas();
+        canvas.Font.Assign(Canvas.Font);
+        canvas.Brush.SetColor(clWhite);
+        canvas.FillRect(kWhole);
+        canvas.Brush.SetColor(clNone);
+        return bitmap;
+    }
+    int Width(const std::string& text, TFontStyles style = 0) {
+        const TFontStyles saved = Canvas.Font.Style();
+        Canvas.Font.SetStyle(style);
+        const int width = Canvas.TextWidth(text);
+        Canvas.Font.SetStyle(saved);
+        return width;
+    }
+};
+
+TEST_F(RenderTest, EmptyTextDrawsNothingAndIsOneGhHigh) {
+    THtmlRenderResult result;
+    Options.HitX = 12;
+    Options.HitY = 8;
+    EXPECT_FALSE(Render("", kArea, result));
+    EXPECT_EQ(result.ExtentY, Gh);
+    EXPECT_EQ(result.ExtentX, 0);
+    EXPECT_EQ(result.AnchorCount, 0);
+    EXPECT_EQ(result.HitAnchorIndex, -1);
+    EXPECT_EQ(Str(InkBounds(kWhole)), Str(RECT{}));
+}
+
+// Plain markup against the system's own single-line text output at the text
+// origin (left + 1, top), bottom-aligned in a "gh" high line.
+struct TPlainCase {
+    const char* Markup;
+    const char* Shown;
+    bool Prefix;
+};
+
+class PlainTextTest : public RenderTest, public ::testing::WithParamInterface<TPlainCase> {};
+
+TEST_P(PlainTextTest, DrawsLikeTheSystemText) {
+    const TPlainCase& c = GetParam();
+    THtmlRenderResult result;
+    Render(c.Markup, kArea, result);
+    EXPECT_EQ(result.ExtentY, Gh);
+
+    auto expected = Expected();
+    RECT line = MakeRect(kArea.left + 1, kArea.top, kArea.right, kArea.top + Gh);
+    expected->Canvas().DrawText(c.Shown, line,
+                                DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS |
+                                    (c.Prefix ? 0u : static_cast<UINT>(DT_NOPREFIX)));
+    EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole)) << c.Markup;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markup, PlainTextTest,
+    ::testing::Values(
+        // A lone "&" underlines the next character unless " & " occurs.
+        TPlainCase{"a&b", "a&b", true}, TPlainCase{"a & b", "a & b", false},
+        TPlainCase{"&amp;", "&&", true}, TPlainCase{"&amp; & x", "&& & x", false},
+        // Sweeps repeat until nothing changes.
+        TPlainCase{"&amp;amp; & x", "&&& & x", false}, TPlainCase{"&permil;", "\x89", true},
+        TPlainCase{"&PerMil; & x", "\x89 & x", false},
+        TPlainCase{"&sect;&reg;&copy;&para;&trade;&euro;", "\xA7\xAE\xA9\xB6\x99\x80", true},
+        TPlainCase{"&quot;q&quot;", "\"q\"", true},
+        // Decoded per piece, so never read as a tag.
+        TPlainCase{"&lt;B&gt;", "<B>", true}, TPlainCase{"x&nbsp;y", "x y", true},
+        // A "<" near the end goes with what follows it.
+        TPlainCase{"ab<", "ab", true}, TPlainCase{"ab<c", "ab", true},
+        TPlainCase{"ab<cd", "ab", true}, TPlainCase{"</B", "", true},
+        TPlainCase{"a<Q>b", "ab", true}, TPlainCase{"a<#b>c", "a#bc", true},
+        TPlainCase{"a\nb", "ab", true}, TPlainCase{"a\tb", "a\tb", true},
+        TPlainCase{"<Z>gone</Z>kept", "kept", true}, TPlainCase{"kept<Z>gone", "kept", true},
+        TPlainCase{"C:\\Programme\\Korvandel\\Settings.prp",
+                   "C:\\Programme\\Korvandel\\Settings.prp", true}));
+
+TEST_F(RenderTest, UnbreakablePathIsOneLineClippedOrEllipsised) {
+    const std::string path = "C:\\Dokumente\\Ein-sehr-langer-Ordnername\\Unterordner\\Datei.txt";
+    const RECT narrow = MakeRect(10, 5, 110, 115);
+    ASSERT_GT(Width(path), 100);
+    for (const bool wrap : {true, false}) {
+        SCOPED_TRACE(wrap);
+        Clear();
+        Options.WordWrap = wrap;
+        THtmlRenderResult result;
+        Render(path, narrow, result);
+        EXPECT_EQ(result.ExtentY, Gh);
+
+        auto expected = Expected();
+        RECT line = MakeRect(narrow.left + 1, narrow.top, narrow.right, narrow.top + Gh);
+        expected->Canvas().DrawText(path, line,
+                                    DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS |
+                                        (wrap ? 0u : UINT(DT_END_ELLIPSIS)));
+        EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
+        EXPECT_LE(InkBounds(kWhole).right, narrow.right);
+    }
+}
+
+// The failure marker of the main window and its image placements.
+struct TImageCase {
+    const char* Markup;
+    bool UseImages;
+    bool ImageShown;
+    // Line height and the text's top, from the measured "gh" height.
+    int (*LineHeight)(int gh);
+    int (*TextTop)(int gh);
+};
+
+int ImageLine(int gh) {
+    return std::max(16, gh);
+}
+
+class ImagePlacementTest : public RenderTest, public ::testing::WithParamInterface<TImageCase> {};
+
+TEST_P(ImagePlacementTest, PlacesImageAndText) {
+    const TImageCase& c = GetParam();
+    Options.Images = c.UseImages ? Images.get() : nullptr;
+    THtmlRenderResult result;
+    Render(c.Markup, kArea, result);
+    EXPECT_EQ(result.ExtentY, c.LineHeight(Gh));
+
+    const int left = kArea.left + 1, top = kArea.top;
+    if (c.ImageShown) {
+        EXPECT_EQ(CountColor(kWhole, kImageRed), 256);
+        EXPECT_EQ(Pixel(left, top), kImageRed);
+        EXPECT_EQ(Pixel(left + 15, top + 15), kImageRed);
+    } else {
+        EXPECT_EQ(CountColor(kWhole, kImageRed), 0);
+    }
+    // The blank after the tag is a piece of its own and gives the gap.
+    const int textLeft = left + (c.ImageShown ? 16 : 0);
+    auto expected = Expected();
+    expected->Canvas().TextOut(textLeft, top + c.TextTop(Gh), " C:\\x");
+    EXPECT_TRUE(SameArea(Bitmap, *expected, MakeRect(textLeft, 0, 400, 120)));
+    EXPECT_EQ(result.ExtentX, textLeft - left + Width(" C:\\x") + 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marker, ImagePlacementTest,
+    ::testing::Values(
+        // Text sits on the bottom of the image.
+        TImageCase{"<IMG src=\"idx:0\"> C:\\x", true, true, ImageLine,
+                   [](int gh) { return ImageLine(gh) - gh; }},
+        TImageCase{"<IMG src=\"idx:0\" align=\"top\"> C:\\x", true, true, ImageLine,
+                   [](int) { return 0; }},
+        TImageCase{"<IMG src=\"idx:0\" align=\"middle\"> C:\\x", true, true, ImageLine,
+                   [](int gh) { return ImageLine(gh) - gh - (ImageLine(gh) - gh) / 2; }},
+        TImageCase{"<IMG src=\"idx:0\" wrap> C:\\x", true, true, [](int gh) { return gh; },
+                   [](int) { return 0; }},
+        // An index past the list, or no list: nothing reserved, nothing drawn.
+        TImageCase{"<IMG src=\"idx:1\"> C:\\x", true, false, [](int gh) { return gh; },
+                   [](int) { return 0; }},
+        TImageCase{"<IMG src=\"idx:0\"> C:\\x", false, false, [](int gh) { return gh; },
+                   [](int) { return 0; }}));
+
+TEST_F(RenderTest, ImageThatDoesNotFitStartsTheNextLine) {
+    Options.Images = Images.get();
+    const int word = Width("abc ");
+    // Room for the word and a few pixels, not for the image after it.
+    const RECT r = MakeRect(0, 0, 1 + word + 8, 200);
+    THtmlRenderResult result;
+    Render("abc <IMG src=\"idx:0\">x", r, result);
+    EXPECT_EQ(result.ExtentY, Gh + ImageLine(Gh));
+    EXPECT_EQ(Pixel(1, Gh), kImageRed);
+    EXPECT_EQ(Pixel(1, Gh - 1), kWhite);
+}
+
+struct TExtentCase {
+    const char* Markup;
+    int Lines;
+    int QuarterExtras;
+};
+
+class LineCountTest : public RenderTest, public ::testing::WithParamInterface<TExtentCase> {};
+
+TEST_P(LineCountTest, ExtentYCountsLines) {
+    const TExtentCase& c = GetParam();
+    EXPECT_EQ(Measure(c.Markup).ExtentY, c.Lines * Gh + c.QuarterExtras * (Gh / 4)) << c.Markup;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Breaks, LineCountTest,
+    ::testing::Values(TExtentCase{"a<BR>b", 2, 0}, TExtentCase{"a<br>b<Br>c", 3, 0},
+                      TExtentCase{"a\r\nb", 2, 0}, TExtentCase{"a<B>b</B>", 1, 0},
+                      TExtentCase{"a<BLINK>b</BLINK>", 1, 0}, TExtentCase{"a<HR>b", 2, 0},
+                      TExtentCase{"<P>a</P>b", 2, 0}, TExtentCase{"a<P align=\"right\">b", 1, 0},
+                      TExtentCase{"<UL><LI>a</LI><LI>b</LI></UL>", 4, 0},
+                      TExtentCase{"<LI>a<LI>b", 2, 0}, TExtentCase{"a<SUB>b</SUB>", 1, 1},
+                      TExtentCase{"a<SUP>b</SUP>", 1, 1},
+                      TExtentCase{"<SUP>a</SUP><SUB>b</SUB>", 1, 2}, TExtentCase{"<SUBX>a", 1, 0},
+                      TExtentCase{"<Z>a<BR></Z>b", 2, 0}));
+
+TEST_F(RenderTest, SubscriptSitsAQuarterLower) {
+    THtmlRenderResult result;
+    Render("x", kArea, result);
+    const RECT plain = InkBounds(kWhole);
+    Clear();
+    Render("<SUB>x</SUB>", kArea, result);
+    const RECT lowered = InkBounds(kWhole);
+    EXPECT_EQ(lowered.bottom - plain.bottom, Gh / 4);
+    EXPECT_EQ(lowered.left, plain.left);
+}
+
+TEST_F(RenderTest, WrapsAtBlanksButKeepsGluedWords) {
+    const int room = 1 + Width("aaa bbb ") + 1;
+    const RECT r = MakeRect(0, 0, room, 200);
+    struct {
+        const char* Markup;
+        int Spacing;
+        int Height;
+    } cases[] = {
+        {"aaa bbb ccc", 0, 2 * Gh},
+        {"aaa bbb ccc", 3, 2 * (Gh + 3)},
+        // "ccc" continues "bbb" without a blank, so it stays on the line.
+        {"aaa bbb<B>ccc</B>", 0, Gh},
+        {"aaa bbb ccc ddd eee fff", 0, 3 * Gh},
+    };
+    for (const auto& c : cases) {
+        Options.LineSpacing = c.Spacing;
+        THtmlRenderResult result;
+        Clear();
+        Render(c.Markup, r, result);
+        EXPECT_EQ(result.ExtentY, c.Height) << c.Markup;
+    }
+    Options.LineSpacing = 0;
+    THtmlRenderResult result;
+    Render("aaa bbb ccc", r, result);
+    EXPECT_EQ(result.ExtentX, Width("aaa bbb") + 2);
+}
+
+TEST_F(RenderTest, LinesBelowTheRectangleAreLeftOut) {
+    const RECT r = MakeRect(0, 0, 300, 2 * Gh);
+    THtmlRenderResult result;
+    Render("a<BR>b<BR>c", r, result);
+    EXPECT_EQ(result.ExtentY, 2 * Gh);
+    EXPECT_EQ(Str(InkBounds(MakeRect(0, 2 * Gh, 400, 120))), Str(RECT{}));
+    EXPECT_EQ(Measure("a<BR>b<BR>c").ExtentY, 3 * Gh);
+}
+
+TEST_F(RenderTest, EndTagsReturnToTheEntryFontNotTheEnclosingOne) {
+    struct {
+        const char* Markup;
+        int Width;
+    } cases[] = {
+        {"<B>x</B>x", Width("x", fsBold) + Width("x")},
+        // "</B" not followed by ">" only resets the colour: the bold stays.
+        {"<B>x</BLINK>x", 2 * Width("x", fsBold)},
+        {"<B><I>x</I>x</B>x", Width("x", fsBold | fsItalic) + Width("x", fsBold) + Width("x")},
+        {"<U>x</UL>x", 2 * Width("x")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Measure(c.Markup).ExtentX, c.Width + 2) << c.Markup;
+
+    // Nested FONT: the inner end tag goes back to the entry face and size.
+    TFont big(Canvas.Font);
+    big.SetName("COURIER NEW");
+    big.SetSize(10);
+    TCanvas& canvas = Canvas;
+    const TFont entry(canvas.Font);
+    canvas.Font.Assign(big);
+    const int inner = canvas.TextWidth("a");
+    canvas.Font.Assign(entry);
+    EXPECT_EQ(
+        Measure("<FONT face=\"Courier New\" size=\"4\"><FONT size=\"2\">a</FONT>b</FONT>").ExtentX,
+        inner + Width("b") + 2);
+}
+
+TEST_F(RenderTest, NestedFontColourEndsInTheEntryColour) {
+    const std::string markup =
+        "<FONT color=\"#FF0000\">rrr<FONT color=\"#0000FF\">bbb</FONT>kkk</FONT>";
+    THtmlRenderResult result;
+    Render(markup, kArea, result);
+    const int x0 = kArea.left + 1, x1 = x0 + Width("rrr"), x2 = x1 + Width("bbb");
+    const RECT line = MakeRect(0, kArea.top, 0, kArea.top + Gh);
+    auto span = [&](int from, int to) { return MakeRect(from, line.top, to, line.bottom); };
+    EXPECT_GT(CountColor(span(x0, x1), RGB(255, 0, 0)), 0);
+    EXPECT_GT(CountColor(span(x1, x2), RGB(0, 0, 255)), 0);
+    EXPECT_GT(CountColor(span(x2, 400), RGB(0, 0, 0)), 0);
+    EXPECT_EQ(CountColor(span(x2, 400), RGB(255, 0, 0)), 0);
+}
+
+TEST_F(RenderTest, BlinkHiddenPhaseDrawsInTheBackgroundColour) {
+    const std::string markup = "<BLINK>xxx</BLINK>yyy";
+    const int blinkEnd = kArea.left + 1 + Width("xxx");
+    for (const bool visible : {true, false}) {
+        Clear();
+        Options.BlinkVisible = visible;
+        THtmlRenderResult result;
+        Render(markup, kArea, result);
+        const RECT ink = InkBounds(kWhole);
+        if (visible)
+            EXPECT_LT(ink.left, blinkEnd);
+        else
+            EXPECT_GE(ink.left, blinkEnd);
+        EXPECT_GT(ink.right, blinkEnd);
+    }
+}
+
+// Colour markup shows, and a selected item's text ignores it.
+struct TColourCase {
+    const char* Markup;
+    COLORREF Color;
+    bool KeptWhenSelected;
+};
+
+class ColourTest : public RenderTest, public ::testing::WithParamInterface<TColourCase> {};
+
+TEST_P(ColourTest, ShowsUnlessSelected) {
+    const TColourCase& c = GetParam();
+    Options.ShadowColor = clLime;
+    for (const bool selected : {false, true}) {
+        Clear();
+        Options.Selected = selected;
+        THtmlRenderResult result;
+        Render(c.Markup, kArea, result);
+        const bool shown = CountColor(kWhole, c.Color) > 0;
+        EXPECT_EQ(shown, !selected || c.KeptWhenSelected) << c.Markup << " selected " << selected;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markup, ColourTest,
+    ::testing::Values(TColourCase{"<FONT color=\"#FF0000\">xxxx</FONT>", RGB(255, 0, 0), false},
+                      TColourCase{"<FONT color=\"clRed\">xxxx</FONT>", RGB(255, 0, 0), false},
+                      TColourCase{"<FONT bgcolor=\"#00FF00\">xxxx</FONT>", RGB(0, 255, 0), false},
+                      TColourCase{"<BODY bgcolor=\"#00FF00\">xxxx", RGB(0, 255, 0), false},
+                      TColourCase{"<A href=\"u\">xxxx</A>", RGB(0, 0, 255), false},
+                      TColourCase{"<HI>xxxx</HI>", GetSysColor(COLOR_HIGHLIGHT), true},
+                      TColourCase{"<E>xxxx</E>", RGB(255, 0, 0), true},
+                      TColourCase{"<SHAD>HHHH</SHAD>", RGB(0, 255, 0), true},
+                      TColourCase{"<P bgcolor=\"#00FF00\">xx</P>", RGB(0, 255, 0), true}));
+
+TEST_F(RenderTest, ParagraphAndRuleFillTheWholeLine) {
+    THtmlRenderResult result;
+    Render("<P bgcolor=\"#00FF00\">x</P>y", kArea, result);
+    // The fill runs from the rectangle's left to its right over the line only.
+    EXPECT_EQ(Pixel(kArea.left, kArea.top), RGB(0, 255, 0));
+    EXPECT_EQ(Pixel(kArea.right - 1, kArea.top + Gh - 1), RGB(0, 255, 0));
+    EXPECT_EQ(Pixel(kArea.right, kArea.top), kWhite);
+    EXPECT_EQ(CountColor(MakeRect(0, kArea.top + Gh, 400, 120), RGB(0, 255, 0)), 0);
+
+    Clear();
+    Render("x<HR>y", kArea, result);
+    const int y = kArea.top + Gh + 1;
+    EXPECT_EQ(CountColor(MakeRect(kArea.left + 1, y, kArea.right, y + 1), RGB(0, 0, 0)),
+              kArea.right - kArea.left - 1);
+}
+
+TEST_F(RenderTest, AlignedLinesMoveAsAWhole) {
+    const std::string text = "abc def";
+    const int width = Width(text);
+    struct {
+        const char* Markup;
+        int Left;
+    } cases[] = {
+        {"<P align=\"right\">abc def", kArea.right - width},
+        {"abc def<P align=\"center\">",
+         kArea.left + 1 + (kArea.right - kArea.left - 1 - width) / 2},
+        {"<P align=\"left\" indent=\"7\">abc def", kArea.left + 1 + 7},
+    };
+    for (const auto& c : cases) {
+        Clear();
+        THtmlRenderResult result;
+        Render(c.Markup, kArea, result);
+        auto expected = Expected();
+        expected->Canvas().TextOut(c.Left, kArea.top, text);
+        EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole)) << c.Markup;
+    }
+}
+
+TEST_F(RenderTest, AnchorHitTestsWithAnchorTestOnly) {
+    const std::string markup = "go <A href=\"first\">one</A> and <A href=\"second\">two</A>";
+    const int left = kArea.left + 1, top = kArea.top;
+    const int oneStart = left + Width("go "), oneEnd = left + Width("go one");
+    const int twoStart = left + Width("go one and "), twoEnd = left + Width("go one and two");
+    Options.AnchorTestOnly = true;
+    struct {
+        int X, Y;
+        bool Hit;
+        const char* Href;
+        int Index;
+    } cases[] = {
+        {(oneStart + oneEnd) / 2, top + Gh / 2, true, "first", 1},
+        {(twoStart + twoEnd) / 2, top + Gh / 2, true, "second", 2},
+        {(oneEnd + twoStart) / 2, top + Gh / 2, false, "", -1},
+        // Below the line the measuring pass still records the anchor; only
+        // the result tells that the point is off the text.
+        {(oneStart + oneEnd) / 2, top + Gh + 2, false, "first", 1},
+        {(oneStart + oneEnd) / 2, top, false, "", -1},
+    };
+    for (const auto& c : cases) {
+        Options.HitX = c.X;
+        Options.HitY = c.Y;
+        THtmlRenderResult result;
+        EXPECT_EQ(Render(markup, kArea, result), c.Hit) << c.X << "," << c.Y;
+        EXPECT_EQ(result.AnchorHref, c.Href);
+        EXPECT_EQ(result.HitAnchorIndex, c.Index);
+        EXPECT_EQ(result.AnchorCount, 2);
+        if (c.Hit && c.Index == 1) {
+            EXPECT_EQ(Str(result.HitAnchorRect), Str(MakeRect(oneStart, top, oneEnd, top + Gh)));
+        }
+    }
+    // Anchor tests draw nothing; measuring alone reports no hit.
+    EXPECT_EQ(Str(InkBounds(kWhole)), Str(RECT{}));
+    Options.MeasureOnly = true;
+    Options.HitX = (oneStart + oneEnd) / 2;
+    Options.HitY = top + Gh / 2;
+    THtmlRenderResult result;
+    EXPECT_FALSE(Render(markup, kArea, result));
+}
+
+TEST_F(RenderTest, AnchorImagesAndCentredAnchorsHit) {
+    Options.Images = Images.get();
+    Options.AnchorTestOnly = true;
+    Options.HitX = kArea.left + 1 + 8;
+    Options.HitY = kArea.top + 8;
+    THtmlRenderResult result;
+    EXPECT_TRUE(Render("<A href=\"pic\"><IMG src=\"idx:0\"></A> text", kArea, result));
+    EXPECT_EQ(result.AnchorHref, "pic");
+    EXPECT_FALSE(Render("<IMG src=\"idx:0\"> <A href=\"pic\">text</A>", kArea, result));
+
+    // The second pass tests the aligned line.
+    const int width = Width("mid");
+    const int start = kArea.left + 1 + (kArea.right - kArea.left - 1 - width) / 2;
+    Options.HitX = start + width / 2;
+    Options.HitY = kArea.top + Gh / 2;
+    EXPECT_TRUE(Render("<P align=\"center\"><A href=\"c\">mid</A>", kArea, result));
+    Options.HitX = kArea.left + 1 + width / 2;
+    EXPECT_FALSE(Render("<P align=\"center\"><A href=\"c\">mid</A>", kArea, result));
+}
+
+TEST_F(RenderTest, FocusAnchorGivesItsHrefAndARectangle) {
+    Options.FocusAnchorIndex = 1;
+    THtmlRenderResult result;
+    result.FocusHref = "stale";
+    Render("<A href=\"a\">one</A> <A href=\"b\">two</A>", kArea, result);
+    EXPECT_EQ(result.FocusHref, "b");
+    // The dotted rectangle leaves pixels that are neither ink nor background
+    // left of the second anchor's text.
+    const int start = kArea.left + 1 + Width("one ");
+    EXPECT_NE(Pixel(start - 1, kArea.top + 1), kWhite);
+}
+
+TEST_F(RenderTest, CanvasBrushAndFontComeBackAsTheyWere) {
+    Canvas.Brush.SetColor(clYellow);
+    Canvas.Font.SetColor(clMaroon);
+    Canvas.Font.SetStyle(fsItalic);
+    const TFont entry(Canvas.Font);
+    THtmlRenderResult result;
+    Render("<B><FONT face=\"Arial\" size=\"5\" color=\"#FF0000\" bgcolor=\"#00FF00\">x<HI>y<A "
+           "href=\"z\">z<R a=\"90\">r<P bgcolor=\"#0000FF\">p<BODY bgcolor=\"clRed\">",
+           kArea, result);
+    EXPECT_TRUE(Canvas.Font.SameAs(entry));
+    EXPECT_EQ(Canvas.Brush.Color(), clYellow);
+    EXPECT_EQ(Canvas.Brush.Style(), TBrushStyle::bsSolid);
+
+    // A clear brush that keeps a colour comes back clear and in that colour.
+    Canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    Render("<FONT bgcolor=\"#00FF00\">x", kArea, result);
+    EXPECT_EQ(Canvas.Brush.Style(), TBrushStyle::bsClear);
+    EXPECT_EQ(Canvas.Brush.Color(), clYellow);
+}
+
+TEST(ParseHtmlColor, HexAndNames) {
+    const std::pair<const char*, TColor> cases[] = {
+        {"#FF0000", 0x0000FF},
+        {"#00FF00", 0x00FF00},
+        {"#0000FF", 0xFF0000},
+        {"#123456", 0x563412},
+        {"#12", 0x000012},
+        {"#", 0},
+        // Lower-case hex digits are not read; callers upper-case first.
+        {"#ff0000", 0},
+        {"clRed", clRed},
+        {"CLNAVY", clNavy},
+        {"clTeal", clTeal},
+        {"clMaroon", clMaroon},
+        {"clBackground", SystemColor(COLOR_BACKGROUND)},
+        {"clHighlight", clHighlight},
+        {"clBtnHighlight", SystemColor(20)},
+        {"cl3DDkShadow", SystemColor(21)},
+        {"clInfoBk", SystemColor(24)},
+        {"red", clBlack},
+        {"clNoSuchColour", clBlack},
+    };
+    for (const auto& [value, color] : cases)
+        EXPECT_EQ(ParseHtmlColor(value), color) << value;
+}
+
+TEST(StripHtmlTags, DropsTagsAndZSections) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\x", "C:\\x"},
+        {"<IMG src=\"idx:0\"> C:\\x", " C:\\x"},
+        {"a<BR>b<hr>c", "a\r\nb\r\nc"},
+        {"a<Z>hidden</Z>b", "ab"},
+        {"a<z>one</z>b<Z>two</Z>c", "abc"},
+        // The two spellings are separate: "</Z>" does not close "<z>".
+        {"a<z>h</Z>b", "ahb"},
+        {"<B>bold</B> &amp;", "bold &amp;"},
+        {"a < b", "a < b"},
+        {"", ""},
+    };
+    for (const auto& [text, plain] : cases)
+        EXPECT_EQ(StripHtmlTags(text), plain) << text;
+}
+
+// Random markup from a fixed seed: every call ends, leaves the canvas as it
+// found it and reports at least one line.
+TEST_F(RenderTest, RandomMarkupNeverBreaksTheRenderer) {
+    const char* tags[] = {"<B>",
+                          "</B>",
+                          "<I>",
+                          "</I>",
+                          "<U>",
+                          "</U>",
+                          "<S>",
+                          "</S>",
+                          "<A href=\"x\">",
+                          "</A>",
+                          "<A>",
+                          "<BR>",
+                          "<HR>",
+                          "<UL>",
+                          "</UL>",
+                          "<LI>",
+                          "</LI>",
+                          "<SUB>",
+                          "</SUB>",
+                          "<SUP>",
+                          "<Z>",
+                          "</Z>",
+                          "<SHAD>",
+                          "</SHAD>",
+                          "<E>",
+                          "</E>",
+                          "<HI>",
+                          "</HI>",
+                          "<BLINK>",
+                          "</BLINK>",
+                          "<IMG src=\"idx:0\">",
+                          "<IMG src=\"idx:7\" align=\"top\">",
+                          "<IMG src=\"idx:0\" align=\"middle\" wrap>",
+                          "<IMG src=\"file://C:\\nowhere.gif\">",
+                          "<IMG src=\"named\" width=\"20\" height=\"9\">",
+                          "<FONT face=\"Arial\" size=\"5\">",
+                          "<FONT color=\"#FF00\" bgcolor=\"clRed\">",
+                          "<FONT size=99>",
+                          "</FONT>",
+                          "<P align=\"center\" bgcolor=\"#00FF00\">",
+                          "<P bgcolor=\"x\" bgcolorto=\"clBlue\">",
+                          "<P align=\"right\" indent=\"40\">",
+                          "</P>",
+                          "<BODY bgcolor=\"#FFFFFF\">",
+                          "<BODY bgcolor=\"#FFFFFF\" bgcolorto=\"#000000\" dir=\"v\">",
+                          "<IND x=\"30\">",
+                          "<IND x=\"oops\">",
+                          "<OFS x=\"20\">",
+                          "</O>",
+                          "<R a=\"90\">",
+                          "</R>",
+                          "<#x>",
+                          "&amp;",
+                          "&nbsp;",
+                          "&lt;",
+                          "&gt;",
+                          "&permil;",
+                          "&",
+                          "<",
+                          ">",
+                          "\"",
+                          "\r\n",
+                          "\t",
+                          " & ",
+                          " ",
+                          "word",
+                          "C:\\Pfad\\Datei.txt",
+                          "</",
+                          "<>",
+                          "</>"};
+    std::mt19937 random(20240611);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    THTMLPictureCache cache;
+    TPictureContainer container(nullptr);
+    Options.PictureCache = &cache;
+    Options.PictureContainer = &container;
+    Options.Images = Images.get();
+
+    Canvas.Brush.SetColor(clSilver);
+    const TFont entry(Canvas.Font);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int n = pick(14); n > 0; --n) {
+            if (pick(4) == 0) {
+                // A made-up tag: random letters, maybe quoted attributes, maybe unclosed.
+                text += pick(3) == 0 ? "</" : "<";
+                for (int k = pick(5); k > 0; --k)
+                    text += static_cast<char>("ABEFHILOPRSUZMX"[pick(15)]);
+                if (pick(2))
+                    text += pick(2) ? " x=\"" + std::to_string(pick(500)) + "\"" : " a=7";
+                if (pick(5))
+                    text += '>';
+            } else {
+                text += tags[pick(std::size(tags))];
+            }
+        }
+        Options.WordWrap = pick(2) == 0;
+        Options.Selected = pick(3) == 0;
+        Options.AnchorTestOnly = pick(3) == 0;
+        Options.MeasureOnly = pick(4) == 0;
+        Options.HoverOnly = pick(2) == 0;
+        Options.HoverAnchorIndex = pick(3) - 1;
+        Options.HoverColor = pick(2) ? clNone : clAqua;
+        Options.FocusAnchorIndex = pick(3) - 1;
+        Options.HitX = pick(200);
+        Options.HitY = pick(60);
+        const RECT r = MakeRect(pick(20), pick(20), 20 + pick(360), 20 + pick(100));
+        THtmlRenderResult result;
+        RenderHtmlText(Canvas, text, r, Options, result);
+        ASSERT_TRUE(Canvas.Font.SameAs(entry)) << text;
+        ASSERT_EQ(Canvas.Brush.Color(), clSilver) << text;
+        ASSERT_EQ(Canvas.Brush.Style(), TBrushStyle::bsSolid) << text;
+        ASSERT_GE(result.ExtentY, Gh) << text;
+        ASSERT_GE(result.ExtentX, 0) << text;
+    }
+}
+
+} // namespace
