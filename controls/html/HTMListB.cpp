@@ -749,8 +749,7 @@ bool THtmlLayout::ImageTag(const TTag& tag) {
         source = tag.UpperValue("ALT");
     const int dpiX = GetDeviceCaps(C.Handle(), LOGPIXELSX);
     const int dpiY = GetDeviceCaps(C.Handle(), LOGPIXELSY);
-    const int width = MulDiv(ParseInt(tag.Value("WIDTH")), dpiX, 96);
-    const int height = MulDiv(ParseInt(tag.Value("HEIGHT")), dpiY, 96);
+    const int width = ParseInt(tag.Value("WIDTH")), height = ParseInt(tag.Value("HEIGHT"));
 
     const std::vector<TMarkupImage> images = FindMarkupImages(source, FSources);
     SIZE size{0, 0};
@@ -773,7 +772,8 @@ bool THtmlLayout::ImageTag(const TTag& tag) {
     }
     if (Drawing())
         for (const TMarkupImage& image : images)
-            image.Draw(C, FX, FTop, width, height, O.ScaleImages, O.ImageScale);
+            image.Draw(C, FX, FTop, MulDiv(width, dpiX, 96), MulDiv(height, dpiY, 96),
+                       O.ScaleImages, O.ImageScale);
     FLine.Width += size.cx;
     FX += size.cx;
     FLine.Height = std::max<int>(FLine.Height, size.cy);

@@ -382,6 +382,55 @@ TEST_F(RenderTest, AlignedLinesMoveAsAWhole) {
     }
 }
 
+TEST_F(RenderTest, IndentOffsetAndListItemsMoveTheText) {
+    const int a = Width("a");
+    struct {
+        const char* Markup;
+        int ExtentX;
+    } cases[] = {
+        {"<IND x=\"40\">a", 40 + a},
+        // An indent behind the text so far does nothing.
+        {"abc<IND x=\"1\">a", Width("abc") + a},
+        {"<IND x=\"oops\">a", a},
+        {"<OFS x=\"30\">a", 30 + a},
+        // A list item is indented 12 pixels per level.
+        {"<UL><LI>a", 12 + a},
+        {"<UL><UL><LI>a", 24 + a},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Measure(c.Markup).ExtentX, c.ExtentX + 2) << c.Markup;
+
+    // The offset is a canvas position, and it carries over to the next lines.
+    THtmlRenderResult result;
+    Render("<OFS x=\"30\">a<BR>b</O><BR>c", kArea, result);
+    auto expected = Expected();
+    expected->Canvas().TextOut(30, kArea.top, "a");
+    expected->Canvas().TextOut(kArea.left + 1 + 30, kArea.top + Gh, "b");
+    expected->Canvas().TextOut(kArea.left + 1, kArea.top + 2 * Gh, "c");
+    EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
+}
+
+TEST_F(RenderTest, HoverColoursFollowTheHoveredAnchor) {
+    const std::string markup = "<A href=\"a\">one</A> <A href=\"b\">two</A>";
+    const int left = kArea.left + 1;
+    const RECT one = MakeRect(left, kArea.top, left + Width("one"), kArea.top + Gh);
+    const RECT two =
+        MakeRect(left + Width("one "), kArea.top, left + Width("one two"), kArea.top + Gh);
+    const COLORREF aqua = RGB(0, 255, 255);
+    Options.HoverColor = clAqua;
+    Options.HoverAnchorIndex = 2;
+    for (const bool hoverOnly : {true, false}) {
+        Clear();
+        Options.HoverOnly = hoverOnly;
+        THtmlRenderResult result;
+        Render(markup, kArea, result);
+        EXPECT_EQ(CountColor(one, aqua) > 0, !hoverOnly);
+        EXPECT_GT(CountColor(two, aqua), 0);
+        // The brush goes back after each anchor.
+        EXPECT_EQ(CountColor(MakeRect(one.right, one.top, two.left, one.bottom), aqua), 0);
+    }
+}
+
 TEST_F(RenderTest, AnchorHitTestsWithAnchorTestOnly) {
     const std::string markup = "go <A href=\"first\">one</A> and <A href=\"second\">two</A>";
     const int left = kArea.left + 1, top = kArea.top;
