@@ -69,9 +69,11 @@ void TKorvandelMain::CreateControls() {
         control->SetTabOrder(tabOrder);
         control->SetParent(pBack);
     };
-    auto glowStandIn = [&](const char* caption, int top, int tabOrder, bool visible,
-                           void (TKorvandelMain::*handler)(TComponent*)) {
-        auto* button = new TButton(this);
+    // The four buttons keep the window's own Luna colours and are mouse-only.
+    auto glowButton = [&](const char* caption, int top, int tabOrder, bool visible,
+                          void (TKorvandelMain::*handler)(TComponent*)) {
+        auto* button = new TAdvGlowButton(this);
+        SetOffice2007LunaAppearance(button->Appearance());
         button->SetCaption(caption);
         button->SetTabStop(false);
         button->SetVisible(visible);
@@ -89,8 +91,8 @@ void TKorvandelMain::CreateControls() {
 
     ToStick = new TEntryList(this);
     place(ToStick, 8, 125, 313, 124, 2);
-    bScan = glowStandIn("Vergleichen", 70, 3, true, &TKorvandelMain::bScanClick);
-    bCopy = glowStandIn("Kopieren", 399, 4, true, &TKorvandelMain::bCopyClick);
+    bScan = glowButton("Vergleichen", 70, 3, true, &TKorvandelMain::bScanClick);
+    bCopy = glowButton("Kopieren", 399, 4, true, &TKorvandelMain::bCopyClick);
     bCopy->SetEnabled(false);
     ToDisk = new TEntryList(this);
     place(ToDisk, 8, 269, 313, 124, 5);
@@ -110,12 +112,12 @@ void TKorvandelMain::CreateControls() {
     CopyProg = new TProgressBar(this);
     CopyProg->SetVisible(false);
     place(CopyProg, 8, 408, 201, 18, 8);
-    bCancel = glowStandIn("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
+    bCancel = glowButton("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
     ScanProg = new TProgressBar(this);
     ScanProg->SetVisible(false);
     place(ScanProg, 8, 77, 201, 18, 9);
     ScanProg->SetMarquee(true);
-    bScanCancel = glowStandIn("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
+    bScanCancel = glowButton("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
 }
 
 void TKorvandelMain::FormCreate() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/StandIns.h"
+#include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
@@ -21,16 +22,16 @@ class TKorvandelMain : public TForm {
     TFolderEdit* StickDir;
     TFolderEdit* DiskDir;
     TEntryList* ToStick;
-    TButton* bScan;
-    TButton* bCopy;
+    TAdvGlowButton* bScan;
+    TAdvGlowButton* bCopy;
     TEntryList* ToDisk;
     TLabel* Label1;
     TLabel* Label2;
     TImageList* StdImages;
     TProgressBar* CopyProg;
-    TButton* bCancel;
+    TAdvGlowButton* bCancel;
     TProgressBar* ScanProg;
-    TButton* bScanCancel;
+    TAdvGlowButton* bScanCancel;
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }

@@ -164,7 +164,13 @@ class MainWindowTest : public ::testing::Test {
         window.reset();
     }
 
-    static void Click(TWinControl* button) { SendMessageA(button->Handle(), BM_CLICK, 0, 0); }
+    // Presses and releases the left button in the middle of a control, as a user would.
+    static void Click(TWinControl* button) {
+        const LPARAM middle = MAKELPARAM(button->Width() / 2, button->Height() / 2);
+        SendMessageA(button->Handle(), WM_MOUSEMOVE, 0, middle);
+        SendMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        SendMessageA(button->Handle(), WM_LBUTTONUP, 0, middle);
+    }
 
     // Presses `button` at the n-th pump from now.
     void PressAtPump(int n, TWinControl* button) {
@@ -353,8 +359,7 @@ TEST_F(MainWindowTest, CancelledComparisonListsWhatWasFound) {
     // The outer folders finish their files; "deeper" and the other direction add nothing.
     std::vector<std::string> listed = Texts(w.ToDisk);
     std::sort(listed.begin(), listed.end());
-    EXPECT_EQ(listed,
-              (std::vector<std::string>{stick + "\\a\\inner.txt", stick + "\\root1.txt"}));
+    EXPECT_EQ(listed, (std::vector<std::string>{stick + "\\a\\inner.txt", stick + "\\root1.txt"}));
     EXPECT_EQ(w.ToStick->Count(), 0);
 }
 
