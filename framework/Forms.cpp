@@ -233,9 +233,15 @@ bool TCustomForm::DialogKey(const MSG& msg) {
         if (code & DLGC_WANTALLKEYS)
             return false;
         const bool enter = msg.wParam == VK_RETURN;
-        // Enter on a focused push button presses that button.
-        if (enter && (code & DLGC_DEFPUSHBUTTON || code & DLGC_UNDEFPUSHBUTTON))
-            return false;
+        // Enter on a focused push button presses that button, not the default
+        // one; the system button itself reacts only to the space bar.
+        if (enter && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+            TWinControl* focused = TWinControl::FromHandle(msg.hwnd);
+            if (!focused)
+                return false;
+            focused->DialogKeyClick();
+            return true;
+        }
         if (TControl* button = FindButton(enter)) {
             button->DialogKeyClick();
             return true;

@@ -170,6 +170,13 @@ TEST_F(FrameworkTest, DialogKeysMoveFocusAndPressTheDefaultAndCancelButtons) {
     EXPECT_EQ(f.log, "ok cancel ");
     f.Key(WM_SYSCHAR, 'z');
     EXPECT_TRUE(f.last->Focused()) << "Alt+Z focuses the label's control";
+
+    // Enter on a focused push button presses that one, not the default button.
+    f.log.clear();
+    f.cancel->SetFocus();
+    ASSERT_TRUE(f.cancel->Focused());
+    f.Key(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(f.log, "cancel ");
 }
 
 TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {
