@@ -90,7 +90,7 @@ void TCustomForm::Show() {
         std::vector<TWinControl*> tabs = TabList();
         for (TWinControl* c : tabs)
             if (c->CanFocus()) {
-                FActiveControl = c;
+                RememberActive(c);
                 break;
             }
     }
@@ -144,15 +144,31 @@ int TCustomForm::ShowModal() {
     return FModalResult;
 }
 
-void TCustomForm::SetActiveControl(TWinControl* control) {
+void TCustomForm::RememberActive(TWinControl* control) {
+    if (control == FActiveControl)
+        return;
+    if (FActiveControl)
+        RemoveFreeNotification(FActiveControl);
     FActiveControl = control;
+    if (control)
+        FreeNotification(control);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FActiveControl)
+        FActiveControl = nullptr;
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+    RememberActive(control);
     if (control && Visible())
         control->SetFocus();
 }
 
 void TCustomForm::FocusChanged(TWinControl* control) {
     if (control != this)
-        FActiveControl = control;
+        RememberActive(control);
 }
 
 void TCustomForm::SelectNext(bool forward) {

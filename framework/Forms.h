@@ -44,12 +44,15 @@ class TCustomForm : public TWinControl {
   protected:
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Notification(TComponent* component, TOperation operation) override;
     // Called when the user or the program asks the form to close; a main form
     // asks the application to end.
     virtual void DoClose();
 
   private:
     void CenterOnScreen();
+    // Remembers the control to refocus; a freed control is forgotten.
+    void RememberActive(TWinControl* control);
     TControl* FindButton(bool defaultButton) const;
     bool AcceleratorChar(char ch);
     TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSingle;

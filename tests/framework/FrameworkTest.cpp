@@ -177,6 +177,15 @@ TEST_F(FrameworkTest, DialogKeysMoveFocusAndPressTheDefaultAndCancelButtons) {
     ASSERT_TRUE(f.cancel->Focused());
     f.Key(WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(f.log, "cancel ");
+
+    // A freed control is not focused again when the form is activated.
+    auto* gone = new TEdit(&f.form);
+    gone->SetParent(&f.form);
+    gone->SetFocus();
+    ASSERT_EQ(f.form.ActiveControl(), gone);
+    delete gone;
+    EXPECT_EQ(f.form.ActiveControl(), nullptr);
+    SendMessageA(f.form.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
 TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {
