@@ -62,7 +62,7 @@ TFolderEdit::TFolderEdit(TComponent* owner, const std::string& label, const std:
     : TWinControl(owner), FEdit(new TEdit(owner)), FBrowse(new TButton(owner)),
       FLabel(new TLabel(owner)), FBrowseText(browseText) {
     FLabel->SetCaption(label);
-    FLabel->FocusControl = FEdit;
+    FLabel->SetFocusControl(FEdit);
     FBrowse->SetCaption("...");
     FBrowse->SetTabStop(false);
     FBrowse->OnClick = [this](TComponent*) { Browse(); };

@@ -356,11 +356,27 @@ void TLabel::Paint(TCanvas& canvas) {
     canvas.DrawText(Caption(), r, DrawFlags());
 }
 
+void TLabel::SetFocusControl(TWinControl* control) {
+    if (control == FFocusControl)
+        return;
+    if (FFocusControl)
+        RemoveFreeNotification(FFocusControl);
+    FFocusControl = control;
+    if (control)
+        FreeNotification(control);
+}
+
+void TLabel::Notification(TComponent* component, TOperation operation) {
+    TGraphicControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FFocusControl)
+        FFocusControl = nullptr;
+}
+
 bool TLabel::DialogChar(char ch) {
     const char accel = ShowAccelChar ? AcceleratorOf(Caption()) : 0;
-    if (!accel || !SameLetter(accel, ch) || !FocusControl || !FocusControl->CanFocus())
+    if (!accel || !SameLetter(accel, ch) || !FFocusControl || !FFocusControl->CanFocus())
         return false;
-    FocusControl->SetFocus();
+    FFocusControl->SetFocus();
     return true;
 }
 

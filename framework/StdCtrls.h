@@ -140,8 +140,10 @@ class TLabel : public TGraphicControl {
     bool Transparent = true;
     bool ShowAccelChar = true;
     bool AutoSize = true;
-    // Where an accelerator (Alt + the underlined letter) sends the focus.
-    TWinControl* FocusControl = nullptr;
+    // Where an accelerator (Alt + the underlined letter) sends the focus; a
+    // freed control is forgotten.
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* control);
     void Paint(TCanvas& canvas) override;
     bool DialogChar(char ch) override;
     // Width and height of the caption in the label's font.
@@ -150,10 +152,12 @@ class TLabel : public TGraphicControl {
   protected:
     void TextChanged() override;
     void FontChanged() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
   private:
     void AdjustSize();
     UINT DrawFlags() const;
+    TWinControl* FFocusControl = nullptr;
 };
 
 // A picture on the parent's surface.

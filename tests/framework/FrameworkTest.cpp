@@ -133,7 +133,7 @@ struct TDialogFixture {
         first->SetTabOrder(0);
         label = new TLabel(&form);
         label->SetCaption("&Ziel");
-        label->FocusControl = last;
+        label->SetFocusControl(last);
         label->SetParent(&form);
         ok = new TButton(&form);
         ok->Default = true;
@@ -178,14 +178,17 @@ TEST_F(FrameworkTest, DialogKeysMoveFocusAndPressTheDefaultAndCancelButtons) {
     f.Key(WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(f.log, "cancel ");
 
-    // A freed control is not focused again when the form is activated.
+    // A freed control is forgotten by the form and by the label that pointed at it.
     auto* gone = new TEdit(&f.form);
     gone->SetParent(&f.form);
     gone->SetFocus();
+    f.label->SetFocusControl(gone);
     ASSERT_EQ(f.form.ActiveControl(), gone);
     delete gone;
     EXPECT_EQ(f.form.ActiveControl(), nullptr);
+    EXPECT_EQ(f.label->FocusControl(), nullptr);
     SendMessageA(f.form.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    f.Key(WM_SYSCHAR, 'z');
 }
 
 TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {
