@@ -29,6 +29,17 @@ class TComponent {
     void RemoveFreeNotification(TComponent* other);
 
   protected:
+    // Points `field` at `value` and asks to be told when it is freed; the
+    // Notification of the class then clears the field.
+    template <class T> void SetReference(T*& field, T* value) {
+        if (field == value)
+            return;
+        if (field)
+            RemoveFreeNotification(field);
+        field = value;
+        if (value)
+            FreeNotification(value);
+    }
     void BeginLoading() { FLoading = true; }
     // Frees every owned component now; a class whose owned components use
     // its own members calls this first thing in its destructor.

@@ -90,7 +90,7 @@ void TCustomForm::Show() {
         std::vector<TWinControl*> tabs = TabList();
         for (TWinControl* c : tabs)
             if (c->CanFocus()) {
-                RememberActive(c);
+                SetReference(FActiveControl, c);
                 break;
             }
     }
@@ -144,16 +144,6 @@ int TCustomForm::ShowModal() {
     return FModalResult;
 }
 
-void TCustomForm::RememberActive(TWinControl* control) {
-    if (control == FActiveControl)
-        return;
-    if (FActiveControl)
-        RemoveFreeNotification(FActiveControl);
-    FActiveControl = control;
-    if (control)
-        FreeNotification(control);
-}
-
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
     if (operation == TOperation::opRemove && component == FActiveControl)
@@ -161,14 +151,14 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
-    RememberActive(control);
+    SetReference(FActiveControl, control);
     if (control && Visible())
         control->SetFocus();
 }
 
 void TCustomForm::FocusChanged(TWinControl* control) {
     if (control != this)
-        RememberActive(control);
+        SetReference(FActiveControl, control);
 }
 
 void TCustomForm::SelectNext(bool forward) {

@@ -51,8 +51,6 @@ class TCustomForm : public TWinControl {
 
   private:
     void CenterOnScreen();
-    // Remembers the control to refocus; a freed control is forgotten.
-    void RememberActive(TWinControl* control);
     TControl* FindButton(bool defaultButton) const;
     bool AcceleratorChar(char ch);
     TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSingle;
@@ -60,7 +58,7 @@ class TCustomForm : public TWinControl {
     int FModalResult = 0;
     bool FModal = false;
     bool FShownOnce = false;
-    TWinControl* FActiveControl = nullptr;
+    TWinControl* FActiveControl = nullptr; // forgotten when freed
 };
 
 using TForm = TCustomForm;

@@ -357,13 +357,7 @@ void TLabel::Paint(TCanvas& canvas) {
 }
 
 void TLabel::SetFocusControl(TWinControl* control) {
-    if (control == FFocusControl)
-        return;
-    if (FFocusControl)
-        RemoveFreeNotification(FFocusControl);
-    FFocusControl = control;
-    if (control)
-        FreeNotification(control);
+    SetReference(FFocusControl, control);
 }
 
 void TLabel::Notification(TComponent* component, TOperation operation) {
