@@ -48,6 +48,12 @@ bool MayReplace(const std::string& target) {
     return !S_ISDIR(st.st_mode) && (st.st_mode & kAnyWrite) != 0;
 }
 
+// Without O_NONBLOCK the open of a pipe waits for a writer, possibly for ever; what is
+// not a regular file is refused after the open anyway.
+int OpenForReading(const std::string& path) {
+    return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = write(fd, data, size);
@@ -144,7 +150,7 @@ class TPosixFileSystem final : public TFileSystem {
     bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
 
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
-        const TFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+        const TFd in(OpenForReading(source));
         struct stat st {};
         if (in.Get() < 0 || fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return false;
@@ -182,7 +188,7 @@ class TPosixFileSystem final : public TFileSystem {
     TReadResult ReadWholeFile(const std::string& path, std::size_t maxBytes,
                               std::string& contents) override {
         contents.clear();
-        const TFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        const TFd fd(OpenForReading(path));
         if (fd.Get() < 0) {
             return errno == ENOENT ? TReadResult::Missing : TReadResult::Failed;
         }

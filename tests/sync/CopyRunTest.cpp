@@ -7,6 +7,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -222,7 +225,22 @@ TEST_F(CopyRunTest, CopyCutOffMidwayLeavesTheOldTargetAndNoTemporaryFile) {
     EXPECT_EQ(Tree.Read("disk/big.bin"), big);
 }
 
-#ifdef _WIN32
+#ifndef _WIN32
+// Opening a pipe for reading waits for a writer that never comes.
+TEST_F(CopyRunTest, PipeInTheSourceTreeIsOneFailedCopyNotAHang) {
+    Tree.AddFile("stick/after", "after");
+    Tree.AddFolder("disk");
+    ASSERT_EQ(mkfifo(Tree.Path("stick/pipe").c_str(), 0644), 0);
+    CompareFolders(SystemFileSystem(), List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    ASSERT_EQ(List.size(), 2u);
+    alarm(20); // a hang ends the test program instead of the whole run
+    const TCopyRunResult result = Run();
+    alarm(0);
+    EXPECT_EQ(result.CopiedCount, 1);
+    EXPECT_EQ(result.FailedCount, 1);
+    EXPECT_EQ(Tree.Names("disk"), std::vector<std::string>{"after"});
+}
+#else
 TEST_F(CopyRunTest, NameTheAnsiCodePageCannotHoldIsOneFailedCopy) {
     Tree.AddFile("stick/plain.txt");
     Tree.AddFolder("disk");

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cstring>
 #include <new>
 #include <random>
@@ -218,6 +223,21 @@ TEST_F(SettingsTest, ReadOnlyFileIsReadButLeftAsItIs) {
     EXPECT_EQ(Tree.Read("Settings.prp"), text);
     ExpectOnlyTheFile();
 }
+
+#ifndef _WIN32
+// Opening a pipe for reading waits for a writer that never comes.
+TEST_F(SettingsTest, PipeInThePlaceOfTheFileIsNeitherWaitedForNorReplaced) {
+    ASSERT_EQ(mkfifo(File.c_str(), 0644), 0);
+    alarm(20); // a hang ends the test program instead of the whole run
+    EXPECT_EQ(Read(), (TFolderPair{}));
+    Write({"s", "d"});
+    alarm(0);
+    struct stat st {};
+    ASSERT_EQ(lstat(File.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ExpectOnlyTheFile();
+}
+#endif
 
 TEST_F(SettingsTest, UnchangedFoldersLeaveTheFileAlone) {
     Tree.AddFile("Settings.prp", "[PC1]\nStick=s\nDisk=d\n", kBaseTime);
