@@ -321,20 +321,20 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam,
     auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
     try {
-        LRESULT result = self->WindowProc(msg, wParam, lParam);
-        if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            if (self->FDefWndProc)
-                SetWindowLongPtrA(hwnd, GWLP_WNDPROC,
-                                  reinterpret_cast<LONG_PTR>(self->FDefWndProc));
-            self->FHandle = nullptr;
-        }
-        return result;
+        result = self->WindowProc(msg, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's code.
-        return 0;
     }
+    // The window is gone: unbind it even when its handler threw.
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (self->FDefWndProc)
+            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->FDefWndProc));
+        self->FHandle = nullptr;
+    }
+    return result;
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -208,6 +209,29 @@ TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {
     EXPECT_FALSE(own->ParentFont());
     EXPECT_EQ(own->Font.Name(), "Tahoma");
     EXPECT_EQ(own->Font.Color(), clRed);
+}
+
+// Throws from its message handler, as a faulty control might.
+class TThrowing : public TCustomControl {
+  public:
+    using TCustomControl::TCustomControl;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_USER || msg == WM_NCDESTROY)
+            throw std::runtime_error("handler failed");
+        return TCustomControl::WindowProc(msg, wParam, lParam);
+    }
+};
+
+TEST_F(FrameworkTest, NoExceptionLeavesTheWindowProcedureAndAGoneWindowIsUnbound) {
+    TForm form(nullptr);
+    auto* control = new TThrowing(&form);
+    control->SetParent(&form);
+    const HWND hwnd = control->Handle();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(SendMessageA(hwnd, WM_USER, 0, 0), 0);
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(control->HandleAllocated());
+    EXPECT_EQ(TWinControl::FromHandle(hwnd), nullptr);
 }
 
 class TSwatch : public TGraphicControl {
