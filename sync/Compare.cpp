@@ -90,7 +90,8 @@ class TScan {
         }
         const std::string folder = FSrcRoot + relPath;
         TFolderId id;
-        const bool known = FFs.FolderIdentity(folder, id);
+        // Number 0 is what drives without file numbers give every folder.
+        const bool known = FFs.FolderIdentity(folder, id) && id.Index != 0;
         // A link back to a folder on the way down would be walked without end.
         if (known && std::find(FPath.begin(), FPath.end(), id) != FPath.end()) {
             return;

@@ -268,6 +268,21 @@ TEST_F(CompareTest, LinkToAFolderOffThePathIsWalked) {
     EXPECT_EQ(Sorted(Found()), Sorted({"s:alias/k.txt", "s:c/k.txt"}));
 }
 
+// Some virtual and network drives report file number 0 for every folder.
+TEST_F(CompareTest, FoldersWithoutFileNumbersAreAllWalked) {
+    struct TNumberlessFileSystem : TForwardingFileSystem {
+        bool FolderIdentity(const std::string&, TFolderId& id) override {
+            id = {7, 0};
+            return true;
+        }
+    } numberless;
+    Tree.AddFile("stick/f.txt");
+    Tree.AddFile("stick/a/g.txt");
+    Tree.AddFile("stick/a/b/h.txt");
+    CompareFolders(numberless, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:f.txt", "s:a/g.txt", "s:a/b/h.txt"}));
+}
+
 TEST_F(CompareTest, EachTargetFolderIsListedOnceAndOnlyWhenNeeded) {
     struct TCountingFileSystem : TForwardingFileSystem {
         bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
