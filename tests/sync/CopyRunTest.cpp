@@ -18,6 +18,15 @@
 
 namespace {
 
+// Records every directory that the run makes.
+struct TRecordingFileSystem : TForwardingFileSystem {
+    bool MakeDirectory(const std::string& path) override {
+        Made.push_back(path);
+        return TForwardingFileSystem::MakeDirectory(path);
+    }
+    std::vector<std::string> Made;
+};
+
 class CopyRunTest : public ::testing::Test {
   protected:
     // An entry from stick/rel to disk/rel.
@@ -70,13 +79,7 @@ TEST_F(CopyRunTest, EmptyListAttemptsNothing) {
 }
 
 TEST_F(CopyRunTest, MissingFoldersAreCreatedOutermostFirst) {
-    struct TRecordingFileSystem : TForwardingFileSystem {
-        bool MakeDirectory(const std::string& path) override {
-            Made.push_back(path);
-            return TForwardingFileSystem::MakeDirectory(path);
-        }
-        std::vector<std::string> Made;
-    } recording;
+    TRecordingFileSystem recording;
     Tree.AddFile("stick/a/b/c/f1", "one");
     Tree.AddFile("stick/a/b/f2", "two");
     Tree.AddFile("stick/x/f3", "three");
@@ -93,6 +96,17 @@ TEST_F(CopyRunTest, MissingFoldersAreCreatedOutermostFirst) {
     EXPECT_EQ(Tree.Read("disk/a/b/c/f1"), "one");
     EXPECT_EQ(Tree.Read("disk/a/b/f2"), "two");
     EXPECT_EQ(Tree.Read("disk/x/f3"), "three");
+}
+
+TEST_F(CopyRunTest, FolderCreationStopsAtTheFirstFolderThatCannotBeMade) {
+    TRecordingFileSystem recording;
+    Tree.AddFile("stick/a/b/f", "new");
+    Tree.AddFile("disk/a", "a file where a folder is needed");
+    Plan("a/b/f");
+    const TCopyRunResult result = Run(recording);
+    EXPECT_EQ(result.FailedCount, 1);
+    EXPECT_EQ(recording.Made, std::vector<std::string>{Tree.Path("disk/a")});
+    EXPECT_EQ(Tree.Read("disk/a"), "a file where a folder is needed");
 }
 
 TEST_F(CopyRunTest, OlderTargetIsReplacedWithContentsTimeAndReadOnlyOfTheSource) {
