@@ -256,9 +256,12 @@ bool THtmlLayout::Run(std::string text) {
         FInAnchor = inAnchor;
         FHref = href;
         FLine.Height += O.LineSpacing;
+        // The next line starts below this rectangle, whatever the second pass
+        // makes of the line (WRAP sets its height back without the spacing),
+        // so that drawing advances exactly as measuring does.
+        const int height = FLine.Height + FLine.SubExtra + FLine.SupExtra;
 
-        RECT lineRect{measureRect.left, top, FRect.right,
-                      top + FLine.Height + FLine.SubExtra + FLine.SupExtra};
+        RECT lineRect{measureRect.left, top, FRect.right, top + height};
         if (FAlign == TAlignment::taRight && FRect.right - FLine.Width > lineRect.left)
             lineRect.left = FRect.right - FLine.Width;
         if (FAlign == TAlignment::taCenter && FRect.right - lineRect.left - FLine.Width > 0)
@@ -286,7 +289,6 @@ bool THtmlLayout::Run(std::string text) {
         }
         startFont.Assign(C.Font);
 
-        const int height = FLine.Height + FLine.SubExtra + FLine.SupExtra;
         top += height;
         R.ExtentY += height;
         ++FLineIndex;

@@ -251,6 +251,49 @@ TEST_F(RenderTest, LinesBelowTheRectangleAreLeftOut) {
     EXPECT_EQ(Measure("a<BR>b<BR>c").ExtentY, 3 * Gh);
 }
 
+// Measuring, hit-testing and drawing stack the lines alike, with the line
+// spacing added to every line.
+TEST_F(RenderTest, EveryModeAdvancesLinesByTheirMeasuredHeight) {
+    Options.Images = Images.get();
+    Options.LineSpacing = 3;
+    const int image = ImageLine(Gh);
+    const struct {
+        const char* Markup;
+        int Height;
+    } cases[] = {
+        {"a<BR>b", 2 * (Gh + 3)},
+        // WRAP gives the image's line the "gh" height back; the spacing stays.
+        {"<IMG src=\"idx:0\" wrap> a<BR>b", 2 * (Gh + 3)},
+        {"<IMG src=\"idx:0\" align=\"top\"> a<BR>b", image + 3 + Gh + 3},
+        {"<SUB>a</SUB><BR>b", Gh + 3 + Gh / 4 + Gh + 3},
+    };
+    const struct {
+        const char* Name;
+        bool MeasureOnly, AnchorTestOnly;
+    } modes[] = {{"measure", true, false}, {"anchor test", false, true}, {"draw", false, false}};
+    for (const auto& c : cases)
+        for (const auto& mode : modes) {
+            Options.MeasureOnly = mode.MeasureOnly;
+            Options.AnchorTestOnly = mode.AnchorTestOnly;
+            THtmlRenderResult result;
+            Clear();
+            Render(c.Markup, kArea, result);
+            EXPECT_EQ(result.ExtentY, c.Height) << c.Markup << " " << mode.Name;
+        }
+
+    // The second line is drawn where the first one's rectangle ends.
+    Options.MeasureOnly = Options.AnchorTestOnly = false;
+    Clear();
+    THtmlRenderResult result;
+    Render("<IMG src=\"idx:0\" wrap> a<BR>b", kArea, result);
+    auto expected = Expected();
+    const int left = kArea.left + 1, top = kArea.top;
+    ImageList_Draw(Images->Handle(), 0, expected->Canvas().Handle(), left, top, ILD_TRANSPARENT);
+    expected->Canvas().TextOut(left + 16, top + 3, " a");
+    expected->Canvas().TextOut(left, top + (Gh + 3) + 3, "b");
+    EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
+}
+
 TEST_F(RenderTest, EndTagsReturnToTheEntryFontNotTheEnclosingOne) {
     struct {
         const char* Markup;
