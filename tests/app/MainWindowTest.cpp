@@ -382,29 +382,63 @@ TEST_F(MainWindowTest, CancelledCopyReportsWhatWasCopiedAndEmptiesTheLists) {
     EXPECT_TRUE(w.CopyList().empty());
 }
 
-TEST_F(MainWindowTest, ClosingDuringARunFinishesItThenSavesTheFolders) {
+TEST_F(MainWindowTest, ClosingDuringARunFinishesItShowsTheReportThenEndsAndSaves) {
     PutFile(stick + "\\a\\one.txt", "1", 0);
     PutFile(stick + "\\b\\two.txt", "2", 0);
-    {
+    // The close request comes from inside the pump of a comparison, then of a copy run.
+    for (const bool duringCopy : {false, true}) {
+        SCOPED_TRACE(duringCopy ? "closed while copying" : "closed while comparing");
+        // Each case is a program run of its own.
+        app.reset();
+        app = std::make_unique<TApplication>();
+        app->Title = "Korvandel";
+        reports.clear();
         TKorvandelMain& w = Open();
         w.StickDir->SetText(stick);
         w.DiskDir->SetText(disk);
+        if (duringCopy) {
+            Click(w.bScan);
+            ASSERT_EQ(w.ToDisk->Count(), 2);
+        }
+        TWinControl* button = duringCopy ? w.bCopy : w.bScan;
+        bool visibleAfterClose = false;
         int count = 0;
         app->OnPump = [&](int) {
-            if (++count == 2)
+            if (++count == 1)
                 SendMessageA(w.Handle(), WM_CLOSE, 0, 0);
+            else
+                visibleAfterClose = IsWindowVisible(w.Handle()) != FALSE;
         };
-        Click(w.bScan);
+        // The press goes through the program's own message loop, which then ends.
+        const LPARAM middle = MAKELPARAM(button->Width() / 2, button->Height() / 2);
+        PostMessageA(button->Handle(), WM_MOUSEMOVE, 0, middle);
+        PostMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+        PostMessageA(button->Handle(), WM_LBUTTONUP, 0, middle);
+        app->Run();
         EXPECT_TRUE(app->Terminated()) << "the close request is recorded by the pump";
-        EXPECT_TRUE(IsWindowVisible(w.Handle())) << "the window stays until the run is over";
-        EXPECT_EQ(w.ToDisk->Count(), 2) << "the run went on to its end";
+        EXPECT_GT(count, 1) << "the run went on pumping";
+        EXPECT_TRUE(visibleAfterClose) << "the window stays until the run is over";
         EXPECT_EQ(StateOf(w), kIdleReady);
+        if (duringCopy) {
+            ASSERT_EQ(reports.size(), 1u) << "the report still shows";
+            EXPECT_NE(reports[0].Text.find("Kopierergebnis"), std::string::npos) << reports[0].Text;
+            EXPECT_NE(reports[0].Text.find("Alle 2 Dateien wurden erfolgreich kopiert."),
+                      std::string::npos)
+                << reports[0].Text;
+            EXPECT_EQ(FileText(disk + "\\b\\two.txt"), "2");
+            EXPECT_EQ(w.ToDisk->Count(), 0);
+        } else {
+            EXPECT_TRUE(reports.empty());
+            EXPECT_EQ(w.ToDisk->Count(), 2) << "the run went on to its end";
+        }
         Close();
+        // The next start on this computer finds both folders again.
+        TKorvandelMain& again = Open();
+        EXPECT_EQ(again.StickDir->Text(), stick);
+        EXPECT_EQ(again.DiskDir->Text(), disk);
+        Close();
+        DeleteFileA(settings.c_str());
     }
-    // The next start on this computer finds both folders again.
-    TKorvandelMain& again = Open();
-    EXPECT_EQ(again.StickDir->Text(), stick);
-    EXPECT_EQ(again.DiskDir->Text(), disk);
 }
 
 } // namespace
