@@ -156,6 +156,8 @@ class THtmlLayout {
     TFont FBaseFont;
     TMarkupImageSources FSources;
     UINT FFlags = 0;
+    // The brush colour at entry, kept by a clear brush too: it is the
+    // background the caller painted, which hidden blinking text takes.
     TColor FEntryBrush = clNone;
 
     // Render state over the whole text.
@@ -228,9 +230,8 @@ void THtmlLayout::Prepare(std::string& text) {
 }
 
 bool THtmlLayout::Run(std::string text) {
-    const TColor entryBrushColor = C.Brush.Color();
+    FEntryBrush = C.Brush.Color();
     const TBrushStyle entryBrushStyle = C.Brush.Style();
-    FEntryBrush = BrushColor();
     FSavedHiFont = FSavedAnchorFont = FBaseFont.Color();
     C.Brush.SetColor(clNone);
     SetBkMode(C.Handle(), TRANSPARENT);
@@ -299,7 +300,7 @@ bool THtmlLayout::Run(std::string text) {
     if (R.ExtentY == 0)
         R.ExtentY = Gh();
     R.AnchorCount = FAnchors;
-    C.Brush.SetColor(entryBrushColor);
+    C.Brush.SetColor(FEntryBrush);
     C.Brush.SetStyle(entryBrushStyle);
     C.Font.Assign(FBaseFont);
     return hit;

@@ -339,18 +339,26 @@ TEST_F(RenderTest, NestedFontColourEndsInTheEntryColour) {
 TEST_F(RenderTest, BlinkHiddenPhaseDrawsInTheBackgroundColour) {
     const std::string markup = "<BLINK>xxx</BLINK>yyy";
     const int blinkEnd = kArea.left + 1 + Width("xxx");
-    for (const bool visible : {true, false}) {
-        Clear();
-        Options.BlinkVisible = visible;
-        THtmlRenderResult result;
-        Render(markup, kArea, result);
-        const RECT ink = InkBounds(kWhole);
-        if (visible)
-            EXPECT_LT(ink.left, blinkEnd);
-        else
-            EXPECT_GE(ink.left, blinkEnd);
-        EXPECT_GT(ink.right, blinkEnd);
-    }
+    // The caller's background, under a solid brush of its colour or under a
+    // clear brush that still holds that colour.
+    const struct {
+        TColor Background;
+        TBrushStyle Style;
+    } brushes[] = {{clWhite, TBrushStyle::bsSolid}, {clYellow, TBrushStyle::bsClear}};
+    for (const auto& brush : brushes)
+        for (const bool visible : {true, false}) {
+            Clear(brush.Background);
+            Canvas.Brush.SetStyle(brush.Style);
+            Options.BlinkVisible = visible;
+            THtmlRenderResult result;
+            Render(markup, kArea, result);
+            const RECT ink = InkBounds(kWhole, ColorToRGB(brush.Background));
+            if (visible)
+                EXPECT_LT(ink.left, blinkEnd) << brush.Background;
+            else
+                EXPECT_GE(ink.left, blinkEnd) << brush.Background;
+            EXPECT_GT(ink.right, blinkEnd) << brush.Background;
+        }
 }
 
 // Colour markup shows, and a selected item's text ignores it.
