@@ -171,6 +171,27 @@ TEST_F(CompareTest, SubfoldersAreWalkedWhereTheyStand) {
     }
 }
 
+TEST_F(CompareTest, EntriesFollowTheEnumerationOrderDepthFirst) {
+    // Delivers every folder in descending name order, so that the order is known and
+    // unlike the sorted one, with folders between files.
+    struct TDescendingFileSystem : TForwardingFileSystem {
+        bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+            const bool listed = TForwardingFileSystem::ListFolder(folder, entries);
+            std::sort(entries.begin(), entries.end(),
+                      [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name > b.Name; });
+            return listed;
+        }
+    } descending;
+    for (const char* file : {"a.txt", "m/b.txt", "m/k/q.txt", "m/z.txt", "z.txt"}) {
+        Tree.AddFile(std::string("stick/") + file);
+    }
+    Tree.AddFile("disk/d1.txt");
+    Tree.AddFile("disk/d2.txt");
+    CompareFolders(descending, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    EXPECT_EQ(Found(), (std::vector<std::string>{"s:z.txt", "s:m/z.txt", "s:m/k/q.txt", "s:m/b.txt",
+                                                 "s:a.txt", "d:d2.txt", "d:d1.txt"}));
+}
+
 TEST_F(CompareTest, TargetFolderNamedLikeTheFileCountsWithItsOwnTime) {
     for (const std::int64_t folderOffset : {-10, 10}) {
         TTempTree tree;
