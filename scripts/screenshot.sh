@@ -25,12 +25,17 @@ export KORVANDEL_WINE_KIND=x11
 WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11)
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-display=:77
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number, so that a second run or
+# another X server never gets our window.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
+for _ in $(seq 1 40); do
+  [ -s "$work/display" ] && break
+  sleep 0.25
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 
 computer=$(wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
 to_win() { echo "Z:${1//\//\\}"; }
