@@ -16,7 +16,6 @@ if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
-  need_update=1
 fi
 
 missing=()
