@@ -356,20 +356,21 @@ int TImageList::Add(HBITMAP image, HBITMAP mask) {
 }
 
 int TImageList::AddResource(HINSTANCE instance, const char* name) {
-    HBITMAP bitmap =
-        static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    TGdiObject<HBITMAP> bitmap(
+        static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!bitmap || !FHandle)
         return -1;
     BITMAP info{};
-    GetObject(bitmap, sizeof(info), &info);
+    GetObject(bitmap.Get(), sizeof(info), &info);
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    COLORREF transparent = GetPixel(dc, 0, info.bmHeight - 1);
-    SelectObject(dc, old);
+    COLORREF transparent;
+    {
+        TSelectScope select(dc, bitmap.Get());
+        transparent = GetPixel(dc, 0, info.bmHeight - 1);
+    }
     DeleteDC(dc);
-    int index = ImageList_AddMasked(FHandle, bitmap, transparent);
-    DeleteObject(bitmap);
-    return index;
+    // The image list copies the bitmap, so ours goes when this returns.
+    return ImageList_AddMasked(FHandle, bitmap.Get(), transparent);
 }
 
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
