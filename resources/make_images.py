@@ -115,24 +115,22 @@ def icon_layers():
     ]
 
 
-def bgra_rows(pixels, premultiply_background=None):
+def bgra_rows(pixels):
     out = b""
     for row in reversed(pixels):  # bottom-up
         for r, g, b, a in row:
-            if premultiply_background is not None:
-                if a == 0:
-                    r, g, b = premultiply_background
-                a = 255
             out += bytes((b, g, r, a))
     return out
 
 
 def write_warning_bmp(path):
     pixels = render(16, warning_layers())
-    # The image list takes the bottom-left colour (magenta) as transparent.
-    solid = [[(r, g, b, a) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
+    # The image list takes the bottom-left colour (magenta) as transparent for
+    # its mask; a 32-bit image list draws by the alpha channel instead when an
+    # image has one, so the transparent pixels carry alpha 0 as well.
+    solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
              for row in pixels]
-    data = bgra_rows(solid, premultiply_background=(255, 0, 255))
+    data = bgra_rows(solid)
     header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
     with open(path, "wb") as f:
         f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))

@@ -252,7 +252,17 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     }
     EXPECT_EQ(w.Label1->Caption(), "Auf den Stick");
     EXPECT_EQ(w.Label2->Caption(), "Auf die Platte");
-    EXPECT_EQ(w.StdImages->Count(), 1);
+    // One image: the orange warning triangle on a transparent background.
+    ASSERT_EQ(w.StdImages->Count(), 1);
+    TBitmap image(16, 16);
+    image.Canvas().Brush.SetColor(clWhite);
+    image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
+    w.StdImages->Draw(image.Canvas(), 0, 0, 0);
+    EXPECT_EQ(image.Canvas().Pixel(0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(image.Canvas().Pixel(15, 15), RGB(255, 255, 255));
+    const COLORREF body = image.Canvas().Pixel(4, 13);
+    EXPECT_GT(GetRValue(body), 200);
+    EXPECT_LT(GetBValue(body), 100);
 
     // Tab goes through the two folders and the two lists; the buttons are mouse-only.
     std::vector<HWND> order;
