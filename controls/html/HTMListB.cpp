@@ -30,6 +30,37 @@ std::size_t FindNoCase(const std::string& text, std::string_view lowerWhat, std:
     return npos;
 }
 
+bool EndsWithNoCase(const std::string& text, std::string_view lowerWhat) {
+    return text.size() >= lowerWhat.size() &&
+           FindNoCase(text, lowerWhat, text.size() - lowerWhat.size()) != npos;
+}
+
+// A replacement can form a new entity with its neighbours ("&amp;amp;" gives
+// "&&amp;", then "&&&"), so the entities are replaced until none is left.
+// That end is the same whatever the order: an entity holds "&" only at its
+// start, so two never overlap, and no replacement holds ";". Hence one pass
+// that replaces an entity as soon as its ";" arrives reaches it in linear
+// time, where sweeping the whole text once per replacement would not.
+void ReplaceEntities(std::string& text) {
+    static constexpr std::pair<std::string_view, std::string_view> entities[] = {
+        {"&amp;", "&&"},      {"&quot;", "\""},    {"&sect;", "\xA7"},
+        {"&permil;", "\x89"}, {"&reg;", "\xAE"},   {"&copy;", "\xA9"},
+        {"&para;", "\xB6"},   {"&trade;", "\x99"}, {"&euro;", "\x80"}};
+    std::string done;
+    done.reserve(text.size());
+    for (const char c : text) {
+        done += c;
+        if (c != ';')
+            continue;
+        for (const auto& [name, with] : entities)
+            if (EndsWithNoCase(done, name)) {
+                done.replace(done.size() - name.size(), name.size(), with);
+                break;
+            }
+    }
+    text = std::move(done);
+}
+
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
     for (std::size_t at = text.find(what); at != npos; at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
@@ -200,24 +231,8 @@ void THtmlLayout::Prepare(std::string& text) {
     if (!O.WordWrap)
         FFlags |= DT_END_ELLIPSIS;
 
-    if (text.find('&') != npos) {
-        static constexpr std::pair<std::string_view, std::string_view> entities[] = {
-            {"&amp;", "&&"},      {"&quot;", "\""},    {"&sect;", "\xA7"},
-            {"&permil;", "\x89"}, {"&reg;", "\xAE"},   {"&copy;", "\xA9"},
-            {"&para;", "\xB6"},   {"&trade;", "\x99"}, {"&euro;", "\x80"}};
-        // A replacement can form a new entity with its neighbours, hence the
-        // sweeps until nothing changes.
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (const auto& [name, with] : entities) {
-                const std::size_t at = FindNoCase(text, name);
-                if (at != npos) {
-                    text.replace(at, name.size(), with);
-                    changed = true;
-                }
-            }
-        }
-    }
+    if (text.find('&') != npos)
+        ReplaceEntities(text);
     if (const std::size_t hash = text.find("<#"); hash != npos) {
         text.erase(hash, 1);
         if (const std::size_t gt = text.find('>', hash); gt != npos)
