@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 
 #include <objidl.h>
+#include <ole2.h>
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -282,6 +283,8 @@ TApplication::TApplication() {
     Application = this;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
+    // The shell's folder browser and OLE pictures need COM on this thread.
+    FOleInitialized = SUCCEEDED(OleInitialize(nullptr));
     // GDI+ runs from before the first window to after the last.
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&FGdiplusToken, &input, nullptr);
@@ -291,6 +294,8 @@ TApplication::~TApplication() {
     delete FMainForm;
     if (FGdiplusToken)
         Gdiplus::GdiplusShutdown(FGdiplusToken);
+    if (FOleInitialized)
+        OleUninitialize();
     if (Application == this)
         Application = nullptr;
 }

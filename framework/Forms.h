@@ -96,6 +96,7 @@ class TApplication {
     bool FTerminated = false;
     int FPumpCount = 0;
     ULONG_PTR FGdiplusToken = 0;
+    bool FOleInitialized = false;
 };
 
 // The one application object of the program.

@@ -3,6 +3,8 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
+#include <objbase.h>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -98,6 +100,15 @@ TEST_F(FrameworkTest, PumpHandlesWaitingMessagesAndRecordsAQuit) {
     EXPECT_TRUE(app->Terminated());
     EXPECT_EQ(pumps, 2);
     app->SetMainForm(nullptr);
+}
+
+TEST_F(FrameworkTest, TheApplicationKeepsComForTheShellDialogsWhileItLives) {
+    // While it lives a further start only counts up; after it, COM is down again.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    CoUninitialize();
+    app.reset();
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CoUninitialize();
 }
 
 TEST_F(FrameworkTest, ModalLoopEndsWithItsResultOrWhenTheApplicationEnds) {
