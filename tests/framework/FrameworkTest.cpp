@@ -121,9 +121,16 @@ TEST_F(FrameworkTest, ModalLoopEndsWithItsResultOrWhenTheApplicationEnds) {
     EXPECT_EQ(dialog.ShowModal(), mrOk);
     EXPECT_FALSE(dialog.Visible());
 
-    app->Terminate();
-    app->ProcessMessages();
+    // The main form is closed while the dialog's loop runs: the loop ends.
+    TForm mainForm(nullptr);
+    app->SetMainForm(&mainForm);
+    PostMessageA(mainForm.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    EXPECT_TRUE(app->Terminated());
+    EXPECT_FALSE(dialog.Visible());
+    // An application that is ending shows no modal form for long.
+    EXPECT_EQ(dialog.ShowModal(), mrCancel);
+    app->SetMainForm(nullptr);
 }
 
 struct TDialogFixture {
