@@ -548,7 +548,8 @@ void THtmlLayout::OpenTag(const TTag& tag) {
         break;
     case 'R':
         FSavedOrientation = C.Font.Orientation();
-        C.Font.SetOrientation(10 * ParseInt(FirstQuoted(tag.Text, tag.Upper.find('A'))));
+        // Whole turns change nothing and would let ten times the angle overflow.
+        C.Font.SetOrientation(10 * (ParseInt(FirstQuoted(tag.Text, tag.Upper.find('A'))) % 360));
         break;
     case 'S':
         if (second == '>')

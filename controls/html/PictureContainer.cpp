@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -152,6 +153,13 @@ SIZE PictureSize(IPicture* picture) {
     return SIZE{MulDiv(width, 96, 2540), MulDiv(height, 96, 2540)};
 }
 
+// An image index written in a source; out-of-range numbers stay out of range
+// rather than overflow.
+int Index(const std::string& text) {
+    return static_cast<int>(std::clamp<long long>(std::strtoll(text.c_str(), nullptr, 10), -1,
+                                                  std::numeric_limits<int>::max()));
+}
+
 TMarkupImage ShellIcon(const std::string& name, bool small) {
     UINT flags = SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON);
     const bool number = !name.empty() && std::all_of(name.begin(), name.end(),
@@ -165,7 +173,7 @@ TMarkupImage ShellIcon(const std::string& name, bool small) {
     SHFILEINFOA info{};
     const auto list = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA(number ? "file" : name.c_str(), attributes, &info, sizeof(info), flags));
-    const int index = number ? std::atoi(name.c_str()) : info.iIcon;
+    const int index = number ? Index(name) : info.iIcon;
     if (!list || index < 0 || index >= ImageList_GetImageCount(list))
         return {};
     return TMarkupImage{list, index, nullptr};
@@ -410,7 +418,7 @@ std::vector<TMarkupImage> FindMarkupImages(const std::string& source,
     std::vector<TMarkupImage> found;
     const std::string upper = UpperCaseAscii(source);
     if (upper.find("IDX:") != npos && sources.Images) {
-        const int index = std::atoi(source.substr(4).c_str());
+        const int index = Index(source.substr(4));
         if (index >= 0 && index < sources.Images->Count())
             found.push_back(TMarkupImage{sources.Images->Handle(), index, nullptr});
     }

@@ -673,7 +673,9 @@ TEST(StripHtmlTags, DropsTagsAndZSections) {
 }
 
 // Random markup from a fixed seed: every call ends, leaves the canvas as it
-// found it and reports at least one line.
+// found it and reports at least one line. The tags include numbers far out of
+// range either way; font sizes stay within what GDI can realise, as a font it
+// cannot make measures one pixel high.
 TEST_F(RenderTest, RandomMarkupNeverBreaksTheRenderer) {
     const char* tags[] = {"<B>",
                           "</B>",
@@ -744,11 +746,25 @@ TEST_F(RenderTest, RandomMarkupNeverBreaksTheRenderer) {
                           "C:\\Pfad\\Datei.txt",
                           "</",
                           "<>",
-                          "</>"};
+                          "</>",
+                          "<FONT size=\"200\">",
+                          "<FONT size=\"-200\">",
+                          "<R a=\"99999999999\">",
+                          "<R a=\"-2147483648\">",
+                          "<IND x=\"99999999999\">",
+                          "<OFS x=\"-99999999999\">",
+                          "<P indent=\"-99999999999\">",
+                          "<IMG src=\"idx:99999999999\">",
+                          "<IMG src=\"idx:-99999999999\">",
+                          "<IMG src=\"named\" width=\"99999999\" height=\"99999999\">",
+                          "<IMG src=\"named\" width=\"-7\" height=\"-7\">"};
     std::mt19937 random(20240611);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     THTMLPictureCache cache;
     TPictureContainer container(nullptr);
+    TPictureItem& named = container.Items.Add();
+    named.Name = "named";
+    named.Picture.LoadFromBytes(BmpFile(3, 3, RGB(0, 0, 255)));
     Options.PictureCache = &cache;
     Options.PictureContainer = &container;
     Options.Images = Images.get();
