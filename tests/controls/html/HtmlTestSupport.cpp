@@ -161,7 +161,7 @@ std::string BmpFile(int width, int height, COLORREF color) {
 }
 
 std::string GifFile(int width, int height, const std::vector<COLORREF>& palette,
-                    const std::vector<TGifFrameSpec>& frames) {
+                    const std::vector<TGifFrameShape>& frames) {
     std::string bytes = "GIF89a";
     AppendLE(bytes, width, 2);
     AppendLE(bytes, height, 2);
@@ -174,7 +174,7 @@ std::string GifFile(int width, int height, const std::vector<COLORREF>& palette,
         bytes += static_cast<char>(GetGValue(c));
         bytes += static_cast<char>(GetBValue(c));
     }
-    for (const TGifFrameSpec& frame : frames) {
+    for (const TGifFrameShape& frame : frames) {
         bytes += "\x21\xF9\x04";
         bytes += '\0';
         AppendLE(bytes, frame.Delay, 2);

@@ -50,14 +50,14 @@ bool SameArea(const TBitmap& a, const TBitmap& b, const RECT& area);
 // A 24-bit Windows bitmap file of one colour.
 std::string BmpFile(int width, int height, COLORREF color);
 
-struct TGifFrameSpec {
+struct TGifFrameShape {
     int X = 0, Y = 0, Width = 1, Height = 1;
     int Delay = 0;
     int ColorIndex = 0;
 };
 // A GIF with a four-colour palette whose frames are solid rectangles.
 std::string GifFile(int width, int height, const std::vector<COLORREF>& palette,
-                    const std::vector<TGifFrameSpec>& frames);
+                    const std::vector<TGifFrameShape>& frames);
 
 // A fresh path in the temporary folder, and writing bytes to a file.
 std::string TempFilePath(const std::string& name);
