@@ -297,6 +297,7 @@ void TWinControl::CreateHandle() {
             SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
     }
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
+    HandleCreated();
     for (TControl* child : FControls)
         if (child->IsWindowed())
             static_cast<TWinControl*>(child)->CreateHandle();
@@ -706,6 +707,8 @@ TCanvas& TWinControl::MeasureCanvas() {
     FMeasure->Canvas().Font = Font;
     return FMeasure->Canvas();
 }
+
+void TWinControl::HandleCreated() {}
 
 bool TWinControl::HandleCommand(WORD) {
     return false;

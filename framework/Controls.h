@@ -182,6 +182,9 @@ class TWinControl : public TControl {
   protected:
     virtual void CreateParams(TCreateParams& params);
     void CreateHandle();
+    // The window now exists: a system control gets the state that was set
+    // on the object before.
+    virtual void HandleCreated();
     void DestroyHandle();
     HWND ParentHandle() const;
 

@@ -76,12 +76,18 @@ void TCheckBox::CreateParams(TCreateParams& params) {
 }
 
 bool TCheckBox::Checked() const {
-    return Handle() && SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    // The user may have changed it in the window.
+    return Handle() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
 }
 
 void TCheckBox::SetChecked(bool checked) {
+    FChecked = checked;
     if (Handle())
         SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::HandleCreated() {
+    SetChecked(FChecked);
 }
 
 void TRadioButton::CreateParams(TCreateParams& params) {
@@ -171,12 +177,19 @@ int TListBox::AddItem(const std::string& text, void* object) {
 void TListBox::InsertItem(int index, const std::string& text, void* object) {
     if (index < 0 || index > Count())
         throw std::out_of_range("List index out of bounds");
-    auto item = std::make_unique<TItem>(TItem{text, object});
-    TItem* raw = item.get();
-    FItems.insert(FItems.begin() + index, std::move(item));
+    FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object}));
+    InsertIntoWindow(index);
+}
+
+void TListBox::InsertIntoWindow(int index) {
     // The system list asks for the height (WM_MEASUREITEM) while inserting.
     SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(raw));
+                 reinterpret_cast<LPARAM>(FItems[static_cast<std::size_t>(index)].get()));
+}
+
+void TListBox::HandleCreated() {
+    for (int i = 0; i < Count(); ++i)
+        InsertIntoWindow(i);
 }
 
 void TListBox::SetString(int index, const std::string& text) {
@@ -300,6 +313,12 @@ void TProgressBar::SetRange(int min, int max) {
 void TProgressBar::SetPosition(int position) {
     FPosition = position;
     SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void TProgressBar::HandleCreated() {
+    SetRange(FMin, FMax);
+    if (FMarquee)
+        SetMarquee(true);
 }
 
 void TProgressBar::SetMarquee(bool marquee) {

@@ -41,6 +41,10 @@ class TCheckBox : public TButtonControl {
 
   protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
+
+  private:
+    bool FChecked = false;
 };
 
 class TRadioButton : public TCheckBox {
@@ -100,6 +104,7 @@ class TListBox : public TWinControl {
     bool HandleMeasureItem(MEASUREITEMSTRUCT* item) override;
     bool HandleDrawItem(DRAWITEMSTRUCT* item) override;
     bool HandleCommand(WORD code) override;
+    void HandleCreated() override;
     // The height an item gets when it is added.
     virtual int MeasureItem(int index);
     virtual void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
@@ -107,6 +112,8 @@ class TListBox : public TWinControl {
     void CheckIndex(int index) const;
 
   private:
+    // Puts the item at `index` into the system list, which then measures it.
+    void InsertIntoWindow(int index);
     struct TItem {
         std::string Text;
         void* Object;
@@ -128,6 +135,7 @@ class TProgressBar : public TWinControl {
 
   protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
 
   private:
     int FMin = 0, FMax = 100, FPosition = 0;

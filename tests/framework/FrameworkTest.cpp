@@ -363,4 +363,28 @@ TEST_F(FrameworkTest, ListItemsKeepTheirObjectsAndHeightsWhenTextsChange) {
     EXPECT_EQ(list->Count(), 0);
 }
 
+TEST_F(FrameworkTest, WhatIsSetBeforeTheWindowExistsReachesIt) {
+    TForm form(nullptr);
+    auto* list = new TTallList(&form);
+    int a = 1;
+    list->AddItem("ab", &a);
+    list->AddItem("abcd", nullptr);
+    auto* bar = new TProgressBar(&form);
+    bar->SetRange(0, 40);
+    bar->SetPosition(30);
+    auto* check = new TCheckBox(&form);
+    check->SetChecked(true);
+    EXPECT_TRUE(check->Checked());
+    for (TWinControl* control : std::initializer_list<TWinControl*>{list, bar, check}) {
+        control->SetBounds(0, 0, 200, 100);
+        control->SetParent(&form);
+    }
+    EXPECT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(list->ItemHeights(1), 14);
+    EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETRANGE, FALSE, 0), 40);
+    EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0), 30);
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ(SendMessageA(check->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
 } // namespace
