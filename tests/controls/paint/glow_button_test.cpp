@@ -681,6 +681,17 @@ TEST_F(GlowKeyTest, EnterAndEscapePressTheDefaultAndCancelButtons) {
     }
 }
 
+TEST_F(GlowKeyTest, EscapeShowsTheCancelButtonPressedOnlyWhileItClicks) {
+    SetFlat(Cancel->Appearance());
+    TColor during = 0;
+    Cancel->OnClick = [&](TComponent*) { during = PixelAt(Paint(Cancel), 10, 8); };
+    Key(Edit->Handle(), WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(during, kDown);
+    // The key-up goes to the edit, so nothing else would let go of the look.
+    Key(Edit->Handle(), WM_KEYUP, VK_ESCAPE);
+    EXPECT_EQ(PixelAt(Paint(Cancel), 10, 8), kNormal);
+}
+
 TEST_F(GlowKeyTest, EnterTogglesACheckButtonThatHasTheFocus) {
     Button->SetStyle(TGlowButtonStyle::bsCheck);
     Button->SetFocus();
