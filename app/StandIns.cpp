@@ -11,7 +11,8 @@ constexpr int kLabelGap = 4;
 // ---- TCaptionStrip
 
 TCaptionStrip::TCaptionStrip(TComponent* owner)
-    : TCustomControl(owner), FMinimize(new TButton(owner)), FClose(new TButton(owner)) {
+    : TCustomControl(owner), FMinimize(new TAdvGlowButton(owner)),
+      FClose(new TAdvGlowButton(owner)) {
     SetColor(0xDBBF9F);
     FMinimize->SetCaption("_");
     FMinimize->SetTabStop(false);

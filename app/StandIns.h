@@ -2,6 +2,7 @@
 // until those exist: each offers exactly what the window's flow uses.
 #pragma once
 
+#include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -9,7 +10,8 @@
 #include <string>
 
 // The strip at the top of the frameless window: caption text, minimise and
-// close, and the window is dragged by it.
+// close, and the window is dragged by it. Its buttons are glow buttons, which
+// work with the mouse only and never take the keyboard focus.
 class TCaptionStrip : public TCustomControl {
   public:
     explicit TCaptionStrip(TComponent* owner);
@@ -21,8 +23,8 @@ class TCaptionStrip : public TCustomControl {
     void BoundsChanged() override;
 
   private:
-    TButton* FMinimize;
-    TButton* FClose;
+    TAdvGlowButton* FMinimize;
+    TAdvGlowButton* FClose;
 };
 
 // A folder edit: the edit with a browse button inside the control's bounds,

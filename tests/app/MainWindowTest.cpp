@@ -275,6 +275,22 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
                                      w.ToStick->Handle(), w.ToDisk->Handle(),
                                      w.StickDir->Edit()->Handle()};
     EXPECT_EQ(order, expected);
+
+    // The caption strip's minimise button works with the mouse only and
+    // leaves the keyboard focus where it was.
+    const HWND focus = GetFocus();
+    std::vector<TWinControl*> captionButtons;
+    for (HWND child = GetWindow(w.MainPager->Handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        captionButtons.push_back(TWinControl::FromHandle(child));
+    ASSERT_EQ(captionButtons.size(), 2u);
+    TWinControl* minimize = captionButtons[0]->Left() < captionButtons[1]->Left()
+                                ? captionButtons[0]
+                                : captionButtons[1];
+    Click(minimize);
+    EXPECT_TRUE(IsIconic(w.Handle()));
+    EXPECT_EQ(GetFocus(), focus);
+    ShowWindow(w.Handle(), SW_RESTORE);
 }
 
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
