@@ -364,6 +364,15 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     EXPECT_TRUE(w.CopyList().empty());
     EXPECT_EQ(FileText(disk + "\\ro.txt"), "new");
 
+    // Kopieren stays enabled; pressed again it copies nothing and says so.
+    EXPECT_EQ(StateOf(w), kIdleReady);
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_NE(reports[2].Text.find("Kopierergebnis"), std::string::npos) << reports[2].Text;
+    EXPECT_NE(reports[2].Text.find("Alle 0 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[2].Text;
+    EXPECT_TRUE(reports[2].Information);
+
     // The copies carry their sources' times, so a new comparison finds nothing.
     Click(w.bScan);
     EXPECT_EQ(w.CopyList().size(), 0u);
