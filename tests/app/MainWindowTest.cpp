@@ -337,41 +337,60 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     EXPECT_TRUE(reports[0].Warning);
 
     // Everything stays listed; only the failed item carries the marker.
+    const auto marked = [&w] {
+        std::vector<std::string> paths;
+        for (const TEntryList* list : {w.ToDisk, w.ToStick})
+            for (int i = 0; i < list->Count(); ++i) {
+                const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
+                const std::string marker = "<IMG src=\"idx:0\"> ";
+                if (list->Strings(i) == marker + entry->SourcePath)
+                    paths.push_back(entry->SourcePath);
+                else
+                    EXPECT_EQ(list->Strings(i), entry->SourcePath);
+            }
+        return paths;
+    };
     EXPECT_EQ(w.ToDisk->Count(), 3);
     EXPECT_EQ(w.ToStick->Count(), 2);
-    int marked = 0;
-    for (const TEntryList* list : {w.ToDisk, w.ToStick})
-        for (int i = 0; i < list->Count(); ++i) {
-            const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
-            const std::string expected =
-                entry->Copied ? entry->SourcePath : "<IMG src=\"idx:0\"> " + entry->SourcePath;
-            EXPECT_EQ(list->Strings(i), expected);
-            marked += entry->Copied ? 0 : 1;
-        }
-    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(marked(), std::vector<std::string>{stick + "\\ro.txt"});
     EXPECT_EQ(FileText(disk + "\\sub\\b.txt"), "b");
     EXPECT_EQ(FileText(stick + "\\deep\\er\\d.txt"), "d");
     EXPECT_EQ(FileText(disk + "\\ro.txt"), "old");
 
-    // With the target writable again, a second run copies everything and empties the lists.
+    // A second run tries every entry again; now another one fails. Both are
+    // marked: the first keeps its marker although its copy succeeds now.
     SetFileAttributesA((disk + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesA((disk + "\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     Click(w.bCopy);
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NE(reports[1].Text.find("Alle 5 Dateien wurden erfolgreich kopiert."), std::string::npos)
+    EXPECT_NE(reports[1].Text.find("1 Dateien konnten nicht kopiert werden\r\n"
+                                   "4 Dateien wurden erfolgreich kopiert"),
+              std::string::npos)
         << reports[1].Text;
-    EXPECT_TRUE(reports[1].Information);
+    EXPECT_EQ(w.ToDisk->Count() + w.ToStick->Count(), 5);
+    std::vector<std::string> both = marked();
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(both, (std::vector<std::string>{stick + "\\ro.txt", stick + "\\sub\\b.txt"}));
+    EXPECT_EQ(FileText(disk + "\\ro.txt"), "new");
+
+    // With every target writable, a third run copies everything and empties the lists.
+    SetFileAttributesA((disk + "\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_NE(reports[2].Text.find("Alle 5 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[2].Text;
+    EXPECT_TRUE(reports[2].Information);
     EXPECT_EQ(w.ToDisk->Count() + w.ToStick->Count(), 0);
     EXPECT_TRUE(w.CopyList().empty());
-    EXPECT_EQ(FileText(disk + "\\ro.txt"), "new");
 
     // Kopieren stays enabled; pressed again it copies nothing and says so.
     EXPECT_EQ(StateOf(w), kIdleReady);
     Click(w.bCopy);
-    ASSERT_EQ(reports.size(), 3u);
-    EXPECT_NE(reports[2].Text.find("Kopierergebnis"), std::string::npos) << reports[2].Text;
-    EXPECT_NE(reports[2].Text.find("Alle 0 Dateien wurden erfolgreich kopiert."), std::string::npos)
-        << reports[2].Text;
-    EXPECT_TRUE(reports[2].Information);
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_NE(reports[3].Text.find("Kopierergebnis"), std::string::npos) << reports[3].Text;
+    EXPECT_NE(reports[3].Text.find("Alle 0 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[3].Text;
+    EXPECT_TRUE(reports[3].Information);
 
     // The copies carry their sources' times, so a new comparison finds nothing.
     Click(w.bScan);
