@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
         {"tagged paragraph", paragraph, 1},
         {"100 paragraphs", repeated(paragraph, 100), 400},
         {"1000 entities", repeated("a &amp; b ", 1000), 400},
+        {"20000 words", repeated("Datei ", 20000), 2000},
     };
     const struct {
         const char* Name;

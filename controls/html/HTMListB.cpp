@@ -152,7 +152,9 @@ class THtmlLayout {
     enum class TPieceResult { prKeep, prDrop, prBreak };
 
     void Prepare(std::string& text);
-    std::string LayoutLine(std::string& s, const RECT& lineRect, TPass pass);
+    // Consumes the line's markup from the front of `s` (a view, so that taking
+    // a piece off costs nothing however long the text) and returns it.
+    std::string LayoutLine(std::string_view& s, const RECT& lineRect, TPass pass);
     TPieceResult Piece(const std::string& raw);
     void DrawPiece(const std::string& text, int& right);
     void AnchorTextHit(int before, int after);
@@ -258,7 +260,8 @@ bool THtmlLayout::Run(std::string text) {
     bool hit = false;
     int top = FRect.top;
     TFont startFont(C.Font), measuredFont;
-    while (!text.empty()) {
+    std::string_view rest = text;
+    while (!rest.empty()) {
         const bool inAnchor = FInAnchor, hidden = FHidden, shadow = FShadow;
         const std::string href = FHref;
         const int anchors = FAnchors, listLevel = FListLevel, images = FImages, offset = FOffset;
@@ -268,7 +271,7 @@ bool THtmlLayout::Run(std::string text) {
         const int g = FLine.Height;
 
         const RECT measureRect{FRect.left + 1, top, FRect.right, top + g};
-        std::string line = LayoutLine(text, measureRect, TPass::psMeasure);
+        const std::string line = LayoutLine(rest, measureRect, TPass::psMeasure);
         FInAnchor = inAnchor;
         FHref = href;
         FLine.Height += O.LineSpacing;
@@ -297,7 +300,8 @@ bool THtmlLayout::Run(std::string text) {
             const TPass pass = O.AnchorTestOnly ? TPass::psAnchorTest : TPass::psDraw;
             if (pass == TPass::psDraw)
                 lineRect.left += offset;
-            LayoutLine(line, lineRect, pass);
+            std::string_view replay = line;
+            LayoutLine(replay, lineRect, pass);
             const int textBottom = lineRect.bottom - FLine.Raise;
             if (FImageHit || (FTextHit && O.HitY < textBottom && O.HitY > textBottom - Gh()))
                 hit = true;
@@ -321,7 +325,7 @@ bool THtmlLayout::Run(std::string text) {
     return hit;
 }
 
-std::string THtmlLayout::LayoutLine(std::string& s, const RECT& lineRect, TPass pass) {
+std::string THtmlLayout::LayoutLine(std::string_view& s, const RECT& lineRect, TPass pass) {
     FPass = pass;
     FLeft = FX = lineRect.left;
     FTop = lineRect.top;
@@ -335,34 +339,32 @@ std::string THtmlLayout::LayoutLine(std::string& s, const RECT& lineRect, TPass 
 
     std::string markup;
     while (!s.empty() && !FBreak) {
-        const std::size_t lt = s.find('<');
-        const std::size_t blank = O.WordWrap ? s.find(' ') : npos;
-        std::size_t length = lt;
-        if (blank != npos && blank < lt)
-            length = blank + 1;
-        else if (lt == npos)
-            length = s.size();
+        // A piece runs up to a tag or, with WordWrap, up to and including a
+        // blank before it. Looking for whichever comes first, rather than for
+        // each through the rest of the text, keeps long texts linear.
+        const std::size_t end = s.find_first_of(O.WordWrap ? "< " : "<");
+        const std::size_t length = end == npos ? s.size() : s[end] == ' ' ? end + 1 : end;
         if (length > 0) {
-            const std::string raw = s.substr(0, length);
+            const std::string raw(s.substr(0, length));
             const TPieceResult piece = Piece(raw);
             if (piece == TPieceResult::prBreak)
                 break;
             if (piece == TPieceResult::prKeep)
                 markup += raw;
-            s.erase(0, length);
+            s.remove_prefix(length);
         }
         if (s.empty() || s[0] != '<' || FBreak)
             continue;
         if (s.size() <= 2) {
-            s.clear();
+            s = {};
             break;
         }
         const std::size_t gt = s.find('>');
-        const std::string tag = s.substr(0, gt == npos ? npos : gt + 1);
+        const std::string tag(s.substr(0, gt == npos ? npos : gt + 1));
         if (!Tag(tag, s.size() >= 4))
             break; // the line is full; the tag starts the next one
         markup += tag;
-        s.erase(0, tag.size());
+        s.remove_prefix(tag.size());
     }
 
     FLine.Width -= FLine.TrailSpace;
