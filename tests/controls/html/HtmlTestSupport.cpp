@@ -54,8 +54,14 @@ std::string GifPixels(int count, int index) {
 } // namespace
 
 std::string Str(const RECT& r) {
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+    // Appended piece by piece: GCC 12 misreads "(" + std::string as an overlapping copy.
+    std::string text = "(";
+    for (const LONG value : {r.left, r.top, r.right, r.bottom}) {
+        text += std::to_string(value);
+        text += ',';
+    }
+    text.back() = ')';
+    return text;
 }
 
 void THtmlCanvasTest::SetUp() {
