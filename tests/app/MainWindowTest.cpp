@@ -2,6 +2,7 @@
 // cancel pressed from inside the running pump, the report read and closed.
 #include "app/fMain.h"
 #include "sync/Settings.h"
+#include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -125,9 +126,6 @@ LRESULT CALLBACK ReportHook(int code, WPARAM wParam, LPARAM lParam) {
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
         base = TempBase();
         RemoveTree(base);
         CreateDirectoryA(base.c_str(), nullptr);
@@ -135,7 +133,7 @@ class MainWindowTest : public ::testing::Test {
         disk = base + "disk";
         CreateDirectoryA(stick.c_str(), nullptr);
         CreateDirectoryA(disk.c_str(), nullptr);
-        app = std::make_unique<TApplication>();
+        app = FreshApplication();
         app->Title = "Korvandel";
         settings = SettingsFileFor(app->ExeName());
         DeleteFileA(settings.c_str());
@@ -444,7 +442,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesItShowsTheReportThenEndsAndSaves
         SCOPED_TRACE(duringCopy ? "closed while copying" : "closed while comparing");
         // Each case is a program run of its own.
         app.reset();
-        app = std::make_unique<TApplication>();
+        app = FreshApplication();
         app->Title = "Korvandel";
         reports.clear();
         TKorvandelMain& w = Open();

@@ -2,6 +2,7 @@
 // windowless children, canvas rules and the owner-drawn list box.
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "tests/support/FreshApplication.h"
 
 #include <objbase.h>
 
@@ -15,13 +16,7 @@ namespace {
 
 class FrameworkTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        // A quit left over from an earlier test must not end this one.
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        app = std::make_unique<TApplication>();
-    }
+    void SetUp() override { app = FreshApplication(); }
     void TearDown() override { app.reset(); }
     std::unique_ptr<TApplication> app;
 };

@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "tests/controls/paint/Pixels.h"
+#include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -55,10 +56,7 @@ void SetFlat(TGlowButtonAppearance& a) {
 class GlowButtonTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
-        App = std::make_unique<TApplication>();
+        App = FreshApplication();
         // Keep the real cursor away from the form.
         SetCursorPos(0, 0);
         Form = std::make_unique<TForm>(nullptr);
