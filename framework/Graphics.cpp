@@ -52,47 +52,12 @@ void TFont::Changed() {
         OnChange();
 }
 
-void TFont::SetName(const std::string& name) {
-    if (name != FName) {
-        FName = name;
-        Changed();
-    }
-}
-
-void TFont::SetHeight(int pixels) {
-    if (pixels != FHeight) {
-        FHeight = pixels;
-        Changed();
-    }
-}
-
 void TFont::SetColor(TColor color) {
     if (color != FColor) {
         FColor = color;
         // The colour is not part of the GDI font: keep the handle.
         if (OnChange)
             OnChange();
-    }
-}
-
-void TFont::SetStyle(TFontStyles style) {
-    if (style != FStyle) {
-        FStyle = style;
-        Changed();
-    }
-}
-
-void TFont::SetCharset(int charset) {
-    if (charset != FCharset) {
-        FCharset = charset;
-        Changed();
-    }
-}
-
-void TFont::SetOrientation(int tenthsOfDegree) {
-    if (tenthsOfDegree != FOrientation) {
-        FOrientation = tenthsOfDegree;
-        Changed();
     }
 }
 

@@ -120,20 +120,20 @@ class TFont {
     TFont& operator=(const TFont& other);
 
     const std::string& Name() const { return FName; }
-    void SetName(const std::string& name);
+    void SetName(const std::string& name) { Change(FName, name); }
     // Height in pixels (positive: character height without internal leading).
     int Height() const { return FHeight; }
-    void SetHeight(int pixels);
+    void SetHeight(int pixels) { Change(FHeight, pixels); }
     int Size() const { return PixelsToPoints(FHeight); }
     void SetSize(int points) { SetHeight(PointsToPixels(points)); }
     TColor Color() const { return FColor; }
     void SetColor(TColor color);
     TFontStyles Style() const { return FStyle; }
-    void SetStyle(TFontStyles style);
+    void SetStyle(TFontStyles style) { Change(FStyle, style); }
     int Charset() const { return FCharset; }
-    void SetCharset(int charset);
+    void SetCharset(int charset) { Change(FCharset, charset); }
     int Orientation() const { return FOrientation; }
-    void SetOrientation(int tenthsOfDegree);
+    void SetOrientation(int tenthsOfDegree) { Change(FOrientation, tenthsOfDegree); }
     // Copies every property and notifies once when anything changed.
     void Assign(const TFont& other);
     bool SameAs(const TFont& other) const;
@@ -142,6 +142,13 @@ class TFont {
     std::function<void()> OnChange;
 
   private:
+    // Stores a property that is part of the GDI font; the handle is made anew.
+    template <class T> void Change(T& field, const T& value) {
+        if (field != value) {
+            field = value;
+            Changed();
+        }
+    }
     void Changed();
     std::string FName = "Tahoma";
     int FHeight = 11;
