@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build make git python3 clang-format
   googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine32:i386
+  wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-apps xdotool imagemagick
 )
 

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Starts Korvandel under Xvfb with two prepared folders, presses "Vergleichen"
+# Starts Korvandel (the build this machine can run) under Xvfb with two prepared folders, presses "Vergleichen"
 # and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
 compare=1
 [ "${2:-}" = "--no-compare" ] && compare=0
-exe="$root/build/win32/app/Korvandel.exe"
+source "$root/scripts/wine-env.sh"
+bits=$(korvandel_wine_bits)
+exe="$root/build/win$bits/app/Korvandel.exe"
 [ -f "$exe" ] || { echo "Build first: scripts/run.sh builds $exe" >&2; exit 1; }
 
 work="$root/build/screenshot"
@@ -22,8 +24,9 @@ echo "Urlaub" >"$work/disk/Fotos/Strand.jpg"
 echo "Bericht" >"$work/disk/Bericht.doc"
 
 export KORVANDEL_WINE_KIND=x11
-WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11)
-export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11 "$bits")
+export WINEPREFIX
+source "$root/scripts/wine-env.sh" "$bits"
 
 # Xvfb picks a free display and writes its number, so that a second run or
 # another X server never gets our window.
@@ -37,12 +40,12 @@ done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
 
-computer=$(wine cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
+computer=$("$KORVANDEL_WINE" cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
 to_win() { echo "Z:${1//\//\\}"; }
 printf '[%s]\r\nStick=%s\r\nDisk=%s\r\n' "$computer" "$(to_win "$work/stick")" \
   "$(to_win "$work/disk")" >"$work/Settings.prp"
 
-wine "$work/Korvandel.exe" &
+"$KORVANDEL_WINE" "$work/Korvandel.exe" &
 for _ in $(seq 1 40); do
   win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
   [ -n "$win" ] && break

@@ -1,26 +1,27 @@
 #!/usr/bin/env bash
-# Makes (once) the 32-bit Wine prefix that the tests run in, owned by this
-# checkout and independent of ~/.wine. Argument: "null" (headless, for tests)
-# or "x11" (a real display, for running the program and screenshots).
+# Makes (once) the Wine prefix that the tests run in, owned by this checkout and
+# independent of ~/.wine. Arguments: "null" (headless, for tests) or "x11" (a
+# real display, for running the program and screenshots); then 32 (default)
+# or 64, the kind of Windows programs the prefix runs.
 set -euo pipefail
 kind=${1:-null}
+bits=${2:-32}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-prefix="$root/build/wine-$kind"
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
-# No Mono or Gecko: nothing here needs them, and they would try the network.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$root/scripts/wine-env.sh" "$bits"
+prefix="$root/build/wine$([ "$bits" = 64 ] && echo 64)-$kind"
+export WINEPREFIX="$prefix"
 
 if [ -f "$prefix/.korvandel-ready" ]; then
   echo "$prefix"; exit 0
 fi
 mkdir -p "$root/build"
-exec 9>"$root/build/.wine-$kind.lock"
+exec 9>"$root/build/.wine$bits-$kind.lock"
 flock 9
 if [ ! -f "$prefix/.korvandel-ready" ]; then
   rm -rf "$prefix"
-  wineboot -i >/dev/null 2>&1 || true
+  "$KORVANDEL_WINE" wineboot -i >/dev/null 2>&1 || true
   if [ "$kind" = null ]; then
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    "$KORVANDEL_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   fi
   wineserver -w
   touch "$prefix/.korvandel-ready"
