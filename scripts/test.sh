@@ -3,12 +3,15 @@
 # test: the folder engine natively, everything else under Wine. The tests run
 # from the 32-bit build, which ships; on a machine whose kernel cannot run
 # 32-bit programs they run from the 64-bit build instead, and the 32-bit one is
-# built.
+# built and its imports checked.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 scripts/install-deps.sh
 source scripts/wine-env.sh
+
+echo "== format (clang-format, .clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 jobs=$(nproc)
 configure() { # dir, extra cmake arguments...
@@ -24,8 +27,13 @@ echo "== native build and tests"
 cmake --build build/native -j "$jobs"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
-echo "== 32-bit Windows build"
+echo "== 32-bit Windows build and its imports"
 cmake --build build/win32 -j "$jobs"
+scripts/check-imports.sh build/win32/app/Korvandel.exe
+if scripts/check-imports.sh build/win32/tests/imports/vista_import_probe.exe 2>/dev/null; then
+  echo "check-imports let a program that imports GetTickCount64 pass" >&2
+  exit 1
+fi
 
 echo "== 64-bit Windows build"
 cmake --build build/win64 -j "$jobs"
