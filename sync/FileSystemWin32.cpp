@@ -11,13 +11,11 @@ namespace {
 constexpr unsigned kTempAttempts = 16;
 constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
+// The local time as FileTimeToLocalFileTime gives it, with the offset in force now;
+// packed here because FileTimeToDosDateTime wraps years after 2107 on some systems.
 TDosTime DosTimeOf(const FILETIME& utc) {
     FILETIME local = utc;
-    WORD date = 0;
-    WORD time = 0;
-    if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToDosDateTime(&local, &date, &time)) {
-        return {date, time};
-    }
+    FileTimeToLocalFileTime(&utc, &local);
     SYSTEMTIME st{}; // a time that cannot be read at all counts as the earliest
     FileTimeToSystemTime(&local, &st);
     return PackDosTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,28 @@ constexpr std::uint16_t DosDate(int year, int month, int day) {
 
 constexpr std::uint16_t DosTime(int hour, int minute, int second) {
     return static_cast<std::uint16_t>(hour << 11 | minute << 5 | second / 2);
+}
+
+using namespace std::chrono;
+
+constexpr std::int64_t Utc(year_month_day date, seconds timeOfDay) {
+    return (sys_days{date}.time_since_epoch() + timeOfDay).count();
+}
+
+std::pair<std::uint16_t, std::uint16_t> Fields(TDosTime time) {
+    return {time.Date, time.Time};
+}
+
+std::optional<TDosTime> ListedTime(TFileSystem& fs, const std::string& folder,
+                                   const std::string& name) {
+    std::vector<TFolderEntry> entries;
+    fs.ListFolder(folder, entries);
+    for (const TFolderEntry& entry : entries) {
+        if (entry.Name == name) {
+            return entry.Time;
+        }
+    }
+    return std::nullopt;
 }
 
 class FileSystemTest : public ::testing::Test {
@@ -66,6 +90,34 @@ TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
         EXPECT_EQ(entry.IsDirectory, expected[i].IsDirectory) << entry.Name;
         EXPECT_EQ(entry.Time.Date, expected[i].Date) << entry.Name;
         EXPECT_EQ(entry.Time.Time, expected[i].Time) << entry.Name << " (runs with TZ=KVT-1)";
+    }
+}
+
+// The DOS form holds 1980-01-01 00:00:00 to 2107-12-31 23:59:58 of the local clock,
+// here UTC+1. Wine's FileTimeToDosDateTime wraps the year, 2110 to 1982.
+TEST_F(FileSystemTest, TimesOutsideTheDosRangeAreClampedToTheNearerEnd) {
+    const std::pair<std::uint16_t, std::uint16_t> first = {DosDate(1980, 1, 1), DosTime(0, 0, 0)};
+    const std::pair<std::uint16_t, std::uint16_t> last = {DosDate(2107, 12, 31),
+                                                          DosTime(23, 59, 58)};
+    const std::pair<std::int64_t, std::pair<std::uint16_t, std::uint16_t>> cases[] = {
+        {Utc(1979y / 12 / 31, 22h + 59min + 58s), first},
+        {Utc(1979y / 12 / 31, 23h), first},
+        {Utc(1979y / 12 / 31, 23h + 1s), first},
+        {Utc(1979y / 12 / 31, 23h + 2s), {DosDate(1980, 1, 1), DosTime(0, 0, 2)}},
+        {Utc(2107y / 12 / 31, 22h + 59min + 59s), last},
+        {Utc(2107y / 12 / 31, 23h), last},
+        {Utc(2108y / 1 / 1, 0h), last},
+        {Utc(2110y / 1 / 1, 12h), last},
+        {Utc(2200y / 6 / 1, 12h), last},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Tree.AddFile(Numbered("f", static_cast<int>(i)), "x", cases[i].first);
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::optional<TDosTime> listed =
+            ListedTime(Fs, Tree.Root(), Numbered("f", static_cast<int>(i)));
+        ASSERT_TRUE(listed) << i;
+        EXPECT_EQ(Fields(*listed), cases[i].second) << "UTC seconds " << cases[i].first;
     }
 }
 
