@@ -1,7 +1,12 @@
 #include "TestTree.h"
+#include "sync/Compare.h"
 #include "sync/FileSystem.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -25,6 +30,20 @@ using namespace std::chrono;
 
 constexpr std::int64_t Utc(year_month_day date, seconds timeOfDay) {
     return (sys_days{date}.time_since_epoch() + timeOfDay).count();
+}
+
+// Both fields of the DOS time of a local calendar time given as seconds of the
+// wall clock since 1970.
+std::pair<std::uint16_t, std::uint16_t> DosFields(std::int64_t wallSeconds) {
+    const sys_seconds wall{seconds{wallSeconds}};
+    const sys_days day = floor<days>(wall);
+    const year_month_day date{day};
+    const hh_mm_ss time{wall - day};
+    return {DosDate(static_cast<int>(date.year()), static_cast<int>(unsigned{date.month()}),
+                    static_cast<int>(unsigned{date.day()})),
+            DosTime(static_cast<int>(time.hours().count()),
+                    static_cast<int>(time.minutes().count()),
+                    static_cast<int>(time.seconds().count()))};
 }
 
 std::pair<std::uint16_t, std::uint16_t> Fields(TDosTime time) {
@@ -225,6 +244,96 @@ TEST_F(FileSystemTest, ExecutablePathNamesThisProgram) {
     const std::string path = Fs.ExecutablePath();
     EXPECT_NE(path.find("sync_filesystem_test"), std::string::npos) << path;
     EXPECT_NE(path.find(kPathDelim), std::string::npos) << path;
+}
+
+// Around the clock changes of Europe/Berlin in 2024, 31 March 01:00 UTC and
+// 27 October 01:00 UTC. FileTimeToLocalFileTime moves every time by the offset in
+// force now, not by the time's own, and both back ends list times that way, so
+// the newer of two files stays the newer one across a change.
+class ClockChangeTest : public ::testing::Test {
+  protected:
+#ifdef _WIN32
+    // Wine takes the zone from its environment only at start; ctest runs this
+    // with TZ=Europe/Berlin as sync_filesystem_clockchange_test.
+    void SetUp() override {
+        TIME_ZONE_INFORMATION zone{};
+        const DWORD kind = GetTimeZoneInformation(&zone);
+        if (zone.DaylightDate.wMonth == 0) {
+            GTEST_SKIP() << "the zone has no clock change";
+        }
+        OffsetNow = -60 * (zone.Bias +
+                           (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
+    }
+#else
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        FOldZone = zone ? std::optional<std::string>(zone) : std::nullopt;
+        setenv("TZ", "Europe/Berlin", 1);
+        tzset();
+        const time_t now = time(nullptr);
+        struct tm local {};
+        localtime_r(&now, &local);
+        OffsetNow = local.tm_gmtoff;
+        const time_t summer = Utc(2024y / 7 / 1, 0h);
+        localtime_r(&summer, &local);
+        ASSERT_EQ(local.tm_gmtoff, 7200) << "no zone data for Europe/Berlin";
+    }
+    void TearDown() override {
+        if (FOldZone) {
+            setenv("TZ", FOldZone->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    std::optional<std::string> FOldZone;
+#endif
+
+    TFileSystem& Fs = SystemFileSystem();
+    TTempTree Tree;
+    std::int64_t OffsetNow = 0;
+};
+
+TEST_F(ClockChangeTest, NewerFileStaysNewerAcrossTheChange) {
+    struct TPair {
+        std::int64_t Older;
+        std::int64_t Newer;
+    };
+    const TPair pairs[] = {
+        // Spring: each file's own offset would make 2 seconds 3602.
+        {Utc(2024y / 3 / 31, 59min + 58s), Utc(2024y / 3 / 31, 1h)},
+        // An hour apart across the change: an hour apart in the list, so unchanged.
+        {Utc(2024y / 3 / 31, 30min), Utc(2024y / 3 / 31, 1h + 30min)},
+        // Autumn: each file's own offset would list the newer one 59 minutes older.
+        {Utc(2024y / 10 / 27, 59min), Utc(2024y / 10 / 27, 1h)},
+        {Utc(2024y / 10 / 27, 30min), Utc(2024y / 10 / 27, 1h + 10min)},
+        {Utc(2024y / 10 / 26, 23h), Utc(2024y / 10 / 27, 2h)},
+    };
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        const TPair& pair = pairs[i];
+        const std::string rel = Numbered("p", static_cast<int>(i));
+        Tree.AddFile(rel + "/stick/f", "newer", pair.Newer);
+        Tree.AddFile(rel + "/disk/f", "older", pair.Older);
+        for (const auto& [side, utc] :
+             {std::pair{"stick", pair.Newer}, std::pair{"disk", pair.Older}}) {
+            const std::optional<TDosTime> listed =
+                ListedTime(Fs, Tree.Path(rel + "/" + side + "/"), "f");
+            ASSERT_TRUE(listed) << i << " " << side;
+            EXPECT_EQ(Fields(*listed), DosFields(utc + OffsetNow)) << i << " " << side;
+        }
+        TCopyList list;
+        bool cancel = false;
+        CompareFolders(
+            Fs, list, cancel, [] {}, Tree.Path(rel + "/stick"), Tree.Path(rel + "/disk"));
+        std::vector<std::string> sources;
+        for (const auto& entry : list) {
+            sources.push_back(entry->SourcePath);
+        }
+        EXPECT_EQ(sources, pair.Newer - pair.Older == 3600
+                               ? std::vector<std::string>{}
+                               : std::vector<std::string>{Tree.Path(rel + "/stick/f")})
+            << i;
+    }
 }
 
 } // namespace
