@@ -214,6 +214,50 @@ TEST_F(FileSystemTest, ReplaceFileContentsGoesThroughATemporaryFile) {
     EXPECT_EQ(Tree.Names("folder"), std::vector<std::string>{});
 }
 
+#ifdef _WIN32
+// Temporary names have 15 characters, more than many targets' own names, so the
+// temporary path can be too long for the ANSI file functions where the target is
+// not: with the name "f.txt" the temporary path is 10 longer than the target, 261
+// at a target of 251. Each length is compared with CopyFileA onto a sibling of the
+// same length. As seen under Wine 8, CopyFileA copies at all four lengths, 265
+// included, as Wine converts its target without the MAX_PATH limit; on Windows
+// without long path support it copies up to 259 and fails at 265, where ours must
+// fail too and leave nothing.
+TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
+    Tree.AddFile("source", "new contents");
+    const std::string source = Tree.Path("source");
+    for (const std::size_t length : {251u, 255u, 259u, 265u}) {
+        // Folders of up to 100 characters until the folder path, delimiter
+        // included, leaves room for exactly the five characters of the name.
+        std::string folder = Numbered("L", static_cast<int>(length));
+        while (const std::size_t left = length - 5 - (Tree.Path(folder).size() + 1)) {
+            std::size_t part = std::min<std::size_t>(100, left - 1);
+            if (left - 1 - part == 1) {
+                --part; // one character alone cannot make a folder
+            }
+            folder += '/';
+            folder.append(part, 'd');
+        }
+        Tree.AddFolder(folder);
+        const std::string target = Tree.Path(folder + "/f.txt");
+        ASSERT_EQ(target.size(), length);
+
+        const bool plain = CopyFileA(source.c_str(), Tree.Path(folder + "/g.txt").c_str(), FALSE);
+        const std::vector<std::string> copies =
+            plain ? std::vector<std::string>{"f.txt", "g.txt"} : std::vector<std::string>{};
+        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " new";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " over the old";
+        EXPECT_EQ(Tree.Names(folder), copies) << length;
+        if (plain && Tree.Exists(folder + "/f.txt")) {
+            EXPECT_EQ(Tree.Read(folder + "/f.txt"), "new contents") << length;
+            const TMidCopyFault fault(target);
+            EXPECT_FALSE(Fs.CopyFileSafely(source, target)) << length << " held open";
+            EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
+        }
+    }
+}
+#endif
+
 TEST_F(FileSystemTest, NamesCompareAsThePlatformComparesThem) {
     struct TCase {
         const char* A;
