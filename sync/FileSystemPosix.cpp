@@ -1,6 +1,7 @@
 #include "sync/FileSystem.h"
 #include "sync/Paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
@@ -30,13 +31,20 @@ class TFd {
     int FFd;
 };
 
+// Far outside the DOS range on either side; bounds the sum below.
+constexpr time_t kFarSeconds = time_t{1} << 40;
+
+// As FileTimeToLocalFileTime on Windows: every time is moved by the offset in force
+// now, not by its own, so that two files keep their order across a clock change.
 TDosTime DosTimeOf(time_t seconds) {
-    struct tm local {};
-    if (!localtime_r(&seconds, &local)) {
-        return seconds < 0 ? PackDosTime(0, 1, 1, 0, 0, 0) : PackDosTime(9999, 1, 1, 0, 0, 0);
-    }
-    return PackDosTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                       local.tm_min, local.tm_sec);
+    const time_t now = time(nullptr);
+    struct tm current {};
+    localtime_r(&now, &current);
+    const time_t local = std::clamp(seconds, -kFarSeconds, kFarSeconds) + current.tm_gmtoff;
+    struct tm fields {}; // stays in 1900, the earliest, should the conversion fail
+    gmtime_r(&local, &fields);
+    return PackDosTime(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
+                       fields.tm_min, fields.tm_sec);
 }
 
 // Root is not asked for write permission, so read-only is read off the mode bits.

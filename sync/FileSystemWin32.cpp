@@ -11,45 +11,72 @@ namespace {
 constexpr unsigned kTempAttempts = 16;
 constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
+// The local time as FileTimeToLocalFileTime gives it, with the offset in force now;
+// packed here because FileTimeToDosDateTime wraps years after 2107 on some systems.
 TDosTime DosTimeOf(const FILETIME& utc) {
     FILETIME local = utc;
-    WORD date = 0;
-    WORD time = 0;
-    if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToDosDateTime(&local, &date, &time)) {
-        return {date, time};
-    }
+    FileTimeToLocalFileTime(&utc, &local);
     SYSTEMTIME st{}; // a time that cannot be read at all counts as the earliest
     FileTimeToSystemTime(&local, &st);
     return PackDosTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
 }
 
+// The UTF-16 form of a path as the ANSI file functions read it.
+std::wstring Wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// A path that the ANSI functions cannot take gets the long-path prefix. The prefix
+// also turns off the system's normalising, so the path is made full first.
+std::wstring LongPath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    if (path.size() < MAX_PATH || wide.starts_with(L"\\\\?\\")) {
+        return wide;
+    }
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC" + full.substr(1);
+    }
+    return L"\\\\?\\" + full;
+}
+
 // MoveFileEx replaces a read-only file under some systems, so it is refused here.
-bool MayReplace(const std::string& target) {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+bool MayReplace(const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     return attributes == INVALID_FILE_ATTRIBUTES ||
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
-void RemoveTemp(const std::string& temp) {
-    SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(temp.c_str());
+void RemoveTemp(const std::wstring& temp) {
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
 }
 
 // fill makes the temporary file of the given name and returns ERROR_SUCCESS or the
 // error; a name already taken asks for another one. The filled file replaces the
-// target in one step; whatever fails, no temporary file stays behind.
+// target in one step; whatever fails, no temporary file stays behind. The target
+// is taken as the system's copy takes it, so a copy reaches every target that
+// CopyFileA reaches; the temporary name is longer than most and may need the
+// long form.
 bool ReplaceThroughTemp(const std::string& target,
-                        const std::function<DWORD(const std::string&)>& fill) {
-    if (!MayReplace(target)) {
+                        const std::function<DWORD(const std::wstring&)>& fill) {
+    const std::wstring wideTarget = Wide(target);
+    if (!MayReplace(wideTarget)) {
         return false;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
-        const std::string temp = TempPathBeside(target, attempt);
+        const std::wstring temp = LongPath(TempPathBeside(target, attempt));
         const DWORD error = fill(temp);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS && MoveFileExA(temp.c_str(), target.c_str(), kMoveFlags)) {
+        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), wideTarget.c_str(), kMoveFlags)) {
             return true;
         }
         RemoveTemp(temp);
@@ -58,8 +85,8 @@ bool ReplaceThroughTemp(const std::string& target,
     return false;
 }
 
-DWORD WriteNewFile(const std::string& path, std::string_view contents) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError();
@@ -122,8 +149,10 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
-        return ReplaceThroughTemp(target, [&](const std::string& temp) {
-            return CopyFileA(source.c_str(), temp.c_str(), TRUE) ? ERROR_SUCCESS : GetLastError();
+        const std::wstring wideSource = Wide(source);
+        return ReplaceThroughTemp(target, [&](const std::wstring& temp) {
+            return CopyFileW(wideSource.c_str(), temp.c_str(), TRUE) ? ERROR_SUCCESS
+                                                                     : GetLastError();
         });
     }
 
@@ -196,7 +225,7 @@ class TWin32FileSystem final : public TFileSystem {
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
         return ReplaceThroughTemp(
-            path, [&](const std::string& temp) { return WriteNewFile(temp, contents); });
+            path, [&](const std::wstring& temp) { return WriteNewFile(temp, contents); });
     }
 };
 

@@ -34,18 +34,20 @@ struct TLine {
     std::size_t Next = 0;  // after the line break
 };
 
+// As the system's profile reader splits: a carriage return, a line feed or the two
+// together end a line.
 std::vector<TLine> SplitLines(std::string_view text) {
     std::vector<TLine> lines;
     std::size_t pos = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
     while (pos < text.size()) {
-        const std::size_t feed = text.find('\n', pos);
-        if (feed == std::string_view::npos) {
+        const std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
             lines.push_back({pos, text.size(), text.size()});
             break;
         }
-        const std::size_t end = feed > pos && text[feed - 1] == '\r' ? feed - 1 : feed;
-        lines.push_back({pos, end, feed + 1});
-        pos = feed + 1;
+        const std::size_t next = text.substr(end, 2) == "\r\n" ? end + 2 : end + 1;
+        lines.push_back({pos, end, next});
+        pos = next;
     }
     return lines;
 }
@@ -83,12 +85,16 @@ TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<T
             continue;
         }
         section.Last = &line;
-        const std::size_t equals = content.find('=');
-        if (content.starts_with(';') || equals == std::string_view::npos) {
+        if (content.starts_with(';')) {
             continue;
         }
+        // A line without "=" is a key without a value, which reads as missing but
+        // hides any later line of that key.
+        const std::size_t equals = content.find('=');
         const std::string_view key = Trim(content.substr(0, equals));
-        const std::string_view value = Trim(content.substr(equals + 1));
+        const std::string_view value = equals == std::string_view::npos
+                                           ? std::string_view()
+                                           : Trim(content.substr(equals + 1));
         for (auto [name, found] :
              {std::pair{"Stick", &section.Stick}, std::pair{"Disk", &section.Disk}}) {
             if (!found->Line && fs.SameText(key, name)) {
@@ -113,12 +119,13 @@ std::string_view FirstLineOf(std::string_view value) {
     return value.substr(0, value.find_first_of("\r\n"));
 }
 
+// The file's own line break, so that added lines look like the others.
 std::string_view LineBreakOf(std::string_view text) {
-    const std::size_t feed = text.find('\n');
-    if (feed != std::string_view::npos && (feed == 0 || text[feed - 1] != '\r')) {
-        return "\n";
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos || text.substr(end, 2) == "\r\n") {
+        return "\r\n";
     }
-    return "\r\n";
+    return text[end] == '\n' ? "\n" : "\r";
 }
 
 struct TEdit {
@@ -151,7 +158,7 @@ std::string UpdatedText(TFileSystem& fs, std::string_view text, const std::strin
     }
     if (!added.empty()) {
         const std::size_t at = section.Header ? section.Last->Next : text.size();
-        const bool needsBreak = at > 0 && text[at - 1] != '\n';
+        const bool needsBreak = at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r';
         edits.push_back({at, at, (needsBreak ? std::string(lineBreak) : std::string()) + added});
     }
     std::sort(edits.begin(), edits.end(),

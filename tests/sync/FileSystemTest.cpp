@@ -1,11 +1,18 @@
 #include "TestTree.h"
+#include "sync/Compare.h"
 #include "sync/FileSystem.h"
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +24,42 @@ constexpr std::uint16_t DosDate(int year, int month, int day) {
 
 constexpr std::uint16_t DosTime(int hour, int minute, int second) {
     return static_cast<std::uint16_t>(hour << 11 | minute << 5 | second / 2);
+}
+
+using namespace std::chrono;
+
+constexpr std::int64_t Utc(year_month_day date, seconds timeOfDay) {
+    return (sys_days{date}.time_since_epoch() + timeOfDay).count();
+}
+
+// Both fields of the DOS time of a local calendar time given as seconds of the
+// wall clock since 1970.
+std::pair<std::uint16_t, std::uint16_t> DosFields(std::int64_t wallSeconds) {
+    const sys_seconds wall{seconds{wallSeconds}};
+    const sys_days day = floor<days>(wall);
+    const year_month_day date{day};
+    const hh_mm_ss time{wall - day};
+    return {DosDate(static_cast<int>(date.year()), static_cast<int>(unsigned{date.month()}),
+                    static_cast<int>(unsigned{date.day()})),
+            DosTime(static_cast<int>(time.hours().count()),
+                    static_cast<int>(time.minutes().count()),
+                    static_cast<int>(time.seconds().count()))};
+}
+
+std::pair<std::uint16_t, std::uint16_t> Fields(TDosTime time) {
+    return {time.Date, time.Time};
+}
+
+std::optional<TDosTime> ListedTime(TFileSystem& fs, const std::string& folder,
+                                   const std::string& name) {
+    std::vector<TFolderEntry> entries;
+    fs.ListFolder(folder, entries);
+    for (const TFolderEntry& entry : entries) {
+        if (entry.Name == name) {
+            return entry.Time;
+        }
+    }
+    return std::nullopt;
 }
 
 class FileSystemTest : public ::testing::Test {
@@ -66,6 +109,34 @@ TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
         EXPECT_EQ(entry.IsDirectory, expected[i].IsDirectory) << entry.Name;
         EXPECT_EQ(entry.Time.Date, expected[i].Date) << entry.Name;
         EXPECT_EQ(entry.Time.Time, expected[i].Time) << entry.Name << " (runs with TZ=KVT-1)";
+    }
+}
+
+// The DOS form holds 1980-01-01 00:00:00 to 2107-12-31 23:59:58 of the local clock,
+// here UTC+1. Wine's FileTimeToDosDateTime wraps the year, 2110 to 1982.
+TEST_F(FileSystemTest, TimesOutsideTheDosRangeAreClampedToTheNearerEnd) {
+    const std::pair<std::uint16_t, std::uint16_t> first = {DosDate(1980, 1, 1), DosTime(0, 0, 0)};
+    const std::pair<std::uint16_t, std::uint16_t> last = {DosDate(2107, 12, 31),
+                                                          DosTime(23, 59, 58)};
+    const std::pair<std::int64_t, std::pair<std::uint16_t, std::uint16_t>> cases[] = {
+        {Utc(1979y / 12 / 31, 22h + 59min + 58s), first},
+        {Utc(1979y / 12 / 31, 23h), first},
+        {Utc(1979y / 12 / 31, 23h + 1s), first},
+        {Utc(1979y / 12 / 31, 23h + 2s), {DosDate(1980, 1, 1), DosTime(0, 0, 2)}},
+        {Utc(2107y / 12 / 31, 22h + 59min + 59s), last},
+        {Utc(2107y / 12 / 31, 23h), last},
+        {Utc(2108y / 1 / 1, 0h), last},
+        {Utc(2110y / 1 / 1, 12h), last},
+        {Utc(2200y / 6 / 1, 12h), last},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Tree.AddFile(Numbered("f", static_cast<int>(i)), "x", cases[i].first);
+    }
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::optional<TDosTime> listed =
+            ListedTime(Fs, Tree.Root(), Numbered("f", static_cast<int>(i)));
+        ASSERT_TRUE(listed) << i;
+        EXPECT_EQ(Fields(*listed), cases[i].second) << "UTC seconds " << cases[i].first;
     }
 }
 
@@ -143,6 +214,50 @@ TEST_F(FileSystemTest, ReplaceFileContentsGoesThroughATemporaryFile) {
     EXPECT_EQ(Tree.Names("folder"), std::vector<std::string>{});
 }
 
+#ifdef _WIN32
+// Temporary names have 15 characters, more than many targets' own names, so the
+// temporary path can be too long for the ANSI file functions where the target is
+// not: with the name "f.txt" the temporary path is 10 longer than the target, 261
+// at a target of 251. Each length is compared with CopyFileA onto a sibling of the
+// same length. As seen under Wine 8, CopyFileA copies at all four lengths, 265
+// included, as Wine converts its target without the MAX_PATH limit; on Windows
+// without long path support it copies up to 259 and fails at 265, where ours must
+// fail too and leave nothing.
+TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
+    Tree.AddFile("source", "new contents");
+    const std::string source = Tree.Path("source");
+    for (const std::size_t length : {251u, 255u, 259u, 265u}) {
+        // Folders of up to 100 characters until the folder path, delimiter
+        // included, leaves room for exactly the five characters of the name.
+        std::string folder = Numbered("L", static_cast<int>(length));
+        while (const std::size_t left = length - 5 - (Tree.Path(folder).size() + 1)) {
+            std::size_t part = std::min<std::size_t>(100, left - 1);
+            if (left - 1 - part == 1) {
+                --part; // one character alone cannot make a folder
+            }
+            folder += '/';
+            folder.append(part, 'd');
+        }
+        Tree.AddFolder(folder);
+        const std::string target = Tree.Path(folder + "/f.txt");
+        ASSERT_EQ(target.size(), length);
+
+        const bool plain = CopyFileA(source.c_str(), Tree.Path(folder + "/g.txt").c_str(), FALSE);
+        const std::vector<std::string> copies =
+            plain ? std::vector<std::string>{"f.txt", "g.txt"} : std::vector<std::string>{};
+        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " new";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " over the old";
+        EXPECT_EQ(Tree.Names(folder), copies) << length;
+        if (plain && Tree.Exists(folder + "/f.txt")) {
+            EXPECT_EQ(Tree.Read(folder + "/f.txt"), "new contents") << length;
+            const TMidCopyFault fault(target);
+            EXPECT_FALSE(Fs.CopyFileSafely(source, target)) << length << " held open";
+            EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
+        }
+    }
+}
+#endif
+
 TEST_F(FileSystemTest, NamesCompareAsThePlatformComparesThem) {
     struct TCase {
         const char* A;
@@ -173,6 +288,96 @@ TEST_F(FileSystemTest, ExecutablePathNamesThisProgram) {
     const std::string path = Fs.ExecutablePath();
     EXPECT_NE(path.find("sync_filesystem_test"), std::string::npos) << path;
     EXPECT_NE(path.find(kPathDelim), std::string::npos) << path;
+}
+
+// Around the clock changes of Europe/Berlin in 2024, 31 March 01:00 UTC and
+// 27 October 01:00 UTC. FileTimeToLocalFileTime moves every time by the offset in
+// force now, not by the time's own, and both back ends list times that way, so
+// the newer of two files stays the newer one across a change.
+class ClockChangeTest : public ::testing::Test {
+  protected:
+#ifdef _WIN32
+    // Wine takes the zone from its environment only at start; ctest runs this
+    // with TZ=Europe/Berlin as sync_filesystem_clockchange_test.
+    void SetUp() override {
+        TIME_ZONE_INFORMATION zone{};
+        const DWORD kind = GetTimeZoneInformation(&zone);
+        if (zone.DaylightDate.wMonth == 0) {
+            GTEST_SKIP() << "the zone has no clock change";
+        }
+        OffsetNow = -60 * (zone.Bias +
+                           (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
+    }
+#else
+    void SetUp() override {
+        const char* zone = std::getenv("TZ");
+        FOldZone = zone ? std::optional<std::string>(zone) : std::nullopt;
+        setenv("TZ", "Europe/Berlin", 1);
+        tzset();
+        const time_t now = time(nullptr);
+        struct tm local {};
+        localtime_r(&now, &local);
+        OffsetNow = local.tm_gmtoff;
+        const time_t summer = Utc(2024y / 7 / 1, 0h);
+        localtime_r(&summer, &local);
+        ASSERT_EQ(local.tm_gmtoff, 7200) << "no zone data for Europe/Berlin";
+    }
+    void TearDown() override {
+        if (FOldZone) {
+            setenv("TZ", FOldZone->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    std::optional<std::string> FOldZone;
+#endif
+
+    TFileSystem& Fs = SystemFileSystem();
+    TTempTree Tree;
+    std::int64_t OffsetNow = 0;
+};
+
+TEST_F(ClockChangeTest, NewerFileStaysNewerAcrossTheChange) {
+    struct TPair {
+        std::int64_t Older;
+        std::int64_t Newer;
+    };
+    const TPair pairs[] = {
+        // Spring: each file's own offset would make 2 seconds 3602.
+        {Utc(2024y / 3 / 31, 59min + 58s), Utc(2024y / 3 / 31, 1h)},
+        // An hour apart across the change: an hour apart in the list, so unchanged.
+        {Utc(2024y / 3 / 31, 30min), Utc(2024y / 3 / 31, 1h + 30min)},
+        // Autumn: each file's own offset would list the newer one 59 minutes older.
+        {Utc(2024y / 10 / 27, 59min), Utc(2024y / 10 / 27, 1h)},
+        {Utc(2024y / 10 / 27, 30min), Utc(2024y / 10 / 27, 1h + 10min)},
+        {Utc(2024y / 10 / 26, 23h), Utc(2024y / 10 / 27, 2h)},
+    };
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+        const TPair& pair = pairs[i];
+        const std::string rel = Numbered("p", static_cast<int>(i));
+        Tree.AddFile(rel + "/stick/f", "newer", pair.Newer);
+        Tree.AddFile(rel + "/disk/f", "older", pair.Older);
+        for (const auto& [side, utc] :
+             {std::pair{"stick", pair.Newer}, std::pair{"disk", pair.Older}}) {
+            const std::optional<TDosTime> listed =
+                ListedTime(Fs, Tree.Path(rel + "/" + side + "/"), "f");
+            ASSERT_TRUE(listed) << i << " " << side;
+            EXPECT_EQ(Fields(*listed), DosFields(utc + OffsetNow)) << i << " " << side;
+        }
+        TCopyList list;
+        bool cancel = false;
+        CompareFolders(
+            Fs, list, cancel, [] {}, Tree.Path(rel + "/stick"), Tree.Path(rel + "/disk"));
+        std::vector<std::string> sources;
+        for (const auto& entry : list) {
+            sources.push_back(entry->SourcePath);
+        }
+        EXPECT_EQ(sources, pair.Newer - pair.Older == 3600
+                               ? std::vector<std::string>{}
+                               : std::vector<std::string>{Tree.Path(rel + "/stick/f")})
+            << i;
+    }
 }
 
 } // namespace

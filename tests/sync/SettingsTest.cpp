@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -166,6 +168,76 @@ TEST_F(SettingsTest, ReadsTheUsualIniForms) {
     for (const auto& [text, folders] : cases) {
         Tree.AddFile("Settings.prp", text);
         EXPECT_EQ(Read(), folders) << text;
+    }
+}
+
+// Where the system's profile reading is at hand, it reads each file as well and must
+// agree. Every file has a name of its own, as the system caches a file by name and
+// time.
+class ProfileReadingTest : public SettingsTest {
+  protected:
+    void ExpectRead(const std::string& text, const TFolderPair& folders) {
+        const std::string file = Tree.Path(Numbered("case", ++FCount) + ".prp");
+        Tree.AddFile(Numbered("case", FCount) + ".prp", text);
+        EXPECT_EQ(ReadFolders(SystemFileSystem(), file, "PC1"), folders) << Escaped(text);
+#ifdef _WIN32
+        char stick[2048];
+        char disk[2048];
+        GetPrivateProfileStringA("PC1", "Stick", "", stick, sizeof stick, file.c_str());
+        GetPrivateProfileStringA("PC1", "Disk", "", disk, sizeof disk, file.c_str());
+        EXPECT_EQ((TFolderPair{stick, disk}), folders)
+            << "the system's reading of " << Escaped(text);
+#endif
+    }
+    static std::string Escaped(const std::string& text) {
+        std::string escaped;
+        for (const char c : text) {
+            escaped += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
+        }
+        return escaped;
+    }
+
+  private:
+    int FCount = 0;
+};
+
+TEST_F(ProfileReadingTest, LineBreaksAndKeysWithoutEqualsSign) {
+    const std::pair<std::string, TFolderPair> cases[] = {
+        {"[PC1]\rStick=a\rDisk=b\r", {"a", "b"}},
+        {"[PC1]\rStick=a\nDisk=b\n", {"a", "b"}},
+        {"[PC1]\nStick=a\rDisk=b", {"a", "b"}},
+        {"[PC1]\r\r\nStick=a\r\rDisk=b\r\r", {"a", "b"}},
+        {"[PC1]\n\rStick=a\r\n", {"a", ""}},
+        {"[ pc1 ]\r  stick = a \r\tDISK\t=\tb\r", {"a", "b"}},
+        {"[PC1]\rStick=a\r[PC2]\rDisk=b\r", {"a", ""}},
+        {"[PC1]\r\nStick\r\nStick=x\r\nDisk=d", {"", "d"}},
+        {"[PC1]\nstick\nDISK\nStick=x\nDisk=y\n", {"", ""}},
+        {"[PC1]\n  Stick  \rDisk=d\rStick=x\r", {"", "d"}},
+        {"[PC1]\nStick x=a\nStick=b\n", {"b", ""}},
+    };
+    for (const auto& [text, folders] : cases) {
+        ExpectRead(text, folders);
+    }
+}
+
+// Whatever form the key lines have, the key that is read is the key that is
+// written, and no second line of a key is added.
+TEST_F(ProfileReadingTest, WritingReplacesTheLineThatIsRead) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[PC1]\r\nStick\r\nDisk\r\n", "[PC1]\r\nStick=s\r\nDisk=d\r\n"},
+        {"[PC1]\rStick=a\rDisk=b\r", "[PC1]\rStick=s\rDisk=d\r"},
+        {"[PC1]\rDisk=b", "[PC1]\rDisk=d\rStick=s\r"},
+        {"[PC1]\nStick=a\rDisk=b\n", "[PC1]\nStick=s\rDisk=d\n"},
+        {"[PC1]\n  stick  \nSTICK = b\nDisk=c\n", "[PC1]\nStick=s\nSTICK = b\nDisk=d\n"},
+        {"[PC1]\nsTiCk = a\n Stick=b\n\tdisk\n", "[PC1]\nStick=s\n Stick=b\nDisk=d\n"},
+        {"[PC1]\rStick=a\r\r[PC2]\rStick=x\r", "[PC1]\rStick=s\rDisk=d\r\r[PC2]\rStick=x\r"},
+        {"[PC2]\rStick=x", "[PC2]\rStick=x\r[PC1]\rStick=s\rDisk=d\r"},
+    };
+    for (const auto& [before, after] : cases) {
+        Tree.AddFile("Settings.prp", before);
+        Write({"s", "d"});
+        EXPECT_EQ(Escaped(Tree.Read("Settings.prp")), Escaped(after)) << Escaped(before);
+        ExpectRead(after, {"s", "d"});
     }
 }
 

@@ -46,6 +46,25 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
+// Tree paths are full, so the long-path prefix can lift the MAX_PATH limit of the
+// helpers for the tests of long paths.
+std::wstring LongPath(const std::string& path) {
+    return L"\\\\?\\" + Wide(path);
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow(text.size() * 2 + 1, '\0');
+    narrow.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(),
+                            static_cast<int>(narrow.size()), nullptr, nullptr) -
+        1));
+    return narrow;
+}
+
+FILE* OpenFile(const std::string& path, bool write) {
+    return _wfopen(LongPath(path).c_str(), write ? L"wb" : L"rb");
+}
+
 // Wide calls, so that names the ANSI code page cannot hold go too.
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW data;
@@ -150,7 +169,8 @@ bool MakeJunction(const std::string& link, const std::string& target) {
 }
 
 bool MakeFolderIfMissing(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(LongPath(path).c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 #else
@@ -172,6 +192,10 @@ timespec TimeSpecOf(std::int64_t utcSeconds) {
 
 bool MakeFolderIfMissing(const std::string& path) {
     return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+FILE* OpenFile(const std::string& path, bool write) {
+    return std::fopen(path.c_str(), write ? "wb" : "rb");
 }
 
 #endif
@@ -201,7 +225,7 @@ TTempTree::~TTempTree() {
             RemoveWineLink(link);
         }
     }
-    RemoveTree(Wide(FRoot.substr(0, FRoot.size() - 1)));
+    RemoveTree(LongPath(FRoot.substr(0, FRoot.size() - 1)));
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
@@ -214,7 +238,7 @@ void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
 }
 
 bool TTempTree::Exists(std::string_view rel) const {
-    return GetFileAttributesA(Path(rel).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(LongPath(Path(rel)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::int64_t TTempTree::Time(std::string_view rel) const {
@@ -256,15 +280,19 @@ void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
 }
 
 std::vector<std::string> TTempTree::Names(std::string_view folder) const {
+    std::string path = Path(folder);
+    if (path.back() == kPathDelim) {
+        path.pop_back(); // the prefixed form takes no doubled delimiter
+    }
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((Path(folder) + "\\*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((LongPath(path) + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
-        Fail("listing", Path(folder));
+        Fail("listing", path);
     }
     do {
-        names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
+        names.push_back(Narrow(data.cFileName));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
     std::erase_if(names, [](const std::string& name) { return name == "." || name == ".."; });
     std::sort(names.begin(), names.end());
@@ -272,8 +300,8 @@ std::vector<std::string> TTempTree::Names(std::string_view folder) const {
 }
 
 TMidCopyFault::TMidCopyFault(const std::string& target) {
-    FHandle = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                          nullptr);
+    FHandle = CreateFileW(LongPath(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
     if (FHandle == INVALID_HANDLE_VALUE) {
         Fail("holding open", target);
     }
@@ -397,7 +425,7 @@ void TTempTree::AddFile(std::string_view rel, std::string_view contents,
         AddFolder(rel.substr(0, slash));
     }
     const std::string path = Path(rel);
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = OpenFile(path, true);
     const bool made =
         file && std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
     if (!file || std::fclose(file) != 0 || !made) {
@@ -407,7 +435,7 @@ void TTempTree::AddFile(std::string_view rel, std::string_view contents,
 }
 
 std::string TTempTree::Read(std::string_view rel) const {
-    FILE* file = std::fopen(Path(rel).c_str(), "rb");
+    FILE* file = OpenFile(Path(rel), false);
     if (!file) {
         Fail("opening", Path(rel));
     }
