@@ -206,7 +206,9 @@ class THtmlLayout {
     TColor FSavedFontBrush = clNone, FSavedParaBrush = clNone, FSavedHiBrush = clNone;
     TColor FSavedAnchorBrush = clNone;
     TColor FSavedHiFont, FSavedAnchorFont;
-    int FSavedOrientation = 0;
+    // The font before the open rotation, selected again when it closes.
+    TFont FFontBeforeRotation;
+    bool FRotated = false;
 
     // Geometry of the line being laid out.
     struct TLine {
@@ -549,7 +551,8 @@ void THtmlLayout::OpenTag(const TTag& tag) {
         ParagraphTag(tag);
         break;
     case 'R':
-        FSavedOrientation = C.Font.Orientation();
+        FFontBeforeRotation.Assign(C.Font);
+        FRotated = true;
         // Whole turns change nothing and would let ten times the angle overflow.
         C.Font.SetOrientation(10 * (ParseInt(FirstQuoted(tag.Text, tag.Upper.find('A'))) % 360));
         break;
@@ -624,7 +627,10 @@ void THtmlLayout::CloseTag(const TTag& tag) {
         }
         break;
     case 'R':
-        C.Font.SetOrientation(FSavedOrientation);
+        // The whole font, so that a FONT change inside ends with the rotation.
+        if (FRotated)
+            C.Font.Assign(FFontBeforeRotation);
+        FRotated = false;
         break;
     case 'S':
         if (second == 'U')

@@ -21,6 +21,13 @@ class RenderTest : public THtmlCanvasTest {
         canvas.Brush.SetColor(clNone);
         return bitmap;
     }
+    // A copy of what the bitmap shows now.
+    std::unique_ptr<TBitmap> Snapshot() {
+        auto bitmap = std::make_unique<TBitmap>(Bitmap.Width(), Bitmap.Height());
+        BitBlt(bitmap->Canvas().Handle(), 0, 0, Bitmap.Width(), Bitmap.Height(), Canvas.Handle(), 0,
+               0, SRCCOPY);
+        return bitmap;
+    }
     int Width(const std::string& text, TFontStyles style = 0) {
         const TFontStyles saved = Canvas.Font.Style();
         Canvas.Font.SetStyle(style);
@@ -388,6 +395,36 @@ TEST_F(RenderTest, NestedFontColourEndsInTheEntryColour) {
     EXPECT_GT(CountColor(span(x1, x2), RGB(0, 0, 255)), 0);
     EXPECT_GT(CountColor(span(x2, 400), RGB(0, 0, 0)), 0);
     EXPECT_EQ(CountColor(span(x2, 400), RGB(255, 0, 0)), 0);
+}
+
+// The end of a rotation selects the font from before it, so a FONT change
+// inside ends there too, while the state before the rotation stays.
+TEST_F(RenderTest, RotationEndSelectsTheFontFromBeforeIt) {
+    const std::string inside = "<FONT face=\"Courier New\" size=\"5\">r</R>";
+    struct {
+        const char* Before;
+        int Tail;
+    } cases[] = {
+        {"", Width("cd")},
+        {"<B>", Width("cd", fsBold)},
+        {"<U><I>", Width("cd", fsUnderline | fsItalic)},
+    };
+    for (const char* angle : {"90", "0", "360"})
+        for (const auto& c : cases) {
+            const std::string rotated =
+                c.Before + std::string("ab<R a=\"") + angle + "\">" + inside;
+            EXPECT_EQ(Measure(rotated + "cd").ExtentX - Measure(rotated).ExtentX, c.Tail)
+                << rotated;
+        }
+
+    // Drawn: an unturned rotation shows exactly what the FONT alone shows.
+    THtmlRenderResult result;
+    Clear();
+    Render("ab<R a=\"360\">" + inside + "cd<BR>ef", kArea, result);
+    const auto rotated = Snapshot();
+    Clear();
+    Render("ab<FONT face=\"Courier New\" size=\"5\">r</FONT>cd<BR>ef", kArea, result);
+    EXPECT_TRUE(SameArea(Bitmap, *rotated, kWhole));
 }
 
 TEST_F(RenderTest, BlinkHiddenPhaseDrawsInTheBackgroundColour) {
