@@ -61,9 +61,35 @@ void ReplaceEntities(std::string& text) {
     text = std::move(done);
 }
 
+// Copies into a new string rather than replacing in place, which would move
+// the rest of the text once per occurrence.
 void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-    for (std::size_t at = text.find(what); at != npos; at = text.find(what, at + with.size()))
-        text.replace(at, what.size(), with);
+    std::size_t at = text.find(what);
+    if (at == npos)
+        return;
+    std::string replaced;
+    replaced.reserve(text.size());
+    std::size_t done = 0;
+    for (; at != npos; at = text.find(what, done)) {
+        replaced.append(text, done, at - done).append(with);
+        done = at + what.size();
+    }
+    text = std::move(replaced.append(text, done));
+}
+
+// The text without each section from `open` to the next `close`; an open
+// without a close ends the search and stays with the rest.
+std::string DropSections(const std::string& text, std::string_view open, std::string_view close) {
+    std::string kept;
+    std::size_t done = 0;
+    for (std::size_t at = text.find(open); at != npos; at = text.find(open, done)) {
+        const std::size_t end = text.find(close, at);
+        if (end == npos)
+            break;
+        kept.append(text, done, at - done);
+        done = end + close.size();
+    }
+    return kept.append(text, done);
 }
 
 // Digits after an optional sign, up to the first other character; `valid`
@@ -918,34 +944,21 @@ TColor ParseHtmlColor(const std::string& value) {
 }
 
 std::string StripHtmlTags(const std::string& text) {
-    std::string copy = text;
-    for (const std::string_view lineTag : {"<br>", "<hr>"})
-        for (std::size_t at = FindNoCase(copy, lineTag); at != npos;
-             at = FindNoCase(copy, lineTag, at + 2))
-            copy.replace(at, lineTag.size(), "\r\n");
-
-    std::string result;
+    // One pass per step, each over the whole text, so that a step sees what
+    // the one before left, as line breaks and Z sections do.
+    std::string lines;
+    lines.reserve(text.size());
+    std::size_t copied = 0;
+    for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
+        const std::string_view tag = std::string_view(text).substr(at, 4);
+        if (tag.size() == 4 && tag[3] == '>' && LowerChar(tag[2]) == 'r' &&
+            (LowerChar(tag[1]) == 'b' || LowerChar(tag[1]) == 'h')) {
+            lines.append(text, copied, at - copied) += "\r\n";
+            copied = at + tag.size();
+        }
+    }
+    lines.append(text, copied);
     // Z sections and their text are dropped; the two spellings are separate.
-    for (const auto& [open, close] :
-         {std::pair<std::string_view, std::string_view>{"<z>", "</z>"}, {"<Z>", "</Z>"}}) {
-        for (std::size_t at = copy.find(open); at != npos; at = copy.find(open)) {
-            result += copy.substr(0, at);
-            const std::size_t end = copy.find(close, at);
-            if (end == npos) {
-                copy.erase(0, at);
-                break;
-            }
-            copy.erase(0, end + close.size());
-        }
-    }
-    for (std::size_t at = copy.find('<'); at != npos; at = copy.find('<')) {
-        result += copy.substr(0, at);
-        const std::size_t gt = copy.find('>', at);
-        if (gt == npos) {
-            copy.erase(0, at);
-            break;
-        }
-        copy.erase(0, gt + 1);
-    }
-    return result + copy;
+    // Then every tag goes; a "<" without a ">" stays with what follows it.
+    return DropSections(DropSections(DropSections(lines, "<z>", "</z>"), "<Z>", "</Z>"), "<", ">");
 }

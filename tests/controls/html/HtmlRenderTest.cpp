@@ -703,10 +703,87 @@ TEST(StripHtmlTags, DropsTagsAndZSections) {
         {"a<z>h</Z>b", "ahb"},
         {"<B>bold</B> &amp;", "bold &amp;"},
         {"a < b", "a < b"},
+        {"a<B", "a<B"},
+        {"<bR><Hr><b r>", "\r\n\r\n"},
+        {"a<z>open", "aopen"},
+        {"<z>a<Z>b</z>c</Z>d", "cd"},
+        // Tags and sections before a Z section go as well.
+        {"<B>a</B><z>h</z>b", "ab"},
+        {"<Z>x</Z>y<z>w</z>v", "yv"},
         {"", ""},
     };
     for (const auto& [text, plain] : cases)
         EXPECT_EQ(StripHtmlTags(text), plain) << text;
+}
+
+// The rule step by step, each step over the whole text as it is by then.
+std::string StripModel(std::string text) {
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (const char* lineTag : {"<br>", "<hr>"})
+        for (std::size_t at = lower(text).find(lineTag); at != std::string::npos;
+             at = lower(text).find(lineTag, at + 2))
+            text.replace(at, 4, "\r\n");
+    for (const auto& [open, close] :
+         {std::pair<std::string, std::string>{"<z>", "</z>"}, {"<Z>", "</Z>"}})
+        for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+            const std::size_t end = text.find(close, at);
+            if (end == std::string::npos)
+                break;
+            text.erase(at, end + close.size() - at);
+        }
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at)) {
+        const std::size_t gt = text.find('>', at);
+        if (gt == std::string::npos)
+            break;
+        text.erase(at, gt + 1 - at);
+    }
+    return text;
+}
+
+TEST(StripHtmlTags, RandomTextsFollowTheRule) {
+    const char* parts[] = {"a",    " ",   "<",    ">",    "<br>",  "<BR>",
+                           "<hR>", "<b>", "</B>", "<z>",  "</z>",  "<Z>",
+                           "</Z>", "<",   "z>",   "\r\n", "&amp;", "<IMG src=\"x\">"};
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int n = random() % 24; n > 0; --n)
+            text += parts[random() % std::size(parts)];
+        ASSERT_EQ(StripHtmlTags(text), StripModel(text)) << text;
+    }
+}
+
+// Line feeds vanish and carriage returns break the line as BR does, in any
+// mix, drawn and measured alike.
+TEST_F(RenderTest, LineBreaksOfRandomTextsActAsBr) {
+    const char* parts[] = {"a", "bb ", " ", "\r", "\n", "\r\n", "<B>", "</B>", "<BR>", "&lt;"};
+    std::mt19937 random(1210);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int n = random() % 12; n > 0; --n)
+            text += parts[random() % std::size(parts)];
+        std::string model;
+        for (const char c : text)
+            if (c == '\r')
+                model += "<BR>";
+            else if (c != '\n')
+                model += c;
+
+        const THtmlRenderResult measured = Measure(text), expected = Measure(model);
+        ASSERT_EQ(measured.ExtentX, expected.ExtentX) << text;
+        ASSERT_EQ(measured.ExtentY, expected.ExtentY) << text;
+        THtmlRenderResult result;
+        Clear();
+        Render(model, kArea, result);
+        const auto drawn = Snapshot();
+        Clear();
+        Render(text, kArea, result);
+        ASSERT_TRUE(SameArea(Bitmap, *drawn, kWhole)) << text;
+    }
 }
 
 // Random markup from a fixed seed: every call ends, leaves the canvas as it
