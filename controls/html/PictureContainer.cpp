@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -33,6 +34,39 @@ int Word(const std::string& bytes, std::size_t at) {
 void AppendWord(std::string& bytes, int value) {
     bytes += static_cast<char>(value & 0xFF);
     bytes += static_cast<char>(value >> 8 & 0xFF);
+}
+
+std::uint32_t DoubleWord(const std::string& bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(Word(bytes, at)) |
+           static_cast<std::uint32_t>(Word(bytes, at + 2)) << 16;
+}
+
+// Whether a "BM" file holds a whole header and, uncompressed, all its pixels.
+// The system's loader reads the header without looking at the length it was
+// given, so a few stray bytes after "BM" can pass there as a small bitmap.
+bool WholeBitmap(const std::string& bytes) {
+    const std::uint64_t size = bytes.size();
+    const std::uint32_t headerSize = DoubleWord(bytes, 14);
+    const bool core = headerSize == 12;
+    if (size < 18 || (!core && headerSize < 40) || 14 + std::uint64_t{headerSize} > size)
+        return false;
+    const std::int64_t width =
+        core ? Word(bytes, 18) : static_cast<std::int32_t>(DoubleWord(bytes, 18));
+    const std::int64_t height =
+        core ? Word(bytes, 20) : static_cast<std::int32_t>(DoubleWord(bytes, 22));
+    const int planes = Word(bytes, core ? 22 : 26), bits = Word(bytes, core ? 24 : 28);
+    const std::uint32_t compression = core ? BI_RGB : DoubleWord(bytes, 30);
+    const std::uint64_t pixels = DoubleWord(bytes, 10);
+    if (width <= 0 || height == 0 || planes != 1 || pixels < 14 + std::uint64_t{headerSize} ||
+        pixels >= size)
+        return false;
+    if (compression != BI_RGB && compression != BI_BITFIELDS)
+        return true; // compressed: its length is the decoder's to check
+    // A row is at most the file's size, so the product below cannot overflow.
+    const std::uint64_t stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -height : height);
+    return (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32) &&
+           stride <= size && pixels + stride * rows <= size;
 }
 
 bool IsGif(const std::string& bytes) {
@@ -119,6 +153,8 @@ std::string SingleFrameGif(const std::string& bytes, const TGifFrame& frame) {
 IPicture* DecodePicture(const std::string& bytes) {
     if (bytes.empty())
         throw EPictureError("Empty image stream created");
+    if (bytes.starts_with("BM") && !WholeBitmap(bytes))
+        throw EPictureError("Could not load image. Invalid format");
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     void* data = memory ? GlobalLock(memory) : nullptr;
     if (!data) {

@@ -21,6 +21,13 @@ class RenderTest : public THtmlCanvasTest {
         canvas.Brush.SetColor(clNone);
         return bitmap;
     }
+    // A copy of what the bitmap shows now.
+    std::unique_ptr<TBitmap> Snapshot() {
+        auto bitmap = std::make_unique<TBitmap>(Bitmap.Width(), Bitmap.Height());
+        BitBlt(bitmap->Canvas().Handle(), 0, 0, Bitmap.Width(), Bitmap.Height(), Canvas.Handle(), 0,
+               0, SRCCOPY);
+        return bitmap;
+    }
     int Width(const std::string& text, TFontStyles style = 0) {
         const TFontStyles saved = Canvas.Font.Style();
         Canvas.Font.SetStyle(style);
@@ -390,6 +397,36 @@ TEST_F(RenderTest, NestedFontColourEndsInTheEntryColour) {
     EXPECT_EQ(CountColor(span(x2, 400), RGB(255, 0, 0)), 0);
 }
 
+// The end of a rotation selects the font from before it, so a FONT change
+// inside ends there too, while the state before the rotation stays.
+TEST_F(RenderTest, RotationEndSelectsTheFontFromBeforeIt) {
+    const std::string inside = "<FONT face=\"Courier New\" size=\"5\">r</R>";
+    struct {
+        const char* Before;
+        int Tail;
+    } cases[] = {
+        {"", Width("cd")},
+        {"<B>", Width("cd", fsBold)},
+        {"<U><I>", Width("cd", fsUnderline | fsItalic)},
+    };
+    for (const char* angle : {"90", "0", "360"})
+        for (const auto& c : cases) {
+            const std::string rotated =
+                c.Before + std::string("ab<R a=\"") + angle + "\">" + inside;
+            EXPECT_EQ(Measure(rotated + "cd").ExtentX - Measure(rotated).ExtentX, c.Tail)
+                << rotated;
+        }
+
+    // Drawn: an unturned rotation shows exactly what the FONT alone shows.
+    THtmlRenderResult result;
+    Clear();
+    Render("ab<R a=\"360\">" + inside + "cd<BR>ef", kArea, result);
+    const auto rotated = Snapshot();
+    Clear();
+    Render("ab<FONT face=\"Courier New\" size=\"5\">r</FONT>cd<BR>ef", kArea, result);
+    EXPECT_TRUE(SameArea(Bitmap, *rotated, kWhole));
+}
+
 TEST_F(RenderTest, BlinkHiddenPhaseDrawsInTheBackgroundColour) {
     const std::string markup = "<BLINK>xxx</BLINK>yyy";
     const int blinkEnd = kArea.left + 1 + Width("xxx");
@@ -666,10 +703,87 @@ TEST(StripHtmlTags, DropsTagsAndZSections) {
         {"a<z>h</Z>b", "ahb"},
         {"<B>bold</B> &amp;", "bold &amp;"},
         {"a < b", "a < b"},
+        {"a<B", "a<B"},
+        {"<bR><Hr><b r>", "\r\n\r\n"},
+        {"a<z>open", "aopen"},
+        {"<z>a<Z>b</z>c</Z>d", "cd"},
+        // Tags and sections before a Z section go as well.
+        {"<B>a</B><z>h</z>b", "ab"},
+        {"<Z>x</Z>y<z>w</z>v", "yv"},
         {"", ""},
     };
     for (const auto& [text, plain] : cases)
         EXPECT_EQ(StripHtmlTags(text), plain) << text;
+}
+
+// The rule step by step, each step over the whole text as it is by then.
+std::string StripModel(std::string text) {
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (const char* lineTag : {"<br>", "<hr>"})
+        for (std::size_t at = lower(text).find(lineTag); at != std::string::npos;
+             at = lower(text).find(lineTag, at + 2))
+            text.replace(at, 4, "\r\n");
+    for (const auto& [open, close] :
+         {std::pair<std::string, std::string>{"<z>", "</z>"}, {"<Z>", "</Z>"}})
+        for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+            const std::size_t end = text.find(close, at);
+            if (end == std::string::npos)
+                break;
+            text.erase(at, end + close.size() - at);
+        }
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at)) {
+        const std::size_t gt = text.find('>', at);
+        if (gt == std::string::npos)
+            break;
+        text.erase(at, gt + 1 - at);
+    }
+    return text;
+}
+
+TEST(StripHtmlTags, RandomTextsFollowTheRule) {
+    const char* parts[] = {"a",    " ",   "<",    ">",    "<br>",  "<BR>",
+                           "<hR>", "<b>", "</B>", "<z>",  "</z>",  "<Z>",
+                           "</Z>", "<",   "z>",   "\r\n", "&amp;", "<IMG src=\"x\">"};
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (int n = random() % 24; n > 0; --n)
+            text += parts[random() % std::size(parts)];
+        ASSERT_EQ(StripHtmlTags(text), StripModel(text)) << text;
+    }
+}
+
+// Line feeds vanish and carriage returns break the line as BR does, in any
+// mix, drawn and measured alike.
+TEST_F(RenderTest, LineBreaksOfRandomTextsActAsBr) {
+    const char* parts[] = {"a", "bb ", " ", "\r", "\n", "\r\n", "<B>", "</B>", "<BR>", "&lt;"};
+    std::mt19937 random(1210);
+    for (int round = 0; round < 200; ++round) {
+        std::string text;
+        for (int n = random() % 12; n > 0; --n)
+            text += parts[random() % std::size(parts)];
+        std::string model;
+        for (const char c : text)
+            if (c == '\r')
+                model += "<BR>";
+            else if (c != '\n')
+                model += c;
+
+        const THtmlRenderResult measured = Measure(text), expected = Measure(model);
+        ASSERT_EQ(measured.ExtentX, expected.ExtentX) << text;
+        ASSERT_EQ(measured.ExtentY, expected.ExtentY) << text;
+        THtmlRenderResult result;
+        Clear();
+        Render(model, kArea, result);
+        const auto drawn = Snapshot();
+        Clear();
+        Render(text, kArea, result);
+        ASSERT_TRUE(SameArea(Bitmap, *drawn, kWhole)) << text;
+    }
 }
 
 // Random markup from a fixed seed: every call ends, leaves the canvas as it

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -75,6 +76,49 @@ TEST_F(PictureTest, PicturesThatCannotLoadStayEmpty) {
         EXPECT_EQ(loaded.URL(), c.Url);
         EXPECT_EQ(!loaded.Empty(), c.Loads) << c.Url;
     }
+}
+
+// Bitmaps whose header or pixels are cut short or out of range stay empty,
+// whatever the system's loader would make of them; a top-down one loads.
+TEST_F(PictureTest, BitmapsWithoutAWholeHeaderAndPixelsStayEmpty) {
+    const std::string good = BmpFile(4, 3, kRed); // rows of 12 bytes from 54 on
+    auto with = [&good](std::size_t at, std::uint32_t value, int bytes = 4) {
+        std::string changed = good;
+        for (int i = 0; i < bytes; ++i)
+            changed[at + i] = static_cast<char>(value >> 8 * i & 0xFF);
+        return changed;
+    };
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } broken[] = {
+        {"text after BM", "BM this is no bitmap"},
+        {"file header only", good.substr(0, 14)},
+        {"info header only", good.substr(0, 54)},
+        {"last row cut", good.substr(0, good.size() - 1)},
+        {"header size 20", with(14, 20)},
+        {"header past the end", with(14, 4000)},
+        {"width 0", with(18, 0)},
+        {"negative width", with(18, 0xFFFFFFFCu)},
+        {"height 0", with(22, 0)},
+        {"more rows than bytes", with(22, 0x7FFFFFFF)},
+        {"row wider than the file", with(18, 0x7FFFFFFF)},
+        {"two planes", with(26, 2, 2)},
+        {"7 bits per pixel", with(28, 7, 2)},
+        {"pixels inside the header", with(10, 20)},
+        {"pixels past the end", with(10, 200)},
+    };
+    for (const auto& c : broken) {
+        THTMLPicture picture;
+        EXPECT_THROW(picture.LoadFromBytes(c.Bytes), EPictureError) << c.Name;
+        EXPECT_TRUE(picture.Empty()) << c.Name;
+    }
+
+    THTMLPicture topDown;
+    topDown.LoadFromBytes(with(22, static_cast<std::uint32_t>(-3)));
+    ASSERT_FALSE(topDown.Empty());
+    EXPECT_EQ(topDown.Width(), 4);
+    EXPECT_EQ(topDown.Height(), 3);
 }
 
 TEST_F(PictureTest, GifFramesHaveDelaysPositionsAndShowOneAtATime) {
