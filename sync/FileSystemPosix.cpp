@@ -111,6 +111,15 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
     return false;
 }
 
+// The type in the folder entry saves a second stat where the file system fills it in.
+bool IsLinkEntry(int dirFd, const dirent& item) {
+    if (item.d_type != DT_UNKNOWN) {
+        return item.d_type == DT_LNK;
+    }
+    struct stat st {};
+    return fstatat(dirFd, item.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
 class TPosixFileSystem final : public TFileSystem {
   public:
     bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
@@ -127,7 +136,11 @@ class TPosixFileSystem final : public TFileSystem {
                 fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
             }
-            entries.push_back({item->d_name, {}, S_ISDIR(st.st_mode), DosTimeOf(st.st_mtime)});
+            entries.push_back({item->d_name,
+                               {},
+                               S_ISDIR(st.st_mode),
+                               DosTimeOf(st.st_mtime),
+                               IsLinkEntry(dirFd, *item)});
         }
         closedir(dir);
         return true;
