@@ -243,6 +243,8 @@ class TScan {
   private:
     void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
         const TFolderEntry* next = inner.Next(source);
+        const std::string srcFolder = FSrcRoot + relPath;
+        const std::string dstFolder = FDstRoot + relPath;
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
         for (const TFolderEntry& entry : source.Entries()) {
@@ -253,10 +255,9 @@ class TScan {
                 }
             } else if (!IsSkippedFile(FFs, entry.Name)) {
                 if (!target) {
-                    target.emplace(FFs).Read(FDstRoot + relPath);
+                    target.emplace(FFs).Read(dstFolder);
                 }
-                if (auto copy = CompareFile(*target, entry, FSrcRoot + relPath, FDstRoot + relPath,
-                                            FFromStick)) {
+                if (auto copy = CompareFile(*target, entry, srcFolder, dstFolder, FFromStick)) {
                     FList.push_back(std::move(copy));
                 }
             }
@@ -346,6 +347,8 @@ class TCompareRun {
         std::vector<TKeptFolder*> folders(disk.Entries().size());
         const TInnerPath inner{FStickInDisk, kept.InnerDepth};
         const TFolderEntry* next = inner.Next(disk);
+        const std::string diskFolder = FDiskRoot + diskRel;
+        const std::string stickFolder = FStickRoot + diskRel;
         for (const TFolderEntry& entry : disk.Entries()) {
             if (entry.IsDirectory) {
                 if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
@@ -358,8 +361,7 @@ class TCompareRun {
                     kept.Items.push_back({nullptr, std::move(folder)});
                 }
             } else if (!IsSkippedFile(FFs, entry.Name)) {
-                if (auto copy = CompareFile(stick, entry, FDiskRoot + diskRel, FStickRoot + diskRel,
-                                            false)) {
+                if (auto copy = CompareFile(stick, entry, diskFolder, stickFolder, false)) {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             }
@@ -371,6 +373,8 @@ class TCompareRun {
                     const std::string& stickRel, const std::string& diskRel,
                     const TInnerPath& inner) {
         const TFolderEntry* next = inner.Next(stick);
+        const std::string stickFolder = FStickRoot + stickRel;
+        const std::string diskFolder = FDiskRoot + stickRel;
         for (const TFolderEntry& entry : stick.Entries()) {
             if (entry.IsDirectory) {
                 if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
@@ -384,8 +388,7 @@ class TCompareRun {
                     FToDisk.Folder(childRel, entry.IsLink, inner.Below(&entry, next));
                 }
             } else if (!IsSkippedFile(FFs, entry.Name)) {
-                if (auto copy = CompareFile(disk, entry, FStickRoot + stickRel,
-                                            FDiskRoot + stickRel, true)) {
+                if (auto copy = CompareFile(disk, entry, stickFolder, diskFolder, true)) {
                     FList.push_back(std::move(copy));
                 }
             }

@@ -101,7 +101,7 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
         if (fd < 0) {
             return false;
         }
-        const bool filled = fill(fd) && fsync(fd) == 0;
+        const bool filled = fill(fd);
         if (close(fd) == 0 && filled && rename(temp.c_str(), target.c_str()) == 0) {
             return true;
         }
@@ -228,8 +228,10 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(
-            path, 0666, [&](int out) { return WriteAll(out, contents.data(), contents.size()); });
+        // Flushed like the Windows back end's replace; copies are not, as there.
+        return ReplaceThroughTemp(path, 0666, [&](int out) {
+            return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0;
+        });
     }
 
   private:
