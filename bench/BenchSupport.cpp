@@ -46,6 +46,14 @@ double TTimings::Spread() const {
     return Seconds.empty() ? 0 : *std::max_element(Seconds.begin(), Seconds.end()) - Best();
 }
 
+// Built by appending, which GCC 12 does not take for an overlapping copy.
+std::string Numbered(const char* stem, long number, const char* tail) {
+    std::string text = stem;
+    text += std::to_string(number);
+    text += tail;
+    return text;
+}
+
 bool RunCommand(const std::string& command) {
 #ifdef _WIN32
     // cmd strips the outer quotes of a line that starts with one.
@@ -59,7 +67,6 @@ bool RunCommand(const std::string& command) {
 }
 
 std::string SelfCommand(const char* argv0, const std::string& arguments) {
-    // Built by appending, which GCC 12 does not take for an overlapping copy.
     std::string line = "\"";
     line += argv0;
     line += "\" ";

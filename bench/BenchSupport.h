@@ -25,6 +25,9 @@ struct TTimings {
     double Spread() const;
 };
 
+// "d12.txt" for ("d", 12, ".txt").
+std::string Numbered(const char* stem, long number, const char* tail = "");
+
 // Runs a command line through the system's shell; true on exit code 0.
 bool RunCommand(const std::string& command);
 

@@ -34,8 +34,8 @@ void BuildTrees(const fs::path& root, int files, int folders) {
         now - std::chrono::seconds(86400 + now.time_since_epoch().count() % 2);
     const int perFolder = (files + folders - 1) / folders;
     for (int k = 0; k < files; ++k) {
-        const std::string folder = std::string("d") + std::to_string(k / perFolder);
-        const std::string name = std::string("file") + std::to_string(k) + ".txt";
+        const std::string folder = Numbered("d", k / perFolder);
+        const std::string name = Numbered("file", k, ".txt");
         const fs::path stick = root / "stick" / folder;
         const fs::path disk = root / "disk" / folder;
         if (k % perFolder == 0) {
@@ -49,8 +49,7 @@ void BuildTrees(const fs::path& root, int files, int folders) {
             WriteFile(stick / name, stickTime);
         }
         if (kind != 3) {
-            WriteFile(disk / (kind == 5 ? std::string("FILE") + std::to_string(k) + ".TXT" : name),
-                      diskTime);
+            WriteFile(disk / (kind == 5 ? Numbered("FILE", k, ".TXT") : name), diskTime);
         }
     }
 }

@@ -25,12 +25,11 @@ void BuildTree(const fs::path& root, int files, int folders, int kib) {
     }
     const int perFolder = (files + folders - 1) / folders;
     for (int k = 0; k < files; ++k) {
-        const fs::path folder = root / (std::string("d") + std::to_string(k / perFolder));
+        const fs::path folder = root / Numbered("d", k / perFolder);
         if (k % perFolder == 0) {
             fs::create_directories(folder);
         }
-        std::ofstream(folder / (std::string("file") + std::to_string(k) + ".bin"), std::ios::binary)
-            << contents;
+        std::ofstream(folder / Numbered("file", k, ".bin"), std::ios::binary) << contents;
     }
 }
 
@@ -79,8 +78,8 @@ int MeasureOneTree(int files, int folders, int kib, int rounds) {
     int copied = 0;
     int failed = 0;
     for (int round = 0; round < rounds; ++round) {
-        const fs::path target = root / (std::string("run") + std::to_string(round));
-        const fs::path reference = root / (std::string("ref") + std::to_string(round));
+        const fs::path target = root / Numbered("run", round);
+        const fs::path reference = root / Numbered("ref", round);
         // Taking turns at going first, as the disk is shared and its load comes and goes.
         const auto runOurs = [&] {
             SettleWrites();
