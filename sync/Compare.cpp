@@ -11,14 +11,23 @@
 
 namespace {
 
+// The platform's comparison weighs every printable ASCII character, so a name made
+// of them alone equals a fixed name only at the same length; that spares the costly
+// comparison for nearly every file.
+bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed) {
+    const bool printable =
+        std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+    return (!printable || name.size() == fixed.size()) && fs.SameText(name, fixed);
+}
+
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos &&
         std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos) {
         return true;
     }
-    return name.starts_with('~') || fs.SameText(name, "Korvandel.exe") ||
-           fs.SameText(name, "Settings.prp");
+    return name.starts_with('~') || IsFixedName(fs, name, "Korvandel.exe") ||
+           IsFixedName(fs, name, "Settings.prp");
 }
 
 // Seconds since 1970-01-01 of the same wall clock; both sides are local already.
