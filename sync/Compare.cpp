@@ -11,13 +11,16 @@
 
 namespace {
 
-// The platform's comparison weighs every printable ASCII character, so a name made
-// of them alone equals a fixed name only at the same length; that spares the costly
-// comparison for nearly every file.
+// The platform's comparison gives every printable ASCII character a weight of its
+// own but for letter case, so names made of them alone are compared here; that
+// spares the costly call for nearly every file.
 bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed) {
-    const bool printable =
-        std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
-    return (!printable || name.size() == fixed.size()) && fs.SameText(name, fixed);
+    if (!std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
+        return fs.SameText(name, fixed);
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::equal(name.begin(), name.end(), fixed.begin(), fixed.end(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
 }
 
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
