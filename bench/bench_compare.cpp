@@ -1,20 +1,17 @@
-// Times one comparison of two generated folder trees beside one plain listing of
-// both trees and beside looking up every file of one side on the other one by one.
+// Times the comparison of two generated folder trees beside one plain listing of
+// both trees, and prints the peak memory of each run.
 //
-//   bench_compare [files] [folders]      (default 50000 files in 500 folders)
+//   bench_compare                         every figure: 50,000 files in 500 folders,
+//                                         20,000 in one folder, 100,000 and 200,000
+//                                         files in 100 per folder, each in a run of
+//                                         its own so that each peak is its own
+//   bench_compare FILES FOLDERS [ROUNDS]  one pair of trees
 
+#include "BenchSupport.h"
 #include "sync/Compare.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#endif
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,12 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
-
-double SecondsSince(TClock::time_point start) {
-    return std::chrono::duration<double>(TClock::now() - start).count();
-}
 
 void WriteFile(const fs::path& path, fs::file_time_type time) {
     std::ofstream(path) << "x";
@@ -43,8 +34,8 @@ void BuildTrees(const fs::path& root, int files, int folders) {
         now - std::chrono::seconds(86400 + now.time_since_epoch().count() % 2);
     const int perFolder = (files + folders - 1) / folders;
     for (int k = 0; k < files; ++k) {
-        const std::string folder = std::string("d") + std::to_string(k / perFolder);
-        const std::string name = std::string("file") + std::to_string(k) + ".txt";
+        const std::string folder = Numbered("d", k / perFolder);
+        const std::string name = Numbered("file", k, ".txt");
         const fs::path stick = root / "stick" / folder;
         const fs::path disk = root / "disk" / folder;
         if (k % perFolder == 0) {
@@ -58,14 +49,13 @@ void BuildTrees(const fs::path& root, int files, int folders) {
             WriteFile(stick / name, stickTime);
         }
         if (kind != 3) {
-            WriteFile(disk / (kind == 5 ? std::string("FILE") + std::to_string(k) + ".TXT" : name),
-                      diskTime);
+            WriteFile(disk / (kind == 5 ? Numbered("FILE", k, ".TXT") : name), diskTime);
         }
     }
 }
 
 // Lists a tree as the comparison walks it, without comparing anything.
-long ListTree(TFileSystem& fileSystem, const std::string& folder, std::vector<std::string>* files) {
+long ListTree(TFileSystem& fileSystem, const std::string& folder) {
     std::vector<TFolderEntry> entries;
     fileSystem.ListFolder(folder, entries);
     long count = 0;
@@ -75,87 +65,90 @@ long ListTree(TFileSystem& fileSystem, const std::string& folder, std::vector<st
         }
         ++count;
         if (entry.IsDirectory) {
-            count += ListTree(fileSystem, folder + entry.Name + kPathDelim, files);
-        } else if (files) {
-            files->push_back(folder + entry.Name);
+            count += ListTree(fileSystem, folder + entry.Name + kPathDelim);
         }
     }
     return count;
 }
 
-// One lookup of an exact path, as the comparison did before it listed each target folder once.
-bool LookUp(const std::string& path) {
-#ifdef _WIN32
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
+int MeasureOnePair(int files, int folders, int rounds) {
+    const fs::path root = ScratchFolder("kvbench");
+    const std::string stick = (root / "stick").string();
+    const std::string disk = (root / "disk").string();
+    TFileSystem& fileSystem = SystemFileSystem();
+
+    auto start = TBenchClock::now();
+    BuildTrees(root, files, folders);
+    std::printf("%d files in %d folders per side, built in %.1f s under %s\n", files, folders,
+                SecondsSince(start), root.string().c_str());
+    // Warms the caches for all that follows.
+    long listed = ListTree(fileSystem, FolderRoot(stick)) + ListTree(fileSystem, FolderRoot(disk));
+    const double peakBefore = PeakMemoryMiB();
+
+    TTimings listing;
+    TTimings comparison;
+    TCopyList list;
+    long pumps = 0;
+    for (int round = 0; round < rounds; ++round) {
+        start = TBenchClock::now();
+        listed = ListTree(fileSystem, FolderRoot(stick)) + ListTree(fileSystem, FolderRoot(disk));
+        listing.Seconds.push_back(SecondsSince(start));
+
+        bool cancel = false;
+        pumps = 0;
+        start = TBenchClock::now();
+        CompareFolders(
+            fileSystem, list, cancel, [&] { ++pumps; }, stick, disk);
+        comparison.Seconds.push_back(SecondsSince(start));
     }
-    return find != INVALID_HANDLE_VALUE;
-#else
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0;
-#endif
+    long toStick = 0;
+    for (const auto& entry : list) {
+        toStick += entry->ToStickFlag;
+    }
+    std::printf("  comparison:                  best %8.3f s, spread %6.3f s, %5.2f us per entry; "
+                "%ld entries (%ld to the computer, %ld to the stick), %ld pumps\n",
+                comparison.Best(), comparison.Spread(), comparison.Best() * 1e6 / listed,
+                static_cast<long>(list.size()), static_cast<long>(list.size()) - toStick, toStick,
+                pumps);
+    std::printf("  plain listing of both trees: best %8.3f s, spread %6.3f s, %ld entries\n",
+                listing.Best(), listing.Spread(), listed);
+    std::printf("  comparison / listing:        %.2f (best against best, %d rounds)\n",
+                comparison.Best() / listing.Best(), rounds);
+    std::printf("  peak memory:                 %.1f MiB (%.1f MiB before the first comparison)\n",
+                PeakMemoryMiB(), peakBefore);
+    std::fflush(stdout);
+
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int files = argc > 1 ? std::atoi(argv[1]) : 50000;
-    const int folders = argc > 2 ? std::atoi(argv[2]) : 500;
-    if (files < 1 || folders < 1) {
-        std::fprintf(stderr, "usage: bench_compare [files] [folders]\n");
+    if (argc == 1) {
+        struct TPair {
+            int Files;
+            int Folders;
+            int Rounds;
+        };
+        const TPair pairs[] = {
+            {50000, 500, 5}, {20000, 1, 5}, {100000, 1000, 3}, {200000, 2000, 3}};
+        int failed = 0;
+        for (const TPair& pair : pairs) {
+            std::fflush(stdout);
+            failed += !RunCommand(SelfCommand(argv[0], std::to_string(pair.Files) + " " +
+                                                           std::to_string(pair.Folders) + " " +
+                                                           std::to_string(pair.Rounds)));
+        }
+        return failed == 0 ? 0 : 1;
+    }
+    const int files = std::atoi(argv[1]);
+    const int folders = argc > 2 ? std::atoi(argv[2]) : 1;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+    if (files < 1 || folders < 1 || rounds < 1) {
+        std::fprintf(stderr, "usage: bench_compare [files folders [rounds]]\n");
         return 2;
     }
-    const fs::path root =
-        fs::temp_directory_path() /
-        (std::string("kvbench-") + std::to_string(TClock::now().time_since_epoch().count()));
-    const std::string stick = (root / "stick").string();
-    const std::string disk = (root / "disk").string();
-    TFileSystem& fileSystem = SystemFileSystem();
-
-    auto start = TClock::now();
-    BuildTrees(root, files, folders);
-    std::printf("built %d files in %d folders per side in %.1f s under %s\n", files, folders,
-                SecondsSince(start), root.string().c_str());
-
-    std::vector<std::string> stickFiles;
-    ListTree(fileSystem, FolderRoot(stick), &stickFiles); // warms the caches for all that follows
-    ListTree(fileSystem, FolderRoot(disk), nullptr);
-
-    start = TClock::now();
-    const long listed = ListTree(fileSystem, FolderRoot(stick), nullptr) +
-                        ListTree(fileSystem, FolderRoot(disk), nullptr);
-    const double listing = SecondsSince(start);
-
-    TCopyList list;
-    bool cancel = false;
-    long pumps = 0;
-    start = TClock::now();
-    CompareFolders(
-        fileSystem, list, cancel, [&] { ++pumps; }, stick, disk);
-    const double comparison = SecondsSince(start);
-    long toStick = 0;
-    for (const auto& entry : list) {
-        toStick += entry->ToStickFlag;
-    }
-
-    start = TClock::now();
-    long found = 0;
-    for (const std::string& path : stickFiles) {
-        found += LookUp(FolderRoot(disk) + path.substr(FolderRoot(stick).size()));
-    }
-    const double lookups = SecondsSince(start);
-
-    std::printf("comparison:                    %8.3f s  %ld entries (%ld to the computer, %ld to "
-                "the stick), %ld folders\n",
-                comparison, static_cast<long>(list.size()),
-                static_cast<long>(list.size()) - toStick, toStick, pumps);
-    std::printf("plain listing of both trees:   %8.3f s  %ld entries\n", listing, listed);
-    std::printf("one lookup per stick file:     %8.3f s  %zu lookups, %ld found\n", lookups,
-                stickFiles.size(), found);
-
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-    return 0;
+    return MeasureOnePair(files, folders, rounds);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -10,14 +11,26 @@
 
 namespace {
 
+// The platform's comparison gives every printable ASCII character a weight of its
+// own but for letter case, so names made of them alone are compared here; that
+// spares the costly call for nearly every file.
+bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed) {
+    if (!std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
+        return fs.SameText(name, fixed);
+    }
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::equal(name.begin(), name.end(), fixed.begin(), fixed.end(),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+}
+
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos &&
         std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos) {
         return true;
     }
-    return name.starts_with('~') || fs.SameText(name, "Korvandel.exe") ||
-           fs.SameText(name, "Settings.prp");
+    return name.starts_with('~') || IsFixedName(fs, name, "Korvandel.exe") ||
+           IsFixedName(fs, name, "Settings.prp");
 }
 
 // Seconds since 1970-01-01 of the same wall clock; both sides are local already.
@@ -37,100 +50,232 @@ bool SourceIsNewer(TDosTime source, TDosTime target) {
     return s > d && s - d != 3600;
 }
 
-// One listing of a target folder, answering lookups as the platform's lookup of an
-// exact path would: the exact name first, else the first entry that the platform
-// takes for the same name.
-class TTargetFolder {
-  public:
-    TTargetFolder(TFileSystem& fs, const std::string& folder) : FFs(fs) {
-        std::vector<TFolderEntry> entries;
-        FFs.ListFolder(folder, entries); // a folder that cannot be listed finds nothing
-        for (const TFolderEntry& entry : entries) {
-            FExact.try_emplace(entry.Name, entry.Time);
-            AddFolded(entry.Name, entry.Time);
-            AddFolded(entry.AltName, entry.Time);
-        }
-    }
+bool IsDelimiter(char c) {
+    return c == kPathDelim || (kHasDriveLetters && c == '/');
+}
 
-    const TDosTime* Find(const std::string& name) const {
+bool IsDotEntry(const TFolderEntry& entry) {
+    return entry.Name == "." || entry.Name == "..";
+}
+
+constexpr std::size_t kOffInnerPath = static_cast<std::size_t>(-1);
+
+// One folder listing that answers lookups as the platform's lookup of an exact path
+// would: the exact name first, else the first entry that the platform takes for
+// the same name. The lookup tables are made on the first lookup that needs them.
+class TListing {
+  public:
+    explicit TListing(TFileSystem& fs) : FFs(fs) {}
+    TListing(const TListing&) = delete;
+    TListing& operator=(const TListing&) = delete;
+
+    bool Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
+    const std::vector<TFolderEntry>& Entries() const { return FEntries; }
+
+    const TFolderEntry* Find(std::string_view name) {
+        if (FExact.empty()) {
+            FExact.reserve(FEntries.size());
+            for (const TFolderEntry& entry : FEntries) {
+                FExact.try_emplace(entry.Name, &entry);
+            }
+        }
         if (const auto exact = FExact.find(name); exact != FExact.end()) {
-            return &exact->second;
+            return exact->second;
         }
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
             return nullptr;
         }
+        if (!FFoldedMade) {
+            FFoldedMade = true;
+            for (const TFolderEntry& entry : FEntries) {
+                AddFolded(entry.Name, entry);
+                AddFolded(entry.AltName, entry);
+            }
+        }
         const auto folded = FFolded.find(key);
-        return folded == FFolded.end() ? nullptr : &folded->second;
+        return folded == FFolded.end() ? nullptr : folded->second;
     }
 
   private:
-    void AddFolded(const std::string& name, TDosTime time) {
+    void AddFolded(const std::string& name, const TFolderEntry& entry) {
         if (std::string key = FFs.NameKey(name); !name.empty() && !key.empty()) {
-            FFolded.try_emplace(std::move(key), time);
+            FFolded.try_emplace(std::move(key), &entry);
         }
     }
 
     TFileSystem& FFs;
-    std::unordered_map<std::string, TDosTime> FExact;
-    std::unordered_map<std::string, TDosTime> FFolded;
+    std::vector<TFolderEntry> FEntries;
+    std::unordered_map<std::string_view, const TFolderEntry*> FExact;
+    std::unordered_map<std::string, const TFolderEntry*> FFolded;
+    bool FFoldedMade = false;
 };
 
+// The folders being walked, outermost first. Without links the folders form a
+// tree and no walk can come back onto its path, so identities are asked for only
+// from the first link down, and of a folder above it at most once.
+class TPathGuard {
+  public:
+    explicit TPathGuard(TFileSystem& fs) : FFs(fs) {}
+
+    // false when the folder is one of those on the path already.
+    bool Enter(const std::string& folder, bool isLink) {
+        TFrame frame;
+        frame.Folder = folder;
+        frame.BelowLink = isLink || (!FFrames.empty() && FFrames.back().BelowLink);
+        if (frame.BelowLink) {
+            if (const TFolderId* id = IdOf(frame)) {
+                for (TFrame& outer : FFrames) {
+                    if (const TFolderId* outerId = IdOf(outer); outerId && *outerId == *id) {
+                        return false;
+                    }
+                }
+            }
+        }
+        FFrames.push_back(std::move(frame));
+        return true;
+    }
+    void Leave() { FFrames.pop_back(); }
+
+  private:
+    struct TFrame {
+        std::string Folder;
+        bool BelowLink = false;
+        bool Asked = false;
+        bool Known = false;
+        TFolderId Id;
+    };
+
+    const TFolderId* IdOf(TFrame& frame) {
+        if (!frame.Asked) {
+            frame.Asked = true;
+            // Number 0 is what drives without file numbers give every folder.
+            frame.Known = FFs.FolderIdentity(frame.Folder, frame.Id) && frame.Id.Index != 0;
+        }
+        return frame.Known ? &frame.Id : nullptr;
+    }
+
+    TFileSystem& FFs;
+    std::vector<TFrame> FFrames;
+};
+
+// The names of the folders from the outer root down to the inner root, when the
+// inner root lies below the outer one; empty otherwise. Copying into a folder
+// inside the walked tree would add one more level on every run.
+std::vector<std::string> PathInside(TFileSystem& fs, const std::string& outerRoot,
+                                    const std::string& innerRoot) {
+    TFolderId outer;
+    if (!fs.FolderIdentity(outerRoot, outer) || outer.Index == 0) {
+        return {};
+    }
+    std::vector<std::string> names;
+    std::string path = innerRoot;
+    for (;;) {
+        while (!path.empty() && IsDelimiter(path.back())) {
+            path.pop_back();
+        }
+        const auto cut = std::find_if(path.rbegin(), path.rend(), IsDelimiter);
+        if (cut == path.rend()) {
+            return {};
+        }
+        const std::size_t at = static_cast<std::size_t>(path.rend() - cut);
+        std::string name = path.substr(at);
+        if (name == "." || name == "..") {
+            return {};
+        }
+        names.insert(names.begin(), std::move(name));
+        path.resize(at);
+        TFolderId id;
+        if (fs.FolderIdentity(path, id) && id == outer) {
+            return names;
+        }
+    }
+}
+
+// Where a walk stands on the way to the inner root: the depth reached, or kOffInnerPath.
+struct TInnerPath {
+    const std::vector<std::string>& Names;
+    std::size_t Depth;
+
+    // The child of a listed folder that leads on towards the inner root, or null.
+    const TFolderEntry* Next(TListing& listing) const {
+        if (Depth >= Names.size()) {
+            return nullptr;
+        }
+        const TFolderEntry* next = listing.Find(Names[Depth]);
+        return next && next->IsDirectory ? next : nullptr;
+    }
+    // For the child next: false when it is the inner root itself, which is not walked.
+    bool Walks(const TFolderEntry* child, const TFolderEntry* next) const {
+        return child != next || Depth + 1 < Names.size();
+    }
+    TInnerPath Below(const TFolderEntry* child, const TFolderEntry* next) const {
+        return {Names, child == next ? Depth + 1 : kOffInnerPath};
+    }
+};
+
+// The copy of a file that is missing or older in the target folder, or null.
+std::unique_ptr<TCopyEntry> CompareFile(TListing& target, const TFolderEntry& source,
+                                        const std::string& srcFolder, const std::string& dstFolder,
+                                        bool fromStick) {
+    const TFolderEntry* found = target.Find(source.Name);
+    if (found && !SourceIsNewer(source.Time, found->Time)) {
+        return nullptr;
+    }
+    return std::make_unique<TCopyEntry>(
+        TCopyEntry{srcFolder + source.Name, dstFolder + source.Name, !fromStick, true});
+}
+
+// One direction of the comparison, walking the source tree as it stands.
 class TScan {
   public:
     TScan(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
           const std::string& srcRoot, const std::string& dstRoot, bool fromStick)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FSrcRoot(srcRoot), FDstRoot(dstRoot),
-          FFromStick(fromStick) {}
+          FFromStick(fromStick), FGuard(fs) {}
 
-    void Folder(const std::string& relPath) {
+    TPathGuard& Guard() { return FGuard; }
+
+    void Folder(const std::string& relPath, bool isLink, const TInnerPath& inner) {
         FPump();
         if (FCancel) {
             return;
         }
         const std::string folder = FSrcRoot + relPath;
-        TFolderId id;
-        // Number 0 is what drives without file numbers give every folder.
-        const bool known = FFs.FolderIdentity(folder, id) && id.Index != 0;
-        // A link back to a folder on the way down would be walked without end.
-        if (known && std::find(FPath.begin(), FPath.end(), id) != FPath.end()) {
+        if (!FGuard.Enter(folder, isLink)) {
             return;
         }
-        std::vector<TFolderEntry> entries;
-        if (!FFs.ListFolder(folder, entries)) {
-            return;
+        TListing source(FFs);
+        if (source.Read(folder)) {
+            Files(source, relPath, inner);
         }
-        if (known) {
-            FPath.push_back(id);
-        }
-        // Listed only when the first file needs it, once for all files of this folder.
-        std::optional<TTargetFolder> target;
-        for (const TFolderEntry& entry : entries) {
-            if (entry.IsDirectory) {
-                if (entry.Name != "." && entry.Name != "..") {
-                    Folder(relPath + entry.Name + kPathDelim);
-                }
-                continue;
-            }
-            if (IsSkippedFile(FFs, entry.Name)) {
-                continue;
-            }
-            if (!target) {
-                target.emplace(FFs, FDstRoot + relPath);
-            }
-            const TDosTime* found = target->Find(entry.Name);
-            if (!found || SourceIsNewer(entry.Time, *found)) {
-                FList.push_back(std::make_unique<TCopyEntry>(
-                    TCopyEntry{FSrcRoot + relPath + entry.Name, FDstRoot + relPath + entry.Name,
-                               !FFromStick, true}));
-            }
-        }
-        if (known) {
-            FPath.pop_back();
-        }
+        FGuard.Leave();
     }
 
   private:
+    void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
+        const TFolderEntry* next = inner.Next(source);
+        const std::string srcFolder = FSrcRoot + relPath;
+        const std::string dstFolder = FDstRoot + relPath;
+        // Listed only when the first file needs it, once for all files of this folder.
+        std::optional<TListing> target;
+        for (const TFolderEntry& entry : source.Entries()) {
+            if (entry.IsDirectory) {
+                if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
+                    Folder(relPath + entry.Name + kPathDelim, entry.IsLink,
+                           inner.Below(&entry, next));
+                }
+            } else if (!IsSkippedFile(FFs, entry.Name)) {
+                if (!target) {
+                    target.emplace(FFs).Read(dstFolder);
+                }
+                if (auto copy = CompareFile(*target, entry, srcFolder, dstFolder, FFromStick)) {
+                    FList.push_back(std::move(copy));
+                }
+            }
+        }
+    }
+
     TFileSystem& FFs;
     TCopyList& FList;
     const bool& FCancel;
@@ -138,7 +283,176 @@ class TScan {
     const std::string& FSrcRoot;
     const std::string& FDstRoot;
     const bool FFromStick;
-    std::vector<TFolderId> FPath; // identities of the folders being walked, outermost first
+    TPathGuard FGuard;
+};
+
+// What the computer-to-stick direction finds in one computer folder that the
+// stick-to-computer walk listed already, kept until that direction runs so that no
+// folder is listed twice. Holds only the findings, in enumeration order, not the
+// listing.
+struct TKeptFolder {
+    enum class TState { Unlisted, Empty, Listed };
+
+    std::string Name;
+    bool IsLink = false;
+    std::size_t InnerDepth = kOffInnerPath;
+    TState State = TState::Unlisted;
+    // Each item is either a finding or a sub-folder.
+    struct TItem {
+        std::unique_ptr<TCopyEntry> Entry;
+        std::unique_ptr<TKeptFolder> Folder;
+    };
+    std::vector<TItem> Items;
+};
+
+// Both directions with one listing per folder: the stick tree is walked as the
+// first direction walks it, and each computer folder with a stick twin is listed
+// beside it; the second direction then hands out what was kept, in its own order
+// and with its own pumps, and walks only the computer folders without a twin.
+class TCompareRun {
+  public:
+    TCompareRun(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
+                const std::string& stickRoot, const std::string& diskRoot)
+        : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FStickRoot(stickRoot),
+          FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot, diskRoot)),
+          FStickInDisk(PathInside(fs, diskRoot, stickRoot)),
+          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true),
+          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false) {}
+
+    void Run() {
+        TKeptFolder root;
+        root.InnerDepth = 0;
+        Twins("", "", false, {FDiskInStick, 0}, root);
+        HandOut(root, "");
+    }
+
+  private:
+    void Twins(const std::string& stickRel, const std::string& diskRel, bool stickIsLink,
+               const TInnerPath& stickInner, TKeptFolder& kept) {
+        FPump();
+        if (FCancel) {
+            return;
+        }
+        TPathGuard& stickGuard = FToDisk.Guard();
+        const std::string stickFolder = FStickRoot + stickRel;
+        if (!stickGuard.Enter(stickFolder, stickIsLink)) {
+            return;
+        }
+        TListing stick(FFs);
+        if (stick.Read(stickFolder)) {
+            TListing disk(FFs);
+            kept.State = TKeptFolder::TState::Empty;
+            std::vector<TKeptFolder*> diskFolders;
+            if (disk.Read(FDiskRoot + diskRel)) {
+                kept.State = TKeptFolder::TState::Listed;
+                diskFolders = Keep(kept, disk, stick, diskRel);
+            }
+            StickFiles(stick, disk, diskFolders, stickRel, diskRel, stickInner);
+        }
+        stickGuard.Leave();
+    }
+
+    // The second direction's findings in one computer folder, against its stick twin.
+    // Returns the kept sub-folders by their place in the listing.
+    std::vector<TKeptFolder*> Keep(TKeptFolder& kept, TListing& disk, TListing& stick,
+                                   const std::string& diskRel) {
+        std::vector<TKeptFolder*> folders(disk.Entries().size());
+        const TInnerPath inner{FStickInDisk, kept.InnerDepth};
+        const TFolderEntry* next = inner.Next(disk);
+        const std::string diskFolder = FDiskRoot + diskRel;
+        const std::string stickFolder = FStickRoot + diskRel;
+        for (const TFolderEntry& entry : disk.Entries()) {
+            if (entry.IsDirectory) {
+                if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
+                    auto folder = std::make_unique<TKeptFolder>();
+                    folder->Name = entry.Name;
+                    folder->IsLink = entry.IsLink;
+                    folder->InnerDepth = inner.Below(&entry, next).Depth;
+                    folders[static_cast<std::size_t>(&entry - disk.Entries().data())] =
+                        folder.get();
+                    kept.Items.push_back({nullptr, std::move(folder)});
+                }
+            } else if (!IsSkippedFile(FFs, entry.Name)) {
+                if (auto copy = CompareFile(stick, entry, diskFolder, stickFolder, false)) {
+                    kept.Items.push_back({std::move(copy), nullptr});
+                }
+            }
+        }
+        return folders;
+    }
+
+    void StickFiles(TListing& stick, TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
+                    const std::string& stickRel, const std::string& diskRel,
+                    const TInnerPath& inner) {
+        const TFolderEntry* next = inner.Next(stick);
+        const std::string stickFolder = FStickRoot + stickRel;
+        const std::string diskFolder = FDiskRoot + stickRel;
+        for (const TFolderEntry& entry : stick.Entries()) {
+            if (entry.IsDirectory) {
+                if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
+                    continue;
+                }
+                const std::string childRel = stickRel + entry.Name + kPathDelim;
+                if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry)) {
+                    Twins(childRel, diskRel + twin->Name + kPathDelim, entry.IsLink,
+                          inner.Below(&entry, next), *twin);
+                } else {
+                    FToDisk.Folder(childRel, entry.IsLink, inner.Below(&entry, next));
+                }
+            } else if (!IsSkippedFile(FFs, entry.Name)) {
+                if (auto copy = CompareFile(disk, entry, stickFolder, diskFolder, true)) {
+                    FList.push_back(std::move(copy));
+                }
+            }
+        }
+    }
+
+    // The kept computer folder that both directions reach under the stick folder's
+    // name and under its own, or null.
+    static TKeptFolder* TwinOf(TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
+                               TListing& stick, const TFolderEntry& stickFolder) {
+        if (diskFolders.empty()) {
+            return nullptr;
+        }
+        const TFolderEntry* diskFolder = disk.Find(stickFolder.Name);
+        if (!diskFolder || stick.Find(diskFolder->Name) != &stickFolder) {
+            return nullptr;
+        }
+        return diskFolders[static_cast<std::size_t>(diskFolder - disk.Entries().data())];
+    }
+
+    // The second direction over a kept folder: the same pumps and the same order as
+    // its walk would have.
+    void HandOut(TKeptFolder& kept, const std::string& diskRel) {
+        if (kept.State == TKeptFolder::TState::Unlisted) {
+            FToStick.Folder(diskRel, kept.IsLink, {FStickInDisk, kept.InnerDepth});
+            return;
+        }
+        FPump();
+        if (FCancel || kept.State == TKeptFolder::TState::Empty ||
+            !FToStick.Guard().Enter(FDiskRoot + diskRel, kept.IsLink)) {
+            return;
+        }
+        for (TKeptFolder::TItem& item : kept.Items) {
+            if (item.Entry) {
+                FList.push_back(std::move(item.Entry));
+            } else {
+                HandOut(*item.Folder, diskRel + item.Folder->Name + kPathDelim);
+            }
+        }
+        FToStick.Guard().Leave();
+    }
+
+    TFileSystem& FFs;
+    TCopyList& FList;
+    const bool& FCancel;
+    const TPump& FPump;
+    const std::string& FStickRoot;
+    const std::string& FDiskRoot;
+    const std::vector<std::string> FDiskInStick;
+    const std::vector<std::string> FStickInDisk;
+    TScan FToDisk;
+    TScan FToStick;
 };
 
 } // namespace
@@ -153,7 +467,8 @@ std::string FolderRoot(const std::string& folderText) {
 void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
                 const std::string& SrcRoot, const std::string& DstRoot, const std::string& RelPath,
                 bool FromStick) {
-    TScan(fs, list, cancel, pump, SrcRoot, DstRoot, FromStick).Folder(RelPath);
+    const std::vector<std::string> inner = PathInside(fs, SrcRoot + RelPath, DstRoot);
+    TScan(fs, list, cancel, pump, SrcRoot, DstRoot, FromStick).Folder(RelPath, false, {inner, 0});
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
@@ -162,6 +477,5 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
     list.clear();
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
-    ScanFolder(fs, list, cancel, pump, stickRoot, diskRoot, "", true);
-    ScanFolder(fs, list, cancel, pump, diskRoot, stickRoot, "", false);
+    TCompareRun(fs, list, cancel, pump, stickRoot, diskRoot).Run();
 }

@@ -29,6 +29,9 @@ struct TFolderEntry {
     std::string AltName; // another name the platform finds the entry by (short name), or empty
     bool IsDirectory = false;
     TDosTime Time;
+    // Reached through a link or mount point; only such an entry can lead back to a
+    // folder above it.
+    bool IsLink = false;
 };
 
 // The same for every path that reaches a folder, through links or not.

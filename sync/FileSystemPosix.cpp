@@ -109,7 +109,7 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
         if (fd < 0) {
             return false;
         }
-        const bool filled = fill(fd) && fsync(fd) == 0;
+        const bool filled = fill(fd);
         if (close(fd) == 0 && filled && rename(temp.c_str(), target.c_str()) == 0) {
             return true;
         }
@@ -117,6 +117,15 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
         return false;
     }
     return false;
+}
+
+// The type in the folder entry saves a second stat where the file system fills it in.
+bool IsLinkEntry(int dirFd, const dirent& item) {
+    if (item.d_type != DT_UNKNOWN) {
+        return item.d_type == DT_LNK;
+    }
+    struct stat st {};
+    return fstatat(dirFd, item.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
 class TPosixFileSystem final : public TFileSystem {
@@ -135,7 +144,11 @@ class TPosixFileSystem final : public TFileSystem {
                 fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
             }
-            entries.push_back({item->d_name, {}, S_ISDIR(st.st_mode), DosTimeOf(st.st_mtime)});
+            entries.push_back({item->d_name,
+                               {},
+                               S_ISDIR(st.st_mode),
+                               DosTimeOf(st.st_mtime),
+                               IsLinkEntry(dirFd, *item)});
         }
         closedir(dir);
         return true;
@@ -223,8 +236,10 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(
-            path, 0666, [&](int out) { return WriteAll(out, contents.data(), contents.size()); });
+        // Flushed like the Windows back end's replace; copies are not, as there.
+        return ReplaceThroughTemp(path, 0666, [&](int out) {
+            return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0;
+        });
     }
 
   private:

@@ -116,7 +116,8 @@ class TWin32FileSystem final : public TFileSystem {
         do {
             entries.push_back({data.cFileName, data.cAlternateFileName,
                                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               DosTimeOf(data.ftLastWriteTime)});
+                               DosTimeOf(data.ftLastWriteTime),
+                               (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
         } while (FindNextFileA(find, &data));
         FindClose(find);
         return true;
@@ -164,6 +165,17 @@ class TWin32FileSystem final : public TFileSystem {
 
     // Upper case of the UTF-16 form, as the file system folds names.
     std::string NameKey(std::string_view name) override {
+        // Every ANSI code page keeps ASCII as it is, so the common plain names need no
+        // conversion calls.
+        if (std::all_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            std::string key(name.size() * sizeof(wchar_t), '\0');
+            for (std::size_t i = 0; i < name.size(); ++i) {
+                key[i * sizeof(wchar_t)] =
+                    name[i] >= 'a' && name[i] <= 'z' ? static_cast<char>(name[i] - 32) : name[i];
+            }
+            return key;
+        }
         const int length =
             MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
         std::wstring wide(static_cast<std::size_t>(length), L'\0');

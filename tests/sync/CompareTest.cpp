@@ -379,4 +379,141 @@ TEST_F(CompareTest, FilesOutsideTheDosRangeAreCompared) {
     EXPECT_EQ(Sorted(Found()), Sorted({"s:new.txt", "s:old.txt"}));
 }
 
+TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
+    Tree.AddFile("outer/a.txt");
+    Tree.AddFile("outer/inner/d.txt"); // named like the inner root, one level higher
+    Tree.AddFile("outer/x/c.txt");
+    Tree.AddFile("outer/x/inner/b.txt");
+    struct TCase {
+        std::string Stick;
+        std::string Disk;
+        std::vector<std::string> Found;
+    };
+    const std::vector<std::string> stickInside = {"d:a.txt", "d:inner/d.txt", "d:x/c.txt",
+                                                  "s:b.txt"};
+    const std::vector<std::string> diskInside = {"d:b.txt", "s:a.txt", "s:inner/d.txt",
+                                                 "s:x/c.txt"};
+    std::vector<TCase> cases = {{"outer/x/inner", "outer", stickInside},
+                                {"outer", "outer/x/inner", diskInside},
+                                {"outer/x/inner/", "outer/", stickInside},
+                                {"outer//", "outer/x/inner", diskInside},
+                                {"outer", "outer", {}},
+                                {"outer/x/inner", "outer/x/inner/", {}}};
+#ifdef _WIN32
+    cases.push_back({"OUTER/X/Inner", "outer", stickInside});
+    cases.push_back({"Outer/", "outer/X/INNER/", diskInside});
+    cases.push_back({"outer/x/../x/inner", "OUTER", stickInside});
+    cases.push_back({"outer", "OUTER/", {}});
+#endif
+    for (const TCase& c : cases) {
+        Compare(c.Stick, c.Disk);
+        EXPECT_EQ(Sorted(Found(c.Stick, c.Disk)), c.Found) << c.Stick << " / " << c.Disk;
+    }
+}
+
+// The run lists each folder once, yet must find what the two walks one after the
+// other find, in the same order and with the same pumps, wherever cancel comes.
+TEST_F(CompareTest, RunMatchesTheTwoWalksOneAfterTheOtherAtEveryCancel) {
+    struct TCountingFileSystem : TForwardingFileSystem {
+        bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+            ++Listed[folder];
+            const bool listed = TForwardingFileSystem::ListFolder(folder, entries);
+            // Descending, so that neither side's order is the sorted one.
+            std::sort(entries.begin(), entries.end(),
+                      [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name > b.Name; });
+            return listed;
+        }
+        std::map<std::string, int> Listed;
+    } counting;
+    for (const char* side : {"stick/", "disk/"}) {
+        for (const char* file : {"same.txt", "t/same.txt", "t/u/same.txt", "both/x.txt"}) {
+            Tree.AddFile(std::string(side) + file);
+        }
+    }
+    Tree.AddFile("stick/s-only.txt");
+    Tree.AddFile("stick/t/newer.txt", "s", kBaseTime + 2);
+    Tree.AddFile("disk/t/newer.txt", "d", kBaseTime);
+    Tree.AddFile("disk/t/older.txt", "d", kBaseTime);
+    Tree.AddFile("stick/t/older.txt", "s", kBaseTime - 2);
+    Tree.AddFile("stick/t/u/s.txt");
+    Tree.AddFile("disk/t/u/d.txt");
+    Tree.AddFile("stick/sdir/k.txt");
+    Tree.AddFile("disk/ddir/k.txt");
+    Tree.AddFile("disk/ddir/deeper/m.txt");
+    Tree.AddFile("disk/t/dsub/n.txt");
+    Tree.AddFile("stick/clash/p.txt"); // a folder on the stick, a file on the computer
+    Tree.AddFile("disk/clash");
+    Tree.AddFolderLink("disk/t/up", "disk"); // walked as a folder on the stick side
+    Tree.AddFile("stick/t/up/q.txt");
+#ifdef _WIN32
+    Tree.AddFile("stick/Case/r.txt"); // one folder on a case-blind platform
+    Tree.AddFile("disk/case/r2.txt");
+#endif
+    const auto walk = [&](bool oneRun, int cancelAt) {
+        TCopyList list;
+        Pumps = 0;
+        CancelAtPump = cancelAt;
+        const std::string stick = FolderRoot(Tree.Path("stick"));
+        const std::string disk = FolderRoot(Tree.Path("disk"));
+        if (oneRun) {
+            CompareFolders(counting, list, Cancel, Pump, stick, disk);
+        } else {
+            Cancel = false;
+            ScanFolder(counting, list, Cancel, Pump, stick, disk, "", true);
+            ScanFolder(counting, list, Cancel, Pump, disk, stick, "", false);
+        }
+        std::vector<std::string> found = {"pumps " + std::to_string(Pumps)};
+        for (const auto& entry : list) {
+            found.push_back(entry->SourcePath + " > " + entry->TargetPath +
+                            (entry->ToStickFlag ? " to stick" : " to disk"));
+        }
+        return found;
+    };
+    const std::vector<std::string> whole = walk(false, 0);
+    ASSERT_GT(whole.size(), 10u);
+    counting.Listed.clear();
+    EXPECT_EQ(walk(true, 0), whole);
+    for (const auto& [folder, times] : counting.Listed) {
+        EXPECT_EQ(times, 1) << folder;
+    }
+    const int pumps = std::stoi(whole.front().substr(6));
+    for (int cancelAt = 1; cancelAt <= pumps; ++cancelAt) {
+        EXPECT_EQ(walk(true, cancelAt), walk(false, cancelAt)) << "cancel at pump " << cancelAt;
+    }
+}
+
+TEST_F(CompareTest, FolderIdentitiesAreAskedForOnlyBelowLinks) {
+    struct TAskingFileSystem : TForwardingFileSystem {
+        bool FolderIdentity(const std::string& folder, TFolderId& id) override {
+            Asked.push_back(folder);
+            return TForwardingFileSystem::FolderIdentity(folder, id);
+        }
+        std::vector<std::string> Asked;
+    } asking;
+    for (const char* side : {"stick/", "disk/"}) {
+        Tree.AddFile(std::string(side) + "a/b/c.txt");
+        Tree.AddFile(std::string(side) + "d/e.txt");
+    }
+    const auto askedBelowRoots = [&] {
+        std::vector<std::string> below;
+        for (const std::string& folder : asking.Asked) {
+            for (const char* root : {"stick", "disk"}) {
+                const std::string prefix = FolderRoot(Tree.Path(root));
+                if (folder.size() > prefix.size() && folder.starts_with(prefix)) {
+                    below.push_back(Slashed(folder.substr(Tree.Root().size())));
+                }
+            }
+        }
+        return Sorted(below);
+    };
+    CompareFolders(asking, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    EXPECT_EQ(askedBelowRoots(), std::vector<std::string>{});
+    Tree.AddFolderLink("stick/d/link", "stick/a");
+    asking.Asked.clear();
+    CompareFolders(asking, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    // The link and what lies below it, each checked against the folders above it.
+    EXPECT_EQ(askedBelowRoots(), Sorted({"stick/d/", "stick/d/link/", "stick/d/link/b/"}));
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:d/link/b/c.txt"}));
+}
+
 } // namespace
