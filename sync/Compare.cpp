@@ -11,16 +11,16 @@
 
 namespace {
 
-// The platform's comparison gives every printable ASCII character a weight of its
-// own but for letter case, so names made of them alone are compared here; that
-// spares the costly call for nearly every file.
+// The platform's comparison decides whether a name is one of the fixed names.
+// It passes over hyphens and apostrophes and folds letters by the user's
+// locale, so only a name of another length made of printable ASCII without
+// those two can be told apart here; that spares the costly call for nearly
+// every file, and every other name gets the platform's answer.
 bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed) {
-    if (!std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
-        return fs.SameText(name, fixed);
-    }
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::equal(name.begin(), name.end(), fixed.begin(), fixed.end(),
-                      [&](char a, char b) { return lower(a) == lower(b); });
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return c >= 0x20 && c < 0x7f && c != '-' && c != '\'';
+    });
+    return !(plain && name.size() != fixed.size()) && fs.SameText(name, fixed);
 }
 
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {

@@ -103,6 +103,33 @@ TEST_F(CompareTest, SkipRulesHoldForFilesInEveryFolderButNeverForFolders) {
     EXPECT_EQ(Sorted(Found()), Sorted(expected));
 }
 
+// Whether a name is Korvandel.exe or Settings.prp is the platform's word: a
+// comparison that passes over hyphens (as Windows' does) skips "Korvan-del.exe",
+// and one whose locale folds "I" apart from "i" lists "SETTINGS.PRP".
+TEST_F(CompareTest, FixedNamesAreWhatThePlatformComparisonSays) {
+    struct TWordSortFileSystem : TForwardingFileSystem {
+        bool SameText(std::string_view a, std::string_view b) override {
+            const auto fold = [](std::string_view text) {
+                std::string folded;
+                for (char c : text) {
+                    if (c != '-' && c != '\'') {
+                        folded += c == 'I' ? '!' : static_cast<char>(std::tolower(c));
+                    }
+                }
+                return folded;
+            };
+            return fold(a) == fold(b);
+        }
+    };
+    TWordSortFileSystem platform;
+    for (const std::string name :
+         {"Korvan-del.exe", "Settings.p'rp", "SETTINGS.PRP", "korvandel.EXE", "Settings.prp.1"}) {
+        Tree.AddFile("stick/" + name);
+    }
+    CompareFolders(platform, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
+    EXPECT_EQ(Sorted(Found()), Sorted({"s:SETTINGS.PRP", "s:Settings.prp.1"}));
+}
+
 TEST_F(CompareTest, NewerByExactlyOneHourIsNoChange) {
     constexpr std::int64_t kLeapDayLate = 1709245800; // 2024-02-29 23:30 at UTC+1
     constexpr std::int64_t kNewYearsEve = 1704061800; // 2023-12-31 23:30 at UTC+1
