@@ -291,6 +291,41 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     ShowWindow(w.Handle(), SW_RESTORE);
 }
 
+TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
+    PutFile(stick + "\\a.txt", "a", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    // The runs disable the folder edit that has the focus.
+    for (TAdvGlowButton* run : {w.bScan, w.bCopy}) {
+        SCOPED_TRACE(run->Caption());
+        w.StickDir->Edit()->SetFocus();
+        ASSERT_TRUE(w.StickDir->Edit()->Focused());
+        Click(run);
+        ASSERT_NE(GetFocus(), nullptr) << "something has the keyboard";
+        EXPECT_TRUE(w.ToStick->Focused()) << "the next control in tab order";
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        app->ProcessMessages();
+        EXPECT_TRUE(w.ToDisk->Focused()) << "Tab works";
+    }
+    ASSERT_EQ(reports.size(), 1u);
+}
+
+TEST_F(MainWindowTest, AFolderEditTakesItsPartsAlongWhenFreed) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* folder = new TFolderEdit(&form, "Stick", "Ordner");
+    folder->SetBounds(40, 10, 200, 21);
+    folder->SetParent(panel);
+    form.Show();
+    ASSERT_EQ(form.Components().size(), 2u);
+    ASSERT_EQ(panel->Controls().size(), 2u) << "the folder edit and its label";
+    delete folder;
+    EXPECT_EQ(form.Components().size(), 1u) << "no parts left on the form";
+    EXPECT_TRUE(panel->Controls().empty()) << "the label went along";
+}
+
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     PutFile(stick + "\\a.txt", "a", 0);
     PutFile(stick + "\\sub\\b.txt", "b", 0);

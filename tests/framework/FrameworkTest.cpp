@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -70,6 +71,51 @@ TEST_F(FrameworkTest, ComponentsLoadInCreationOrderAndAreFreedByTheirOwner) {
     const std::vector<std::string> expected{
         "during build: loading", "loaded a", "loaded b", "free c", "free b", "free a"};
     EXPECT_EQ(log, expected);
+}
+
+// Notes in the log when it goes, as a member of a component.
+struct TMarker {
+    std::vector<std::string>& log;
+    std::string text;
+    ~TMarker() { log.push_back(text); }
+};
+
+// A composite whose part is freed by its owner.
+class TComposite : public TComponent {
+  public:
+    TComposite(TComponent* owner, std::vector<std::string>& log)
+        : TComponent(owner), FMember{log, "member of composite"} {
+        new TRecorder(this, log, "part");
+    }
+
+  private:
+    TMarker FMember;
+};
+
+TEST_F(FrameworkTest, OwnedPartsGoBeforeTheMembersOfTheirOwner) {
+    std::vector<std::string> log;
+    {
+        TComponent root(nullptr);
+        new TComposite(&root, log);
+    }
+    const std::vector<std::string> expected{"free part", "member of composite"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(FrameworkTest, TheApplicationFreesOnlyAMainFormItWasGiven) {
+    std::vector<std::string> log;
+    auto kept = std::make_unique<TForm>(nullptr);
+    new TRecorder(kept.get(), log, "on kept form");
+    app->SetMainForm(kept.get());
+    auto adopted = std::make_unique<TForm>(nullptr);
+    new TRecorder(adopted.get(), log, "on adopted form");
+    TForm* adoptedForm = adopted.get();
+    app->AdoptMainForm(std::move(adopted));
+    EXPECT_EQ(app->MainForm(), adoptedForm);
+    app.reset();
+    EXPECT_EQ(log, std::vector<std::string>{"free on adopted form"});
+    kept.reset();
+    EXPECT_EQ(log.back(), "free on kept form");
 }
 
 TEST_F(FrameworkTest, PumpHandlesWaitingMessagesAndRecordsAQuit) {
