@@ -1,8 +1,8 @@
 #include "framework/StdCtrls.h"
 
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 
-#include <cctype>
 #include <stdexcept>
 
 char AcceleratorOf(const std::string& caption) {
@@ -15,13 +15,6 @@ char AcceleratorOf(const std::string& caption) {
     }
     return 0;
 }
-
-namespace {
-bool SameLetter(char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) ==
-           std::toupper(static_cast<unsigned char>(b));
-}
-} // namespace
 
 // ---- TButtonControl
 
@@ -38,7 +31,7 @@ void TButtonControl::Click() {
 
 bool TButtonControl::DialogChar(char ch) {
     const char accel = AcceleratorOf(Caption());
-    if (!accel || !SameLetter(accel, ch))
+    if (!accel || !SameTextChar(accel, ch))
         return false;
     SetFocus();
     Click();
@@ -387,7 +380,7 @@ void TLabel::Notification(TComponent* component, TOperation operation) {
 
 bool TLabel::DialogChar(char ch) {
     const char accel = ShowAccelChar ? AcceleratorOf(Caption()) : 0;
-    if (!accel || !SameLetter(accel, ch) || !FFocusControl || !FFocusControl->CanFocus())
+    if (!accel || !SameTextChar(accel, ch) || !FFocusControl || !FFocusControl->CanFocus())
         return false;
     FFocusControl->SetFocus();
     return true;

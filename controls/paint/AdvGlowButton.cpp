@@ -1,10 +1,10 @@
 #include "controls/paint/AdvGlowButton.h"
 
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -250,9 +250,7 @@ void TAdvCustomGlowButton::DialogKeyClick() {
 
 bool TAdvCustomGlowButton::DialogChar(char ch) {
     const char accel = AcceleratorOf(Caption());
-    if (!accel || !CanFocus() ||
-        std::toupper(static_cast<unsigned char>(accel)) !=
-            std::toupper(static_cast<unsigned char>(ch)))
+    if (!accel || !CanFocus() || !SameTextChar(accel, ch))
         return false;
     Click();
     return true;

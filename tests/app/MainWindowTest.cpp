@@ -1,6 +1,7 @@
 // The main window driven as a user would: folders typed in, buttons clicked,
 // cancel pressed from inside the running pump, the report read and closed.
 #include "app/fMain.h"
+#include "framework/CaseFold.h"
 #include "sync/Settings.h"
 #include "tests/support/FreshApplication.h"
 
@@ -91,7 +92,7 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     auto* report = reinterpret_cast<TReport*>(param);
     char cls[32] = {};
     GetClassNameA(child, cls, sizeof(cls));
-    if (lstrcmpiA(cls, "Static") != 0)
+    if (!SameText(cls, "Static"))
         return TRUE;
     if (GetWindowLongA(child, GWL_STYLE) & SS_ICON) {
         const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));

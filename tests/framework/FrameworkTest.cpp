@@ -1,5 +1,6 @@
 // The window layer: components, the loop and pump, dialog keys, fonts,
 // windowless children, canvas rules and the owner-drawn list box.
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "tests/support/FreshApplication.h"
@@ -426,6 +427,26 @@ TEST_F(FrameworkTest, WhatIsSetBeforeTheWindowExistsReachesIt) {
     EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0), 30);
     EXPECT_TRUE(check->Checked());
     EXPECT_EQ(SendMessageA(check->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST(CaseFoldTest, FoldsLettersOfTheCodePageAndNothingElse) {
+    struct TCase {
+        const char *a, *b;
+        bool same;
+    };
+    const TCase cases[] = {
+        {"Static", "STATIC", true}, {"img", "IMG", true}, {"a&B", "A&b", true},
+        {"ab", "abc", false},       {"[", "{", false},    {"@", "`", false},
+        {"1", "1", true},           {"", "", true},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(FoldedCase("A-Z"), "a-z");
+    // Letters beyond ASCII fold as the code page says: an umlaut in Western
+    // European code pages.
+    if (GetACP() == 1252) {
+        EXPECT_TRUE(SameTextChar('\xC4', '\xE4'));
+    }
 }
 
 } // namespace
