@@ -5,6 +5,7 @@
 #include "framework/StdCtrls.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -40,8 +41,8 @@ void BlendFace(TGlowFace& face, const TGlowFace& a, const TGlowFace& b, int perc
         face.Border = BlendColor(a.Border, b.Border, percent);
 }
 
-bool OutlineFontInstalled(HDC dc, const TFont& font) {
-    if (!TGPFontFamily(ToWide(font.Name())).Available())
+bool OutlineFontInstalled(HDC dc, const TFont& font, const TGPFontFamily& family) {
+    if (!family.Available())
         return false;
     TSelectScope select(dc, font.Handle());
     TEXTMETRICA metrics{};
@@ -536,8 +537,8 @@ TFont TAdvCustomGlowButton::CaptionFont() const {
     return font;
 }
 
-void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font, const RECT& r) {
-    const TGPFontFamily family(ToWide(font.Name()));
+void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font,
+                                       const TGPFontFamily& family, const RECT& r) {
     const TGPFont gpFont(family, static_cast<float>(font.Size()),
                          static_cast<int>(font.Style() & (fsBold | fsItalic | fsUnderline)),
                          gdip::UnitPoint);
@@ -574,14 +575,11 @@ void TAdvCustomGlowButton::PaintParent(HDC dc) {
     TWinControl* parent = Parent();
     if (!parent)
         return;
-    const int saved = SaveDC(dc);
+    const TDCStateScope state(dc);
     IntersectClipRect(dc, 0, 0, Width(), Height());
     OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
-    {
-        TCanvas parentCanvas(dc);
-        parent->PaintTo(parentCanvas);
-    }
-    RestoreDC(dc, saved);
+    TCanvas parentCanvas(dc);
+    parent->PaintTo(parentCanvas);
 }
 
 void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
@@ -594,10 +592,9 @@ void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
         TGdiObject<HRGN> corner(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
         CombineRgn(corners.Get(), corners.Get(), corner.Get(), RGN_OR);
     }
-    const int saved = SaveDC(dc);
+    const TDCStateScope state(dc);
     ExtSelectClipRgn(dc, corners.Get(), RGN_AND);
     PaintParent(dc);
-    RestoreDC(dc, saved);
 }
 
 void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
@@ -610,8 +607,11 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
     const bool idle = FTransparent && !FEntered && !(focused && HotFocus()) && state != stDown;
     const bool caption = FShowCaption && !Caption().empty();
     const TFont font = CaptionFont();
-    const bool gdiplusText =
-        caption && FAntiAlias != TAntiAlias::aaNone && OutlineFontInstalled(canvas.Handle(), font);
+    // One font family per paint, for the test and for the text.
+    std::optional<TGPFontFamily> family;
+    if (caption && FAntiAlias != TAntiAlias::aaNone)
+        family.emplace(ToWide(font.Name()));
+    const bool gdiplusText = family && OutlineFontInstalled(canvas.Handle(), font, *family);
 
     // The halves are filled past the bottom edge; keep that off the canvas.
     const TClipScope clip(canvas.Handle(), r);
@@ -639,7 +639,7 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
                                     r.bottom - 5, radius);
         }
         if (gdiplusText)
-            DrawCaption(graphics, font, r);
+            DrawCaption(graphics, font, *family, r);
     }
     // GDI text only once GDI+ has let go of the device context.
     if (caption && !gdiplusText)

@@ -183,7 +183,8 @@ class TAdvCustomGlowButton : public TCustomControl {
     void ReleaseGroup();
     void RecheckHover(int x, int y);
     TFont CaptionFont() const;
-    void DrawCaption(TGPGraphics& graphics, const TFont& font, const RECT& r);
+    void DrawCaption(TGPGraphics& graphics, const TFont& font, const TGPFontFamily& family,
+                     const RECT& r);
     void DrawCaptionGdi(TCanvas& canvas, const TFont& font, const RECT& r);
     void PaintParent(HDC dc);
     void ShowParentInCorners(TCanvas& canvas);
