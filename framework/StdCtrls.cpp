@@ -70,12 +70,12 @@ void TCheckBox::CreateParams(TCreateParams& params) {
 
 bool TCheckBox::Checked() const {
     // The user may have changed it in the window.
-    return Handle() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
+    return HandleAllocated() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
 }
 
 void TCheckBox::SetChecked(bool checked) {
     FChecked = checked;
-    if (Handle())
+    if (HandleAllocated())
         SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -104,7 +104,7 @@ void TEdit::CreateParams(TCreateParams& params) {
 }
 
 std::string TEdit::Text() const {
-    if (!Handle())
+    if (!HandleAllocated())
         return Caption();
     const int length = GetWindowTextLengthA(Handle());
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -114,13 +114,13 @@ std::string TEdit::Text() const {
 
 void TEdit::SetText(const std::string& text) {
     SetCaption(text);
-    if (Handle() && Text() != text)
+    if (HandleAllocated() && Text() != text)
         SetWindowTextA(Handle(), text.c_str());
 }
 
 void TEdit::SetReadOnly(bool readOnly) {
     FReadOnly = readOnly;
-    if (Handle())
+    if (HandleAllocated())
         SendMessageA(Handle(), EM_SETREADONLY, readOnly, 0);
 }
 
@@ -384,22 +384,6 @@ bool TLabel::DialogChar(char ch) {
         return false;
     FFocusControl->SetFocus();
     return true;
-}
-
-// ---- TImage
-
-TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
-
-void TImage::Paint(TCanvas& canvas) {
-    if (!Picture.Handle())
-        return;
-    RECT dest = MakeRect(0, 0, Picture.Width(), Picture.Height());
-    if (Stretch)
-        dest = ClientRect();
-    else if (Center)
-        OffsetRect(&dest, (Width() - Picture.Width()) / 2, (Height() - Picture.Height()) / 2);
-    StretchBlt(canvas.Handle(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
-               Picture.Canvas().Handle(), 0, 0, Picture.Width(), Picture.Height(), SRCCOPY);
 }
 
 // ---- TPanel

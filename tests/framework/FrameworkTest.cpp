@@ -429,6 +429,24 @@ TEST_F(FrameworkTest, WhatIsSetBeforeTheWindowExistsReachesIt) {
     EXPECT_EQ(SendMessageA(check->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+TEST_F(FrameworkTest, RadioButtonsOnOneParentCheckOneAnother) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    TRadioButton* radios[2];
+    for (int i = 0; i < 2; ++i) {
+        radios[i] = new TRadioButton(&form);
+        radios[i]->SetBounds(0, 30 * i, 100, 20);
+        radios[i]->SetParent(&form);
+    }
+    radios[0]->SetChecked(true);
+    form.Show();
+    EXPECT_TRUE(radios[0]->Checked());
+    // A click as the user makes it checks the second and clears the first.
+    SendMessageA(radios[1]->Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(radios[1]->Checked());
+    EXPECT_FALSE(radios[0]->Checked());
+}
+
 TEST(CaseFoldTest, FoldsLettersOfTheCodePageAndNothingElse) {
     struct TCase {
         const char *a, *b;
