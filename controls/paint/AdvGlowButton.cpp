@@ -260,30 +260,30 @@ bool TAdvCustomGlowButton::DialogChar(char ch) {
 // ---- fading
 
 void TAdvCustomGlowButton::EnsureFadeTimer() {
-    if (FFadeTimer)
+    if (FFade.Running)
         return;
-    FFadeTimer = true;
+    FFade.Running = true;
     if (HandleAllocated())
         SetTimer(Handle(), kFadeTimer, GlowFadeInterval, nullptr);
 }
 
 void TAdvCustomGlowButton::StopFadeTimer() {
-    FFadeTimer = false;
+    FFade.Running = false;
     if (HandleAllocated())
         KillTimer(Handle(), kFadeTimer);
 }
 
 void TAdvCustomGlowButton::FadeTick() {
-    if (!FFadeTimer || FFadeKind == fkFinished)
+    if (!FFade.Running || FFade.Kind == fkFinished)
         return;
-    int& step = FFadeKind == fkHot ? FHotStep : FDownStep;
-    step += FFadeDelta;
-    if ((step > 100 && FFadeDelta > 0) || (step < 0 && FFadeDelta < 0)) {
+    int& step = FFade.Kind == fkHot ? FFade.HotStep : FFade.DownStep;
+    step += FFade.Delta;
+    if ((step > 100 && FFade.Delta > 0) || (step < 0 && FFade.Delta < 0)) {
         step = std::clamp(step, 0, 100);
         // A finished release lets go of the pressed look.
-        if (FFadeKind == fkPress && FFadeDelta < 0)
+        if (FFade.Kind == fkPress && FFade.Delta < 0)
             FPressed = FResumePress = false;
-        FFadeKind = fkFinished;
+        FFade.Kind = fkFinished;
         StopFadeTimer();
         return;
     }
@@ -313,37 +313,32 @@ void TAdvCustomGlowButton::MouseEnter() {
     TCustomControl::MouseEnter();
     if (OnMouseEnter)
         OnMouseEnter(this);
-    if (FEntered)
-        return;
     FHot = true;
     if (FResumePress)
         FPressed = true;
     EnsureFadeTimer();
     // The hover fade goes on from wherever it stands.
-    if (!FPressed && FFadeKind != fkPress) {
-        FFadeDelta = kFadeStep;
-        FFadeKind = fkHot;
+    if (!FPressed && FFade.Kind != fkPress) {
+        FFade.Delta = kFadeStep;
+        FFade.Kind = fkHot;
     }
     Invalidate();
     FMouseInside = true;
-    FEntered = true;
 }
 
 void TAdvCustomGlowButton::MouseLeave() {
     TCustomControl::MouseLeave();
     if (OnMouseLeave)
         OnMouseLeave(this);
-    if (!FEntered)
-        return;
-    FEntered = FMouseInside = FHot = false;
+    FMouseInside = FHot = false;
     const bool draggedOut = FPressed && FMouseDown;
     FPressed = false;
     // Leaving fades out from full hot; dragging out fades from where it is
     // and comes back pressed on re-entry.
     if (!draggedOut)
-        FHotStep = 100;
-    FFadeDelta = -kFadeStep;
-    FFadeKind = fkHot;
+        FFade.HotStep = 100;
+    FFade.Delta = -kFadeStep;
+    FFade.Kind = fkHot;
     Invalidate();
     FResumePress = draggedOut;
     EnsureFadeTimer();
@@ -359,8 +354,8 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     if (TabStop())
         SetFocus();
     EnsureFadeTimer();
-    FFadeDelta = kFadeStep;
-    FFadeKind = fkPress;
+    FFade.Delta = kFadeStep;
+    FFade.Kind = fkPress;
     if (IsToggle()) {
         SetDown(!FDown);
         FState = stDown;
@@ -374,11 +369,9 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
 
 void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
     TCustomControl::MouseMove(shift, x, y);
-    if (!FTracking) {
-        if (!FMouseInside)
-            RecheckHover(x, y);
+    // Entering and leaving come from the framework's routing.
+    if (!FTracking)
         return;
-    }
     int state = PointInRect(ClientRect(), x, y) ? stDown : stUp;
     if (IsToggle() && FDown)
         state = stDown;
@@ -390,22 +383,14 @@ void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
     }
 }
 
-void TAdvCustomGlowButton::RecheckHover(int x, int y) {
-    const bool inside = PointInRect(ClientRect(), x, y);
-    if (inside && !FEntered)
-        MouseEnter();
-    else if (!inside && FEntered)
-        MouseLeave();
-}
-
 void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (button != TMouseButton::mbLeft) {
         TCustomControl::MouseUp(button, shift, x, y);
         return;
     }
     KillTimer(Handle(), kRepeatTimer);
-    FFadeDelta = -kFadeStep;
-    FFadeKind = fkPress;
+    FFade.Delta = -kFadeStep;
+    FFade.Kind = fkPress;
     FMouseDown = FResumePress = false;
     EnsureFadeTimer();
 
@@ -430,7 +415,6 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
             if (FDown)
                 RepaintNow();
         }
-        RecheckHover(x, y);
     }
     TCustomControl::MouseUp(button, shift, x, y);
     if (clicked)
@@ -485,8 +469,8 @@ void TAdvCustomGlowButton::CaptureLost() {
     if (FState == stDown)
         FState = FDown && IsGrouped() ? stExclusive : stUp;
     if (wasPressed) {
-        FFadeDelta = -kFadeStep;
-        FFadeKind = fkPress;
+        FFade.Delta = -kFadeStep;
+        FFade.Kind = fkPress;
         EnsureFadeTimer();
     }
     Invalidate();
@@ -507,20 +491,20 @@ TGlowFace TAdvCustomGlowButton::CurrentFace() const {
         face = a.Down();
     else if (state == stExclusive || (state == stDown && IsToggle())) {
         face = a.Checked();
-        if (FFadeTimer && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
-            BlendFace(face, a.Checked(), a.Down(), FDownStep, false);
+        if (FFade.Running && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
+            BlendFace(face, a.Checked(), a.Down(), FFade.DownStep, false);
     } else if (FHot)
         face = a.Hot();
     else
         face = a.Normal();
 
-    if (FFadeTimer) {
+    if (FFade.Running) {
         if (!FPressed && !FTransparent && state != stExclusive && !downToggle)
-            BlendFace(face, a.Hot(), a.Normal(), FHotStep, true);
+            BlendFace(face, a.Hot(), a.Normal(), FFade.HotStep, true);
         else if (IsToggle() && FPressed)
-            BlendFace(face, a.Down(), a.Checked(), FDownStep, false);
+            BlendFace(face, a.Down(), a.Checked(), FFade.DownStep, false);
         else if (FPressed && state != stExclusive)
-            BlendFace(face, a.Down(), a.Hot(), FDownStep, true);
+            BlendFace(face, a.Down(), a.Hot(), FFade.DownStep, true);
     }
     // No fade shows on a disabled button.
     if (disabled)
@@ -604,7 +588,8 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
     const int state = EffectiveState();
     const bool focused = Focused();
     // A transparent button at rest shows only its parent and caption.
-    const bool idle = FTransparent && !FEntered && !(focused && HotFocus()) && state != stDown;
+    const bool idle =
+        FTransparent && !MouseInControl() && !(focused && HotFocus()) && state != stDown;
     const bool caption = FShowCaption && !Caption().empty();
     const TFont font = CaptionFont();
     // One font family per paint, for the test and for the text.
