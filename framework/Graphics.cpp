@@ -8,6 +8,18 @@ COLORREF ColorToRGB(TColor color) {
     return color & 0x00FFFFFFu;
 }
 
+namespace {
+int gLiveGdiObjects = 0;
+} // namespace
+
+int LiveGdiObjects() {
+    return gLiveGdiObjects;
+}
+
+void CountGdiObjects(int delta) {
+    gLiveGdiObjects += delta;
+}
+
 int PointsToPixels(int points) {
     return MulDiv(points, 96, 72);
 }
@@ -21,7 +33,7 @@ TFont::TFont() = default;
 
 TFont::TFont(const TFont& other)
     : FName(other.FName), FHeight(other.FHeight), FColor(other.FColor), FStyle(other.FStyle),
-      FCharset(other.FCharset), FOrientation(other.FOrientation) {}
+      FCharset(other.FCharset), FOrientation(other.FOrientation), FHandle(other.FHandle) {}
 
 TFont& TFont::operator=(const TFont& other) {
     Assign(other);
@@ -35,19 +47,28 @@ bool TFont::SameAs(const TFont& other) const {
 }
 
 void TFont::Assign(const TFont& other) {
-    if (this == &other || SameAs(other))
+    if (this == &other)
         return;
+    if (SameAs(other)) {
+        // Nothing changes; take the other's GDI font if it has one.
+        if (other.FHandle->Font)
+            FHandle = other.FHandle;
+        return;
+    }
     FName = other.FName;
     FHeight = other.FHeight;
     FColor = other.FColor;
     FStyle = other.FStyle;
     FCharset = other.FCharset;
     FOrientation = other.FOrientation;
-    Changed();
+    // Same properties, same GDI font: share it instead of making another.
+    FHandle = other.FHandle;
+    if (OnChange)
+        OnChange();
 }
 
 void TFont::Changed() {
-    FHandle.Reset();
+    FHandle = std::make_shared<THandleHolder>();
     if (OnChange)
         OnChange();
 }
@@ -62,7 +83,8 @@ void TFont::SetColor(TColor color) {
 }
 
 HFONT TFont::Handle() const {
-    if (!FHandle) {
+    TGdiObject<HFONT>& handle = FHandle->Font;
+    if (!handle) {
         LOGFONTA lf{};
         lf.lfHeight = -FHeight;
         lf.lfEscapement = FOrientation;
@@ -74,9 +96,9 @@ HFONT TFont::Handle() const {
         lf.lfCharSet = static_cast<BYTE>(FCharset);
         lf.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
-        FHandle.Reset(CreateFontIndirectA(&lf));
+        handle.Reset(CreateFontIndirectA(&lf));
     }
-    return FHandle.Get();
+    return handle.Get();
 }
 
 // ---- TBrush
@@ -272,6 +294,7 @@ void TBitmap::Free() {
     if (FDC) {
         SelectObject(FDC, FOld);
         DeleteDC(FDC);
+        CountGdiObjects(-1);
     }
     FDC = nullptr;
     FOld = nullptr;
@@ -295,6 +318,8 @@ void TBitmap::SetSize(int width, int height) {
     FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     FBits = static_cast<std::uint32_t*>(bits);
     FDC = CreateCompatibleDC(nullptr);
+    if (FDC)
+        CountGdiObjects(1);
     FOld = SelectObject(FDC, FBitmap.Get());
     FWidth = width;
     FHeight = height;
@@ -305,11 +330,16 @@ void TBitmap::SetSize(int width, int height) {
 
 TImageList::TImageList(TComponent* owner, int width, int height)
     : TComponent(owner), FWidth(width), FHeight(height),
-      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1)) {}
+      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1)) {
+    if (FHandle)
+        CountGdiObjects(1);
+}
 
 TImageList::~TImageList() {
-    if (FHandle)
+    if (FHandle) {
         ImageList_Destroy(FHandle);
+        CountGdiObjects(-1);
+    }
 }
 
 int TImageList::Count() const {
