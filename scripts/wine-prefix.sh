@@ -11,19 +11,24 @@ source "$root/scripts/wine-env.sh" "$bits"
 prefix="$root/build/wine$([ "$bits" = 64 ] && echo 64)-$kind"
 export WINEPREFIX="$prefix"
 
-if [ -f "$prefix/.korvandel-ready" ]; then
+# The mark names what a prefix holds; a prefix made by an older script is made again.
+ready="$prefix/.korvandel-ready-tahoma"
+if [ -f "$ready" ]; then
   echo "$prefix"; exit 0
 fi
 mkdir -p "$root/build"
 exec 9>"$root/build/.wine$bits-$kind.lock"
 flock 9
-if [ ! -f "$prefix/.korvandel-ready" ]; then
+if [ ! -f "$ready" ]; then
   rm -rf "$prefix"
   "$KORVANDEL_WINE" wineboot -i >/dev/null 2>&1 || true
   if [ "$kind" = null ]; then
     "$KORVANDEL_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   fi
   wineserver -w
-  touch "$prefix/.korvandel-ready"
+  # The window is drawn in Tahoma. Wine's own Tahoma (fonts-wine) is not on
+  # its font path here, so the prefix gets a copy where Windows keeps fonts.
+  cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf "$prefix/drive_c/windows/Fonts/"
+  touch "$ready"
 fi
 echo "$prefix"
