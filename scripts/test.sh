@@ -45,4 +45,6 @@ else
   echo "== Windows tests from the 32-bit build under Wine"
 fi
 scripts/wine-prefix.sh null "$bits" >/dev/null
-ctest --test-dir "build/win$bits" --output-on-failure -j "$jobs"
+# One at a time: test programs in one Wine prefix share one desktop, and a
+# window of one would take the focus that another is testing.
+ctest --test-dir "build/win$bits" --output-on-failure
