@@ -958,6 +958,8 @@ constexpr int kGradientSteps = 128;
 constexpr unsigned kBlinkInterval = 100;
 // Blinking text changes every fifth tick of the blink timer.
 constexpr int kTicksPerBlink = 5;
+// How many items a batch adds before the list's top item follows them.
+constexpr int kTopItemStep = 256;
 
 // Two gradients split at the middle (left and right with `direction`, else
 // top and bottom), or one over the whole rectangle without mirror colours.
@@ -1092,6 +1094,10 @@ void THTMListBox::UpdateItemHeights() {
         return;
     const RECT r = MeasureRect(4);
     int widest = 0;
+    // Each new height would otherwise update and repaint the list at once.
+    const bool suspend = FUpdateCount == 0;
+    if (suspend)
+        SetRedraw(false);
     for (int i = 0; i < Count(); ++i) {
         if (!FAutoItemHeight) {
             SetItemHeights(i, ItemHeight);
@@ -1102,9 +1108,10 @@ void THTMListBox::UpdateItemHeights() {
         // A list item needs at least one pixel.
         SetItemHeights(i, std::max(LimitHeight(m.ExtentY) - 2, 1));
     }
+    if (suspend)
+        SetRedraw(true);
     if (FScrollHorizontal)
         WidenTo(widest);
-    Invalidate();
 }
 
 int THTMListBox::WidestItem() {
@@ -1137,9 +1144,21 @@ void THTMListBox::UpdateHorizontalExtent(int width) {
     }
 }
 
+void THTMListBox::SetRedraw(bool redraw) {
+    if (!HandleAllocated())
+        return;
+    SendMessageA(Handle(), WM_SETREDRAW, redraw, 0);
+    if (redraw)
+        Invalidate();
+}
+
 void THTMListBox::BeginUpdate() {
-    if (FUpdateCount++ == 0 && HandleAllocated())
-        SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+    // A visible system list updates its scroll bar and repaints for every
+    // insertion, which costs far more than measuring the item.
+    if (FUpdateCount++ == 0 && HandleAllocated()) {
+        FBatchTopIndex = TopIndex();
+        SetRedraw(false);
+    }
 }
 
 void THTMListBox::EndUpdate() {
@@ -1147,10 +1166,9 @@ void THTMListBox::EndUpdate() {
         return;
     if (--FUpdateCount > 0)
         return;
-    if (HandleAllocated()) {
-        SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
-        Invalidate();
-    }
+    if (HandleAllocated())
+        SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(FBatchTopIndex), 0);
+    SetRedraw(true);
     UpdateHorizontalExtent();
 }
 
@@ -1294,6 +1312,22 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: {
         const LRESULT result = TListBox::WindowProc(msg, wParam, lParam);
         Lookup(static_cast<WORD>(wParam));
+        return result;
+    }
+    case LB_INSERTSTRING: {
+        const LRESULT result = TListBox::WindowProc(msg, wParam, lParam);
+        // The list does not update its scroll bar while a batch holds its
+        // painting. Shown as soon as the items overflow, as it would be
+        // without the batch, it resizes the list while it holds few items,
+        // rather than at the end, when every item would be measured again.
+        if (FUpdateCount > 0 && Height() < Count() * ItemHeight &&
+            !(GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VSCROLL))
+            ShowScrollBar(Handle(), SB_VERT, TRUE);
+        // The system list finds the rectangle of each new item by adding up
+        // the heights from its top item. Keeping the top item near the end
+        // during a batch keeps every insertion from walking the whole list.
+        if (FUpdateCount > 0 && Count() % kTopItemStep == 0)
+            SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(Count() - 1), 0);
         return result;
     }
     case LB_DELETESTRING:

@@ -179,6 +179,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
         field = value;
         Invalidate();
     }
+    void SetRedraw(bool redraw);
     THtmlRenderOptions RenderOptions() const;
     // The measuring rectangle from `left`, with the width rule: 4096 wide
     // when scrolling horizontally, else the client width less the predicted
@@ -220,6 +221,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     TCursor FSavedCursor = TCursor::crDefault;
     int FMouseX = -1, FMouseY = -1;
     SIZE FClientSize{};
+    int FBatchTopIndex = 0; // top item when the batch began
     TTimer* FBlinkTimer = nullptr;
     int FTimerTicks = 0;
     bool FBlinkPhase = false;
