@@ -1,6 +1,7 @@
 // Microseconds per RenderHtmlText call for the texts the main window's lists
 // show, in the three ways a list box calls it: measuring an item, drawing it,
 // and hit-testing anchors under the mouse.
+#include "bench/Clock.h"
 #include "controls/html/HTMListB.h"
 #include "framework/Controls.h"
 
@@ -9,17 +10,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     const int calls = argc > 1 ? std::atoi(argv[1]) : 20000;

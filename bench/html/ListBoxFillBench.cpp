@@ -2,6 +2,7 @@
 // first comparison (inside BeginUpdate and EndUpdate), against the renderer's
 // measuring of the same texts alone. Prints microseconds per item and the
 // total for each count.
+#include "bench/Clock.h"
 #include "controls/html/HTMListB.h"
 #include "framework/Forms.h"
 
@@ -11,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::vector<std::string> Paths(int count) {
     std::vector<std::string> paths;

@@ -1427,33 +1427,12 @@ void THTMListBox::SetPictureContainer(TPictureContainer* value) {
     UpdateItemHeights();
 }
 
-void THTMListBox::SetAutoItemHeight(bool value) {
-    if (value == FAutoItemHeight)
-        return;
-    FAutoItemHeight = value;
-    UpdateItemHeights();
-}
-
 void THTMListBox::SetItemHeight(int value) {
     if (value == ItemHeight)
         return;
     ItemHeight = value;
     if (!FAutoItemHeight)
         UpdateItemHeights();
-}
-
-void THTMListBox::SetMultiline(bool value) {
-    if (value == FMultiline)
-        return;
-    FMultiline = value;
-    UpdateItemHeights();
-}
-
-void THTMListBox::SetLineSpacing(int value) {
-    if (value == FLineSpacing)
-        return;
-    FLineSpacing = value;
-    UpdateItemHeights();
 }
 
 void THTMListBox::SetScrollHorizontal(bool value) {

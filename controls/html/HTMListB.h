@@ -94,11 +94,11 @@ class THTMListBox : public TListBox, public IComponentStyle {
     TImageList* Images() const { return FImages; }
     void SetImages(TImageList* value);
     bool AutoItemHeight() const { return FAutoItemHeight; }
-    void SetAutoItemHeight(bool value);
+    void SetAutoItemHeight(bool value) { Remeasure(FAutoItemHeight, value); }
     // Height of every item while AutoItemHeight is off.
     void SetItemHeight(int value);
     bool Multiline() const { return FMultiline; }
-    void SetMultiline(bool value);
+    void SetMultiline(bool value) { Remeasure(FMultiline, value); }
     bool Ellipsis() const { return FEllipsis; }
     void SetEllipsis(bool value) { Change(FEllipsis, value); }
     int ShadowOffset() const { return FShadowOffset; }
@@ -120,7 +120,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     bool SortWithHTML() const { return FSortWithHTML; }
     void SetSortWithHTML(bool value) { FSortWithHTML = value; }
     int LineSpacing() const { return FLineSpacing; }
-    void SetLineSpacing(int value);
+    void SetLineSpacing(int value) { Remeasure(FLineSpacing, value); }
     TPictureContainer* PictureContainer() const { return FPictureContainer; }
     void SetPictureContainer(TPictureContainer* value);
     bool EnableBlink() const { return FEnableBlink; }
@@ -178,6 +178,13 @@ class THTMListBox : public TListBox, public IComponentStyle {
             return;
         field = value;
         Invalidate();
+    }
+    // For the settings that change how items measure.
+    template <class T> void Remeasure(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        UpdateItemHeights();
     }
     void SetRedraw(bool redraw);
     THtmlRenderOptions RenderOptions() const;
