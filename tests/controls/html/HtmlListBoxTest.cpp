@@ -197,6 +197,21 @@ TEST_F(HtmlListBoxTest, ReplacingATextKeepsTheObjectAndTheSystemListHoldsTheText
                   reinterpret_cast<LRESULT>(&entries[i]));
 }
 
+TEST_F(HtmlListBoxTest, AFreedImageListOrPictureContainerIsForgotten) {
+    auto* container = new TPictureContainer(Form.get());
+    List->SetPictureContainer(container);
+    List->AddItem("<IMG src=\"idx:0\"> C:\\a.txt", nullptr);
+    delete Images;
+    Images = nullptr;
+    delete container;
+    EXPECT_EQ(List->Images(), nullptr);
+    EXPECT_EQ(List->PictureContainer(), nullptr);
+    // Measuring and drawing go on without them.
+    List->AddItem("<IMG src=\"idx:0\"> C:\\b.txt", nullptr);
+    EXPECT_GT(List->ItemHeights(1), 0);
+    UpdateWindow(List->Handle());
+}
+
 TEST_F(HtmlListBoxTest, PlainTextAndItsIndexCheck) {
     List->AddItem("<B>C:\\a</B> <FONT color=\"clRed\">b</FONT>", nullptr);
     EXPECT_EQ(List->GetItemPlainText(0), "C:\\a b");
