@@ -11,8 +11,7 @@ constexpr int kLabelGap = 4;
 // ---- TCaptionStrip
 
 TCaptionStrip::TCaptionStrip(TComponent* owner)
-    : TCustomControl(owner), FMinimize(new TAdvGlowButton(owner)),
-      FClose(new TAdvGlowButton(owner)) {
+    : TCustomControl(owner), FMinimize(new TAdvGlowButton(this)), FClose(new TAdvGlowButton(this)) {
     SetColor(0xDBBF9F);
     FMinimize->SetCaption("_");
     FMinimize->SetTabStop(false);
@@ -60,8 +59,8 @@ void TCaptionStrip::MouseDown(TMouseButton button, TShiftState, int, int) {
 // ---- TFolderEdit
 
 TFolderEdit::TFolderEdit(TComponent* owner, const std::string& label, const std::string& browseText)
-    : TWinControl(owner), FEdit(new TEdit(owner)), FBrowse(new TButton(owner)),
-      FLabel(new TLabel(owner)), FBrowseText(browseText) {
+    : TWinControl(owner), FEdit(new TEdit(this)), FBrowse(new TButton(this)),
+      FLabel(new TLabel(this)), FBrowseText(browseText) {
     FLabel->SetCaption(label);
     FLabel->SetFocusControl(FEdit);
     FBrowse->SetCaption("...");
