@@ -105,19 +105,3 @@ void TFolderEdit::Browse() {
         SetText(path);
     CoTaskMemFree(item);
 }
-
-// ---- TEntryList
-
-void TEntryList::BeginUpdate() {
-    if (FUpdateCount++ == 0)
-        SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-}
-
-void TEntryList::EndUpdate() {
-    if (FUpdateCount == 0)
-        return;
-    if (--FUpdateCount == 0) {
-        SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
-        Invalidate();
-    }
-}

@@ -50,15 +50,3 @@ class TFolderEdit : public TWinControl {
     TLabel* FLabel;
     std::string FBrowseText;
 };
-
-// A list whose items are texts with the copy entry they stand for.
-class TEntryList : public TListBox {
-  public:
-    using TListBox::TListBox;
-    // Batches nest; the list redraws once when the outermost one closes.
-    void BeginUpdate();
-    void EndUpdate();
-
-  private:
-    int FUpdateCount = 0;
-};

@@ -89,13 +89,55 @@ void TKorvandelMain::CreateControls() {
     DiskDir->Edit()->Font.Assign(TahomaFont(clWindowText));
     place(DiskDir, 40, 43, 281, 21, 1);
 
-    ToStick = new TEntryList(this);
-    place(ToStick, 8, 125, 313, 124, 2);
+    // The result lists: markup items in the panel's font, the warning image
+    // for failed items, and the Luna selection that the form styler gives.
+    auto resultList = [&](int top, int tabOrder) {
+        auto* list = new THTMListBox(this);
+        list->SetItemHeight(16);
+        list->SetMultiline(true);
+        list->SetEllipsis(false);
+        list->SetShowSelection(true);
+        list->SetShadowOffset(1);
+        list->SetComponentStyle(tsOffice2007Luna);
+        place(list, 8, top, 313, 124, tabOrder);
+        return list;
+    };
+    // Both bars: lime blocks that shade to pale green at their edges, at
+    // every level; the scan bar runs endlessly without text.
+    auto progressBar = [&](int top, bool endless) {
+        auto* bar = new TAdvProgressBar(this);
+        for (auto setColorTo :
+             {&TAdvProgressBar::SetLevel0ColorTo, &TAdvProgressBar::SetLevel1ColorTo,
+              &TAdvProgressBar::SetLevel2ColorTo, &TAdvProgressBar::SetLevel3ColorTo})
+            (bar->*setColorTo)(14811105);
+        bar->SetLevel1Color(clLime);
+        bar->SetLevel2Color(clLime);
+        bar->SetLevel3Color(clLime);
+        bar->SetLevel1Perc(100);
+        bar->SetLevel2Perc(100);
+        bar->SetPosition(50);
+        bar->SetShowBorder(true);
+        bar->SetSteps(20);
+        bar->Font.SetName("Verdana");
+        bar->Font.SetHeight(13);
+        bar->Font.SetColor(clWindowText);
+        bar->SetVisible(false);
+        if (endless) {
+            bar->SetAnimated(true);
+            bar->SetInfinite(true);
+            bar->SetShowPercentage(false);
+            bar->SetShowPosition(false);
+        }
+        bar->SetBounds(8, top, 201, 18);
+        bar->SetParent(pBack);
+        return bar;
+    };
+
+    ToStick = resultList(125, 2);
     bScan = glowButton("Vergleichen", 70, 3, true, &TKorvandelMain::bScanClick);
     bCopy = glowButton("Kopieren", 399, 4, true, &TKorvandelMain::bCopyClick);
     bCopy->SetEnabled(false);
-    ToDisk = new TEntryList(this);
-    place(ToDisk, 8, 269, 313, 124, 5);
+    ToDisk = resultList(269, 5);
 
     Label1 = new TLabel(this);
     Label1->SetCaption("Auf den Stick");
@@ -108,15 +150,12 @@ void TKorvandelMain::CreateControls() {
 
     StdImages = new TImageList(this, 16, 16);
     StdImages->AddResource(GetModuleHandleA(nullptr), "WARNING");
+    ToStick->SetImages(StdImages);
+    ToDisk->SetImages(StdImages);
 
-    CopyProg = new TProgressBar(this);
-    CopyProg->SetVisible(false);
-    place(CopyProg, 8, 408, 201, 18, 8);
+    CopyProg = progressBar(408, false);
     bCancel = glowButton("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
-    ScanProg = new TProgressBar(this);
-    ScanProg->SetVisible(false);
-    place(ScanProg, 8, 77, 201, 18, 9);
-    ScanProg->SetMarquee(true);
+    ScanProg = progressBar(77, true);
     bScanCancel = glowButton("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
 }
 
@@ -199,7 +238,7 @@ void TKorvandelMain::bCopyClick(TComponent*) {
                           "%d Dateien wurden erfolgreich kopiert",
                           result.FailedCount, result.CopiedCount),
                    "", TReportIcon::tiWarning);
-        for (TEntryList* list : {ToStick, ToDisk})
+        for (THTMListBox* list : {ToStick, ToDisk})
             for (int i = 0; i < list->Count(); ++i) {
                 const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
                 if (!entry->Copied)

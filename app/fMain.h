@@ -2,7 +2,9 @@
 #pragma once
 
 #include "app/StandIns.h"
+#include "controls/html/HTMListB.h"
 #include "controls/paint/AdvGlowButton.h"
+#include "controls/paint/AdvProgressBar.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
@@ -21,16 +23,16 @@ class TKorvandelMain : public TForm {
     TPanel* pBack;
     TFolderEdit* StickDir;
     TFolderEdit* DiskDir;
-    TEntryList* ToStick;
+    THTMListBox* ToStick;
     TAdvGlowButton* bScan;
     TAdvGlowButton* bCopy;
-    TEntryList* ToDisk;
+    THTMListBox* ToDisk;
     TLabel* Label1;
     TLabel* Label2;
     TImageList* StdImages;
-    TProgressBar* CopyProg;
+    TAdvProgressBar* CopyProg;
     TAdvGlowButton* bCancel;
-    TProgressBar* ScanProg;
+    TAdvProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
 
     const TCopyList& CopyList() const { return FCopyList; }

@@ -579,10 +579,18 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_MEASUREITEM: {
+        // Found among our own children: the system's child lookup asks the
+        // window server, once for every item added to an owner-drawn list.
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (auto* child = FromHandle(GetDlgItem(FHandle, static_cast<int>(item->CtlID))))
-            if (child->HandleMeasureItem(item))
-                return TRUE;
+        for (TControl* c : FControls) {
+            auto* child = c->IsWindowed() ? static_cast<TWinControl*>(c) : nullptr;
+            if (child && child->HandleAllocated() &&
+                GetWindowLongPtrA(child->FHandle, GWLP_ID) == static_cast<LONG_PTR>(item->CtlID)) {
+                if (child->HandleMeasureItem(item))
+                    return TRUE;
+                break;
+            }
+        }
         break;
     }
     case WM_CTLCOLOREDIT:

@@ -143,7 +143,7 @@ void TListBox::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.WindowClass = "LISTBOX";
     params.Style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                   LBS_OWNERDRAWVARIABLE | LBS_NOINTEGRALHEIGHT;
+                   LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
     params.ExStyle = WS_EX_CLIENTEDGE;
 }
 
@@ -176,8 +176,12 @@ void TListBox::InsertItem(int index, const std::string& text, void* object) {
 
 void TListBox::InsertIntoWindow(int index) {
     // The system list asks for the height (WM_MEASUREITEM) while inserting.
+    // It keeps the text, which screen readers read, and the object as item data.
+    const TItem& item = *FItems[static_cast<std::size_t>(index)];
     SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(FItems[static_cast<std::size_t>(index)].get()));
+                 reinterpret_cast<LPARAM>(item.Text.c_str()));
+    SendMessageA(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(item.Object));
 }
 
 void TListBox::HandleCreated() {
@@ -199,13 +203,15 @@ void TListBox::SetString(int index, const std::string& text) {
 
 void TListBox::Delete(int index) {
     CheckIndex(index);
-    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    // The items go first, so that a derived list that reacts to the message
+    // already sees the new count.
     FItems.erase(FItems.begin() + index);
+    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 void TListBox::Clear() {
-    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
     FItems.clear();
+    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
 }
 
 int TListBox::ItemIndex() const {

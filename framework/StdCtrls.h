@@ -73,8 +73,9 @@ class TEdit : public TWinControl {
 };
 
 // An owner-drawn list box with variable item heights; every item is a text
-// with an object that it does not own. The texts live here, not in the
-// system control, whose items only point back at them.
+// with an object that it does not own. The system control holds the texts too,
+// so that screen readers and automation tools can read them, with each
+// object as its item data.
 class TListBox : public TWinControl {
   public:
     explicit TListBox(TComponent* owner);

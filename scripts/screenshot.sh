@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Starts Korvandel (the build this machine can run) under Xvfb with two prepared folders, presses "Vergleichen"
-# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare]
+# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare | --copy-fail]
+# --copy-fail then presses "Kopieren" with one target write-protected, closes
+# the report and selects an item, so the failed item shows its warning mark.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
 compare=1
+copyfail=0
 [ "${2:-}" = "--no-compare" ] && compare=0
+[ "${2:-}" = "--copy-fail" ] && copyfail=1
 source "$root/scripts/wine-env.sh"
 bits=$(korvandel_wine_bits)
 exe="$root/build/win$bits/app/Korvandel.exe"
@@ -59,6 +63,21 @@ if [ "$compare" = 1 ]; then
   xdotool mousemove $((X + 271)) $((Y + 27 + 86)) click 1
   sleep 2
   xdotool mousemove $((X + 100)) $((Y + 200))
+  sleep 1
+fi
+if [ "$copyfail" = 1 ]; then
+  # The older Notizen.txt on the computer cannot be overwritten.
+  chmod a-w "$work/disk/Notizen.txt"
+  # "Kopieren" sits at (221, 399) on the panel.
+  xdotool mousemove $((X + 271)) $((Y + 27 + 415)) click 1
+  sleep 3
+  report=$(xdotool search --name '^Korvandel$' 2>/dev/null | grep -v "^$win\$" | head -n 1 || true)
+  [ -n "$report" ] && xdotool windowactivate --sync "$report" key Return 2>/dev/null || xdotool key Return
+  sleep 2
+  # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
+  xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
+  sleep 1
+  xdotool mousemove $((X + 100)) $((Y + 27 + 250))
   sleep 1
 fi
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"

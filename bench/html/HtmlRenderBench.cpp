@@ -1,6 +1,7 @@
 // Microseconds per RenderHtmlText call for the texts the main window's lists
 // show, in the three ways a list box calls it: measuring an item, drawing it,
 // and hit-testing anchors under the mouse.
+#include "bench/Clock.h"
 #include "controls/html/HTMListB.h"
 #include "framework/Controls.h"
 
@@ -12,13 +13,6 @@
 #include <vector>
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Processor time of this thread: the machine may be shared, and time spent
 // waiting for the processor is not the code's.

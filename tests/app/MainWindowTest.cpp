@@ -180,7 +180,7 @@ class MainWindowTest : public ::testing::Test {
         };
     }
 
-    static std::vector<std::string> Texts(const TEntryList* list) {
+    static std::vector<std::string> Texts(const THTMListBox* list) {
         std::vector<std::string> texts;
         for (int i = 0; i < list->Count(); ++i)
             texts.push_back(list->Strings(i));
@@ -348,13 +348,31 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
 
     ASSERT_EQ(w.ToDisk->Count(), 3);
     ASSERT_EQ(w.ToStick->Count(), 2);
-    for (const TEntryList* list : {w.ToDisk, w.ToStick})
+    for (const THTMListBox* list : {w.ToDisk, w.ToStick})
         for (int i = 0; i < list->Count(); ++i) {
             const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
             EXPECT_EQ(list->Strings(i), entry->SourcePath);
             EXPECT_EQ(entry->ToStickFlag, list == w.ToStick);
         }
     EXPECT_EQ(w.CopyList().size(), 5u);
+    // Each list holds its entries in the order the comparison found them.
+    for (const THTMListBox* list : {w.ToDisk, w.ToStick}) {
+        std::vector<const void*> listed, found;
+        for (int i = 0; i < list->Count(); ++i)
+            listed.push_back(list->Objects(i));
+        for (const auto& entry : w.CopyList())
+            if (entry->ToStickFlag == (list == w.ToStick))
+                found.push_back(entry.get());
+        EXPECT_EQ(listed, found);
+    }
+    // Which item holds the read-only target, its entry and its height before the copy.
+    int failedIndex = -1;
+    for (int i = 0; i < w.ToDisk->Count(); ++i)
+        if (w.ToDisk->Strings(i) == stick + "\\ro.txt")
+            failedIndex = i;
+    ASSERT_GE(failedIndex, 0);
+    const void* failedEntry = w.ToDisk->Objects(failedIndex);
+    const int plainHeight = w.ToDisk->ItemHeights(failedIndex);
 
     during.clear();
     Click(w.bCopy);
@@ -373,7 +391,7 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     // Everything stays listed; only the failed item carries the marker.
     const auto marked = [&w] {
         std::vector<std::string> paths;
-        for (const TEntryList* list : {w.ToDisk, w.ToStick})
+        for (const THTMListBox* list : {w.ToDisk, w.ToStick})
             for (int i = 0; i < list->Count(); ++i) {
                 const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
                 const std::string marker = "<IMG src=\"idx:0\"> ";
@@ -387,6 +405,10 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     EXPECT_EQ(w.ToDisk->Count(), 3);
     EXPECT_EQ(w.ToStick->Count(), 2);
     EXPECT_EQ(marked(), std::vector<std::string>{stick + "\\ro.txt"});
+    // The marked item shows the 16-pixel warning image and keeps its entry.
+    EXPECT_EQ(w.ToDisk->Objects(failedIndex), failedEntry);
+    EXPECT_GT(w.ToDisk->ItemHeights(failedIndex), plainHeight);
+    EXPECT_GE(w.ToDisk->ItemHeights(failedIndex), 16);
     EXPECT_EQ(FileText(disk + "\\sub\\b.txt"), "b");
     EXPECT_EQ(FileText(stick + "\\deep\\er\\d.txt"), "d");
     EXPECT_EQ(FileText(disk + "\\ro.txt"), "old");

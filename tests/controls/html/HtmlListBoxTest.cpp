@@ -1,0 +1,523 @@
+// The HTML list box on a real form: item heights measured at insertion and
+// again, drawing read back from the pixels, anchors, keyboard lookup, the
+// blink timer, sorting and the style table.
+#include "controls/html/HTMListB.h"
+#include "framework/Forms.h"
+#include "tests/controls/paint/Pixels.h"
+#include "tests/support/FreshApplication.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Makes the item drawing reachable, as a derived control may.
+class TTestListBox : public THTMListBox {
+  public:
+    using THTMListBox::DrawItem;
+    using THTMListBox::THTMListBox;
+};
+
+constexpr TColor kLunaFrom = 15465983, kLunaTo = 11267071;
+constexpr TColor kLunaMirrorFrom = 6936319, kLunaMirrorTo = 9889023;
+
+void SetLuna(THTMListBox& list) {
+    list.SelectionColors().SetBorderColor(clSilver);
+    list.SelectionColors().SetColorFrom(kLunaFrom);
+    list.SelectionColors().SetColorTo(kLunaTo);
+    list.SelectionColors().SetColorMirrorFrom(kLunaMirrorFrom);
+    list.SelectionColors().SetColorMirrorTo(kLunaMirrorTo);
+    list.SetSelectionFontColor(clBlack);
+}
+
+// Each channel of `c` between the same channels of `a` and `b`.
+bool Between(TColor c, TColor a, TColor b) {
+    auto in = [](int v, int x, int y) { return v >= std::min(x, y) && v <= std::max(x, y); };
+    return in(GetRValue(c), GetRValue(a), GetRValue(b)) &&
+           in(GetGValue(c), GetGValue(a), GetGValue(b)) &&
+           in(GetBValue(c), GetBValue(a), GetBValue(b));
+}
+
+class HtmlListBoxTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        App = FreshApplication();
+        SetCursorPos(0, 0);
+        Form = std::make_unique<TForm>(nullptr);
+        Form->SetBorderStyle(TFormBorderStyle::bsNone);
+        Form->SetBounds(100, 100, 400, 500);
+        Form->Font.SetName("Tahoma");
+        Form->Font.SetSize(8);
+        Form->Font.SetColor(RGB(8, 55, 114));
+        Images = new TImageList(Form.get(), 16, 16);
+        std::vector<std::uint32_t> red(16 * 16, 0xFFFF0000u);
+        std::vector<std::uint16_t> opaque(16, 0);
+        TGdiObject<HBITMAP> image(CreateBitmap(16, 16, 1, 32, red.data()));
+        TGdiObject<HBITMAP> mask(CreateBitmap(16, 16, 1, 1, opaque.data()));
+        ASSERT_EQ(Images->Add(image.Get(), mask.Get()), 0);
+        List = new TTestListBox(Form.get());
+        List->SetBounds(8, 8, 313, 124);
+        List->SetParent(Form.get());
+        List->SetImages(Images);
+        List->SetMultiline(true);
+        Form->Show();
+        Gh = List->MeasureCanvas().TextHeight("gh");
+        RECT client;
+        GetClientRect(List->Handle(), &client);
+        Client = client;
+        ClientRight = client.right;
+    }
+    void TearDown() override {
+        Form.reset();
+        App.reset();
+    }
+
+    // Words each wider than half the text width, so that each takes a line.
+    std::string Words(int count) {
+        const int avail = Client.right - 2;
+        std::string word;
+        while (List->MeasureCanvas().TextWidth(word) < avail / 2 + 10)
+            word += 'm';
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += (i ? " " : "") + word;
+        return text;
+    }
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (int i = 0; i < List->Count(); ++i)
+            texts.push_back(List->Strings(i));
+        return texts;
+    }
+
+    std::string NativeText(int index) const {
+        const auto length = SendMessageA(List->Handle(), LB_GETTEXTLEN, index, 0);
+        std::string text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)), '\0');
+        SendMessageA(List->Handle(), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+        return text;
+    }
+
+    void Key(WORD key) { SendMessageA(List->Handle(), WM_KEYDOWN, key, 0); }
+
+    std::unique_ptr<TApplication> App;
+    std::unique_ptr<TForm> Form;
+    TImageList* Images = nullptr;
+    TTestListBox* List = nullptr;
+    int Gh = 0;
+    RECT Client{};
+    int ClientRight = 0;
+};
+
+TEST_F(HtmlListBoxTest, ItemsAreMeasuredWhenAdded) {
+    ASSERT_GT(Gh, 0);
+    List->SetBounds(8, 8, 313, 124);
+    struct {
+        const char* name;
+        std::string text;
+        int height;
+    } const cases[] = {
+        {"one-line path", "C:\\stick\\docs\\a.txt", Gh},
+        {"marked path: the image decides", "<IMG src=\"idx:0\"> C:\\stick\\docs\\a.txt",
+         std::max(Gh, 16)},
+        {"path wrapping at its blanks", Words(3), 3 * Gh},
+        {"taller than the client area", Words(30), static_cast<int>(Client.bottom)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // One item at a time: a scroll bar appearing resizes the client area,
+        // which measures every item again.
+        List->Clear();
+        const int index = List->AddItem(c.text, nullptr);
+        EXPECT_EQ(List->ItemHeights(index), c.height);
+    }
+
+    // A list taller than 255 pixels still gives no item more than 255.
+    List->SetBounds(8, 8, 313, 400);
+    List->Clear();
+    List->AddItem(Words(40), nullptr);
+    EXPECT_EQ(List->ItemHeights(0), 255);
+}
+
+TEST_F(HtmlListBoxTest, RemeasuringMakesItemsTwoPixelsLower) {
+    const std::string plain = "C:\\a.txt";
+    const std::string marked = "<IMG src=\"idx:0\"> C:\\b.txt";
+    struct {
+        const char* name;
+        std::function<void()> change;
+    } const changes[] = {
+        {"resize", [&] { List->SetBounds(8, 8, 300, 124); }},
+        {"line spacing", [&] { List->SetLineSpacing(3); }},
+        {"multiline", [&] { List->SetMultiline(false); }},
+        {"images", [&] { List->SetImages(nullptr); }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.name);
+        List->Clear();
+        List->AddItem(plain, nullptr);
+        List->AddItem(marked, nullptr);
+        c.change();
+        // The same texts added now are measured with the new settings.
+        List->AddItem(plain, nullptr);
+        List->AddItem(marked, nullptr);
+        EXPECT_EQ(List->ItemHeights(0), List->ItemHeights(2) - 2);
+        EXPECT_EQ(List->ItemHeights(1), List->ItemHeights(3) - 2);
+        if (std::string(c.name) == "resize") {
+            EXPECT_EQ(List->ItemHeights(0), Gh - 2);
+        }
+    }
+
+    // Without AutoItemHeight every item is ItemHeight high.
+    List->SetAutoItemHeight(false);
+    EXPECT_EQ(List->ItemHeights(0), 16);
+    List->SetItemHeight(20);
+    EXPECT_EQ(List->ItemHeights(1), 20);
+}
+
+TEST_F(HtmlListBoxTest, ReplacingATextKeepsTheObjectAndTheSystemListHoldsTheTexts) {
+    int entries[3] = {};
+    List->AddItem("C:\\one.txt", &entries[0]);
+    List->AddItem("C:\\two.txt", &entries[1]);
+    List->AddItem("C:\\three.txt", &entries[2]);
+    List->SetItemIndex(2);
+    List->SetString(1, "<IMG src=\"idx:0\"> C:\\two.txt");
+    EXPECT_EQ(List->Objects(1), &entries[1]);
+    EXPECT_EQ(List->ItemIndex(), 2);
+    EXPECT_EQ(List->ItemHeights(1), std::max(Gh, 16));
+    // What a screen reader asks the system list for.
+    EXPECT_EQ(SendMessageA(List->Handle(), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(NativeText(0), "C:\\one.txt");
+    EXPECT_EQ(NativeText(1), "<IMG src=\"idx:0\"> C:\\two.txt");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(SendMessageA(List->Handle(), LB_GETITEMDATA, i, 0),
+                  reinterpret_cast<LRESULT>(&entries[i]));
+}
+
+TEST_F(HtmlListBoxTest, AFreedImageListOrPictureContainerIsForgotten) {
+    auto* container = new TPictureContainer(Form.get());
+    List->SetPictureContainer(container);
+    List->AddItem("<IMG src=\"idx:0\"> C:\\a.txt", nullptr);
+    delete Images;
+    Images = nullptr;
+    delete container;
+    EXPECT_EQ(List->Images(), nullptr);
+    EXPECT_EQ(List->PictureContainer(), nullptr);
+    // Measuring and drawing go on without them.
+    List->AddItem("<IMG src=\"idx:0\"> C:\\b.txt", nullptr);
+    EXPECT_GT(List->ItemHeights(1), 0);
+    UpdateWindow(List->Handle());
+}
+
+TEST_F(HtmlListBoxTest, PlainTextAndItsIndexCheck) {
+    List->AddItem("<B>C:\\a</B> <FONT color=\"clRed\">b</FONT>", nullptr);
+    EXPECT_EQ(List->GetItemPlainText(0), "C:\\a b");
+    for (int bad : {-1, 1}) {
+        try {
+            List->GetItemPlainText(bad);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const EHTMListBoxError& e) {
+            EXPECT_STREQ(e.what(), "Item index out of range");
+        }
+    }
+}
+
+TEST_F(HtmlListBoxTest, HorizontalExtentWaitsForTheLastEndUpdate) {
+    List->SetScrollHorizontal(true);
+    const auto extent = [&] {
+        return static_cast<int>(SendMessageA(List->Handle(), LB_GETHORIZONTALEXTENT, 0, 0));
+    };
+    const std::string wide = Words(3);
+    const int wideWidth = List->MeasureCanvas().TextWidth(wide);
+    // A stray EndUpdate must not leave the count below zero.
+    List->EndUpdate();
+    List->BeginUpdate();
+    List->AddItem(wide, nullptr);
+    EXPECT_EQ(extent(), 0) << "deferred while the batch is open";
+    List->BeginUpdate();
+    List->EndUpdate();
+    EXPECT_EQ(extent(), 0) << "the outer batch is still open";
+    List->EndUpdate();
+    EXPECT_GE(extent(), wideWidth);
+    EXPECT_LE(extent(), wideWidth + 10);
+    List->Clear();
+    EXPECT_EQ(extent(), 0);
+}
+
+TEST_F(HtmlListBoxTest, DrawsLastRowFillGradientSelectionAndFrame) {
+    SetLuna(*List);
+    List->AddItem("C:\\stick\\a.txt", nullptr);
+    const int h = List->ItemHeights(0);
+    TBitmap bmp(List->Width(), List->Height());
+    bmp.Canvas().Brush.SetColor(RGB(1, 2, 3));
+    bmp.Canvas().FillRect(MakeRect(0, 0, bmp.Width(), bmp.Height()));
+    const RECT row = MakeRect(0, 0, Client.right, h);
+    {
+        TCanvas canvas(bmp.Canvas().Handle());
+        canvas.Font = List->Font;
+        List->DrawItem(canvas, 0, row, true, false);
+    }
+    GdiFlush();
+    // The last item fills the control below it in the list colour.
+    EXPECT_EQ(PixelAt(bmp, 5, h), ColorToRGB(clWindow));
+    EXPECT_EQ(PixelAt(bmp, 5, List->Height() - 1), ColorToRGB(clWindow));
+    // Silver frame all round, then pale yellow above the middle and orange below.
+    for (int x : {0, ClientRight / 2, ClientRight - 1}) {
+        EXPECT_EQ(PixelAt(bmp, x, 0), clSilver);
+        EXPECT_EQ(PixelAt(bmp, x, h - 1), clSilver);
+    }
+    EXPECT_EQ(PixelAt(bmp, 0, h / 2), clSilver);
+    const int right = Client.right - 2;
+    EXPECT_EQ(PixelAt(bmp, right + 1, h / 2), clSilver);
+    EXPECT_TRUE(Between(PixelAt(bmp, right, 1), kLunaFrom, kLunaTo));
+    EXPECT_TRUE(Between(PixelAt(bmp, right, h / 2 - 1), kLunaFrom, kLunaTo));
+    EXPECT_TRUE(Between(PixelAt(bmp, right, h / 2), kLunaMirrorFrom, kLunaMirrorTo));
+    EXPECT_TRUE(Between(PixelAt(bmp, right, h - 2), kLunaMirrorFrom, kLunaMirrorTo));
+    // Black text on the selection.
+    int dark = 0;
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 2; x < 60; ++x)
+            dark += GetRValue(PixelAt(bmp, x, y)) < 80 && GetBValue(PixelAt(bmp, x, y)) < 80;
+    EXPECT_GT(dark, 0);
+
+    // Unselected: the list colour with the text in the font colour.
+    {
+        TCanvas canvas(bmp.Canvas().Handle());
+        canvas.Font = List->Font;
+        List->DrawItem(canvas, 0, row, false, false);
+    }
+    GdiFlush();
+    EXPECT_EQ(PixelAt(bmp, 0, 0), ColorToRGB(clWindow));
+    EXPECT_EQ(PixelAt(bmp, right, h / 2), ColorToRGB(clWindow));
+    int blue = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 2; x < 60; ++x)
+            blue += PixelAt(bmp, x, y) == RGB(8, 55, 114);
+    EXPECT_GT(blue, 0);
+}
+
+TEST_F(HtmlListBoxTest, AnchorAtPointFindsTheHrefAndItsItem) {
+    List->AddItem("C:\\plain.txt", nullptr);
+    List->AddItem("<A href=\"http://example.org/\">link</A> and more text", nullptr);
+    const RECT second = List->ItemRect(1);
+    const int linkWidth = List->MeasureCanvas().TextWidth("link");
+    const int y = (second.top + second.bottom) / 2;
+    EXPECT_EQ(List->AnchorAtPoint(2 + linkWidth / 2, y),
+              std::make_pair(std::string("http://example.org/"), 1));
+    EXPECT_EQ(List->AnchorAtPoint(2 + linkWidth + List->MeasureCanvas().TextWidth(" and mo"), y),
+              std::make_pair(std::string(), -1));
+    EXPECT_EQ(List->AnchorAtPoint(5, (List->ItemRect(0).top + List->ItemRect(0).bottom) / 2),
+              std::make_pair(std::string(), -1));
+    EXPECT_EQ(List->AnchorAtPoint(5, second.bottom + 20), std::make_pair(std::string(), -1));
+}
+
+TEST_F(HtmlListBoxTest, AnchorsUnderTheMouseSetTheHandCursorEventsAndHints) {
+    List->AddItem("<B>C:\\plain.txt</B>", nullptr);
+    List->AddItem("<A href=\"one\">one</A> and <A href=\"two\">two</A>", nullptr);
+    List->SetCursor(TCursor::crIBeam);
+    std::vector<std::string> events;
+    List->OnAnchorEnter = [&](TComponent*, int index, const std::string& href) {
+        events.push_back("enter " + std::to_string(index) + " " + href);
+    };
+    List->OnAnchorExit = [&](TComponent*, int index, const std::string& href) {
+        events.push_back("exit " + std::to_string(index) + " " + href);
+    };
+    List->OnAnchorHint = [](TComponent*, int, std::string& href) { href = "go to " + href; };
+    List->AnchorHint = true;
+    List->ItemHint = true;
+    const RECT r = List->ItemRect(1);
+    const int y = (r.top + r.bottom) / 2;
+    TCanvas& canvas = List->MeasureCanvas();
+    const int one = 3 + canvas.TextWidth("one") / 2;
+    const int two = 3 + canvas.TextWidth("one and ") + canvas.TextWidth("two") / 2;
+    const int between = 3 + canvas.TextWidth("one an");
+    const auto move = [&](int x, int atY) {
+        SendMessageA(List->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, atY));
+    };
+
+    move(one, y);
+    EXPECT_EQ(List->Cursor(), TCursor::crHandPoint);
+    EXPECT_EQ(List->Hint(), "go to one");
+    move(one + 1, y);
+    move(two, y);
+    EXPECT_EQ(List->Cursor(), TCursor::crHandPoint);
+    EXPECT_EQ(List->Hint(), "go to two");
+    move(between, y);
+    EXPECT_EQ(List->Cursor(), TCursor::crIBeam) << "the cursor from before comes back";
+    EXPECT_EQ(List->Hint(), "one and two") << "the item's plain text";
+    const RECT first = List->ItemRect(0);
+    move(5, (first.top + first.bottom) / 2);
+    EXPECT_EQ(List->Hint(), "C:\\plain.txt");
+    List->HTMLHint = true;
+    move(6, (first.top + first.bottom) / 2);
+    EXPECT_EQ(List->Hint(), "<B>C:\\plain.txt</B>");
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"enter 1 one", "exit 1 one", "enter 1 two", "exit 1 two"}));
+}
+
+TEST_F(HtmlListBoxTest, OnlyWebAndMailLinksGoToTheShell) {
+    std::vector<std::string> opened;
+    std::vector<std::pair<int, std::string>> clicked;
+    List->ShellOpen = [&](const std::string& href) { opened.push_back(href); };
+    List->OnAnchorClick = [&](TComponent*, int index, const std::string& href) {
+        clicked.push_back({index, href});
+    };
+    struct {
+        std::string href;
+        bool shell;
+    } const cases[] = {
+        {"http://example.org/", true},
+        {"HTTPS://example.org/x", true},
+        {"ftp://host/file", true},
+        {"MailTo:someone@example.org", true},
+        {"file:///C:/Windows/notepad.exe", false},
+        {"C:\\Windows\\notepad.exe", false},
+        {"ms-settings:display", false},
+        {"javascript://%0Aalert(1)", false},
+        {"foo://bar", false},
+        {"x-mailto:someone", false},
+        {"see http://example.org", false},
+        {"kopie", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.href);
+        opened.clear();
+        clicked.clear();
+        List->Clear();
+        List->AddItem("C:\\first.txt", nullptr);
+        List->AddItem("<A href=\"" + c.href + "\">link</A>", nullptr);
+        const RECT r = List->ItemRect(1);
+        const LPARAM at = MAKELPARAM(4, (r.top + r.bottom) / 2);
+        SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(List->Handle(), WM_LBUTTONUP, 0, at);
+        if (c.shell) {
+            EXPECT_EQ(opened, std::vector<std::string>{c.href});
+            EXPECT_TRUE(clicked.empty());
+        } else {
+            EXPECT_TRUE(opened.empty());
+            EXPECT_EQ(clicked, (std::vector<std::pair<int, std::string>>{{1, c.href}}));
+        }
+    }
+}
+
+TEST_F(HtmlListBoxTest, KeyboardLookupInThePlainTexts) {
+    for (const char* text : {"Apfel", "Birne", "<B>Banane</B>", "Kirsche", "bohne"})
+        List->AddItem(text, nullptr);
+    struct {
+        const char* name;
+        bool incremental;
+        std::vector<WORD> keys;
+        int selected;
+        std::string lookup;
+    } const cases[] = {
+        {"one letter, nothing selected", false, {'B'}, 1, "B"},
+        {"a second press starts at the selection", false, {'B', 'B'}, 1, "B"},
+        {"the last letter alone counts", false, {'B', 'K'}, 3, "K"},
+        {"markup is not looked at", false, {'<'}, -1, "<"},
+        {"arrows clear the text", false, {'K', VK_DOWN}, 4, ""},
+        {"accumulates", true, {'B', 'A'}, 2, "BA"},
+        {"case does not matter", true, {'B', 'O'}, 4, "BO"},
+        {"backspace takes a letter off", true, {'B', 'A', VK_BACK}, 2, "B"},
+        {"no match starts over with the key", true, {'B', 'K'}, 3, "K"},
+        {"escape clears", true, {'B', 'I', VK_ESCAPE}, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        List->IncrLookup = c.incremental;
+        List->SetItemIndex(-1);
+        Key(VK_ESCAPE);
+        for (WORD key : c.keys)
+            Key(key);
+        EXPECT_EQ(List->ItemIndex(), c.selected);
+        EXPECT_EQ(List->LookupText(), c.lookup);
+    }
+    // A typed character does not reach the system list's own search in the markup.
+    List->SetItemIndex(0);
+    SendMessageA(List->Handle(), WM_CHAR, '<', 0);
+    EXPECT_EQ(List->ItemIndex(), 0);
+}
+
+TEST_F(HtmlListBoxTest, BlinkingTextTurnsEveryFifthTick) {
+    List->AddItem("C:\\steady.txt", nullptr);
+    List->AddItem("<blink>C:\\blinking.txt</blink>", nullptr);
+    List->SetEnableBlink(true);
+    std::vector<bool> visible;
+    std::vector<bool> blinkRowInvalid;
+    for (int tick = 1; tick <= 15; ++tick) {
+        ValidateRect(List->Handle(), nullptr);
+        List->BlinkTick();
+        visible.push_back(List->BlinkVisible());
+        RECT pending;
+        const bool any = GetUpdateRect(List->Handle(), &pending, FALSE) != FALSE;
+        const RECT blinkRow = List->ItemRect(1);
+        blinkRowInvalid.push_back(any && EqualRect(&pending, &blinkRow));
+        EXPECT_EQ(any, tick % 5 == 0) << "tick " << tick;
+    }
+    const std::vector<bool> expected{true,  true, true, true, false, false, false, false,
+                                     false, true, true, true, true,  true,  false};
+    EXPECT_EQ(visible, expected);
+    EXPECT_TRUE(blinkRowInvalid[4]) << "only the blinking row is drawn again";
+    List->SetEnableBlink(false);
+    EXPECT_TRUE(List->BlinkVisible());
+}
+
+TEST_F(HtmlListBoxTest, SortingKeepsEachObjectWithItsText) {
+    int a = 0, b = 0, c = 0, d = 0;
+    struct {
+        bool withHtml;
+        std::vector<std::string> order;
+    } const cases[] = {
+        {false, {"alpha", "Beta", "<I>gamma</I>", "<B>zeta</B>"}},
+        {true, {"<B>zeta</B>", "<I>gamma</I>", "alpha", "Beta"}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.withHtml ? "markup" : "plain text");
+        List->SetSorted(false);
+        List->Clear();
+        List->AddItem("<B>zeta</B>", &a);
+        List->AddItem("alpha", &b);
+        List->AddItem("Beta", &c);
+        List->AddItem("<I>gamma</I>", &d);
+        List->SetSortWithHTML(k.withHtml);
+        List->SetSorted(true);
+        EXPECT_EQ(Texts(), k.order);
+        for (int i = 0; i < List->Count(); ++i) {
+            const std::string& t = List->Strings(i);
+            void* expected = t == "<B>zeta</B>" ? &a : t == "alpha" ? &b : t == "Beta" ? &c : &d;
+            EXPECT_EQ(List->Objects(i), expected) << t;
+        }
+        // Items added later stay where they are put.
+        List->AddItem("aaa", nullptr);
+        EXPECT_EQ(List->Strings(List->Count() - 1), "aaa");
+    }
+}
+
+TEST_F(HtmlListBoxTest, StyleTableSetsTheSelectionColours) {
+    struct {
+        TTelvarStyle style;
+        TColor border, from, to, mirrorFrom, mirrorTo, font;
+    } const cases[] = {
+        {tsOffice2003Olive, clNone, 12775167, clNone, clNone, clNone, clBlack},
+        {tsOffice2007Obsidian, clSilver, kLunaFrom, kLunaTo, kLunaMirrorFrom, kLunaMirrorTo,
+         clBlack},
+        {tsWhidbey, clNone, clHighlight, clNone, clNone, clNone, clHighlightText},
+        // Custom leaves the Whidbey colours as they are.
+        {tsCustom, clNone, clHighlight, clNone, clNone, clNone, clHighlightText},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        List->SetComponentStyle(c.style);
+        const TGradientStyle& s = List->SelectionColors();
+        EXPECT_EQ(s.BorderColor(), c.border);
+        EXPECT_EQ(s.ColorFrom(), c.from);
+        EXPECT_EQ(s.ColorTo(), c.to);
+        EXPECT_EQ(s.ColorMirrorFrom(), c.mirrorFrom);
+        EXPECT_EQ(s.ColorMirrorTo(), c.mirrorTo);
+        EXPECT_EQ(List->SelectionFontColor(), c.font);
+    }
+}
+
+} // namespace
