@@ -1,10 +1,12 @@
 #include "framework/Controls.h"
 
+#include "framework/Errors.h"
 #include "framework/Forms.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 RECT MakeRect(int left, int top, int right, int bottom) {
@@ -27,6 +29,121 @@ TShiftState ShiftStateNow() {
     return s;
 }
 
+HCURSOR CursorHandle(TCursor cursor) {
+    LPCSTR id = nullptr;
+    switch (cursor) {
+    case TCursor::crDefault:
+        return nullptr;
+    case TCursor::crArrow:
+        id = IDC_ARROW;
+        break;
+    case TCursor::crHandPoint:
+        id = IDC_HAND;
+        break;
+    case TCursor::crIBeam:
+        id = IDC_IBEAM;
+        break;
+    case TCursor::crSizeWE:
+        id = IDC_SIZEWE;
+        break;
+    case TCursor::crSizeNS:
+        id = IDC_SIZENS;
+        break;
+    case TCursor::crSizeNWSE:
+        id = IDC_SIZENWSE;
+        break;
+    case TCursor::crSizeNESW:
+        id = IDC_SIZENESW;
+        break;
+    case TCursor::crHourGlass:
+        id = IDC_WAIT;
+        break;
+    }
+    return LoadCursorA(nullptr, id);
+}
+
+// ---- hints
+
+namespace {
+// The one tooltip of the program; it tracks the control under the mouse.
+struct THintState {
+    HWND Tip = nullptr;
+    const TControl* Control = nullptr;
+    std::string Text;
+};
+
+THintState& Hints() {
+    static THintState state;
+    return state;
+}
+
+TTTOOLINFOA HintTool() {
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    tool.uId = 1;
+    return tool;
+}
+
+HWND HintWindow() {
+    THintState& hints = Hints();
+    if (!hints.Tip || !IsWindow(hints.Tip)) {
+        hints.Tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                    WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+        TTTOOLINFOA tool = HintTool();
+        tool.lpszText = const_cast<char*>("");
+        SendMessageA(hints.Tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return hints.Tip;
+}
+
+void HideHint() {
+    THintState& hints = Hints();
+    if (!hints.Control)
+        return;
+    hints.Control = nullptr;
+    hints.Text.clear();
+    if (hints.Tip) {
+        TTTOOLINFOA tool = HintTool();
+        SendMessageA(hints.Tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+// Shows the hint of `control` (or none) below the mouse; a changed text of the
+// same control updates the shown tip.
+void UpdateHint(const TControl* control) {
+    if (!control || !control->ShowHint() || control->Hint().empty()) {
+        HideHint();
+        return;
+    }
+    THintState& hints = Hints();
+    const bool moved = hints.Control != control;
+    if (!moved && hints.Text == control->Hint())
+        return;
+    hints.Control = control;
+    hints.Text = control->Hint();
+    HWND tip = HintWindow();
+    TTTOOLINFOA tool = HintTool();
+    tool.lpszText = const_cast<char*>(hints.Text.c_str());
+    SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    if (moved) {
+        POINT p{};
+        GetCursorPos(&p);
+        SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y + 20));
+        SendMessageA(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+} // namespace
+
+const TControl* HintControl() {
+    return Hints().Control;
+}
+
+const std::string& HintText() {
+    return Hints().Text;
+}
+
 // ---- TControl
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
@@ -38,6 +155,11 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+    ReleaseHeldMouse();
+    if (HintControl() == this)
+        HideHint();
+    if (FHookForm)
+        FHookForm->RemoveMessageHook(this);
     if (FParent)
         FParent->RemoveControl(this);
 }
@@ -91,6 +213,8 @@ void TControl::SetVisible(bool visible) {
     if (visible == FVisible)
         return;
     Invalidate();
+    if (!visible)
+        ReleaseHeldMouse();
     FVisible = visible;
     VisibleChanged();
     Invalidate();
@@ -99,6 +223,8 @@ void TControl::SetVisible(bool visible) {
 void TControl::SetEnabled(bool enabled) {
     if (enabled == FEnabled)
         return;
+    if (!enabled)
+        ReleaseHeldMouse();
     FEnabled = enabled;
     EnabledChanged();
     Invalidate();
@@ -166,6 +292,60 @@ void TControl::Click() {
 }
 
 void TControl::Paint(TCanvas&) {}
+void TControl::CaptureLost() {}
+void TControl::FormMessage(UINT, WPARAM, LPARAM, LRESULT&) {}
+
+bool TControl::MouseHeld() const {
+    if (IsWindowed())
+        return static_cast<const TWinControl*>(this)->FMouseHeld;
+    return FParent && FParent->FCaptureControl == this;
+}
+
+void TControl::ReleaseHeldMouse() {
+    if (FParent && FParent->FCaptureControl == this) {
+        FParent->FCaptureControl = nullptr;
+        FParent->ReleaseOwnCapture();
+        CaptureLost();
+        return;
+    }
+    if (!IsWindowed())
+        return;
+    auto* self = static_cast<TWinControl*>(this);
+    if (self->FMouseHeld) {
+        self->FMouseHeld = false;
+        self->ReleaseOwnCapture();
+        CaptureLost();
+    }
+    // Disabling or hiding a parent takes the mouse from what is inside it.
+    for (TControl* child : std::vector<TControl*>(self->FControls))
+        child->ReleaseHeldMouse();
+}
+
+void TControl::SetCursor(TCursor cursor) {
+    if (cursor == FCursor)
+        return;
+    FCursor = cursor;
+    // Under the mouse now: ask the window again, as a mouse move would.
+    const TWinControl* window = IsWindowed() ? static_cast<const TWinControl*>(this) : FParent;
+    if (!window || !window->HandleAllocated())
+        return;
+    POINT p{};
+    if (GetCursorPos(&p) && WindowFromPoint(p) == window->FHandle)
+        SendMessageA(window->FHandle, WM_SETCURSOR, reinterpret_cast<WPARAM>(window->FHandle),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+void TControl::SetHint(const std::string& hint) {
+    FHint = hint;
+    if (HintControl() == this)
+        UpdateHint(this);
+}
+
+void TControl::SetShowHint(bool show) {
+    FShowHint = show;
+    if (!show && HintControl() == this)
+        HideHint();
+}
 void TControl::MouseDown(TMouseButton, TShiftState, int, int) {}
 void TControl::MouseUp(TMouseButton, TShiftState, int, int) {}
 void TControl::MouseMove(TShiftState, int, int) {}
@@ -195,20 +375,31 @@ void TControl::BoundsChanged() {}
 namespace {
 constexpr char kOwnClass[] = "KorvandelWindow";
 
-ATOM RegisterOwnClass(WNDPROC proc) {
-    static ATOM atom = 0;
-    if (!atom) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-        wc.lpszClassName = kOwnClass;
-        atom = RegisterClassExA(&wc);
+// Our window class with the given class styles, registered on first use:
+// the default styles keep the plain name, others get theirs appended.
+std::string OwnClassFor(UINT classStyle, WNDPROC proc) {
+    static std::map<UINT, std::string> classes;
+    auto it = classes.find(classStyle);
+    if (it != classes.end())
+        return it->second;
+    std::string name = kOwnClass;
+    if (classStyle != CS_DBLCLKS) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof(suffix), ".%X", classStyle);
+        name += suffix;
     }
-    return atom;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = classStyle;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    wc.lpszClassName = name.c_str();
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return name;
+    classes.emplace(classStyle, name);
+    return name;
 }
 
 int NextControlId() {
@@ -264,11 +455,29 @@ void TWinControl::CreateParams(TCreateParams& params) {
 }
 
 HWND TWinControl::ParentHandle() const {
-    return Parent() ? Parent()->Handle() : nullptr;
+    return Parent() ? Parent()->FHandle : nullptr;
+}
+
+HWND TWinControl::Handle() const {
+    if (!FHandle)
+        const_cast<TWinControl*>(this)->HandleNeeded();
+    return FHandle;
+}
+
+void TWinControl::HandleNeeded() {
+    if (FHandle || FCreatingHandle)
+        return;
+    // The parent's window brings its children's with it.
+    if (Parent() && !Parent()->FHandle) {
+        Parent()->HandleNeeded();
+        if (FHandle)
+            return;
+    }
+    CreateHandle();
 }
 
 void TWinControl::CreateHandle() {
-    if (FHandle)
+    if (FHandle || FCreatingHandle)
         return;
     TCreateParams params;
     CreateParams(params);
@@ -280,13 +489,15 @@ void TWinControl::CreateHandle() {
         params.Style |= WS_DISABLED;
     FOwnClass = params.WindowClass == kOwnClass;
     if (FOwnClass)
-        RegisterOwnClass(StaticWndProc);
+        params.WindowClass = OwnClassFor(params.WindowClassStyle, StaticWndProc);
+    FCreatingHandle = true;
     HMENU id = (params.Style & WS_CHILD)
                    ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()))
                    : nullptr;
     HWND hwnd = CreateWindowExA(params.ExStyle, params.WindowClass.c_str(), params.Caption.c_str(),
                                 params.Style, Left(), Top(), Width(), Height(), ParentHandle(), id,
                                 GetModuleHandleA(nullptr), this);
+    FCreatingHandle = false;
     if (!hwnd)
         return;
     if (!FOwnClass) {
@@ -301,6 +512,7 @@ void TWinControl::CreateHandle() {
     for (TControl* child : FControls)
         if (child->IsWindowed())
             static_cast<TWinControl*>(child)->CreateHandle();
+    RealignControls();
 }
 
 void TWinControl::DestroyHandle() {
@@ -327,6 +539,9 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam,
         result = self->WindowProc(msg, wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's code.
+        ReportBoundaryException(msg == WM_PAINT   ? "paint"
+                                : msg == WM_TIMER ? "timer"
+                                                  : "window procedure");
     }
     // The window is gone: unbind it even when its handler threw.
     if (msg == WM_NCDESTROY) {
@@ -447,14 +662,69 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateHover(nullptr);
         if (MouseInControl())
             MouseLeave();
+        if (const TControl* hint = HintControl())
+            if (hint == this || hint->Parent() == this)
+                HideHint();
+        break;
+    case WM_CAPTURECHANGED:
+        // Our own releases are no loss; a capture that moved elsewhere is.
+        if (!FReleasingCapture && reinterpret_cast<HWND>(lParam) != FHandle)
+            MouseCaptureChanged();
+        break;
+    case WM_CANCELMODE:
+        ReleaseOwnCapture();
+        MouseCaptureChanged();
+        break;
+    case WM_SETCURSOR:
+        if (SetCursorFor(lParam) && reinterpret_cast<HWND>(wParam) == FHandle)
+            return TRUE;
         break;
     default:
-        if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL)
+        if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
+            // A disabled control takes no mouse input, even when sent to it.
+            if (!EnabledChain())
+                return 0;
             if (RouteMouse(msg, wParam, lParam))
                 return 0;
+        }
         break;
     }
     return DefaultHandler(msg, wParam, lParam);
+}
+
+void TWinControl::ReleaseOwnCapture() {
+    if (!FHandle || GetCapture() != FHandle)
+        return;
+    FReleasingCapture = true;
+    ReleaseCapture();
+    FReleasingCapture = false;
+}
+
+void TWinControl::MouseCaptureChanged() {
+    if (TControl* child = std::exchange(FCaptureControl, nullptr))
+        child->CaptureLost();
+    if (std::exchange(FMouseHeld, false))
+        CaptureLost();
+}
+
+TControl* TWinControl::ControlAt(int x, int y) {
+    TControl* child = ControlAtPos(x, y);
+    return child ? child : this;
+}
+
+bool TWinControl::SetCursorFor(LPARAM lParam) {
+    if (LOWORD(lParam) != HTCLIENT || !FHandle)
+        return false;
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(FHandle, &p);
+    // The first control up from the one under the mouse that names a cursor.
+    for (const TControl* c = ControlAt(p.x, p.y); c; c = c->Parent())
+        if (c->Cursor() != TCursor::crDefault) {
+            ::SetCursor(CursorHandle(c->Cursor()));
+            return true;
+        }
+    return false;
 }
 
 bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -471,10 +741,12 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     else if (!inside && MouseInControl())
         MouseLeave();
     TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(x, y);
-    if (msg == WM_MOUSEMOVE)
+    if (msg == WM_MOUSEMOVE) {
         UpdateHover(FCaptureControl
                         ? (ControlAtPos(x, y) == FCaptureControl ? FCaptureControl : nullptr)
                         : target);
+        UpdateHint(ControlAt(x, y));
+    }
     if (!target) {
         switch (msg) {
         case WM_MOUSEMOVE:
@@ -484,11 +756,18 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
+            // Our own windows hold the mouse from a press to its release.
+            if (FOwnClass) {
+                FMouseHeld = true;
+                SetCapture(FHandle);
+            }
             MouseDown(ButtonOf(msg), shift, x, y);
             break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
+            if (std::exchange(FMouseHeld, false))
+                ReleaseOwnCapture();
             MouseUp(ButtonOf(msg), shift, x, y);
             break;
         default:
@@ -513,7 +792,7 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
         FCaptureControl = nullptr;
-        ReleaseCapture();
+        ReleaseOwnCapture();
         target->MouseUp(ButtonOf(msg), shift, cx, cy);
         break;
     default:
@@ -543,17 +822,28 @@ TControl* TWinControl::ControlAtPos(int x, int y) const {
 }
 
 void TWinControl::WmPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(FHandle, &ps);
+    const TPaintScope paint(FHandle);
+    const RECT& r = paint.PaintRect();
+    if (IsRectEmpty(&r))
+        return;
+    if (!FDoubleBuffered) {
+        TCanvas canvas(paint.DC());
+        PaintTo(canvas);
+        return;
+    }
     RECT client;
     GetClientRect(FHandle, &client);
     FBuffer.SetSize(std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-    TCanvas& canvas = FBuffer.Canvas();
-    PaintTo(canvas);
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, canvas.Handle(), ps.rcPaint.left, ps.rcPaint.top,
+    HDC buffer = FBuffer.Canvas().Handle();
+    {
+        // Only the invalid part is painted and copied.
+        const TDCStateScope state(buffer);
+        IntersectClipRect(buffer, r.left, r.top, r.right, r.bottom);
+        TCanvas canvas(buffer);
+        PaintTo(canvas);
+    }
+    BitBlt(paint.DC(), r.left, r.top, r.right - r.left, r.bottom - r.top, buffer, r.left, r.top,
            SRCCOPY);
-    EndPaint(FHandle, &ps);
 }
 
 void TWinControl::PaintTo(TCanvas& canvas) {
@@ -569,25 +859,24 @@ void TWinControl::PaintWindow(TCanvas& canvas) {
 
 void TWinControl::PaintControls(TCanvas& canvas) {
     HDC dc = canvas.Handle();
+    RECT clip;
+    const bool clipped = GetClipBox(dc, &clip) != NULLREGION;
     for (TControl* c : FControls) {
         if (c->IsWindowed() || !c->Visible())
             continue;
-        const int saved = SaveDC(dc);
-        POINT old;
-        OffsetViewportOrgEx(dc, c->Left(), c->Top(), &old);
+        RECT bounds = c->BoundsRect(), common;
+        if (!clipped || !IntersectRect(&common, &clip, &bounds))
+            continue;
+        const TDCStateScope state(dc);
+        OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
         IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
-        {
-            TCanvas childCanvas(dc);
-            childCanvas.Font = c->Font;
-            c->Paint(childCanvas);
-        }
-        RestoreDC(dc, saved);
+        TCanvas childCanvas(dc);
+        childCanvas.Font = c->Font;
+        c->Paint(childCanvas);
     }
 }
 
 void TWinControl::RealignControls() {
-    if (!FHandle)
-        return;
     RECT area = ClientRect();
     for (TControl* c : FControls) {
         if (!c->Visible())
@@ -621,7 +910,8 @@ void TWinControl::InsertControl(TControl* control) {
                     ++count;
             win->FTabOrder = count;
         }
-        win->CreateHandle();
+        if (FHandle)
+            win->CreateHandle();
     }
     if (control->Align() != TAlign::alNone)
         RealignControls();
@@ -642,7 +932,7 @@ void TWinControl::SetParent(TWinControl* parent) {
         return;
     TControl::SetParent(parent);
     if (FHandle && parent && parent->Handle())
-        ::SetParent(FHandle, parent->Handle());
+        ::SetParent(FHandle, parent->FHandle);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -758,15 +1048,28 @@ void TWinControl::FontChanged() {
             c->ParentFontChanged(Font);
 }
 
+bool TWinControl::ContainsFocus() const {
+    HWND focus = GetFocus();
+    return FHandle && focus && (focus == FHandle || IsChild(FHandle, focus));
+}
+
 void TWinControl::EnabledChanged() {
+    const bool losesFocus = !Enabled() && ContainsFocus();
     if (FHandle)
         EnableWindow(FHandle, Enabled());
+    if (losesFocus)
+        if (TCustomForm* form = Form())
+            form->FocusLeaving(this);
 }
 
 void TWinControl::VisibleChanged() {
+    const bool losesFocus = !Visible() && ContainsFocus();
     if (FHandle)
         ShowWindow(FHandle, Visible() ? SW_SHOWNA : SW_HIDE);
     TControl::VisibleChanged();
+    if (losesFocus)
+        if (TCustomForm* form = Form())
+            form->FocusLeaving(this);
 }
 
 void TWinControl::TextChanged() {
@@ -841,5 +1144,6 @@ void CALLBACK TTimer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept {
         it->second->Tick();
     } catch (...) {
         // A timer handler must not unwind into the message loop.
+        ReportBoundaryException("timer");
     }
 }

@@ -1,5 +1,20 @@
 // Controls: windowless ones that their parent paints and routes the mouse to,
 // windowed ones bound to their HWND, and timers.
+//
+// For a new control:
+// - Mouse: override MouseDown/MouseMove/MouseUp and MouseEnter/MouseLeave; the
+//   framework captures the mouse from a button press to its release and routes
+//   nothing to a disabled control. Override CaptureLost to drop a pressed look
+//   when the mouse is taken away (another window took it, the control was
+//   disabled, hidden or freed while held); the framework's own state is
+//   already clear when it is called.
+// - Cursor and hint: SetCursor(TCursor::crHandPoint), SetHint(text) with
+//   SetShowHint(true); both may change while the mouse is over the control.
+// - Windows are made on first need (Handle(), HandleNeeded()); override
+//   CreateParams (base first) to change Style, ExStyle or WindowClassStyle.
+// - Paint in PaintWindow (windowed) or Paint (windowless); the canvas is an
+//   off-screen bitmap while DoubleBuffered() is true, clipped to what is invalid.
+// - Exceptions that leave a handler are reported through framework/Errors.h.
 #pragma once
 
 #include "framework/Classes.h"
@@ -17,6 +32,20 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16 };
 using TShiftState = unsigned;
 enum class TAlign { alNone, alTop, alBottom, alClient };
+// Mouse cursors; crDefault takes the parent's (or the window class's).
+enum class TCursor {
+    crDefault,
+    crArrow,
+    crHandPoint,
+    crIBeam,
+    crSizeWE,
+    crSizeNS,
+    crSizeNWSE,
+    crSizeNESW,
+    crHourGlass
+};
+// The system cursor for a TCursor; null for crDefault.
+HCURSOR CursorHandle(TCursor cursor);
 
 // Results that end a modal form.
 enum TModalResult : int {
@@ -95,6 +124,22 @@ class TControl : public TComponent {
     virtual void MouseEnter();
     virtual void MouseLeave();
     bool MouseInControl() const { return FMouseInControl; }
+    // The mouse this control held was taken away: another window took the
+    // capture, or the control was disabled or hidden while held.
+    virtual void CaptureLost();
+    // True between a routed button press and its release.
+    bool MouseHeld() const;
+
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor cursor);
+    const std::string& Hint() const { return FHint; }
+    void SetHint(const std::string& hint);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool show);
+
+    // Called after the form this control is hooked to (TCustomForm::
+    // AddMessageHook) has handled a message; may change the result.
+    virtual void FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Dialog keys: a default or cancel button clicks on Enter or Escape, an
     // accelerator character (Alt + letter) reaches the control that owns it.
@@ -115,7 +160,11 @@ class TControl : public TComponent {
 
   private:
     friend class TWinControl;
+    friend class TCustomForm;
+    // Lets go of the mouse if this control holds it, and tells it so.
+    void ReleaseHeldMouse();
     TWinControl* FParent = nullptr;
+    TCustomForm* FHookForm = nullptr; // the form whose messages this control sees
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     TAlign FAlign = TAlign::alNone;
     bool FVisible = true;
@@ -123,15 +172,24 @@ class TControl : public TComponent {
     bool FParentFont = true;
     bool FMouseInControl = false;
     bool FUpdatingParentFont = false;
+    bool FShowHint = false;
+    TCursor FCursor = TCursor::crDefault;
     TColor FColor = clBtnFace;
     std::string FCaption;
+    std::string FHint;
 };
+
+// The hint shown now, and whose it is (null when none shows).
+const TControl* HintControl();
+const std::string& HintText();
 
 // Parameters for creating a control's window.
 struct TCreateParams {
     std::string WindowClass;
     DWORD Style = 0;
     DWORD ExStyle = 0;
+    // Class styles of our own window class; one class is registered per value.
+    UINT WindowClassStyle = CS_DBLCLKS;
     std::string Caption;
 };
 
@@ -140,8 +198,14 @@ class TWinControl : public TControl {
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
-    HWND Handle() const { return FHandle; }
+    // The window, made now if it does not exist yet and the parent chain
+    // allows it (a child window needs a parent that can have one).
+    HWND Handle() const;
+    void HandleNeeded();
     bool HandleAllocated() const { return FHandle != nullptr; }
+    // Own-class windows paint through an off-screen bitmap while true.
+    bool DoubleBuffered() const { return FDoubleBuffered; }
+    void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
     bool IsWindowed() const override { return true; }
     void SetParent(TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
@@ -216,6 +280,8 @@ class TWinControl : public TControl {
 
     // Own window class (painted by PaintWindow) rather than a system control.
     bool OwnClass() const { return FOwnClass; }
+    // The control under a client point: a windowless child, or this one.
+    TControl* ControlAt(int x, int y);
 
   private:
     friend class TControl;
@@ -227,11 +293,21 @@ class TWinControl : public TControl {
     void UpdateHover(TControl* control);
     void WmPaint();
     bool RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool SetCursorFor(LPARAM lParam);
+    // Releases the capture of this window without reporting a loss.
+    void ReleaseOwnCapture();
+    void MouseCaptureChanged();
+    // The focus is inside this control (on it or a window within it).
+    bool ContainsFocus() const;
 
     HWND FHandle = nullptr;
     WNDPROC FDefWndProc = nullptr;
     bool FOwnClass = false;
     bool FTracking = false;
+    bool FDoubleBuffered = true;
+    bool FMouseHeld = false; // this window holds the mouse for itself
+    bool FReleasingCapture = false;
+    bool FCreatingHandle = false;
     std::vector<TControl*> FControls;
     TControl* FMouseControl = nullptr;   // windowless child under the mouse
     TControl* FCaptureControl = nullptr; // windowless child holding the mouse

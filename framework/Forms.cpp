@@ -13,12 +13,14 @@ TApplication* Application = nullptr;
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     SetVisible(false);
     SetColor(clBtnFace);
-    CreateHandle();
 }
 
 TCustomForm::~TCustomForm() {
     // The controls refer to the form; they go before any of its members.
     DestroyComponents();
+    for (TControl* control : FMessageHooks)
+        control->FHookForm = nullptr;
+    FMessageHooks.clear();
     if (Application && Application->MainForm() == this)
         Application->SetMainForm(nullptr);
 }
@@ -46,7 +48,7 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
     if (style == FBorderStyle)
         return;
     FBorderStyle = style;
-    if (Handle()) {
+    if (HandleAllocated()) {
         TCreateParams params;
         CreateParams(params);
         SetWindowLongA(Handle(), GWL_STYLE,
@@ -57,19 +59,34 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
     }
 }
 
+namespace {
+// The frame around the client area of a window with these parameters.
+RECT FrameOf(const TCreateParams& params) {
+    RECT r = MakeRect(0, 0, 0, 0);
+    AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
+    return r;
+}
+} // namespace
+
 void TCustomForm::SetClientSize(int width, int height) {
-    RECT r = MakeRect(0, 0, width, height);
-    if (Handle())
-        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
-    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+    TCreateParams params;
+    CreateParams(params);
+    const RECT frame = FrameOf(params);
+    SetBounds(Left(), Top(), width + frame.right - frame.left, height + frame.bottom - frame.top);
 }
 
 RECT TCustomForm::ClientRect() const {
     RECT r = MakeRect(0, 0, 0, 0);
-    if (Handle())
+    if (HandleAllocated()) {
         GetClientRect(Handle(), &r);
-    return r;
+        return r;
+    }
+    // No window yet: what the window will have.
+    TCreateParams params;
+    const_cast<TCustomForm*>(this)->CreateParams(params);
+    const RECT frame = FrameOf(params);
+    return MakeRect(0, 0, std::max<LONG>(0, Width() - (frame.right - frame.left)),
+                    std::max<LONG>(0, Height() - (frame.bottom - frame.top)));
 }
 
 void TCustomForm::CenterOnScreen() {
@@ -85,6 +102,7 @@ void TCustomForm::Show() {
         if (FPosition == TPosition::poScreenCenter)
             CenterOnScreen();
     }
+    HandleNeeded();
     SetVisible(true);
     SetForegroundWindow(Handle());
     if (!FActiveControl) {
@@ -162,26 +180,76 @@ void TCustomForm::FocusChanged(TWinControl* control) {
         SetReference(FActiveControl, control);
 }
 
+namespace {
+bool Within(const TControl* control, const TControl* container) {
+    for (const TControl* c = control; c; c = c->Parent())
+        if (c == container)
+            return true;
+    return false;
+}
+} // namespace
+
+TWinControl* TCustomForm::NextControl(const TWinControl* from, bool forward) const {
+    const std::vector<TWinControl*> list = TabList();
+    const std::size_t n = list.size();
+    // Where `from` stands: its last entry, or that of the last control inside it.
+    std::size_t at = n;
+    for (std::size_t i = 0; i < n; ++i)
+        if (from && Within(list[i], from))
+            at = i;
+    for (std::size_t step = 1; step <= n; ++step) {
+        std::size_t i;
+        if (at == n)
+            i = forward ? step - 1 : n - step;
+        else
+            i = forward ? (at + step) % n : (at + n - step) % n;
+        if (list[i]->CanFocus() && !(from && Within(list[i], from)))
+            return list[i];
+    }
+    return nullptr;
+}
+
 void TCustomForm::SelectNext(bool forward) {
-    std::vector<TWinControl*> list = TabList();
-    list.erase(
-        std::remove_if(list.begin(), list.end(), [](TWinControl* c) { return !c->CanFocus(); }),
-        list.end());
-    if (list.empty())
-        return;
     // The focus may sit in a window inside a control (an edit in a composite).
     HWND focus = GetFocus();
-    auto current = std::find_if(list.begin(), list.end(), [focus](TWinControl* c) {
-        return c->Handle() == focus || IsChild(c->Handle(), focus);
-    });
-    std::size_t index;
-    if (current == list.end())
-        index = forward ? 0 : list.size() - 1;
-    else {
-        std::size_t at = static_cast<std::size_t>(current - list.begin());
-        index = forward ? (at + 1) % list.size() : (at + list.size() - 1) % list.size();
-    }
-    list[index]->SetFocus();
+    const TWinControl* current = nullptr;
+    for (TWinControl* c : TabList())
+        if (c->HandleAllocated() && (c->Handle() == focus || IsChild(c->Handle(), focus)))
+            current = c;
+    if (TWinControl* next = NextControl(current, forward))
+        next->SetFocus();
+}
+
+void TCustomForm::FocusLeaving(TWinControl* control) {
+    if (TWinControl* next = NextControl(control, true))
+        next->SetFocus();
+    else if (HandleAllocated())
+        // Nothing can take it: the form keeps the keyboard for its dialog keys.
+        ::SetFocus(Handle());
+}
+
+void TCustomForm::AddMessageHook(TControl* control) {
+    if (!control || control->FHookForm == this)
+        return;
+    if (control->FHookForm)
+        control->FHookForm->RemoveMessageHook(control);
+    control->FHookForm = this;
+    FMessageHooks.push_back(control);
+}
+
+void TCustomForm::RemoveMessageHook(TControl* control) {
+    if (!control || control->FHookForm != this)
+        return;
+    control->FHookForm = nullptr;
+    FMessageHooks.erase(std::remove(FMessageHooks.begin(), FMessageHooks.end(), control),
+                        FMessageHooks.end());
+}
+
+void TCustomForm::CallMessageHooks(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // A hook may free or unhook controls, itself included.
+    for (TControl* control : std::vector<TControl*>(FMessageHooks))
+        if (std::find(FMessageHooks.begin(), FMessageHooks.end(), control) != FMessageHooks.end())
+            control->FormMessage(msg, wParam, lParam, result);
 }
 
 namespace {
@@ -261,6 +329,13 @@ bool TCustomForm::DialogKey(const MSG& msg) {
 }
 
 LRESULT TCustomForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = HandleMessage(msg, wParam, lParam);
+    if (!FMessageHooks.empty())
+        CallMessageHooks(msg, wParam, lParam, result);
+    return result;
+}
+
+LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CLOSE:
         DoClose();
@@ -313,7 +388,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
         FTerminated = true;
         return true;
     }
+    // Keys that arrive while no window has the focus go to the active form.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!root && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
+        root = GetActiveWindow();
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
     if (form && form->DialogKey(msg))
         return true;

@@ -1,10 +1,22 @@
 // Forms and the application object: message loop, pump, modal loops.
+//
+// For a new control or form:
+// - A control that must see its form's messages (a caption bar watching
+//   activation and size) calls Form()->AddMessageHook(this) and overrides
+//   TControl::FormMessage; the form calls it after handling each message and
+//   drops a freed control by itself.
+// - A form subclass changes its window in CreateParams (base first): a frameless
+//   form sets WS_POPUP without WS_CAPTION, a shadow with CS_DROPSHADOW in
+//   WindowClassStyle. The window is made when first needed (Show, Handle()).
+// - When the focused control is disabled or hidden the form moves the focus on
+//   in tab order; with nothing to take it the form keeps the keyboard itself.
 #pragma once
 
 #include "framework/Controls.h"
 
 #include <functional>
 #include <string>
+#include <vector>
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsDialog };
 enum class TPosition { poDesigned, poScreenCenter };
@@ -40,6 +52,12 @@ class TCustomForm : public TWinControl {
     // dispatched; true when the message is used up.
     bool DialogKey(const MSG& msg);
     void FocusChanged(TWinControl* control);
+    // `control` had the focus and is being disabled or hidden.
+    void FocusLeaving(TWinControl* control);
+
+    // Controls told of every message after the form handled it.
+    void AddMessageHook(TControl* control);
+    void RemoveMessageHook(TControl* control);
 
   protected:
     void CreateParams(TCreateParams& params) override;
@@ -51,6 +69,12 @@ class TCustomForm : public TWinControl {
 
   private:
     void CenterOnScreen();
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CallMessageHooks(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The next control in tab order after `from` (or everything inside it)
+    // that can take the focus; null when there is none.
+    TWinControl* NextControl(const TWinControl* from, bool forward) const;
+    std::vector<TControl*> FMessageHooks;
     TControl* FindButton(bool defaultButton) const;
     bool AcceleratorChar(char ch);
     TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSingle;

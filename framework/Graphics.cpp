@@ -8,6 +8,18 @@ COLORREF ColorToRGB(TColor color) {
     return color & 0x00FFFFFFu;
 }
 
+namespace {
+int gLiveGdiObjects = 0;
+} // namespace
+
+int LiveGdiObjects() {
+    return gLiveGdiObjects;
+}
+
+void CountGdiObjects(int delta) {
+    gLiveGdiObjects += delta;
+}
+
 int PointsToPixels(int points) {
     return MulDiv(points, 96, 72);
 }
@@ -272,6 +284,7 @@ void TBitmap::Free() {
     if (FDC) {
         SelectObject(FDC, FOld);
         DeleteDC(FDC);
+        CountGdiObjects(-1);
     }
     FDC = nullptr;
     FOld = nullptr;
@@ -295,6 +308,8 @@ void TBitmap::SetSize(int width, int height) {
     FBitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     FBits = static_cast<std::uint32_t*>(bits);
     FDC = CreateCompatibleDC(nullptr);
+    if (FDC)
+        CountGdiObjects(1);
     FOld = SelectObject(FDC, FBitmap.Get());
     FWidth = width;
     FHeight = height;
@@ -305,11 +320,16 @@ void TBitmap::SetSize(int width, int height) {
 
 TImageList::TImageList(TComponent* owner, int width, int height)
     : TComponent(owner), FWidth(width), FHeight(height),
-      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1)) {}
+      FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 1, 1)) {
+    if (FHandle)
+        CountGdiObjects(1);
+}
 
 TImageList::~TImageList() {
-    if (FHandle)
+    if (FHandle) {
         ImageList_Destroy(FHandle);
+        CountGdiObjects(-1);
+    }
 }
 
 int TImageList::Count() const {

@@ -62,11 +62,17 @@ constexpr TColor clWhite = 0xFFFFFF;
 // The RGB value a colour draws with; system colours are looked up now.
 COLORREF ColorToRGB(TColor color);
 
+// GDI objects alive in the wrappers of this program (GDI and GDI+), for tests
+// that look for leaks: the system's own count is not available everywhere.
+int LiveGdiObjects();
+// Each wrapper reports what it creates (+1) and frees (-1).
+void CountGdiObjects(int delta);
+
 // Owns one GDI object; move-only.
 template <class H> class TGdiObject {
   public:
     TGdiObject() = default;
-    explicit TGdiObject(H handle) : FHandle(handle) {}
+    explicit TGdiObject(H handle) { Reset(handle); }
     TGdiObject(TGdiObject&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
     TGdiObject& operator=(TGdiObject&& other) noexcept {
         if (this != &other)
@@ -80,9 +86,13 @@ template <class H> class TGdiObject {
     H Get() const { return FHandle; }
     explicit operator bool() const { return FHandle != nullptr; }
     void Reset(H handle = nullptr) {
-        if (FHandle)
+        if (FHandle) {
             DeleteObject(FHandle);
+            CountGdiObjects(-1);
+        }
         FHandle = handle;
+        if (handle)
+            CountGdiObjects(1);
     }
 
   private:
@@ -104,6 +114,42 @@ class TSelectScope {
   private:
     HDC FDC;
     HGDIOBJ FOld;
+};
+
+// Saves the state of a device context (selected objects, clip, origin) for
+// one scope. Canvases made on the context inside the scope must end first.
+class TDCStateScope {
+  public:
+    explicit TDCStateScope(HDC dc) : FDC(dc), FSaved(dc ? SaveDC(dc) : 0) {}
+    ~TDCStateScope() {
+        if (FSaved)
+            RestoreDC(FDC, FSaved);
+    }
+    TDCStateScope(const TDCStateScope&) = delete;
+    TDCStateScope& operator=(const TDCStateScope&) = delete;
+
+  private:
+    HDC FDC;
+    int FSaved;
+};
+
+// One WM_PAINT: BeginPaint to EndPaint, with the context's state restored
+// before it is given back, also when painting throws.
+class TPaintScope {
+  public:
+    explicit TPaintScope(HWND hwnd) : FWnd(hwnd), FDC(BeginPaint(hwnd, &FPaint)), FState(FDC) {}
+    ~TPaintScope() { EndPaint(FWnd, &FPaint); }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+    HDC DC() const { return FDC; }
+    // The invalid rectangle, the only part that needs painting.
+    const RECT& PaintRect() const { return FPaint.rcPaint; }
+
+  private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint{};
+    HDC FDC;
+    TDCStateScope FState;
 };
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

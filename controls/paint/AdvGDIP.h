@@ -7,13 +7,18 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include "framework/Graphics.h"
+
 #include <string>
 
 namespace gdip = Gdiplus;
 
+// Every wrapper owns one native object for its whole life and counts as one
+// live GDI object meanwhile.
 class TGdiplusBase {
   public:
-    TGdiplusBase() = default;
+    TGdiplusBase() { CountGdiObjects(1); }
+    ~TGdiplusBase() { CountGdiObjects(-1); }
     TGdiplusBase(const TGdiplusBase&) = delete;
     TGdiplusBase& operator=(const TGdiplusBase&) = delete;
     gdip::GpStatus LastStatus() const { return FLastStatus; }

@@ -299,7 +299,7 @@ void TAdvCustomGlowButton::TimerTick(UINT_PTR id) {
 }
 
 void TAdvCustomGlowButton::DoRepeatClick() {
-    if (!FPressed || GetCapture() != Handle()) {
+    if (!FPressed || !MouseHeld()) {
         KillTimer(Handle(), kRepeatTimer);
         return;
     }
@@ -354,8 +354,6 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     TCustomControl::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft)
         return;
-    // The release must reach the button wherever it happens.
-    SetCapture(Handle());
     if (RepeatClick)
         SetTimer(Handle(), kRepeatTimer, InitRepeatPause, nullptr);
     FPressed = FMouseDown = true;
@@ -406,8 +404,6 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
         TCustomControl::MouseUp(button, shift, x, y);
         return;
     }
-    if (GetCapture() == Handle())
-        ReleaseCapture();
     KillTimer(Handle(), kRepeatTimer);
     FFadeDelta = -kFadeStep;
     FFadeKind = fkPress;
@@ -481,10 +477,20 @@ void TAdvCustomGlowButton::DoExit() {
     Invalidate();
 }
 
-void TAdvCustomGlowButton::EnabledChanged() {
-    TCustomControl::EnabledChanged();
-    if (!Enabled())
-        FTracking = false;
+void TAdvCustomGlowButton::CaptureLost() {
+    TCustomControl::CaptureLost();
+    // The press ends without a click; the pressed look fades out.
+    KillTimer(Handle(), kRepeatTimer);
+    const bool wasPressed = FTracking || FPressed;
+    FTracking = FMouseDown = FResumePress = FPressed = false;
+    if (FState == stDown)
+        FState = FDown && IsGrouped() ? stExclusive : stUp;
+    if (wasPressed) {
+        FFadeDelta = -kFadeStep;
+        FFadeKind = fkPress;
+        EnsureFadeTimer();
+    }
+    Invalidate();
 }
 
 // ---- painting

@@ -157,7 +157,7 @@ class TAdvCustomGlowButton : public TCustomControl {
     void DoEnter() override;
     void DoExit() override;
     void TimerTick(UINT_PTR id) override;
-    void EnabledChanged() override;
+    void CaptureLost() override;
     void Loaded() override;
     // A tick of the click-repeat timer.
     virtual void DoRepeatClick();

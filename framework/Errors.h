@@ -1,0 +1,16 @@
+// Exceptions that reach a boundary to the system (window procedure, paint,
+// timer, event handler) stop there: nothing may unwind through the system's
+// code. They are reported, never dropped silently.
+#pragma once
+
+#include <functional>
+#include <string>
+
+using TExceptionHook = std::function<void(const std::string& where, const std::string& what)>;
+
+// Called from inside a `catch (...)`: writes the exception to the debugger
+// output and hands it to the hook. Never throws.
+void ReportBoundaryException(const char* where) noexcept;
+
+// Replaces the hook (an empty one removes it); returns the previous one.
+TExceptionHook SetExceptionHook(TExceptionHook hook);
