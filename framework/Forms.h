@@ -15,6 +15,7 @@
 #include "framework/Controls.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -128,3 +129,6 @@ extern TApplication* Application;
 
 // True from Windows Vista on (the kernel has GetLocaleInfoEx).
 bool IsVistaOrLater();
+// Makes IsVistaOrLater answer `answer`, so that tests run the rules of both
+// kinds of system on one; std::nullopt asks the system again.
+void OverrideVistaOrLater(std::optional<bool> answer);
