@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/StandIns.h"
+#include "controls/frame/AdvToolBar.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -12,12 +13,12 @@
 
 enum class TReportIcon { tiWarning, tiInformation };
 
-class TKorvandelMain : public TForm {
+class TKorvandelMain : public TAdvToolBarForm {
   public:
     explicit TKorvandelMain(TComponent* owner);
     ~TKorvandelMain() override;
 
-    TCaptionStrip* MainPager;
+    TAdvToolBarPager* MainPager;
     TPanel* pBack;
     TFolderEdit* StickDir;
     TFolderEdit* DiskDir;
@@ -32,6 +33,7 @@ class TKorvandelMain : public TForm {
     TAdvGlowButton* bCancel;
     TProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
+    TAdvToolBarOfficeStyler* AdvToolBarOfficeStyler1;
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }
