@@ -196,6 +196,12 @@ LRESULT TAdvToolBarForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         ScreenToClient(Handle(), &p);
         return FrameHitTest(p.x, p.y, Width(), Height(), answer);
     }
+    case WM_SYSCOMMAND:
+        // A mouse move asked for with any hit-test part: Windows drags with
+        // the pointer for every one, Wine only for the caption's.
+        if ((wParam & 0xFFF0) == SC_MOVE && (wParam & 0x000F) != 0)
+            return DefaultHandler(msg, SC_MOVE | HTCAPTION, lParam);
+        break;
     case WM_GETMINMAXINFO: {
         const LRESULT result = TForm::WindowProc(msg, wParam, lParam);
         MONITORINFO monitor{};
