@@ -3,12 +3,12 @@
 #include "app/fMain.h"
 #include "sync/Settings.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/VistaAnswer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -163,6 +163,16 @@ class MainWindowTest : public ::testing::Test {
         window.reset();
     }
 
+    // Closes the window; the next start on this computer finds both folders again.
+    void ExpectFoldersSavedOnClose() {
+        Close();
+        TKorvandelMain& again = Open();
+        EXPECT_EQ(again.StickDir->Text(), stick);
+        EXPECT_EQ(again.DiskDir->Text(), disk);
+        Close();
+        DeleteFileA(settings.c_str());
+    }
+
     // Presses and releases the left button in the middle of a control, as a user would.
     static void Click(TWinControl* button) {
         const LPARAM middle = MAKELPARAM(button->Width() / 2, button->Height() / 2);
@@ -288,7 +298,7 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
 TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
     for (const bool vista : {false, true}) {
         SCOPED_TRACE(vista ? "Vista" : "before Vista");
-        OverrideVistaOrLater(vista);
+        const TVistaAnswer answer(vista);
         TKorvandelMain& w = Open();
         const DWORD style = static_cast<DWORD>(GetWindowLongA(w.Handle(), GWL_STYLE));
         EXPECT_EQ(style & WS_CAPTION, 0u);
@@ -313,7 +323,6 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         EXPECT_EQ(text.left, 0);
         EXPECT_EQ(text.right, width - 58);
         Close();
-        OverrideVistaOrLater(std::nullopt);
     }
 }
 
@@ -364,12 +373,7 @@ TEST_F(MainWindowTest, TheCaptionBarClosesTheProgramAndTheFoldersAreSaved) {
         }
         app->ProcessMessages();
         EXPECT_TRUE(app->Terminated());
-        Close();
-        TKorvandelMain& again = Open();
-        EXPECT_EQ(again.StickDir->Text(), stick);
-        EXPECT_EQ(again.DiskDir->Text(), disk);
-        Close();
-        DeleteFileA(settings.c_str());
+        ExpectFoldersSavedOnClose();
     }
 }
 
@@ -565,13 +569,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesItShowsTheReportThenEndsAndSaves
             EXPECT_TRUE(reports.empty());
             EXPECT_EQ(w.ToDisk->Count(), 2) << "the run went on to its end";
         }
-        Close();
-        // The next start on this computer finds both folders again.
-        TKorvandelMain& again = Open();
-        EXPECT_EQ(again.StickDir->Text(), stick);
-        EXPECT_EQ(again.DiskDir->Text(), disk);
-        Close();
-        DeleteFileA(settings.c_str());
+        ExpectFoldersSavedOnClose();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "controls/frame/AdvToolBar.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/VistaAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -37,12 +38,6 @@ class TTestPager : public TAdvToolBarPager {
   public:
     using TAdvToolBarPager::PaintWindow;
     using TAdvToolBarPager::TAdvToolBarPager;
-};
-
-class TVistaAnswer {
-  public:
-    explicit TVistaAnswer(bool vista) { OverrideVistaOrLater(vista); }
-    ~TVistaAnswer() { OverrideVistaOrLater(std::nullopt); }
 };
 
 constexpr int kFormWidth = 331;

@@ -4,6 +4,7 @@
 #include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/VistaAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,6 @@ class TRecorder : public IToolBarStylerClient {
   public:
     void StylerChanged(int code) override { Codes.push_back(code); }
     std::vector<int> Codes;
-};
-
-// Answers IsVistaOrLater for one test.
-class TVistaAnswer {
-  public:
-    explicit TVistaAnswer(bool vista) { OverrideVistaOrLater(vista); }
-    ~TVistaAnswer() { OverrideVistaOrLater(std::nullopt); }
 };
 
 class StylerTest : public ::testing::Test {
