@@ -10,8 +10,8 @@ constexpr int kLabelGap = 4;
 // ---- TFolderEdit
 
 TFolderEdit::TFolderEdit(TComponent* owner, const std::string& label, const std::string& browseText)
-    : TWinControl(owner), FEdit(new TEdit(owner)), FBrowse(new TButton(owner)),
-      FLabel(new TLabel(owner)), FBrowseText(browseText) {
+    : TWinControl(owner), FEdit(new TEdit(this)), FBrowse(new TButton(this)),
+      FLabel(new TLabel(this)), FBrowseText(browseText) {
     FLabel->SetCaption(label);
     FLabel->SetFocusControl(FEdit);
     FBrowse->SetCaption("...");

@@ -9,7 +9,8 @@
 #include <string>
 
 // A folder edit: the edit with a browse button inside the control's bounds,
-// and its caption label standing to the left of it on the same parent.
+// and its caption label standing to the left of it on the same parent. It
+// owns all three: freeing it takes them along.
 class TFolderEdit : public TWinControl {
   public:
     TFolderEdit(TComponent* owner, const std::string& label, const std::string& browseText);

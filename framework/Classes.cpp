@@ -32,9 +32,13 @@ TComponent::~TComponent() {
 }
 
 void TComponent::DestroyComponents() {
-    // Newest first, so that a component never outlives what it was built on.
-    while (!FComponents.empty())
-        delete FComponents.back();
+    // Newest first, so that a component never outlives what it was built on;
+    // what a component owns goes before the component's own members do.
+    while (!FComponents.empty()) {
+        TComponent* last = FComponents.back();
+        last->DestroyComponents();
+        delete last;
+    }
 }
 
 void TComponent::EndLoading() {

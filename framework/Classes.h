@@ -41,8 +41,9 @@ class TComponent {
             FreeNotification(value);
     }
     void BeginLoading() { FLoading = true; }
-    // Frees every owned component now; a class whose owned components use
-    // its own members calls this first thing in its destructor.
+    // Frees every owned component now. An owner frees what its components own
+    // before the components themselves, so their members outlive their parts;
+    // a component without an owner calls this first thing in its destructor.
     void DestroyComponents();
     virtual void Loaded() {}
     virtual void Notification(TComponent* component, TOperation operation);

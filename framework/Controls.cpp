@@ -30,36 +30,11 @@ TShiftState ShiftStateNow() {
 }
 
 HCURSOR CursorHandle(TCursor cursor) {
-    LPCSTR id = nullptr;
-    switch (cursor) {
-    case TCursor::crDefault:
-        return nullptr;
-    case TCursor::crArrow:
-        id = IDC_ARROW;
-        break;
-    case TCursor::crHandPoint:
-        id = IDC_HAND;
-        break;
-    case TCursor::crIBeam:
-        id = IDC_IBEAM;
-        break;
-    case TCursor::crSizeWE:
-        id = IDC_SIZEWE;
-        break;
-    case TCursor::crSizeNS:
-        id = IDC_SIZENS;
-        break;
-    case TCursor::crSizeNWSE:
-        id = IDC_SIZENWSE;
-        break;
-    case TCursor::crSizeNESW:
-        id = IDC_SIZENESW;
-        break;
-    case TCursor::crHourGlass:
-        id = IDC_WAIT;
-        break;
-    }
-    return LoadCursorA(nullptr, id);
+    // In the order of TCursor; crDefault has none of its own.
+    static const LPCSTR kIds[] = {nullptr,    IDC_ARROW,    IDC_HAND,     IDC_IBEAM, IDC_SIZEWE,
+                                  IDC_SIZENS, IDC_SIZENWSE, IDC_SIZENESW, IDC_WAIT};
+    const LPCSTR id = kIds[static_cast<int>(cursor)];
+    return id ? LoadCursorA(nullptr, id) : nullptr;
 }
 
 // ---- hints

@@ -367,13 +367,18 @@ TApplication::TApplication() {
 }
 
 TApplication::~TApplication() {
-    delete FMainForm;
+    FOwnedMainForm.reset();
     if (FGdiplusToken)
         Gdiplus::GdiplusShutdown(FGdiplusToken);
     if (FOleInitialized)
         OleUninitialize();
     if (Application == this)
         Application = nullptr;
+}
+
+void TApplication::AdoptMainForm(std::unique_ptr<TCustomForm> form) {
+    FMainForm = form.get();
+    FOwnedMainForm = std::move(form);
 }
 
 std::string TApplication::ExeName() const {

@@ -15,6 +15,7 @@
 #include "framework/Controls.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,7 +98,10 @@ class TApplication {
 
     std::string Title = "";
     TCustomForm* MainForm() const { return FMainForm; }
+    // Names the main form; the caller keeps it.
     void SetMainForm(TCustomForm* form) { FMainForm = form; }
+    // Names the main form and keeps it: it is freed with the application.
+    void AdoptMainForm(std::unique_ptr<TCustomForm> form);
     std::string ExeName() const;
 
     // Shows the main form and runs the message loop until the application ends.
@@ -118,6 +122,7 @@ class TApplication {
   private:
     bool ProcessMessage(MSG& msg);
     TCustomForm* FMainForm = nullptr;
+    std::unique_ptr<TCustomForm> FOwnedMainForm;
     bool FTerminated = false;
     int FPumpCount = 0;
     ULONG_PTR FGdiplusToken = 0;

@@ -33,7 +33,7 @@ TFont::TFont() = default;
 
 TFont::TFont(const TFont& other)
     : FName(other.FName), FHeight(other.FHeight), FColor(other.FColor), FStyle(other.FStyle),
-      FCharset(other.FCharset), FOrientation(other.FOrientation) {}
+      FCharset(other.FCharset), FOrientation(other.FOrientation), FHandle(other.FHandle) {}
 
 TFont& TFont::operator=(const TFont& other) {
     Assign(other);
@@ -47,19 +47,28 @@ bool TFont::SameAs(const TFont& other) const {
 }
 
 void TFont::Assign(const TFont& other) {
-    if (this == &other || SameAs(other))
+    if (this == &other)
         return;
+    if (SameAs(other)) {
+        // Nothing changes; take the other's GDI font if it has one.
+        if (other.FHandle->Font)
+            FHandle = other.FHandle;
+        return;
+    }
     FName = other.FName;
     FHeight = other.FHeight;
     FColor = other.FColor;
     FStyle = other.FStyle;
     FCharset = other.FCharset;
     FOrientation = other.FOrientation;
-    Changed();
+    // Same properties, same GDI font: share it instead of making another.
+    FHandle = other.FHandle;
+    if (OnChange)
+        OnChange();
 }
 
 void TFont::Changed() {
-    FHandle.Reset();
+    FHandle = std::make_shared<THandleHolder>();
     if (OnChange)
         OnChange();
 }
@@ -74,7 +83,8 @@ void TFont::SetColor(TColor color) {
 }
 
 HFONT TFont::Handle() const {
-    if (!FHandle) {
+    TGdiObject<HFONT>& handle = FHandle->Font;
+    if (!handle) {
         LOGFONTA lf{};
         lf.lfHeight = -FHeight;
         lf.lfEscapement = FOrientation;
@@ -86,9 +96,9 @@ HFONT TFont::Handle() const {
         lf.lfCharSet = static_cast<BYTE>(FCharset);
         lf.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
-        FHandle.Reset(CreateFontIndirectA(&lf));
+        handle.Reset(CreateFontIndirectA(&lf));
     }
-    return FHandle.Get();
+    return handle.Get();
 }
 
 // ---- TBrush

@@ -196,13 +196,17 @@ class TFont {
         }
     }
     void Changed();
+    // Copies share the GDI font until one of them changes a property of it.
+    struct THandleHolder {
+        TGdiObject<HFONT> Font;
+    };
     std::string FName = "Tahoma";
     int FHeight = 11;
     TColor FColor = clWindowText;
     TFontStyles FStyle = 0;
     int FCharset = DEFAULT_CHARSET;
     int FOrientation = 0;
-    mutable TGdiObject<HFONT> FHandle;
+    std::shared_ptr<THandleHolder> FHandle = std::make_shared<THandleHolder>();
 };
 
 enum class TBrushStyle { bsSolid, bsClear };

@@ -1,8 +1,8 @@
 #include "framework/StdCtrls.h"
 
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 
-#include <cctype>
 #include <stdexcept>
 
 char AcceleratorOf(const std::string& caption) {
@@ -15,13 +15,6 @@ char AcceleratorOf(const std::string& caption) {
     }
     return 0;
 }
-
-namespace {
-bool SameLetter(char a, char b) {
-    return std::toupper(static_cast<unsigned char>(a)) ==
-           std::toupper(static_cast<unsigned char>(b));
-}
-} // namespace
 
 // ---- TButtonControl
 
@@ -38,7 +31,7 @@ void TButtonControl::Click() {
 
 bool TButtonControl::DialogChar(char ch) {
     const char accel = AcceleratorOf(Caption());
-    if (!accel || !SameLetter(accel, ch))
+    if (!accel || !SameTextChar(accel, ch))
         return false;
     SetFocus();
     Click();
@@ -77,12 +70,12 @@ void TCheckBox::CreateParams(TCreateParams& params) {
 
 bool TCheckBox::Checked() const {
     // The user may have changed it in the window.
-    return Handle() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
+    return HandleAllocated() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : FChecked;
 }
 
 void TCheckBox::SetChecked(bool checked) {
     FChecked = checked;
-    if (Handle())
+    if (HandleAllocated())
         SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -111,7 +104,7 @@ void TEdit::CreateParams(TCreateParams& params) {
 }
 
 std::string TEdit::Text() const {
-    if (!Handle())
+    if (!HandleAllocated())
         return Caption();
     const int length = GetWindowTextLengthA(Handle());
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -121,13 +114,13 @@ std::string TEdit::Text() const {
 
 void TEdit::SetText(const std::string& text) {
     SetCaption(text);
-    if (Handle() && Text() != text)
+    if (HandleAllocated() && Text() != text)
         SetWindowTextA(Handle(), text.c_str());
 }
 
 void TEdit::SetReadOnly(bool readOnly) {
     FReadOnly = readOnly;
-    if (Handle())
+    if (HandleAllocated())
         SendMessageA(Handle(), EM_SETREADONLY, readOnly, 0);
 }
 
@@ -387,26 +380,10 @@ void TLabel::Notification(TComponent* component, TOperation operation) {
 
 bool TLabel::DialogChar(char ch) {
     const char accel = ShowAccelChar ? AcceleratorOf(Caption()) : 0;
-    if (!accel || !SameLetter(accel, ch) || !FFocusControl || !FFocusControl->CanFocus())
+    if (!accel || !SameTextChar(accel, ch) || !FFocusControl || !FFocusControl->CanFocus())
         return false;
     FFocusControl->SetFocus();
     return true;
-}
-
-// ---- TImage
-
-TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
-
-void TImage::Paint(TCanvas& canvas) {
-    if (!Picture.Handle())
-        return;
-    RECT dest = MakeRect(0, 0, Picture.Width(), Picture.Height());
-    if (Stretch)
-        dest = ClientRect();
-    else if (Center)
-        OffsetRect(&dest, (Width() - Picture.Width()) / 2, (Height() - Picture.Height()) / 2);
-    StretchBlt(canvas.Handle(), dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top,
-               Picture.Canvas().Handle(), 0, 0, Picture.Width(), Picture.Height(), SRCCOPY);
 }
 
 // ---- TPanel

@@ -1,5 +1,5 @@
 // The standard controls: system buttons, edit, owner-drawn list box,
-// progress bar, and the windowless label, image and the plain panel.
+// progress bar, and the windowless label and the plain panel.
 #pragma once
 
 #include "framework/Controls.h"
@@ -166,16 +166,6 @@ class TLabel : public TGraphicControl {
     void AdjustSize();
     UINT DrawFlags() const;
     TWinControl* FFocusControl = nullptr;
-};
-
-// A picture on the parent's surface.
-class TImage : public TGraphicControl {
-  public:
-    explicit TImage(TComponent* owner);
-    TBitmap Picture;
-    bool Stretch = false;
-    bool Center = false;
-    void Paint(TCanvas& canvas) override;
 };
 
 // A plain coloured surface for other controls, with an optional caption.

@@ -1,6 +1,7 @@
 #include "controls/html/HTMListB.h"
 
 #include "controls/paint/AdvGradient.h"
+#include "framework/CaseFold.h"
 #include "framework/Controls.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace {
 constexpr auto npos = std::string::npos;
 
 char LowerChar(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return FoldCase(c);
 }
 
 // Position of `lowerWhat` in `text`, letters compared case-insensitively.

@@ -1,6 +1,7 @@
 #include "controls/html/PictureContainer.h"
 
 #include "controls/paint/AdvGradient.h"
+#include "framework/CaseFold.h"
 #include "framework/Controls.h"
 
 #include <ole2.h>
@@ -363,7 +364,7 @@ void TPictureCollection::Delete(int index) {
 
 THTMLPicture* TPictureContainer::FindPicture(const std::string& name) const {
     for (int i = 0; i < Items.Count(); ++i)
-        if (lstrcmpiA(Items.Items(i).Name.c_str(), name.c_str()) == 0)
+        if (SameText(Items.Items(i).Name, name))
             return &Items.Items(i).Picture;
     return nullptr;
 }

@@ -1,10 +1,11 @@
 #include "controls/paint/AdvGlowButton.h"
 
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
 #include <algorithm>
-#include <cctype>
+#include <optional>
 
 namespace {
 
@@ -40,8 +41,8 @@ void BlendFace(TGlowFace& face, const TGlowFace& a, const TGlowFace& b, int perc
         face.Border = BlendColor(a.Border, b.Border, percent);
 }
 
-bool OutlineFontInstalled(HDC dc, const TFont& font) {
-    if (!TGPFontFamily(ToWide(font.Name())).Available())
+bool OutlineFontInstalled(HDC dc, const TFont& font, const TGPFontFamily& family) {
+    if (!family.Available())
         return false;
     TSelectScope select(dc, font.Handle());
     TEXTMETRICA metrics{};
@@ -293,9 +294,7 @@ void TAdvCustomGlowButton::DialogKeyClick() {
 
 bool TAdvCustomGlowButton::DialogChar(char ch) {
     const char accel = AcceleratorOf(Caption());
-    if (!accel || !CanFocus() ||
-        std::toupper(static_cast<unsigned char>(accel)) !=
-            std::toupper(static_cast<unsigned char>(ch)))
+    if (!accel || !CanFocus() || !SameTextChar(accel, ch))
         return false;
     Click();
     return true;
@@ -304,30 +303,30 @@ bool TAdvCustomGlowButton::DialogChar(char ch) {
 // ---- fading
 
 void TAdvCustomGlowButton::EnsureFadeTimer() {
-    if (FFadeTimer)
+    if (FFade.Running)
         return;
-    FFadeTimer = true;
+    FFade.Running = true;
     if (HandleAllocated())
         SetTimer(Handle(), kFadeTimer, GlowFadeInterval, nullptr);
 }
 
 void TAdvCustomGlowButton::StopFadeTimer() {
-    FFadeTimer = false;
+    FFade.Running = false;
     if (HandleAllocated())
         KillTimer(Handle(), kFadeTimer);
 }
 
 void TAdvCustomGlowButton::FadeTick() {
-    if (!FFadeTimer || FFadeKind == fkFinished)
+    if (!FFade.Running || FFade.Kind == fkFinished)
         return;
-    int& step = FFadeKind == fkHot ? FHotStep : FDownStep;
-    step += FFadeDelta;
-    if ((step > 100 && FFadeDelta > 0) || (step < 0 && FFadeDelta < 0)) {
+    int& step = FFade.Kind == fkHot ? FFade.HotStep : FFade.DownStep;
+    step += FFade.Delta;
+    if ((step > 100 && FFade.Delta > 0) || (step < 0 && FFade.Delta < 0)) {
         step = std::clamp(step, 0, 100);
         // A finished release lets go of the pressed look.
-        if (FFadeKind == fkPress && FFadeDelta < 0)
+        if (FFade.Kind == fkPress && FFade.Delta < 0)
             FPressed = FResumePress = false;
-        FFadeKind = fkFinished;
+        FFade.Kind = fkFinished;
         StopFadeTimer();
         return;
     }
@@ -357,37 +356,32 @@ void TAdvCustomGlowButton::MouseEnter() {
     TCustomControl::MouseEnter();
     if (OnMouseEnter)
         OnMouseEnter(this);
-    if (FEntered)
-        return;
     FHot = true;
     if (FResumePress)
         FPressed = true;
     EnsureFadeTimer();
     // The hover fade goes on from wherever it stands.
-    if (!FPressed && FFadeKind != fkPress) {
-        FFadeDelta = kFadeStep;
-        FFadeKind = fkHot;
+    if (!FPressed && FFade.Kind != fkPress) {
+        FFade.Delta = kFadeStep;
+        FFade.Kind = fkHot;
     }
     Invalidate();
     FMouseInside = true;
-    FEntered = true;
 }
 
 void TAdvCustomGlowButton::MouseLeave() {
     TCustomControl::MouseLeave();
     if (OnMouseLeave)
         OnMouseLeave(this);
-    if (!FEntered)
-        return;
-    FEntered = FMouseInside = FHot = false;
+    FMouseInside = FHot = false;
     const bool draggedOut = FPressed && FMouseDown;
     FPressed = false;
     // Leaving fades out from full hot; dragging out fades from where it is
     // and comes back pressed on re-entry.
     if (!draggedOut)
-        FHotStep = 100;
-    FFadeDelta = -kFadeStep;
-    FFadeKind = fkHot;
+        FFade.HotStep = 100;
+    FFade.Delta = -kFadeStep;
+    FFade.Kind = fkHot;
     Invalidate();
     FResumePress = draggedOut;
     EnsureFadeTimer();
@@ -403,8 +397,8 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     if (TabStop())
         SetFocus();
     EnsureFadeTimer();
-    FFadeDelta = kFadeStep;
-    FFadeKind = fkPress;
+    FFade.Delta = kFadeStep;
+    FFade.Kind = fkPress;
     if (IsToggle()) {
         SetDown(!FDown);
         FState = stDown;
@@ -418,11 +412,9 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
 
 void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
     TCustomControl::MouseMove(shift, x, y);
-    if (!FTracking) {
-        if (!FMouseInside)
-            RecheckHover(x, y);
+    // Entering and leaving come from the framework's routing.
+    if (!FTracking)
         return;
-    }
     int state = PointInRect(ClientRect(), x, y) ? stDown : stUp;
     if (IsToggle() && FDown)
         state = stDown;
@@ -434,22 +426,14 @@ void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
     }
 }
 
-void TAdvCustomGlowButton::RecheckHover(int x, int y) {
-    const bool inside = PointInRect(ClientRect(), x, y);
-    if (inside && !FEntered)
-        MouseEnter();
-    else if (!inside && FEntered)
-        MouseLeave();
-}
-
 void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (button != TMouseButton::mbLeft) {
         TCustomControl::MouseUp(button, shift, x, y);
         return;
     }
     KillTimer(Handle(), kRepeatTimer);
-    FFadeDelta = -kFadeStep;
-    FFadeKind = fkPress;
+    FFade.Delta = -kFadeStep;
+    FFade.Kind = fkPress;
     FMouseDown = FResumePress = false;
     EnsureFadeTimer();
 
@@ -474,7 +458,6 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
             if (FDown)
                 RepaintNow();
         }
-        RecheckHover(x, y);
     }
     TCustomControl::MouseUp(button, shift, x, y);
     if (clicked)
@@ -529,8 +512,8 @@ void TAdvCustomGlowButton::CaptureLost() {
     if (FState == stDown)
         FState = FDown && IsGrouped() ? stExclusive : stUp;
     if (wasPressed) {
-        FFadeDelta = -kFadeStep;
-        FFadeKind = fkPress;
+        FFade.Delta = -kFadeStep;
+        FFade.Kind = fkPress;
         EnsureFadeTimer();
     }
     Invalidate();
@@ -551,20 +534,20 @@ TGlowFace TAdvCustomGlowButton::CurrentFace() const {
         face = a.Down();
     else if (state == stExclusive || (state == stDown && IsToggle())) {
         face = a.Checked();
-        if (FFadeTimer && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
-            BlendFace(face, a.Checked(), a.Down(), FDownStep, false);
+        if (FFade.Running && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
+            BlendFace(face, a.Checked(), a.Down(), FFade.DownStep, false);
     } else if (FHot)
         face = a.Hot();
     else
         face = a.Normal();
 
-    if (FFadeTimer) {
+    if (FFade.Running) {
         if (!FPressed && !FTransparent && state != stExclusive && !downToggle)
-            BlendFace(face, a.Hot(), a.Normal(), FHotStep, true);
+            BlendFace(face, a.Hot(), a.Normal(), FFade.HotStep, true);
         else if (IsToggle() && FPressed)
-            BlendFace(face, a.Down(), a.Checked(), FDownStep, false);
+            BlendFace(face, a.Down(), a.Checked(), FFade.DownStep, false);
         else if (FPressed && state != stExclusive)
-            BlendFace(face, a.Down(), a.Hot(), FDownStep, true);
+            BlendFace(face, a.Down(), a.Hot(), FFade.DownStep, true);
     }
     // No fade shows on a disabled button.
     if (disabled)
@@ -581,8 +564,8 @@ TFont TAdvCustomGlowButton::CaptionFont() const {
     return font;
 }
 
-void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font, const RECT& r) {
-    const TGPFontFamily family(ToWide(font.Name()));
+void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font,
+                                       const TGPFontFamily& family, const RECT& r) {
     const TGPFont gpFont(family, static_cast<float>(font.Size()),
                          static_cast<int>(font.Style() & (fsBold | fsItalic | fsUnderline)),
                          gdip::UnitPoint);
@@ -619,14 +602,11 @@ void TAdvCustomGlowButton::PaintParent(HDC dc) {
     TWinControl* parent = Parent();
     if (!parent)
         return;
-    const int saved = SaveDC(dc);
+    const TDCStateScope state(dc);
     IntersectClipRect(dc, 0, 0, Width(), Height());
     OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
-    {
-        TCanvas parentCanvas(dc);
-        parent->PaintTo(parentCanvas);
-    }
-    RestoreDC(dc, saved);
+    TCanvas parentCanvas(dc);
+    parent->PaintTo(parentCanvas);
 }
 
 void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
@@ -639,10 +619,9 @@ void TAdvCustomGlowButton::ShowParentInCorners(TCanvas& canvas) {
         TGdiObject<HRGN> corner(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
         CombineRgn(corners.Get(), corners.Get(), corner.Get(), RGN_OR);
     }
-    const int saved = SaveDC(dc);
+    const TDCStateScope state(dc);
     ExtSelectClipRgn(dc, corners.Get(), RGN_AND);
     PaintParent(dc);
-    RestoreDC(dc, saved);
 }
 
 void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
@@ -652,11 +631,15 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
     const int state = EffectiveState();
     const bool focused = Focused();
     // A transparent button at rest shows only its parent and caption.
-    const bool idle = FTransparent && !FEntered && !(focused && HotFocus()) && state != stDown;
+    const bool idle =
+        FTransparent && !MouseInControl() && !(focused && HotFocus()) && state != stDown;
     const bool caption = FShowCaption && !Caption().empty();
     const TFont font = CaptionFont();
-    const bool gdiplusText =
-        caption && FAntiAlias != TAntiAlias::aaNone && OutlineFontInstalled(canvas.Handle(), font);
+    // One font family per paint, for the test and for the text.
+    std::optional<TGPFontFamily> family;
+    if (caption && FAntiAlias != TAntiAlias::aaNone)
+        family.emplace(ToWide(font.Name()));
+    const bool gdiplusText = family && OutlineFontInstalled(canvas.Handle(), font, *family);
 
     // The halves are filled past the bottom edge; keep that off the canvas.
     const TClipScope clip(canvas.Handle(), r);
@@ -684,7 +667,7 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
                                     r.bottom - 5, radius);
         }
         if (gdiplusText)
-            DrawCaption(graphics, font, r);
+            DrawCaption(graphics, font, *family, r);
     }
     // GDI text only once GDI+ has let go of the device context.
     if (caption && !gdiplusText)

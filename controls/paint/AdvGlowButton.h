@@ -151,7 +151,7 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     // One step of the running fade; the fade timer calls it every
     // GlowFadeInterval ms while a hover or press fade is in progress.
     void FadeTick();
-    bool Fading() const { return FFadeTimer; }
+    bool Fading() const { return FFade.Running; }
     // The colours the next paint uses.
     TGlowFace CurrentFace() const;
 
@@ -192,9 +192,9 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     void EnsureFadeTimer();
     void StopFadeTimer();
     void ReleaseGroup();
-    void RecheckHover(int x, int y);
     TFont CaptionFont() const;
-    void DrawCaption(TGPGraphics& graphics, const TFont& font, const RECT& r);
+    void DrawCaption(TGPGraphics& graphics, const TFont& font, const TGPFontFamily& family,
+                     const RECT& r);
     void DrawCaptionGdi(TCanvas& canvas, const TFont& font, const RECT& r);
     void PaintParent(HDC dc);
     void ShowParentInCorners(TCanvas& canvas);
@@ -217,17 +217,18 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
 
     int FState = stUp;
     bool FHot = false;
-    bool FEntered = false;
     bool FMouseInside = false;
     bool FPressed = false;
     bool FMouseDown = false;
     bool FResumePress = false;
     bool FTracking = false;
-    bool FFadeTimer = false;
-    int FHotStep = 0;
-    int FDownStep = 0;
-    int FFadeDelta = 20;
-    TFadeKind FFadeKind = fkFinished;
+    // The running fade: which one, where each blend stands, and its direction.
+    struct TFade {
+        bool Running = false; // the fade timer runs
+        TFadeKind Kind = fkFinished;
+        int HotStep = 0, DownStep = 0;
+        int Delta = 20;
+    } FFade;
 };
 
 class TAdvGlowButton : public TAdvCustomGlowButton {

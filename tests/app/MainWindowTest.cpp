@@ -1,6 +1,7 @@
 // The main window driven as a user would: folders typed in, buttons clicked,
 // cancel pressed from inside the running pump, the report read and closed.
 #include "app/fMain.h"
+#include "framework/CaseFold.h"
 #include "sync/Settings.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/VistaAnswer.h"
@@ -92,7 +93,7 @@ BOOL CALLBACK CollectStatic(HWND child, LPARAM param) {
     auto* report = reinterpret_cast<TReport*>(param);
     char cls[32] = {};
     GetClassNameA(child, cls, sizeof(cls));
-    if (lstrcmpiA(cls, "Static") != 0)
+    if (!SameText(cls, "Static"))
         return TRUE;
     if (GetWindowLongA(child, GWL_STYLE) & SS_ICON) {
         const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
@@ -375,6 +376,41 @@ TEST_F(MainWindowTest, TheCaptionBarClosesTheProgramAndTheFoldersAreSaved) {
         EXPECT_TRUE(app->Terminated());
         ExpectFoldersSavedOnClose();
     }
+}
+
+TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
+    PutFile(stick + "\\a.txt", "a", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    // The runs disable the folder edit that has the focus.
+    for (TAdvGlowButton* run : {w.bScan, w.bCopy}) {
+        SCOPED_TRACE(run->Caption());
+        w.StickDir->Edit()->SetFocus();
+        ASSERT_TRUE(w.StickDir->Edit()->Focused());
+        Click(run);
+        ASSERT_NE(GetFocus(), nullptr) << "something has the keyboard";
+        EXPECT_TRUE(w.ToStick->Focused()) << "the next control in tab order";
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        app->ProcessMessages();
+        EXPECT_TRUE(w.ToDisk->Focused()) << "Tab works";
+    }
+    ASSERT_EQ(reports.size(), 1u);
+}
+
+TEST_F(MainWindowTest, AFolderEditTakesItsPartsAlongWhenFreed) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* folder = new TFolderEdit(&form, "Stick", "Ordner");
+    folder->SetBounds(40, 10, 200, 21);
+    folder->SetParent(panel);
+    form.Show();
+    ASSERT_EQ(form.Components().size(), 2u);
+    ASSERT_EQ(panel->Controls().size(), 2u) << "the folder edit and its label";
+    delete folder;
+    EXPECT_EQ(form.Components().size(), 1u) << "no parts left on the form";
+    EXPECT_TRUE(panel->Controls().empty()) << "the label went along";
 }
 
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {

@@ -1,5 +1,6 @@
 // The window layer: components, the loop and pump, dialog keys, fonts,
 // windowless children, canvas rules and the owner-drawn list box.
+#include "framework/CaseFold.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "tests/support/FreshApplication.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -70,6 +72,51 @@ TEST_F(FrameworkTest, ComponentsLoadInCreationOrderAndAreFreedByTheirOwner) {
     const std::vector<std::string> expected{
         "during build: loading", "loaded a", "loaded b", "free c", "free b", "free a"};
     EXPECT_EQ(log, expected);
+}
+
+// Notes in the log when it goes, as a member of a component.
+struct TMarker {
+    std::vector<std::string>& log;
+    std::string text;
+    ~TMarker() { log.push_back(text); }
+};
+
+// A composite whose part is freed by its owner.
+class TComposite : public TComponent {
+  public:
+    TComposite(TComponent* owner, std::vector<std::string>& log)
+        : TComponent(owner), FMember{log, "member of composite"} {
+        new TRecorder(this, log, "part");
+    }
+
+  private:
+    TMarker FMember;
+};
+
+TEST_F(FrameworkTest, OwnedPartsGoBeforeTheMembersOfTheirOwner) {
+    std::vector<std::string> log;
+    {
+        TComponent root(nullptr);
+        new TComposite(&root, log);
+    }
+    const std::vector<std::string> expected{"free part", "member of composite"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(FrameworkTest, TheApplicationFreesOnlyAMainFormItWasGiven) {
+    std::vector<std::string> log;
+    auto kept = std::make_unique<TForm>(nullptr);
+    new TRecorder(kept.get(), log, "on kept form");
+    app->SetMainForm(kept.get());
+    auto adopted = std::make_unique<TForm>(nullptr);
+    new TRecorder(adopted.get(), log, "on adopted form");
+    TForm* adoptedForm = adopted.get();
+    app->AdoptMainForm(std::move(adopted));
+    EXPECT_EQ(app->MainForm(), adoptedForm);
+    app.reset();
+    EXPECT_EQ(log, std::vector<std::string>{"free on adopted form"});
+    kept.reset();
+    EXPECT_EQ(log.back(), "free on kept form");
 }
 
 TEST_F(FrameworkTest, PumpHandlesWaitingMessagesAndRecordsAQuit) {
@@ -380,6 +427,44 @@ TEST_F(FrameworkTest, WhatIsSetBeforeTheWindowExistsReachesIt) {
     EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0), 30);
     EXPECT_TRUE(check->Checked());
     EXPECT_EQ(SendMessageA(check->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(FrameworkTest, RadioButtonsOnOneParentCheckOneAnother) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    TRadioButton* radios[2];
+    for (int i = 0; i < 2; ++i) {
+        radios[i] = new TRadioButton(&form);
+        radios[i]->SetBounds(0, 30 * i, 100, 20);
+        radios[i]->SetParent(&form);
+    }
+    radios[0]->SetChecked(true);
+    form.Show();
+    EXPECT_TRUE(radios[0]->Checked());
+    // A click as the user makes it checks the second and clears the first.
+    SendMessageA(radios[1]->Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(radios[1]->Checked());
+    EXPECT_FALSE(radios[0]->Checked());
+}
+
+TEST(CaseFoldTest, FoldsLettersOfTheCodePageAndNothingElse) {
+    struct TCase {
+        const char *a, *b;
+        bool same;
+    };
+    const TCase cases[] = {
+        {"Static", "STATIC", true}, {"img", "IMG", true}, {"a&B", "A&b", true},
+        {"ab", "abc", false},       {"[", "{", false},    {"@", "`", false},
+        {"1", "1", true},           {"", "", true},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(FoldedCase("A-Z"), "a-z");
+    // Letters beyond ASCII fold as the code page says: an umlaut in Western
+    // European code pages.
+    if (GetACP() == 1252) {
+        EXPECT_TRUE(SameTextChar('\xC4', '\xE4'));
+    }
 }
 
 } // namespace

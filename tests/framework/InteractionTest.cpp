@@ -357,14 +357,23 @@ class TPaintProbe : public TCustomControl {
     }
 };
 
+// A shown form with a paint probe that has painted once.
+struct TPaintFixture {
+    TPaintFixture() : form(nullptr) {
+        form.SetBounds(0, 0, 200, 200);
+        probe = new TPaintProbe(&form);
+        probe->SetBounds(0, 0, 100, 100);
+        probe->SetParent(&form);
+        form.Show();
+        probe->Update();
+    }
+    TForm form;
+    TPaintProbe* probe;
+};
+
 TEST_F(InteractionTest, PaintingCoversOnlyTheInvalidPartThroughTheBufferWhenDoubleBuffered) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 200, 200);
-    auto* probe = new TPaintProbe(&form);
-    probe->SetBounds(0, 0, 100, 100);
-    probe->SetParent(&form);
-    form.Show();
-    probe->Update();
+    TPaintFixture f;
+    TPaintProbe* probe = f.probe;
     probe->clips.clear();
     probe->memory.clear();
 
@@ -386,13 +395,8 @@ TEST_F(InteractionTest, ExceptionsAtTheBoundariesAreReportedAndAFailedPaintStill
         reports.push_back(where + ": " + what);
     });
     {
-        TForm form(nullptr);
-        form.SetBounds(0, 0, 100, 100);
-        auto* probe = new TPaintProbe(&form);
-        probe->SetBounds(0, 0, 50, 50);
-        probe->SetParent(&form);
-        form.Show();
-        probe->Update();
+        TPaintFixture f;
+        TPaintProbe* probe = f.probe;
         probe->fail = true;
         probe->Invalidate();
         probe->Update();

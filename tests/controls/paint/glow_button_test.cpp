@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -346,6 +348,54 @@ TEST_F(GlowButtonTest, DisabledShowsTheDisabledLookWithoutFade) {
     EXPECT_EQ(Face(), kDisabled);
     Button->SetShowDisabled(false);
     EXPECT_NE(Face(), kDisabled);
+}
+
+TEST_F(GlowButtonTest, LosingTheMouseWhileHeldEndsThePressWithoutAClick) {
+    // Another window takes the capture, or the system cancels the mode.
+    const std::vector<std::pair<const char*, std::function<void()>>> losses{
+        {"capture taken", [this] { SetCapture(Form->Handle()); }},
+        {"cancel mode", [this] { SendMessageA(Button->Handle(), WM_CANCELMODE, 0, 0); }},
+    };
+    for (const auto& [name, takeAway] : losses) {
+        SCOPED_TRACE(name);
+        Enter();
+        Press();
+        RunFade();
+        ASSERT_EQ(Face(), kDown);
+        takeAway();
+        ReleaseCapture();
+        RunFade();
+        EXPECT_NE(Face(), kDown) << "no longer pressed";
+        Release();
+        EXPECT_TRUE(Clicks.empty()) << "a release after the loss is no click";
+        // The next press works as ever.
+        Press();
+        Release();
+        EXPECT_EQ(ClicksOf(Button), 1);
+        Clicks.clear();
+        SendMessageA(Button->Handle(), WM_MOUSELEAVE, 0, 0);
+        RunFade();
+    }
+}
+
+TEST_F(GlowButtonTest, ADisabledButtonTakesNoClicksAndADisabledPressIsOver) {
+    Button->SetEnabled(false);
+    Press();
+    Release();
+    EXPECT_TRUE(Clicks.empty()) << "button messages sent to a disabled button";
+
+    // Disabled while held, then enabled again: not pressed any more.
+    Button->SetEnabled(true);
+    Enter();
+    Press();
+    RunFade();
+    Button->SetEnabled(false);
+    EXPECT_EQ(GetCapture(), nullptr);
+    Button->SetEnabled(true);
+    RunFade();
+    EXPECT_NE(Face(), kDown);
+    Release();
+    EXPECT_TRUE(Clicks.empty());
 }
 
 // ---- pixels
