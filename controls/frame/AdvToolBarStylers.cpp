@@ -5,7 +5,6 @@
 #include <uxtheme.h>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -14,163 +13,157 @@ TGradientBackgroundValues Gradient(TColor from, TColor to, TGradientDirection di
     return {from, to, direction, steps};
 }
 
-TVistaBackgroundValues Box(TColor border, TColor color, TColor colorTo, TColor mirror,
-                           TColor mirrorTo) {
-    return {border, color, colorTo, mirror, mirrorTo, ggVertical, ggVertical};
-}
-
-// One scheme: the groups it assigns. What is empty stays as it was.
+// One scheme: the groups it assigns. What a scheme leaves out stays as it
+// was: the caption strip's text colour, the caption border colour and, where
+// SetsButtons is false, the button appearance.
 struct TScheme {
+    TToolBarStyle Style; // the one whose glow colours and ordinal it has
     TTelvarStyle ComponentStyle;
     TToolBarStylerValues Values;
-    TGradientBackgroundValues Color, ColorHot, DockColor;
+    TColor Color, ColorTo, ColorHot, ColorHotTo, DockColor, DockColorTo;
     TVistaBackgroundValues Page;
-    TVistaBackgroundValues Pager;     // the caption strip, text colour kept
-    TCaptionAppearanceValues Caption; // border colour kept
-    std::optional<TButtonAppearanceValues> Button;
+    TVistaBackgroundValues Pager;
+    TCaptionAppearanceValues Caption;
+    bool SetsButtons;
+    TButtonAppearanceValues Button;
     TQATAppearanceValues QAT;
-    TTabAppearanceValues Tab;
-    TGroupAppearanceValues Group;
-    TTelvarStyle Glow; // the glow button colours of this component style
+    TColor TabHot, TabText, GroupText;
     bool RoundEdges = true;
     int Bevel = 0;
     bool UseBevel = false;
 };
 
+constexpr TColor kHandleHot = 13891839, kHandleHotTo = 7782911, kHandleDown = 557032,
+                 kHandleDownTo = 8182519;
+
+// clang-format off
+const TScheme kSchemes[] = {
+    {bsOffice2003Blue, tsOffice2003Blue,
+     {9262895, 9262895, dsDots, 9262895, 1, 16640730, 14986888, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     16640730, 14986888, 16775410, 16640730, 16640730, 14986888,
+     {14986888, 16640730, 16440004, 16440004, 16440004},
+     {15780526, 14986888, 14986888, 14986888, 14986888},
+     {9262895, 9262895, clWhite, clHighlight, 14986888, 14986888, clWhite},
+     true, {16640730, 14986888, 9229823, 5812223, 5149182, 9556991, 13432063, 9556223, clNavy, clNavy, clNavy},
+     {9262895, 16640730, 14986888, 9262895, 16440004, 14986888},
+     13432063, clBlack, clBlack},
+    {bsOffice2003Silver, tsOffice2003Silver,
+     {9598070, 9598070, dsDots, 9598070, 1, 15524577, 11769496, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     15524577, 11769496, 16249843, 15524577, 15524577, 13152947,
+     {11769496, 16249843, 15128792, 15128792, 15128792},
+     {15128792, 15128792, 15128792, 15128792, 15128792},
+     {9598070, 9598070, clWhite, clHighlight, 11769496, 11769496, clWhite},
+     true, {15524577, 11769496, 9229823, 5812223, 5149182, 9556991, 13432063, 9556223, 7364725, 7364725, 7364725},
+     {9598070, 15524577, 11769496, 9598070, 15128792, 11769496},
+     13432063, clBlack, clBlack},
+    {bsOffice2003Olive, tsOffice2003Olive,
+     {6915743, 6915743, dsDots, 6915743, 1, 13627626, 9224369, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     13627626, 9224369, 14547440, 13627626, 13627626, 9224369,
+     {9224369, 13627626, 13627626, 13627626, 13627626},
+     {9224369, 9224369, 9224369, 9224369, 9224369},
+     {6915743, 6915743, clWhite, clHighlight, 9224369, 9224369, clWhite},
+     true, {13627626, 9224369, 9229823, 5812223, 5149182, 9556991, 13432063, 9556223, 3892018, 3892018, 3892018},
+     {6915743, 13627626, 9224369, 6915743, 13627626, 9224369},
+     13432063, clBlack, clBlack},
+    {bsOffice2003Classic, tsCustom,
+     {clGray, clGray, dsDots, clGray, 1, clWhite, 13226453, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     clWhite, 13226453, clWhite, clWhite, 13226453, 13226453,
+     {clGray, clWhite, clWhite, clWhite, clWhite},
+     {15780526, 8421504, 13226453, 13226453, 13226453},
+     {clGray, clGray, clWhite, clHighlight, 13226453, 13226453, clWhite},
+     true, {clWhite, 13226453, 14731440, 14731440, 11899524, 11899524, 14731440, 14731440, clNavy, clNavy, clNavy},
+     {clGray, clWhite, 13226453, clGray, clWhite, 13226453},
+     14731440, clBlack, clBlack},
+    {bsOffice2007Luna, tsOffice2007Luna,
+     {14668485, 14731181, dsNone, 14922381, 1, 14668485, 14731181, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     15587527, 16181721, 16773606, 16444126, 15587527, 16445929,
+     {14922381, 16445929, 15587527, 15587527, 16773863},
+     {15780526, 15525858, 15590878, 15524312, 15723487},
+     {15915714, 15784385, 11168318, clHighlight, 16769224, 16772566, 11168318},
+     false, {},
+     {11708063, 16313052, 16313052, 13476222, 15584690, 15386026},
+     0, 0, 0},
+    {bsOffice2007Obsidian, tsOffice2007Obsidian,
+     {5392195, 5392195, dsNone, 5392195, 1, 12958644, 15527141, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     12958644, 15527141, 15527141, 12958644, 5392195, 4079166,
+     {12631218, 13616833, 15527141, 15527141, 15527141},
+     {0, 5392195, 5392195, 4079166, 4079166},
+     {5392195, 4079166, clWhite, clHighlight, 6379602, 5392195, clWhite},
+     false, {},
+     {4079166, 5392195, 5392195, 4079166, 5392195, 4079166},
+     14671574, clWhite, clBlack},
+    {bsWindowsXP, tsWindowsXP,
+     {clBtnShadow, clBtnShadow, dsDoubleLine, clBtnShadow, 1, clBtnFace, clBtnFace, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     clBtnFace, clBtnFace, clBtnFace, clBtnFace, clBtnFace, clBtnFace,
+     {clBtnShadow, clBtnFace, clBtnFace, clBtnFace, clBtnFace},
+     {0, clBtnFace, clBtnFace, clBtnFace, clBtnFace},
+     {clHighlight, clHighlight, clWhite, clHighlight, clHighlight, clHighlight, clWhite},
+     true, {clBtnFace, clBtnFace, 12179676, 12179676, 11899524, 11899524, 15717318, 15717318, clHighlight, clHighlight, clHighlight},
+     {clBtnShadow, clBtnFace, clBtnFace, clBtnShadow, clBtnFace, clBtnFace},
+     15717318, clBlack, clBlack, false, 2, true},
+    {bsWhidbeyStyle, tsWhidbey,
+     {10070188, 10070188, dsDots, 10070188, 1, 16120314, 11059392, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     16120314, 11059392, clWhite, 16120314, 16120314, 11059392,
+     {10070188, clWhite, clWhite, clWhite, clWhite},
+     {15780526, 8756637, 8756637, 8756637, 8756637},
+     {8756637, 8756637, clWhite, clHighlight, 11059392, 11059392, clWhite},
+     true, {16120314, 11059392, 14731440, 14731440, 11899524, 11899524, 14731440, 14731440, 7364725, 7364725, 7364725},
+     {10070188, 16120314, 11059392, 10070188, 16120314, 11059392},
+     14731440, clBlack, clBlack},
+    {bsOffice2007Silver, tsOffice2007Silver,
+     {13289414, 13289414, dsNone, 10000536, 1, 15195349, 16053486, kHandleHot, kHandleHotTo, kHandleDown, kHandleDownTo},
+     15195349, 16053486, 16053486, 15195349, 15195349, 16053486,
+     {10000536, 16183790, 16053486, 16053486, 16053486},
+     {10000536, 15460583, 15460583, 16248553, 16248553},
+     {15460583, 16248553, 5854291, clHighlight, 16183790, 16053486, 5854291},
+     false, {},
+     {10000536, 15460583, 16248553, 10000536, 15460583, 16248553},
+     14542308, 5854291, 5854291},
+};
+// clang-format on
+
+const TScheme& SchemeOf(TToolBarStyle style) {
+    // Office XP shares the Windows XP scheme.
+    const TToolBarStyle own = style == bsOfficeXP ? bsWindowsXP : style;
+    for (const TScheme& scheme : kSchemes)
+        if (scheme.Style == own)
+            return scheme;
+    return kSchemes[0];
+}
+
 // The tab and group looks of the schemes that give no table of their own:
 // selected tabs take the page, groups the page and the caption.
-TTabAppearanceValues TabLike(const TVistaBackgroundValues& page, TColor hot, TColor text) {
+TTabAppearanceValues TabLike(const TScheme& s) {
+    const TVistaBackgroundValues& page = s.Page;
     TTabAppearanceValues tab;
-    tab.BorderColorHot = hot;
+    tab.BorderColorHot = s.TabHot;
     tab.BorderColorSelected = tab.BorderColorSelectedHot = page.BorderColor;
     tab.ColorSelected = tab.ColorMirrorSelected = page.Color;
     tab.ColorSelectedTo = tab.ColorMirrorSelectedTo = page.ColorTo;
-    tab.ColorHot = tab.ColorMirrorHot = hot;
+    tab.ColorHot = tab.ColorMirrorHot = s.TabHot;
     tab.ColorHotTo = tab.ColorMirrorHotTo = page.Color;
-    tab.TextColor = tab.TextColorHot = tab.TextColorSelected = text;
+    tab.TextColor = tab.TextColorHot = tab.TextColorSelected = s.TabText;
     tab.BackGround = Gradient(page.ColorTo, clNone, gdHorizontal);
     return tab;
 }
 
-TGroupAppearanceValues GroupLike(const TVistaBackgroundValues& page,
-                                 const TCaptionAppearanceValues& caption,
-                                 const TTabAppearanceValues& tab, TColor text) {
+TGroupAppearanceValues GroupLike(const TScheme& s) {
+    const TVistaBackgroundValues& page = s.Page;
     TGroupAppearanceValues group;
     static_cast<TVistaBackgroundValues&>(group) = page;
-    group.TextColor = text;
-    group.CaptionAppearance = caption;
+    group.TextColor = s.GroupText;
+    group.CaptionAppearance = s.Caption;
     group.PageAppearance = page;
-    group.TabAppearance = tab;
+    group.TabAppearance = TabLike(s);
     group.ToolBarAppearance = {page.BorderColor, page.BorderColor,
                                Gradient(page.Color, page.ColorTo, gdHorizontal),
                                Gradient(page.ColorTo, page.Color, gdHorizontal)};
     return group;
 }
 
-TCaptionAppearanceValues Caption(TColor color, TColor colorTo, TColor text, TColor hot,
-                                 TColor hotTo) {
-    return {color, colorTo, text, clHighlight, hot, hotTo, text};
-}
-
-TToolBarStylerValues Frame(TColor border, TColor borderHot, TColor floating, TColor handle,
-                           TColor handleTo) {
-    return {border,   borderHot, dsNone,  floating, 1,      handle,
-            handleTo, 13891839,  7782911, 557032,   8182519};
-}
-
-TScheme Office2003Blue() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2003Blue;
-    s.Values = Frame(9262895, 9262895, 9262895, 16640730, 14986888);
-    s.Values.DragGripStyle = dsDots;
-    s.Color = Gradient(16640730, 14986888, gdVertical);
-    s.ColorHot = Gradient(16775410, 16640730, gdVertical);
-    s.DockColor = Gradient(16640730, 14986888, gdHorizontal, 128);
-    s.Page = Box(14986888, 16640730, 16440004, 16440004, 16440004);
-    s.Pager = Box(15780526, 14986888, 14986888, 14986888, 14986888);
-    s.Caption = Caption(9262895, 9262895, clWhite, 14986888, 14986888);
-    s.Button = TButtonAppearanceValues{16640730, 14986888, 9229823, 5812223, 5149182, 9556991,
-                                       13432063, 9556223,  clNavy,  clNavy,  clNavy};
-    s.QAT = {9262895, 16640730, 14986888, 9262895, 16440004, 14986888};
-    s.Tab = TabLike(s.Page, 13432063, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsOffice2003Blue;
-    return s;
-}
-
-TScheme Office2003Silver() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2003Silver;
-    s.Values = Frame(9598070, 9598070, 9598070, 15524577, 11769496);
-    s.Values.DragGripStyle = dsDots;
-    s.Color = Gradient(15524577, 11769496, gdVertical);
-    s.ColorHot = Gradient(16249843, 15524577, gdVertical);
-    s.DockColor = Gradient(15524577, 13152947, gdHorizontal, 128);
-    s.Page = Box(11769496, 16249843, 15128792, 15128792, 15128792);
-    s.Pager = Box(15128792, 15128792, 15128792, 15128792, 15128792);
-    s.Caption = Caption(9598070, 9598070, clWhite, 11769496, 11769496);
-    s.Button = TButtonAppearanceValues{15524577, 11769496, 9229823, 5812223, 5149182, 9556991,
-                                       13432063, 9556223,  7364725, 7364725, 7364725};
-    s.QAT = {9598070, 15524577, 11769496, 9598070, 15128792, 11769496};
-    s.Tab = TabLike(s.Page, 13432063, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsOffice2003Silver;
-    return s;
-}
-
-TScheme Office2003Olive() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2003Olive;
-    s.Values = Frame(6915743, 6915743, 6915743, 13627626, 9224369);
-    s.Values.DragGripStyle = dsDots;
-    s.Color = Gradient(13627626, 9224369, gdVertical);
-    s.ColorHot = Gradient(14547440, 13627626, gdVertical);
-    s.DockColor = Gradient(13627626, 9224369, gdHorizontal, 128);
-    s.Page = Box(9224369, 13627626, 13627626, 13627626, 13627626);
-    s.Pager = Box(9224369, 9224369, 9224369, 9224369, 9224369);
-    s.Caption = Caption(6915743, 6915743, clWhite, 9224369, 9224369);
-    s.Button = TButtonAppearanceValues{13627626, 9224369, 9229823, 5812223, 5149182, 9556991,
-                                       13432063, 9556223, 3892018, 3892018, 3892018};
-    s.QAT = {6915743, 13627626, 9224369, 6915743, 13627626, 9224369};
-    s.Tab = TabLike(s.Page, 13432063, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsOffice2003Olive;
-    return s;
-}
-
-TScheme Office2003Classic() {
-    TScheme s{};
-    s.ComponentStyle = tsCustom;
-    s.Values = Frame(clGray, clGray, clGray, clWhite, 13226453);
-    s.Values.DragGripStyle = dsDots;
-    s.Color = Gradient(clWhite, 13226453, gdVertical);
-    s.ColorHot = Gradient(clWhite, clWhite, gdVertical);
-    s.DockColor = Gradient(13226453, 13226453, gdHorizontal, 128);
-    s.Page = Box(clGray, clWhite, clWhite, clWhite, clWhite);
-    s.Pager = Box(15780526, 8421504, 13226453, 13226453, 13226453);
-    s.Caption = Caption(clGray, clGray, clWhite, 13226453, 13226453);
-    s.Button = TButtonAppearanceValues{clWhite,  13226453, 14731440, 14731440, 11899524, 11899524,
-                                       14731440, 14731440, clNavy,   clNavy,   clNavy};
-    s.QAT = {clGray, clWhite, 13226453, clGray, clWhite, 13226453};
-    s.Tab = TabLike(s.Page, 14731440, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsOffice2003Classic;
-    return s;
-}
-
-TScheme Office2007Luna() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2007Luna;
-    s.Values = Frame(14668485, 14731181, 14922381, 14668485, 14731181);
-    s.Color = Gradient(15587527, 16181721, gdVertical);
-    s.ColorHot = Gradient(16773606, 16444126, gdVertical);
-    s.DockColor = Gradient(15587527, 16445929, gdHorizontal, 128);
-    s.Page = Box(14922381, 16445929, 15587527, 15587527, 16773863);
-    s.Pager = Box(15780526, 15525858, 15590878, 15524312, 15723487);
-    s.Caption = Caption(15915714, 15784385, 11168318, 16769224, 16772566);
-    s.QAT = {11708063, 16313052, 16313052, 13476222, 15584690, 15386026};
-
-    TTabAppearanceValues& tab = s.Tab;
+// The Luna tabs and groups, which have tables of their own.
+TTabAppearanceValues LunaTab() {
+    TTabAppearanceValues tab;
     tab.BorderColor = clNone;
     tab.BorderColorHot = 15383705;
     tab.BorderColorSelected = 14922381;
@@ -194,13 +187,16 @@ TScheme Office2007Luna() {
     tab.TextColor = tab.TextColorHot = tab.TextColorSelected = 9126421;
     tab.TextColorDisabled = clGray;
     tab.BackGround = Gradient(16767935, clNone, gdHorizontal);
+    return tab;
+}
 
-    TGroupAppearanceValues& group = s.Group;
-    static_cast<TVistaBackgroundValues&>(group) =
-        Box(12763842, 15851212, 14213857, 14213857, 10871273);
+TGroupAppearanceValues LunaGroup(const TCaptionAppearanceValues& caption) {
+    TGroupAppearanceValues group;
+    static_cast<TVistaBackgroundValues&>(group) = {12763842, 15851212, 14213857, 14213857,
+                                                   10871273};
     group.TextColor = 9126421;
-    group.CaptionAppearance = s.Caption;
-    group.PageAppearance = Box(12763842, 14086910, 16382457, 16382457, 16382457);
+    group.CaptionAppearance = caption;
+    group.PageAppearance = {12763842, 14086910, 16382457, 16382457, 16382457};
     TTabAppearanceValues& gt = group.TabAppearance;
     gt.BorderColor = gt.BorderColorHot = gt.BorderColorSelected = gt.BorderColorSelectedHot =
         10534860;
@@ -226,109 +222,7 @@ TScheme Office2007Luna() {
     gt.TextColorDisabled = clWhite;
     group.ToolBarAppearance = {13423059, 13092807, Gradient(15530237, 16382457, gdHorizontal),
                                Gradient(15660277, 16645114, gdHorizontal)};
-    s.Glow = tsOffice2007Luna;
-    return s;
-}
-
-TScheme Office2007Obsidian() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2007Obsidian;
-    s.Values = Frame(5392195, 5392195, 5392195, 12958644, 15527141);
-    s.Color = Gradient(12958644, 15527141, gdVertical);
-    s.ColorHot = Gradient(15527141, 12958644, gdVertical);
-    s.DockColor = Gradient(5392195, 4079166, gdHorizontal, 128);
-    s.Page = Box(12631218, 13616833, 15527141, 15527141, 15527141);
-    s.Pager = Box(0, 5392195, 5392195, 4079166, 4079166);
-    s.Caption = Caption(5392195, 4079166, clWhite, 6379602, 5392195);
-    s.QAT = {4079166, 5392195, 5392195, 4079166, 5392195, 4079166};
-    s.Tab = TabLike(s.Page, 14671574, clWhite);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsOffice2007Obsidian;
-    return s;
-}
-
-TScheme WindowsXP() {
-    TScheme s{};
-    s.ComponentStyle = tsWindowsXP;
-    s.Values = Frame(clBtnShadow, clBtnShadow, clBtnShadow, clBtnFace, clBtnFace);
-    s.Values.DragGripStyle = dsDoubleLine;
-    s.Color = Gradient(clBtnFace, clBtnFace, gdVertical);
-    s.ColorHot = Gradient(clBtnFace, clBtnFace, gdVertical);
-    s.DockColor = Gradient(clBtnFace, clBtnFace, gdHorizontal, 128);
-    s.Page = Box(clBtnShadow, clBtnFace, clBtnFace, clBtnFace, clBtnFace);
-    s.Pager = Box(0, clBtnFace, clBtnFace, clBtnFace, clBtnFace);
-    s.Caption = Caption(clHighlight, clHighlight, clWhite, clHighlight, clHighlight);
-    s.Button = TButtonAppearanceValues{clBtnFace,   clBtnFace,   12179676,   12179676,
-                                       11899524,    11899524,    15717318,   15717318,
-                                       clHighlight, clHighlight, clHighlight};
-    s.QAT = {clBtnShadow, clBtnFace, clBtnFace, clBtnShadow, clBtnFace, clBtnFace};
-    s.Tab = TabLike(s.Page, 15717318, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsWindowsXP;
-    s.RoundEdges = false;
-    s.Bevel = 2;
-    s.UseBevel = true;
-    return s;
-}
-
-TScheme Whidbey() {
-    TScheme s{};
-    s.ComponentStyle = tsWhidbey;
-    s.Values = Frame(10070188, 10070188, 10070188, 16120314, 11059392);
-    s.Values.DragGripStyle = dsDots;
-    s.Color = Gradient(16120314, 11059392, gdVertical);
-    s.ColorHot = Gradient(clWhite, 16120314, gdVertical);
-    s.DockColor = Gradient(16120314, 11059392, gdHorizontal, 128);
-    s.Page = Box(10070188, clWhite, clWhite, clWhite, clWhite);
-    s.Pager = Box(15780526, 8756637, 8756637, 8756637, 8756637);
-    s.Caption = Caption(8756637, 8756637, clWhite, 11059392, 11059392);
-    s.Button = TButtonAppearanceValues{16120314, 11059392, 14731440, 14731440, 11899524, 11899524,
-                                       14731440, 14731440, 7364725,  7364725,  7364725};
-    s.QAT = {10070188, 16120314, 11059392, 10070188, 16120314, 11059392};
-    s.Tab = TabLike(s.Page, 14731440, clBlack);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, clBlack);
-    s.Glow = tsWhidbey;
-    return s;
-}
-
-TScheme Office2007Silver() {
-    TScheme s{};
-    s.ComponentStyle = tsOffice2007Silver;
-    s.Values = Frame(13289414, 13289414, 10000536, 15195349, 16053486);
-    s.Color = Gradient(15195349, 16053486, gdVertical);
-    s.ColorHot = Gradient(16053486, 15195349, gdVertical);
-    s.DockColor = Gradient(15195349, 16053486, gdHorizontal, 128);
-    s.Page = Box(10000536, 16183790, 16053486, 16053486, 16053486);
-    s.Pager = Box(10000536, 15460583, 15460583, 16248553, 16248553);
-    s.Caption = Caption(15460583, 16248553, 5854291, 16183790, 16053486);
-    s.QAT = {10000536, 15460583, 16248553, 10000536, 15460583, 16248553};
-    s.Tab = TabLike(s.Page, 14542308, 5854291);
-    s.Group = GroupLike(s.Page, s.Caption, s.Tab, 5854291);
-    s.Glow = tsOffice2007Silver;
-    return s;
-}
-
-TScheme SchemeOf(TToolBarStyle style) {
-    switch (style) {
-    case bsOffice2003Blue:
-        return Office2003Blue();
-    case bsOffice2003Silver:
-        return Office2003Silver();
-    case bsOffice2003Olive:
-        return Office2003Olive();
-    case bsOffice2003Classic:
-        return Office2003Classic();
-    case bsOffice2007Luna:
-        return Office2007Luna();
-    case bsOffice2007Obsidian:
-        return Office2007Obsidian();
-    case bsWhidbeyStyle:
-        return Whidbey();
-    case bsOffice2007Silver:
-        return Office2007Silver();
-    default:
-        return WindowsXP();
-    }
+    return group;
 }
 
 bool TakesOffice2007GlowFirst(TToolBarStyle style) {
@@ -494,11 +388,12 @@ void TAdvToolBarOfficeStyler::ApplyScheme(TToolBarStyle style) {
         SetGlowHotDownCheckedSet(GlowButtonAppearance, 1);
         CompactGlowButtonAppearance.Assign(GlowButtonAppearance);
     }
-    const TScheme s = SchemeOf(style);
+    const TScheme& s = SchemeOf(style);
+    const bool luna = style == bsOffice2007Luna;
     Values.Assign(s.Values);
-    Color.Assign(s.Color);
-    ColorHot.Assign(s.ColorHot);
-    DockColor.Assign(s.DockColor);
+    Color.Assign(Gradient(s.Color, s.ColorTo, gdVertical));
+    ColorHot.Assign(Gradient(s.ColorHot, s.ColorHotTo, gdVertical));
+    DockColor.Assign(Gradient(s.DockColor, s.DockColorTo, gdHorizontal, 128));
     PageAppearance.Assign(s.Page);
     PagerCaption.Edit(
         [&](TVistaTextBackgroundValues& v) { static_cast<TVistaBackgroundValues&>(v) = s.Pager; });
@@ -507,13 +402,13 @@ void TAdvToolBarOfficeStyler::ApplyScheme(TToolBarStyle style) {
         v = s.Caption;
         v.CaptionBorderColor = border;
     });
-    if (s.Button)
-        ButtonAppearance.Assign(*s.Button);
+    if (s.SetsButtons)
+        ButtonAppearance.Assign(s.Button);
     QATAppearance.Assign(s.QAT);
     // The normal tab colours stay with the scheme that set them.
     TabAppearance.Edit([&](TTabAppearanceValues& v) {
         const TTabAppearanceValues kept = v;
-        v = s.Tab;
+        v = luna ? LunaTab() : TabLike(s);
         v.Color = kept.Color;
         v.ColorTo = kept.ColorTo;
         v.ColorMirror = kept.ColorMirror;
@@ -522,17 +417,17 @@ void TAdvToolBarOfficeStyler::ApplyScheme(TToolBarStyle style) {
     });
     GroupAppearance.Edit([&](TGroupAppearanceValues& v) {
         const TColor border = v.CaptionAppearance.CaptionBorderColor;
-        v = s.Group;
+        v = luna ? LunaGroup(s.Caption) : GroupLike(s);
         v.CaptionAppearance.CaptionBorderColor = border;
     });
 
-    SetGlowAppearanceStyle(GlowButtonAppearance, s.Glow);
+    SetGlowAppearanceStyle(GlowButtonAppearance, static_cast<TTelvarStyle>(s.Style));
     if (style == bsOffice2007Silver) {
         GlowButtonAppearance.ColorMirrorTo = 15657703;
         GlowButtonAppearance.BorderColor = 13289414;
     }
     CompactGlowButtonAppearance.Assign(GlowButtonAppearance);
-    if (style == bsOffice2007Luna) {
+    if (luna) {
         TGlowButtonAppearance& c = CompactGlowButtonAppearance;
         c.BorderColorHot = 15193781;
         c.BorderColorDown = c.BorderColorChecked = 12034958;
