@@ -3,58 +3,9 @@
 #include <shlobj.h>
 
 namespace {
-constexpr int kCaptionButton = 21;
 constexpr int kBrowseWidth = 18;
 constexpr int kLabelGap = 4;
 } // namespace
-
-// ---- TCaptionStrip
-
-TCaptionStrip::TCaptionStrip(TComponent* owner)
-    : TCustomControl(owner), FMinimize(new TAdvGlowButton(this)), FClose(new TAdvGlowButton(this)) {
-    SetColor(0xDBBF9F);
-    FMinimize->SetCaption("_");
-    FMinimize->SetTabStop(false);
-    FMinimize->OnClick = [](TComponent*) { Application->Minimize(); };
-    FClose->SetCaption("X");
-    FClose->SetTabStop(false);
-    FClose->OnClick = [this](TComponent*) {
-        if (TCustomForm* form = Form())
-            form->Close();
-    };
-}
-
-void TCaptionStrip::SetParent(TWinControl* parent) {
-    TCustomControl::SetParent(parent);
-    FMinimize->SetParent(this);
-    FClose->SetParent(this);
-    BoundsChanged();
-}
-
-void TCaptionStrip::BoundsChanged() {
-    const int top = (Height() - kCaptionButton) / 2;
-    FClose->SetBounds(Width() - kCaptionButton - 3, top, kCaptionButton, kCaptionButton);
-    FMinimize->SetBounds(Width() - 2 * kCaptionButton - 5, top, kCaptionButton, kCaptionButton);
-}
-
-void TCaptionStrip::PaintWindow(TCanvas& canvas) {
-    canvas.Brush.SetColor(Color());
-    canvas.FillRect(ClientRect());
-    RECT text = ClientRect();
-    text.left += 6;
-    canvas.Brush.SetStyle(TBrushStyle::bsClear);
-    canvas.Font = Font;
-    canvas.DrawText(Caption(), text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-}
-
-void TCaptionStrip::MouseDown(TMouseButton button, TShiftState, int, int) {
-    TCustomForm* form = Form();
-    if (button != TMouseButton::mbLeft || !form)
-        return;
-    // Let the system move the window as if its title bar had been grabbed.
-    ReleaseCapture();
-    SendMessageA(form->Handle(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
 
 // ---- TFolderEdit
 

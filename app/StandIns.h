@@ -2,30 +2,11 @@
 // until those exist: each offers exactly what the window's flow uses.
 #pragma once
 
-#include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
 #include <memory>
 #include <string>
-
-// The strip at the top of the frameless window: caption text, minimise and
-// close, and the window is dragged by it. Its buttons are glow buttons, which
-// work with the mouse only and never take the keyboard focus.
-class TCaptionStrip : public TCustomControl {
-  public:
-    explicit TCaptionStrip(TComponent* owner);
-    void SetParent(TWinControl* parent) override;
-
-  protected:
-    void PaintWindow(TCanvas& canvas) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void BoundsChanged() override;
-
-  private:
-    TAdvGlowButton* FMinimize;
-    TAdvGlowButton* FClose;
-};
 
 // A folder edit: the edit with a browse button inside the control's bounds,
 // and its caption label standing to the left of it on the same parent. It

@@ -29,7 +29,8 @@ std::string Format(const char* format, int a, int b = 0) {
 }
 } // namespace
 
-TKorvandelMain::TKorvandelMain(TComponent* owner) : TForm(owner), FFileSystem(SystemFileSystem()) {
+TKorvandelMain::TKorvandelMain(TComponent* owner)
+    : TAdvToolBarForm(owner), FFileSystem(SystemFileSystem()) {
     BeginLoading();
     CreateControls();
     EndLoading();
@@ -42,15 +43,16 @@ TKorvandelMain::~TKorvandelMain() {
 
 void TKorvandelMain::CreateControls() {
     Name = "KorvandelMain";
-    SetBorderStyle(TFormBorderStyle::bsNone);
     SetPosition(TPosition::poScreenCenter);
     SetColor(clBtnFace);
     Font.Assign(TahomaFont(clWindowText));
     SetClientSize(kClientWidth, kClientHeight);
 
-    MainPager = new TCaptionStrip(this);
+    MainPager = new TAdvToolBarPager(this);
     MainPager->SetBounds(0, 0, kClientWidth, 27);
-    MainPager->SetAlign(TAlign::alTop);
+    MainPager->SetCanMove(true);
+    MainPager->SetCaptionButtons(cbClose | cbMinimize);
+    MainPager->Caption().SetIndent(0);
     MainPager->SetParent(this);
     MainPager->SetTabOrder(0);
 
@@ -157,12 +159,23 @@ void TKorvandelMain::CreateControls() {
     bCancel = glowButton("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
     ScanProg = progressBar(77, true);
     bScanCancel = glowButton("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
+
+    AdvToolBarOfficeStyler1 = new TAdvToolBarOfficeStyler(this);
+    AdvToolBarOfficeStyler1->SetStyle(bsOffice2007Luna);
+    // The stored font names, read after the style, win over the system font.
+    for (TFont* font :
+         {&AdvToolBarOfficeStyler1->Font, &AdvToolBarOfficeStyler1->CaptionFont,
+          &AdvToolBarOfficeStyler1->PagerCaption.Font, &AdvToolBarOfficeStyler1->TabAppearance.Font,
+          &AdvToolBarOfficeStyler1->GroupAppearance.Font,
+          &AdvToolBarOfficeStyler1->ButtonAppearance.Font})
+        font->SetName("Tahoma");
+    MainPager->SetToolBarStyler(AdvToolBarOfficeStyler1);
 }
 
 void TKorvandelMain::FormCreate() {
     FCopyList.clear();
     FComputerName = ReadComputerName(FFileSystem);
-    MainPager->SetCaption("Korvandel auf " + FComputerName);
+    MainPager->Caption().SetCaption("Korvandel auf " + FComputerName);
     FSettingsFile = SettingsFileFor(Application ? Application->ExeName() : std::string());
     const TFolderPair folders = ReadFolders(FFileSystem, FSettingsFile, FComputerName);
     StickDir->SetText(folders.Stick);

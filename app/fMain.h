@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/StandIns.h"
+#include "controls/frame/AdvToolBar.h"
 #include "controls/html/HTMListB.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "controls/paint/AdvProgressBar.h"
@@ -14,12 +15,12 @@
 
 enum class TReportIcon { tiWarning, tiInformation };
 
-class TKorvandelMain : public TForm {
+class TKorvandelMain : public TAdvToolBarForm {
   public:
     explicit TKorvandelMain(TComponent* owner);
     ~TKorvandelMain() override;
 
-    TCaptionStrip* MainPager;
+    TAdvToolBarPager* MainPager;
     TPanel* pBack;
     TFolderEdit* StickDir;
     TFolderEdit* DiskDir;
@@ -34,6 +35,7 @@ class TKorvandelMain : public TForm {
     TAdvGlowButton* bCancel;
     TAdvProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
+    TAdvToolBarOfficeStyler* AdvToolBarOfficeStyler1;
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }

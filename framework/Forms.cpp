@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <optional>
 
 TApplication* Application = nullptr;
 
@@ -437,8 +438,19 @@ void TApplication::Minimize() {
         ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
 }
 
+namespace {
+std::optional<bool>& VistaOverride() {
+    static std::optional<bool> answer;
+    return answer;
+}
+} // namespace
+
 bool IsVistaOrLater() {
     static const bool vista =
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetLocaleInfoEx") != nullptr;
-    return vista;
+    return VistaOverride().value_or(vista);
+}
+
+void OverrideVistaOrLater(std::optional<bool> answer) {
+    VistaOverride() = answer;
 }

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -133,3 +134,6 @@ extern TApplication* Application;
 
 // True from Windows Vista on (the kernel has GetLocaleInfoEx).
 bool IsVistaOrLater();
+// Makes IsVistaOrLater answer `answer`, so that tests run the rules of both
+// kinds of system on one; std::nullopt asks the system again.
+void OverrideVistaOrLater(std::optional<bool> answer);

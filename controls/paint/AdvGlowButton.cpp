@@ -121,31 +121,69 @@ TGlowFace TGlowButtonAppearance::Disabled() const {
             BorderColorDisabled, GradientDisabled, GradientMirrorDisabled};
 }
 
-void SetOffice2007LunaAppearance(TGlowButtonAppearance& a) {
-    a.BorderColor = 14727579;
-    a.BorderColorHot = 10079963;
-    a.BorderColorDown = 4548219;
-    a.BorderColorChecked = 4548219;
-    a.Color = 15653832;
-    a.ColorTo = 16178633;
-    a.ColorMirror = 15586496;
-    a.ColorMirrorTo = 16245200;
-    a.ColorHot = 15465983;
-    a.ColorHotTo = 11332863;
-    a.ColorMirrorHot = 5888767;
-    a.ColorMirrorHotTo = 10807807;
-    a.ColorDown = 7778289;
-    a.ColorDownTo = 4296947;
-    a.ColorMirrorDown = 946929;
-    a.ColorMirrorDownTo = 5021693;
-    a.ColorChecked = 11918331;
-    a.ColorCheckedTo = 7915518;
-    a.ColorMirrorChecked = 10480637;
-    a.ColorMirrorCheckedTo = 5682430;
-    a.Gradient = a.GradientMirror = ggVertical;
+void SetGlowHotDownCheckedSet(TGlowAppearanceValues& a, int set) {
+    if (set == 3) {
+        a.ColorHot = a.ColorHotTo = a.ColorMirrorHot = a.ColorMirrorHotTo = 15717318;
+        a.BorderColorHot = clHighlight;
+        a.ColorDown = a.ColorDownTo = a.ColorMirrorDown = a.ColorMirrorDownTo = 11899524;
+        a.BorderColorDown = clHighlight;
+        a.ColorChecked = a.ColorCheckedTo = a.ColorMirrorChecked = a.ColorMirrorCheckedTo =
+            12179676;
+        a.BorderColorChecked = clBlack;
+    } else {
+        a.ColorHot = 15465983;
+        a.ColorHotTo = 11332863;
+        a.ColorMirrorHot = 5888767;
+        a.ColorMirrorHotTo = 10807807;
+        a.BorderColorHot = 10079963;
+        a.ColorDown = 7778289;
+        a.ColorDownTo = 4296947;
+        a.ColorMirrorDown = 946929;
+        a.ColorMirrorDownTo = 5021693;
+        a.BorderColorDown = 4548219;
+        a.ColorChecked = 11918331;
+        a.ColorCheckedTo = 7915518;
+        a.ColorMirrorChecked = 10480637;
+        a.ColorMirrorCheckedTo = 5682430;
+        if (set == 2)
+            a.BorderColorChecked = 4548219;
+    }
     a.GradientHot = a.GradientMirrorHot = ggVertical;
     a.GradientDown = a.GradientMirrorDown = ggVertical;
     a.GradientChecked = a.GradientMirrorChecked = ggVertical;
+}
+
+void SetGlowAppearanceStyle(TGlowAppearanceValues& a, TTelvarStyle style) {
+    struct TRow {
+        TColor Color, ColorTo, ColorMirror, ColorMirrorTo, BorderColor;
+        int Set;
+    };
+    static constexpr TRow kRows[] = {
+        {15653832, 16178633, 15586496, 16245200, 14727579, 1}, // tsOffice2003Blue
+        {15586496, 15128792, 15586496, 13152947, 9598070, 1},  // tsOffice2003Silver
+        {13627626, 13627626, 13627626, 9224369, 9224369, 1},   // tsOffice2003Olive
+        {16777215, 13226453, 16777215, 13226453, 0, 1},        // tsOffice2003Classic
+        {15653832, 16178633, 15586496, 16245200, 14727579, 2}, // tsOffice2007Luna
+        {14671574, 15000283, 14144974, 15197664, 12631218, 2}, // tsOffice2007Obsidian
+        {16777215, 12179676, 12179676, 12179676, 12179676, 3}, // tsWindowsXP
+        {16777215, 14675440, 14675440, 14675440, 10070188, 1}, // tsWhidbey
+        {0, 0, 0, 0, 0, 0},                                    // tsCustom
+        {15987697, 16119283, 15657703, 16316406, 13421257, 2}, // tsOffice2007Silver
+    };
+    if (style == tsCustom)
+        return;
+    const TRow& row = kRows[style];
+    a.Color = row.Color;
+    a.ColorTo = row.ColorTo;
+    a.ColorMirror = row.ColorMirror;
+    a.ColorMirrorTo = row.ColorMirrorTo;
+    a.BorderColor = row.BorderColor;
+    a.Gradient = a.GradientMirror = ggVertical;
+    SetGlowHotDownCheckedSet(a, row.Set);
+}
+
+void SetOffice2007LunaAppearance(TGlowButtonAppearance& a) {
+    SetGlowAppearanceStyle(a, tsOffice2007Luna);
 }
 
 // ---- TAdvCustomGlowButton
@@ -153,6 +191,11 @@ void SetOffice2007LunaAppearance(TGlowButtonAppearance& a) {
 TAdvCustomGlowButton::TAdvCustomGlowButton(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 100, 41);
     FAppearance.OnChange = [this] { Invalidate(); };
+}
+
+void TAdvCustomGlowButton::SetComponentStyle(TTelvarStyle style) {
+    SetGlowAppearanceStyle(FAppearance, style);
+    Invalidate();
 }
 
 void TAdvCustomGlowButton::SetAppearance(const TGlowButtonAppearance& value) {

@@ -2,6 +2,7 @@
 // look whose colours fade between their looks instead of switching.
 #pragma once
 
+#include "controls/frame/AdvStyleIF.h"
 #include "controls/paint/AdvGradient.h"
 #include "framework/Controls.h"
 
@@ -38,6 +39,7 @@ struct TGlowAppearanceValues {
     TGDIPGradient GradientDown = ggRadial, GradientMirrorDown = ggRadial;
     TGDIPGradient GradientChecked = ggRadial, GradientMirrorChecked = ggVertical;
     TGDIPGradient GradientDisabled = ggRadial, GradientMirrorDisabled = ggRadial;
+    bool operator==(const TGlowAppearanceValues&) const = default;
 };
 
 class TGlowButtonAppearance : public TGlowAppearanceValues {
@@ -67,9 +69,15 @@ class TGlowButtonAppearance : public TGlowAppearanceValues {
     bool FSystemFont = true;
 };
 
-// The Office 2007 Luna glow colours of the main window and the Luna scheme:
-// normal, hot, pressed and checked sets, vertical gradients. The disabled
-// colours stay as they are.
+// The glow colours of a style: normal colours, border and the hot, pressed
+// and checked sets, all gradients vertical. The disabled colours stay as they
+// are, and tsCustom changes nothing.
+void SetGlowAppearanceStyle(TGlowAppearanceValues& appearance, TTelvarStyle style);
+// The hot, pressed and checked colours of a style: set 1 the Office 2007 ones,
+// set 2 those with the pressed border on the checked look too, set 3 the
+// Windows XP ones.
+void SetGlowHotDownCheckedSet(TGlowAppearanceValues& appearance, int set);
+// The Office 2007 Luna glow colours of the main window and the Luna scheme.
 void SetOffice2007LunaAppearance(TGlowButtonAppearance& appearance);
 
 enum class TAntiAlias { aaNone, aaClearType, aaAntiAlias };
@@ -77,9 +85,12 @@ enum class TGlowBorderStyle { bsNone, bsSingle };
 enum class TGlowButtonStyle { bsButton, bsCheck };
 enum class TFocusType { ftBorder, ftHot, ftHotBorder, ftNone };
 
-class TAdvCustomGlowButton : public TCustomControl {
+class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
   public:
     explicit TAdvCustomGlowButton(TComponent* owner);
+
+    // Takes the colours of a style; tsCustom only repaints.
+    void SetComponentStyle(TTelvarStyle style) override;
 
     TGlowButtonAppearance& Appearance() { return FAppearance; }
     void SetAppearance(const TGlowButtonAppearance& value);

@@ -4,6 +4,7 @@
 #include "framework/CaseFold.h"
 #include "sync/Settings.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/VistaAnswer.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,16 @@ class MainWindowTest : public ::testing::Test {
         window.reset();
     }
 
+    // Closes the window; the next start on this computer finds both folders again.
+    void ExpectFoldersSavedOnClose() {
+        Close();
+        TKorvandelMain& again = Open();
+        EXPECT_EQ(again.StickDir->Text(), stick);
+        EXPECT_EQ(again.DiskDir->Text(), disk);
+        Close();
+        DeleteFileA(settings.c_str());
+    }
+
     // Presses and releases the left button in the middle of a control, as a user would.
     static void Click(TWinControl* button) {
         const LPARAM middle = MAKELPARAM(button->Width() / 2, button->Height() / 2);
@@ -224,7 +235,8 @@ constexpr TState kCopying{false, true, false, false, false, false, true, true, t
 
 TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     TKorvandelMain& w = Open();
-    EXPECT_EQ(w.MainPager->Caption(), "Korvandel auf " + ReadComputerName(SystemFileSystem()));
+    EXPECT_EQ(w.MainPager->Caption().Caption(),
+              "Korvandel auf " + ReadComputerName(SystemFileSystem()));
     EXPECT_EQ(w.StickDir->Text(), "");
     EXPECT_EQ(w.DiskDir->Text(), "");
     EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
@@ -275,21 +287,95 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
                                      w.StickDir->Edit()->Handle()};
     EXPECT_EQ(order, expected);
 
-    // The caption strip's minimise button works with the mouse only and
+    // The caption bar's minimise button works with the mouse only and
     // leaves the keyboard focus where it was.
     const HWND focus = GetFocus();
-    std::vector<TWinControl*> captionButtons;
-    for (HWND child = GetWindow(w.MainPager->Handle(), GW_CHILD); child;
-         child = GetWindow(child, GW_HWNDNEXT))
-        captionButtons.push_back(TWinControl::FromHandle(child));
-    ASSERT_EQ(captionButtons.size(), 2u);
-    TWinControl* minimize = captionButtons[0]->Left() < captionButtons[1]->Left()
-                                ? captionButtons[0]
-                                : captionButtons[1];
-    Click(minimize);
+    Click(w.MainPager->MinButton());
     EXPECT_TRUE(IsIconic(w.Handle()));
     EXPECT_EQ(GetFocus(), focus);
     ShowWindow(w.Handle(), SW_RESTORE);
+}
+
+TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
+    for (const bool vista : {false, true}) {
+        SCOPED_TRACE(vista ? "Vista" : "before Vista");
+        const TVistaAnswer answer(vista);
+        TKorvandelMain& w = Open();
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(w.Handle(), GWL_STYLE));
+        EXPECT_EQ(style & WS_CAPTION, 0u);
+        EXPECT_NE(style & WS_SYSMENU, 0u);
+        const RECT pager = w.MainPager->BoundsRect();
+        const RECT expected = vista ? MakeRect(0, 0, 331, 27) : MakeRect(1, 1, 329, 28);
+        EXPECT_TRUE(EqualRect(&pager, &expected))
+            << pager.left << "," << pager.top << "," << pager.right << "," << pager.bottom;
+        EXPECT_TRUE(w.MainPager->CanMove());
+        EXPECT_EQ(w.MainPager->ToolBarStyler(), w.AdvToolBarOfficeStyler1);
+        EXPECT_EQ(w.AdvToolBarOfficeStyler1->Style(), bsOffice2007Luna);
+        EXPECT_EQ(w.AdvToolBarOfficeStyler1->PagerCaption.Font.Name(), "Tahoma");
+        // Minimise and close work; the maximise button between them does not.
+        const int width = w.MainPager->Width();
+        EXPECT_EQ(w.MainPager->MinButton()->Left(), width - 58);
+        EXPECT_TRUE(w.MainPager->MinButton()->Enabled());
+        EXPECT_EQ(w.MainPager->MaxButton()->Left(), width - 40);
+        EXPECT_FALSE(w.MainPager->MaxButton()->Enabled());
+        EXPECT_EQ(w.MainPager->CloseButton()->Left(), width - 22);
+        EXPECT_TRUE(w.MainPager->CloseButton()->Enabled());
+        const RECT text = w.MainPager->TextRect();
+        EXPECT_EQ(text.left, 0);
+        EXPECT_EQ(text.right, width - 58);
+        Close();
+    }
+}
+
+// The close button of the caption bar and Close in its system menu both end
+// the program, and the folders are saved when the window goes.
+HHOOK gMenuHook = nullptr;
+int gDownPresses = 0;
+LRESULT CALLBACK ChooseMenuItem(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_MENU && gDownPresses > 0 && msg->hwnd) {
+        for (; gDownPresses > 0; --gDownPresses)
+            PostMessageA(msg->hwnd, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(msg->hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    return CallNextHookEx(gMenuHook, code, wParam, lParam);
+}
+
+// Down presses from an unselected menu to the item with `id`; separators are skipped.
+int DownPressesTo(HMENU menu, UINT id) {
+    int presses = 0;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR)
+            continue;
+        ++presses;
+        if (GetMenuItemID(menu, i) == id)
+            return presses;
+    }
+    return -1;
+}
+
+TEST_F(MainWindowTest, TheCaptionBarClosesTheProgramAndTheFoldersAreSaved) {
+    for (const bool systemMenu : {false, true}) {
+        SCOPED_TRACE(systemMenu ? "Close in the system menu" : "the close button");
+        app.reset();
+        app = FreshApplication();
+        TKorvandelMain& w = Open();
+        w.StickDir->SetText(stick);
+        w.DiskDir->SetText(disk);
+        if (systemMenu) {
+            gDownPresses = DownPressesTo(GetSystemMenu(w.Handle(), FALSE), SC_CLOSE);
+            ASSERT_GT(gDownPresses, 0);
+            gMenuHook =
+                SetWindowsHookExA(WH_MSGFILTER, ChooseMenuItem, nullptr, GetCurrentThreadId());
+            SendMessageA(w.MainPager->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 12));
+            UnhookWindowsHookEx(gMenuHook);
+        } else {
+            Click(w.MainPager->CloseButton());
+        }
+        app->ProcessMessages();
+        EXPECT_TRUE(app->Terminated());
+        ExpectFoldersSavedOnClose();
+    }
 }
 
 TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
@@ -541,13 +627,7 @@ TEST_F(MainWindowTest, ClosingDuringARunFinishesItShowsTheReportThenEndsAndSaves
             EXPECT_TRUE(reports.empty());
             EXPECT_EQ(w.ToDisk->Count(), 2) << "the run went on to its end";
         }
-        Close();
-        // The next start on this computer finds both folders again.
-        TKorvandelMain& again = Open();
-        EXPECT_EQ(again.StickDir->Text(), stick);
-        EXPECT_EQ(again.DiskDir->Text(), disk);
-        Close();
-        DeleteFileA(settings.c_str());
+        ExpectFoldersSavedOnClose();
     }
 }
 
