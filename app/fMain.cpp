@@ -1,10 +1,13 @@
 #include "app/fMain.h"
 
+#include "controls/taskdialog/TaskDialogEx.h"
+
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
 #include "sync/Settings.h"
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 constexpr int kClientWidth = 331;
@@ -51,7 +54,7 @@ void TKorvandelMain::CreateControls() {
     MainPager = new TAdvToolBarPager(this);
     MainPager->SetBounds(0, 0, kClientWidth, 27);
     MainPager->SetCanMove(true);
-    MainPager->SetCaptionButtons(cbClose | cbMinimize);
+    MainPager->SetCaptionButtons(TCaptionButton::cbClose | TCaptionButton::cbMinimize);
     MainPager->Caption().SetIndent(0);
     MainPager->SetParent(this);
     MainPager->SetTabOrder(0);
@@ -250,7 +253,7 @@ void TKorvandelMain::bCopyClick(TComponent*) {
                    Format("%d Dateien konnten nicht kopiert werden\r\n"
                           "%d Dateien wurden erfolgreich kopiert",
                           result.FailedCount, result.CopiedCount),
-                   "", TReportIcon::tiWarning);
+                   "", tiWarning);
         for (THTMListBox* list : {ToStick, ToDisk})
             for (int i = 0; i < list->Count(); ++i) {
                 const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
@@ -260,7 +263,7 @@ void TKorvandelMain::bCopyClick(TComponent*) {
     } else {
         ShowReport(this, Application->Title, instruction,
                    Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount), "",
-                   TReportIcon::tiInformation);
+                   tiInformation);
         ToStick->Clear();
         ToDisk->Clear();
         FCopyList.clear();
@@ -277,13 +280,18 @@ void TKorvandelMain::bScanCancelClick(TComponent*) {
 
 void TKorvandelMain::ShowReport(TComponent* owner, const std::string& title,
                                 const std::string& instruction, const std::string& content,
-                                [[maybe_unused]] const std::string& customButton,
-                                TReportIcon icon) {
-    // The system message box stands in for the task dialog: the instruction
-    // above the content, and OK as the one button (it has no custom ones).
-    auto* control = dynamic_cast<TWinControl*>(owner);
-    const std::string text = instruction + "\r\n\r\n" + content;
-    const UINT type =
-        MB_OK | (icon == TReportIcon::tiWarning ? MB_ICONWARNING : MB_ICONINFORMATION);
-    MessageBoxA(control ? control->Handle() : nullptr, text.c_str(), title.c_str(), type);
+                                const std::string& customButton, TTaskDialogIcon icon) {
+    // Freed on the way out, also when showing it failed.
+    auto dialog = std::make_unique<TAdvTaskDialogEx>(owner);
+    dialog->SetTitle(title);
+    dialog->SetInstruction(instruction);
+    dialog->SetContent(content);
+    dialog->CommonButtons = {};
+    dialog->CustomButtons().clear();
+    if (!customButton.empty())
+        dialog->CustomButtons().push_back(customButton);
+    else
+        dialog->CommonButtons = {cbOK};
+    dialog->Icon = icon;
+    dialog->Execute();
 }

@@ -6,14 +6,13 @@
 #include "controls/html/HTMListB.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "controls/paint/AdvProgressBar.h"
+#include "controls/taskdialog/TaskDialog.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
 
 #include <string>
-
-enum class TReportIcon { tiWarning, tiInformation };
 
 class TKorvandelMain : public TAdvToolBarForm {
   public:
@@ -50,7 +49,8 @@ class TKorvandelMain : public TAdvToolBarForm {
     void FormCreate();
     void FormDestroy();
     void ShowReport(TComponent* owner, const std::string& title, const std::string& instruction,
-                    const std::string& content, const std::string& customButton, TReportIcon icon);
+                    const std::string& content, const std::string& customButton,
+                    TTaskDialogIcon icon);
     void SetFoldersEnabled(bool enabled);
 
     std::string FSettingsFile;

@@ -156,6 +156,8 @@ int TCustomForm::ShowModal() {
             break;
         }
         Application->HandleMessage();
+        if (FModalResult != mrNone && !CloseQuery())
+            FModalResult = mrNone;
     }
     for (HWND hwnd : disabled)
         EnableWindow(hwnd, TRUE);

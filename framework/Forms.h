@@ -68,6 +68,9 @@ class TCustomForm : public TWinControl {
     // Called when the user or the program asks the form to close; a main form
     // asks the application to end.
     virtual void DoClose();
+    // Asked when a modal result would end the modal loop; false keeps the
+    // form open.
+    virtual bool CloseQuery() { return true; }
 
   private:
     void CenterOnScreen();

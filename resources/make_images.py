@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (16, 32 and 48 pixels) and the 16 x 16 warning
-image, and writes Korvandel.ico and Warning.bmp beside this script.
+"""Draws the program's icon (16, 32 and 48 pixels), the 16 x 16 warning
+image and the task dialog's bitmaps (arrow, expand and collapse buttons,
+shield), and writes Korvandel.ico and the .bmp files beside this script.
 
 Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
 the same drawing serves every size."""
@@ -115,6 +116,99 @@ def icon_layers():
     ]
 
 
+FUCHSIA = (255, 0, 255)
+
+
+def arrow_layers(hot):
+    """A green arrow pointing right; brighter when hot."""
+    top, bottom = ((120, 230, 110), (40, 170, 40)) if hot else ((80, 190, 70), (20, 120, 20))
+    fill = lambda y: lerp(top, bottom, (y - 0.15) / 0.7)
+    outline = (20, 100, 20) if hot else (10, 80, 10)
+    shape = [(0.08, 0.38), (0.50, 0.38), (0.50, 0.12), (0.94, 0.50), (0.50, 0.88),
+             (0.50, 0.62), (0.08, 0.62)]
+    inner = [(0.14, 0.44), (0.56, 0.44), (0.56, 0.26), (0.85, 0.50), (0.56, 0.74),
+             (0.56, 0.56), (0.14, 0.56)]
+    return [(poly(shape), outline), (poly(inner), fill)]
+
+
+def disc(cx, cy, r):
+    return lambda x, y: math.hypot(x - cx, y - cy) <= r
+
+
+def chevron(up):
+    """Two strokes meeting in the middle, pointing down (or up)."""
+    def test(x, y):
+        if up:
+            y = 1.0 - y
+        for dy in (0.0, 0.14):
+            # Band around the two lines from (0.30, 0.38 + dy) to (0.5, 0.56 + dy) to (0.70, 0.38 + dy).
+            if 0.30 <= x <= 0.70:
+                centre = 0.38 + dy + 0.9 * (0.20 - abs(x - 0.5))
+                if abs(y - centre) <= 0.055:
+                    return True
+        return False
+    return test
+
+
+def expand_layers(up, look):
+    ring = {"normal": (160, 160, 160), "hot": (120, 200, 240), "down": (40, 110, 190)}[look]
+    face = {"normal": (250, 250, 250), "hot": (235, 246, 253), "down": (210, 230, 245)}[look]
+    return [
+        (disc(0.5, 0.5, 0.47), ring),
+        (disc(0.5, 0.5, 0.40), lambda y: lerp((255, 255, 255), face, y)),
+        (chevron(up), (60, 60, 70)),
+    ]
+
+
+def shield_layers():
+    outline = [(0.5, 0.04), (0.92, 0.16), (0.88, 0.58), (0.5, 0.97), (0.12, 0.58), (0.08, 0.16)]
+    inner = [(0.5, 0.09), (0.86, 0.20), (0.83, 0.56), (0.5, 0.91), (0.17, 0.56), (0.14, 0.20)]
+    inside = poly(inner)
+    def quarter(left, top):
+        return lambda x, y: inside(x, y) and (x < 0.5) == left and (y < 0.5) == top
+    return [
+        (poly(outline), (60, 60, 70)),
+        (quarter(True, True), (40, 100, 210)),
+        (quarter(False, True), (250, 200, 30)),
+        (quarter(True, False), (250, 200, 30)),
+        (quarter(False, False), (40, 100, 210)),
+    ]
+
+
+def write_bmp24(path, pixels):
+    size_x, size_y = len(pixels[0]), len(pixels)
+    stride = (size_x * 3 + 3) // 4 * 4
+    data = b""
+    for row in reversed(pixels):  # bottom-up
+        line = b"".join(bytes((b, g, r)) for r, g, b in row)
+        data += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, size_x, size_y, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
+        f.write(header + data)
+
+
+def keyed(pixels):
+    """Pixels at least half covered keep their colour; the rest become fuchsia,
+    the colour the dialog draws as transparent."""
+    return [[(r, g, b) if a >= 128 else FUCHSIA for r, g, b, a in row] for row in pixels]
+
+
+def on_white(pixels):
+    return [[tuple(round(c * a / 255 + 255 * (1 - a / 255)) for c in (r, g, b))
+             for r, g, b, a in row] for row in pixels]
+
+
+def write_task_dialog_bitmaps():
+    for suffix, hot in (("", False), ("HOT", True), ("DOWN", True)):
+        write_bmp24(os.path.join(HERE, "TD_ARW%s.bmp" % suffix), keyed(render(16, arrow_layers(hot))))
+    for name, up in (("TD_EXP", False), ("TD_COLP", True)):
+        for suffix, look in (("", "normal"), ("HOT", "hot"), ("DOWN", "down")):
+            write_bmp24(os.path.join(HERE, name + suffix + ".bmp"),
+                        keyed(render(19, expand_layers(up, look))))
+    write_bmp24(os.path.join(HERE, "TD_SHIELD.bmp"), on_white(render(32, shield_layers())))
+
+
 def bgra_rows(pixels):
     out = b""
     for row in reversed(pixels):  # bottom-up
@@ -194,3 +288,4 @@ def write_icon(path):
 if __name__ == "__main__":
     write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
     write_icon(os.path.join(HERE, "Korvandel.ico"))
+    write_task_dialog_bitmaps()

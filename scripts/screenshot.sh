@@ -1,18 +1,32 @@
 #!/usr/bin/env bash
 # Starts Korvandel (the build this machine can run) under Xvfb with two prepared folders, presses "Vergleichen"
-# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare | --copy-fail]
-# --copy-fail then presses "Kopieren" with one target write-protected, closes
-# the report and selects an item, so the failed item shows its warning mark.
+# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare]
+# With --report-ok or --report-fail it also presses "Kopieren" (with one target blocked for
+# --report-fail) and writes a PNG of the report instead; --native as a further argument shows
+# the report in the system's task dialog (a build of the program that forces that face).
+# With --copy-fail it copies with one target blocked, closes the report and selects an item,
+# so the window shows the failed item with its warning mark.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
 compare=1
+report=
+native=0
 copyfail=0
-[ "${2:-}" = "--no-compare" ] && compare=0
-[ "${2:-}" = "--copy-fail" ] && copyfail=1
+for arg in "${@:2}"; do
+  case "$arg" in
+    --no-compare) compare=0 ;;
+    --report-ok) report=ok ;;
+    --report-fail) report=fail ;;
+    --native) native=1 ;;
+    --copy-fail) report=fail copyfail=1 ;;
+    *) echo "Unknown argument: $arg" >&2; exit 1 ;;
+  esac
+done
 source "$root/scripts/wine-env.sh"
 bits=$(korvandel_wine_bits)
 exe="$root/build/win$bits/app/Korvandel.exe"
+[ "$native" = 1 ] && exe="$root/build/win$bits/tests/app/KorvandelNativeFace.exe"
 [ -f "$exe" ] || { echo "Build first: scripts/run.sh builds $exe" >&2; exit 1; }
 
 work="$root/build/screenshot"
@@ -24,6 +38,10 @@ echo "Liste" >"$work/stick/Einkauf & Co.txt"
 echo "neu" >"$work/stick/Notizen.txt"
 echo "alt" >"$work/disk/Notizen.txt"
 touch -d '2024-01-01 10:00' "$work/disk/Notizen.txt"
+if [ "$report" = fail ]; then
+  # A file where the copy needs a folder: "Briefe/Antrag.txt" cannot be copied.
+  echo "kein Ordner" >"$work/disk/Briefe"
+fi
 echo "Urlaub" >"$work/disk/Fotos/Strand.jpg"
 echo "Bericht" >"$work/disk/Bericht.doc"
 
@@ -65,20 +83,30 @@ if [ "$compare" = 1 ]; then
   xdotool mousemove $((X + 100)) $((Y + 200))
   sleep 1
 fi
-if [ "$copyfail" = 1 ]; then
-  # The older Notizen.txt on the computer cannot be overwritten.
-  chmod a-w "$work/disk/Notizen.txt"
+if [ -n "$report" ]; then
   # "Kopieren" sits at (221, 399) on the panel.
   xdotool mousemove $((X + 271)) $((Y + 27 + 415)) click 1
-  sleep 3
-  report=$(xdotool search --name '^Korvandel$' 2>/dev/null | grep -v "^$win\$" | head -n 1 || true)
-  [ -n "$report" ] && xdotool windowactivate --sync "$report" key Return 2>/dev/null || xdotool key Return
+  shot=
+  for _ in $(seq 1 40); do
+    sleep 0.5
+    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
+      [ "$w" != "$win" ] && shot=$w
+    done
+    [ -n "$shot" ] && break
+  done
+  [ -n "$shot" ] || { echo "The report did not appear" >&2; exit 1; }
   sleep 2
-  # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
-  xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
-  sleep 1
-  xdotool mousemove $((X + 100)) $((Y + 27 + 250))
-  sleep 1
+  if [ "$copyfail" = 1 ]; then
+    xdotool windowactivate --sync "$shot" key Return 2>/dev/null || xdotool key Return
+    sleep 2
+    # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
+    xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
+    sleep 1
+    xdotool mousemove $((X + 100)) $((Y + 27 + 250))
+    sleep 1
+  else
+    eval "$(xdotool getwindowgeometry --shell "$shot")"
+  fi
 fi
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
 echo "$out"

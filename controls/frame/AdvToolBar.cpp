@@ -384,9 +384,9 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
     if (redrawGlyphs)
         DrawGlyphs();
 
-    FCloseButton->SetEnabled(FCaptionButtons & cbClose);
-    FMaxButton->SetEnabled(FCaptionButtons & cbMaximize);
-    FMinButton->SetEnabled(FCaptionButtons & cbMinimize);
+    FCloseButton->SetEnabled(FCaptionButtons & TCaptionButton::cbClose);
+    FMaxButton->SetEnabled(FCaptionButtons & TCaptionButton::cbMaximize);
+    FMinButton->SetEnabled(FCaptionButtons & TCaptionButton::cbMinimize);
     for (TAdvGlowButton* button : {FCloseButton, FMaxButton, FMinButton}) {
         button->SetVisible(true);
         if (button->HandleAllocated())
@@ -489,7 +489,7 @@ LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_LBUTTONDBLCLK: {
         const LRESULT result = TCustomControl::WindowProc(msg, wParam, lParam);
-        if ((FCaptionButtons & cbMaximize) &&
+        if ((FCaptionButtons & TCaptionButton::cbMaximize) &&
             PointInRect(CaptionRect(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
             ToggleMaximized();
         return result;

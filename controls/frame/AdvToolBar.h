@@ -11,7 +11,11 @@
 #include <memory>
 #include <string>
 
-enum TCaptionButton : unsigned { cbClose = 1, cbMinimize = 2, cbMaximize = 4 };
+// The caption buttons, as flags of a set. Scoped: the task dialog's common
+// buttons use the same names.
+namespace TCaptionButton {
+enum : unsigned { cbClose = 1, cbMinimize = 2, cbMaximize = 4 };
+}
 using TCaptionButtons = unsigned;
 
 // The sizing zone of a point of a frameless window of the given size (window

@@ -55,7 +55,7 @@ class CaptionTest : public ::testing::Test {
     }
 
     // A frameless form of 331 x 200 with a Luna caption bar as the main window has.
-    void Make(TCaptionButtons buttons = cbClose | cbMinimize) {
+    void Make(TCaptionButtons buttons = TCaptionButton::cbClose | TCaptionButton::cbMinimize) {
         Form = std::make_unique<TTestForm>(nullptr);
         Form->SetBounds(100, 100, kFormWidth, kFormHeight);
         Styler = new TAdvToolBarOfficeStyler(Form.get());
@@ -259,7 +259,7 @@ TEST_F(CaptionTest, ThreeButtonsStandRightAndOnlyTheChosenOnesWork) {
     EXPECT_EQ(Pager->CloseButton(), nullptr);
     EXPECT_EQ(Pager->MinButton(), nullptr);
     EXPECT_EQ(Pager->TextRect().right, Pager->Width()) << "the text takes the strip again";
-    Pager->SetCaptionButtons(cbMaximize);
+    Pager->SetCaptionButtons(TCaptionButton::cbMaximize);
     EXPECT_TRUE(Pager->MaxButton()->Enabled());
     EXPECT_FALSE(Pager->CloseButton()->Enabled());
 }
@@ -312,7 +312,8 @@ TEST_F(CaptionTest, GlyphsAreDrawnByTheirLinesInTheTextColour) {
     EXPECT_EQ(Glyph(*Pager->CaptionGlyphs(), 2, clRed)[8], "...######.....");
 
     // Maximised, the middle glyph is the restore glyph.
-    Pager->SetCaptionButtons(cbClose | cbMinimize | cbMaximize);
+    Pager->SetCaptionButtons(TCaptionButton::cbClose | TCaptionButton::cbMinimize |
+                             TCaptionButton::cbMaximize);
     ShowWindow(Form->Handle(), SW_SHOWMAXIMIZED);
     const std::vector<std::string> restore = Glyph(*Pager->CaptionGlyphs(), 1, clRed);
     EXPECT_EQ(restore[2], "....#######...");
@@ -422,7 +423,8 @@ TEST_F(CaptionTest, ADoubleClickMaximisesOnlyWithTheMaximiseButton) {
     SendMessageA(Pager->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 12));
     SendMessageA(Pager->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 12));
     EXPECT_FALSE(IsZoomed(Form->Handle()));
-    Pager->SetCaptionButtons(cbClose | cbMinimize | cbMaximize);
+    Pager->SetCaptionButtons(TCaptionButton::cbClose | TCaptionButton::cbMinimize |
+                             TCaptionButton::cbMaximize);
     SendMessageA(Pager->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(60, 12));
     SendMessageA(Pager->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(60, 12));
     EXPECT_TRUE(IsZoomed(Form->Handle()));

@@ -1,0 +1,29 @@
+#include "controls/taskdialog/TaskDialogEx.h"
+
+#include "controls/paint/AdvGlowButton.h"
+
+TWinControl* TAdvTaskDialogEx::CreateButton(TComponent* owner) {
+    auto* button = new TAdvGlowButton(owner);
+    button->SetTabStop(true);
+    return button;
+}
+
+void TAdvTaskDialogEx::SetButtonText(TWinControl* button, const std::string& text) {
+    TButtonOperations<TAdvGlowButton>::SetText(button, text);
+}
+
+void TAdvTaskDialogEx::SetButtonCancel(TWinControl* button, bool value) {
+    TButtonOperations<TAdvGlowButton>::SetCancel(button, value);
+}
+
+void TAdvTaskDialogEx::SetButtonDefault(TWinControl* button, bool value) {
+    TButtonOperations<TAdvGlowButton>::SetDefault(button, value);
+}
+
+void TAdvTaskDialogEx::SetButtonModalResult(TWinControl* button, int value) {
+    TButtonOperations<TAdvGlowButton>::SetModalResult(button, value);
+}
+
+int TAdvTaskDialogEx::GetButtonModalResult(TWinControl* button) {
+    return TButtonOperations<TAdvGlowButton>::ModalResult(button);
+}
