@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -213,11 +214,8 @@ void TAdvCustomGlowButton::SetDown(bool value) {
     if (value == FDown || (FDown && IsGrouped() && !FAllowAllUp))
         return;
     FDown = value;
-    if (IsGrouped()) {
-        FState = value ? stExclusive : stUp;
-        if (value)
-            ReleaseGroup();
-    }
+    if (IsGrouped() && value)
+        ReleaseGroup();
     Invalidate();
 }
 
@@ -234,7 +232,6 @@ void TAdvCustomGlowButton::ReleaseGroup() {
         auto* other = dynamic_cast<TAdvCustomGlowButton*>(control);
         if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) {
             other->FDown = false;
-            other->FState = stUp;
             other->Invalidate();
         }
     }
@@ -243,11 +240,17 @@ void TAdvCustomGlowButton::ReleaseGroup() {
 int TAdvCustomGlowButton::EffectiveState() const {
     if (!Enabled())
         return stDisabled;
-    if (IsToggle() && FDown)
+    if ((IsToggle() && FDown) || FPress == TPress::psMouse || FPress == TPress::psKey)
         return stDown;
-    if (FState == stUp || FState == stDisabled)
-        return FDown && IsGrouped() ? stExclusive : stUp;
-    return FState;
+    return FDown && IsGrouped() ? stExclusive : stUp;
+}
+
+bool TAdvCustomGlowButton::Pressed() const {
+    return FPress == TPress::psMouse || FPress == TPress::psKey || FPress == TPress::psReleasing;
+}
+
+bool TAdvCustomGlowButton::Tracking() const {
+    return FPress == TPress::psMouse || FPress == TPress::psMouseOutside;
 }
 
 bool TAdvCustomGlowButton::HotFocus() const {
@@ -285,10 +288,11 @@ bool TAdvCustomGlowButton::IsCancelButton() const {
 void TAdvCustomGlowButton::DialogKeyClick() {
     if (IsToggle())
         SetDown(!FDown);
-    FState = stDown;
+    // Shown pressed while the click runs.
+    const TPress before = std::exchange(FPress, TPress::psKey);
     RepaintNow();
     Click();
-    FState = stUp;
+    FPress = before == TPress::psKey ? TPress::psNone : before;
     Invalidate();
 }
 
@@ -324,8 +328,8 @@ void TAdvCustomGlowButton::FadeTick() {
     if ((step > 100 && FFade.Delta > 0) || (step < 0 && FFade.Delta < 0)) {
         step = std::clamp(step, 0, 100);
         // A finished release lets go of the pressed look.
-        if (FFade.Kind == fkPress && FFade.Delta < 0)
-            FPressed = FResumePress = false;
+        if (FFade.Kind == fkPress && FFade.Delta < 0 && !Tracking())
+            FPress = TPress::psNone;
         FFade.Kind = fkFinished;
         StopFadeTimer();
         return;
@@ -341,7 +345,7 @@ void TAdvCustomGlowButton::TimerTick(UINT_PTR id) {
 }
 
 void TAdvCustomGlowButton::DoRepeatClick() {
-    if (!FPressed || !MouseHeld()) {
+    if (FPress != TPress::psMouse || !MouseHeld()) {
         KillTimer(Handle(), kRepeatTimer);
         return;
     }
@@ -356,34 +360,30 @@ void TAdvCustomGlowButton::MouseEnter() {
     TCustomControl::MouseEnter();
     if (OnMouseEnter)
         OnMouseEnter(this);
-    FHot = true;
-    if (FResumePress)
-        FPressed = true;
+    if (FPress == TPress::psMouseOutside)
+        FPress = TPress::psMouse;
     EnsureFadeTimer();
     // The hover fade goes on from wherever it stands.
-    if (!FPressed && FFade.Kind != fkPress) {
+    if (!Pressed() && FFade.Kind != fkPress) {
         FFade.Delta = kFadeStep;
         FFade.Kind = fkHot;
     }
     Invalidate();
-    FMouseInside = true;
 }
 
 void TAdvCustomGlowButton::MouseLeave() {
     TCustomControl::MouseLeave();
     if (OnMouseLeave)
         OnMouseLeave(this);
-    FMouseInside = FHot = false;
-    const bool draggedOut = FPressed && FMouseDown;
-    FPressed = false;
     // Leaving fades out from full hot; dragging out fades from where it is
     // and comes back pressed on re-entry.
+    const bool draggedOut = FPress == TPress::psMouse;
+    FPress = draggedOut ? TPress::psMouseOutside : TPress::psNone;
     if (!draggedOut)
         FFade.HotStep = 100;
     FFade.Delta = -kFadeStep;
     FFade.Kind = fkHot;
     Invalidate();
-    FResumePress = draggedOut;
     EnsureFadeTimer();
 }
 
@@ -393,7 +393,7 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
         return;
     if (RepeatClick)
         SetTimer(Handle(), kRepeatTimer, InitRepeatPause, nullptr);
-    FPressed = FMouseDown = true;
+    FPress = TPress::psMouse;
     if (TabStop())
         SetFocus();
     EnsureFadeTimer();
@@ -401,29 +401,16 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     FFade.Kind = fkPress;
     if (IsToggle()) {
         SetDown(!FDown);
-        FState = stDown;
         RepaintNow();
-    } else if (!FDown) {
-        FState = stDown;
+    } else {
         Invalidate();
     }
-    FTracking = true;
 }
 
 void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
+    // Entering and leaving, and with them the held look inside or outside,
+    // come from the framework's routing before the move.
     TCustomControl::MouseMove(shift, x, y);
-    // Entering and leaving come from the framework's routing.
-    if (!FTracking)
-        return;
-    int state = PointInRect(ClientRect(), x, y) ? stDown : stUp;
-    if (IsToggle() && FDown)
-        state = stDown;
-    else if (state == stUp && FDown && IsGrouped())
-        state = stExclusive;
-    if (state != FState) {
-        FState = state;
-        Invalidate();
-    }
 }
 
 void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
@@ -434,16 +421,14 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
     KillTimer(Handle(), kRepeatTimer);
     FFade.Delta = -kFadeStep;
     FFade.Kind = fkPress;
-    FMouseDown = FResumePress = false;
     EnsureFadeTimer();
 
     bool clicked = false;
-    if (FTracking) {
-        FTracking = false;
+    if (Tracking()) {
+        // Released inside, the pressed look fades; outside it is gone already.
+        FPress = FPress == TPress::psMouse ? TPress::psReleasing : TPress::psNone;
         clicked = PointInRect(ClientRect(), x, y);
         if (!IsGrouped()) {
-            FState = stUp;
-            FMouseInside = false;
             if (IsToggle()) {
                 if (!clicked && FDown)
                     SetDown(false);
@@ -454,7 +439,6 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
         } else {
             if (clicked)
                 SetDown(!FDown);
-            FState = FDown ? stExclusive : stUp;
             if (FDown)
                 RepaintNow();
         }
@@ -471,17 +455,16 @@ void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x
 
 void TAdvCustomGlowButton::KeyDown(WORD& key, TShiftState shift) {
     TCustomControl::KeyDown(key, shift);
-    if (key == VK_RETURN || key == VK_SPACE) {
-        FPressed = true;
-        FState = stDown;
+    if ((key == VK_RETURN || key == VK_SPACE) && !Tracking()) {
+        FPress = TPress::psKey;
         RepaintNow();
     }
 }
 
 void TAdvCustomGlowButton::KeyUp(WORD& key, TShiftState shift) {
     TCustomControl::KeyUp(key, shift);
-    FPressed = false;
-    FState = stUp;
+    if (!Tracking())
+        FPress = TPress::psNone;
     RepaintNow();
 }
 
@@ -498,8 +481,9 @@ void TAdvCustomGlowButton::DoEnter() {
 
 void TAdvCustomGlowButton::DoExit() {
     TCustomControl::DoExit();
-    FPressed = false;
-    FState = stUp;
+    // A mouse press goes on without the focus; its release still clicks.
+    if (!Tracking())
+        FPress = TPress::psNone;
     Invalidate();
 }
 
@@ -507,10 +491,8 @@ void TAdvCustomGlowButton::CaptureLost() {
     TCustomControl::CaptureLost();
     // The press ends without a click; the pressed look fades out.
     KillTimer(Handle(), kRepeatTimer);
-    const bool wasPressed = FTracking || FPressed;
-    FTracking = FMouseDown = FResumePress = FPressed = false;
-    if (FState == stDown)
-        FState = FDown && IsGrouped() ? stExclusive : stUp;
+    const bool wasPressed = FPress != TPress::psNone;
+    FPress = TPress::psNone;
     if (wasPressed) {
         FFade.Delta = -kFadeStep;
         FFade.Kind = fkPress;
@@ -534,25 +516,27 @@ TGlowFace TAdvCustomGlowButton::CurrentFace() const {
         face = a.Down();
     else if (state == stExclusive || (state == stDown && IsToggle())) {
         face = a.Checked();
-        if (FFade.Running && (FMouseInside || (!IsToggle() && (!IsGrouped() || state == stDown))))
+        if (FFade.Running &&
+            (MouseInControl() || (!IsToggle() && (!IsGrouped() || state == stDown))))
             BlendFace(face, a.Checked(), a.Down(), FFade.DownStep, false);
-    } else if (FHot)
+    } else if (MouseInControl())
         face = a.Hot();
     else
         face = a.Normal();
 
     if (FFade.Running) {
-        if (!FPressed && !FTransparent && state != stExclusive && !downToggle)
+        const bool pressed = Pressed();
+        if (!pressed && !FTransparent && state != stExclusive && !downToggle)
             BlendFace(face, a.Hot(), a.Normal(), FFade.HotStep, true);
-        else if (IsToggle() && FPressed)
+        else if (IsToggle() && pressed)
             BlendFace(face, a.Down(), a.Checked(), FFade.DownStep, false);
-        else if (FPressed && state != stExclusive)
+        else if (pressed && state != stExclusive)
             BlendFace(face, a.Down(), a.Hot(), FFade.DownStep, true);
     }
     // No fade shows on a disabled button.
     if (disabled)
         face = a.Disabled();
-    if (Focused() && HotFocus() && !FPressed)
+    if (Focused() && HotFocus() && !Pressed())
         face = a.Hot();
     return face;
 }
@@ -674,7 +658,7 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
         DrawCaptionGdi(canvas, font, r);
 
     if (OnDrawButton)
-        OnDrawButton(this, canvas, state == stDown ? 2 : (FHot ? 1 : 0), r);
+        OnDrawButton(this, canvas, state == stDown ? 2 : (MouseInControl() ? 1 : 0), r);
     if (!idle)
         ShowParentInCorners(canvas);
 }

@@ -175,7 +175,16 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
 
   private:
     enum TFadeKind { fkHot, fkPress, fkFinished };
+    // The look a paint derives from the press, Down and Enabled.
     enum TButtonState { stUp = 0, stDisabled = 1, stDown = 2, stExclusive = 4 };
+    // Where a press stands. Hover is the framework's MouseInControl.
+    enum class TPress {
+        psNone,
+        psMouse,        // the left button went down here and is held over the button
+        psMouseOutside, // held, but dragged out; coming back presses again
+        psKey,          // Enter or Space is held
+        psReleasing,    // let go; the pressed look fades out
+    };
 
     template <class T> void Change(T& field, T value) {
         if (field == value)
@@ -186,6 +195,10 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     bool IsToggle() const { return FStyle == TGlowButtonStyle::bsCheck; }
     bool IsGrouped() const { return FGroupIndex != 0; }
     int EffectiveState() const;
+    // The pressed look is on.
+    bool Pressed() const;
+    // A mouse press began here and has not been released.
+    bool Tracking() const;
     bool HotFocus() const;
     bool Active() const;
     void RepaintNow();
@@ -215,13 +228,7 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     int FGroupIndex = 0;
     bool FAllowAllUp = false;
 
-    int FState = stUp;
-    bool FHot = false;
-    bool FMouseInside = false;
-    bool FPressed = false;
-    bool FMouseDown = false;
-    bool FResumePress = false;
-    bool FTracking = false;
+    TPress FPress = TPress::psNone;
     // The running fade: which one, where each blend stands, and its direction.
     struct TFade {
         bool Running = false; // the fade timer runs
