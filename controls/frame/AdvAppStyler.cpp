@@ -10,10 +10,38 @@ TTelvarStyle ThemeStyle(int scheme) {
     return kStyles[scheme];
 }
 
+// ---- TCustomStyler
+
+void TCustomStyler::SetAutoThemeAdapt(bool value) {
+    FAutoThemeAdapt = value;
+    AdaptToTheme();
+}
+
+bool TCustomStyler::StoreStyle(TTelvarStyle value) {
+    if (value == FStyle)
+        return false;
+    FStyle = value;
+    return true;
+}
+
+void TCustomStyler::Changed() {
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomStyler::MakeNotifier(TComponent* from) {
+    FNotifier = MakeThemeNotifier(this, from, [this] { AdaptToTheme(); });
+}
+
+void TCustomStyler::AdaptToTheme() {
+    if (FAutoThemeAdapt)
+        SetStyle(ThemeStyle(CurrentThemeScheme()));
+}
+
 // ---- TAdvFormStyler
 
-TAdvFormStyler::TAdvFormStyler(TComponent* owner) : TComponent(owner) {
-    FNotifier = MakeThemeNotifier(this, owner, [this] { AdaptToTheme(); });
+TAdvFormStyler::TAdvFormStyler(TComponent* owner) : TCustomStyler(owner) {
+    MakeNotifier(owner);
 }
 
 TAdvFormStyler::~TAdvFormStyler() {
@@ -21,19 +49,12 @@ TAdvFormStyler::~TAdvFormStyler() {
     DestroyComponents();
 }
 
-void TAdvFormStyler::SetAutoThemeAdapt(bool value) {
-    FAutoThemeAdapt = value;
-    AdaptToTheme();
-}
-
 void TAdvFormStyler::SetStyle(TTelvarStyle value) {
-    if (value == FStyle)
+    if (!StoreStyle(value))
         return;
-    FStyle = value;
     if (value != tsCustom)
         ApplyStyle();
-    if (OnChange)
-        OnChange(this);
+    Changed();
 }
 
 void TAdvFormStyler::SetAppStyle(TAdvAppStyler* value) {
@@ -50,8 +71,8 @@ void TAdvFormStyler::SetAppStyle(TAdvAppStyler* value) {
 }
 
 void TAdvFormStyler::Assign(const TAdvFormStyler& source) {
-    SetAutoThemeAdapt(source.FAutoThemeAdapt);
-    SetStyle(source.FStyle);
+    SetAutoThemeAdapt(source.AutoThemeAdapt());
+    SetStyle(source.Style());
 }
 
 void TAdvFormStyler::Loaded() {
@@ -60,7 +81,7 @@ void TAdvFormStyler::Loaded() {
         SetStyle(FAppStyle->Style());
     } else {
         // Once more over everything that was read after the style.
-        const TTelvarStyle loaded = FStyle;
+        const TTelvarStyle loaded = Style();
         SetStyle(tsCustom);
         SetStyle(loaded);
     }
@@ -81,20 +102,15 @@ void TAdvFormStyler::ApplyStyle() {
         if (OnApplyStyle)
             OnApplyStyle(this, component, allow);
         if (allow)
-            styled->SetComponentStyle(FStyle);
+            styled->SetComponentStyle(Style());
     }
-}
-
-void TAdvFormStyler::AdaptToTheme() {
-    if (FAutoThemeAdapt)
-        SetStyle(ThemeStyle(CurrentThemeScheme()));
 }
 
 // ---- TAdvAppStyler
 
-TAdvAppStyler::TAdvAppStyler(TComponent* owner) : TComponent(owner) {
+TAdvAppStyler::TAdvAppStyler(TComponent* owner) : TCustomStyler(owner) {
     if (Application && Application->MainForm())
-        FNotifier = MakeThemeNotifier(this, Application->MainForm(), [this] { AdaptToTheme(); });
+        MakeNotifier(Application->MainForm());
 }
 
 TAdvAppStyler::~TAdvAppStyler() {
@@ -103,25 +119,18 @@ TAdvAppStyler::~TAdvAppStyler() {
     DestroyComponents();
 }
 
-void TAdvAppStyler::SetAutoThemeAdapt(bool value) {
-    FAutoThemeAdapt = value;
-    AdaptToTheme();
-}
-
 void TAdvAppStyler::SetStyle(TTelvarStyle value) {
-    if (value == FStyle)
+    if (!StoreStyle(value))
         return;
-    FStyle = value;
     if (!Loading())
         for (TAdvFormStyler* styler : std::vector<TAdvFormStyler*>(FFormStylers))
             styler->SetStyle(value);
-    if (OnChange)
-        OnChange(this);
+    Changed();
 }
 
 void TAdvAppStyler::Assign(const TAdvAppStyler& source) {
-    SetStyle(source.FStyle);
-    SetAutoThemeAdapt(source.FAutoThemeAdapt);
+    SetStyle(source.Style());
+    SetAutoThemeAdapt(source.AutoThemeAdapt());
 }
 
 void TAdvAppStyler::Loaded() {
@@ -137,9 +146,4 @@ void TAdvAppStyler::Register(TAdvFormStyler* styler) {
 void TAdvAppStyler::Unregister(TAdvFormStyler* styler) {
     FFormStylers.erase(std::remove(FFormStylers.begin(), FFormStylers.end(), styler),
                        FFormStylers.end());
-}
-
-void TAdvAppStyler::AdaptToTheme() {
-    if (FAutoThemeAdapt)
-        SetStyle(ThemeStyle(CurrentThemeScheme()));
 }

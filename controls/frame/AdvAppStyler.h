@@ -16,56 +16,68 @@ class TAdvAppStyler;
 using TApplyStyleEvent =
     std::function<void(TComponent* sender, TComponent* component, bool& allow)>;
 
-class TAdvFormStyler : public TComponent {
+// What both stylers share: a style, the theme it can follow and a change event.
+class TCustomStyler : public TComponent {
+  public:
+    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    // Follows the Windows XP colour theme from now on, and on theme changes.
+    void SetAutoThemeAdapt(bool value);
+    TTelvarStyle Style() const { return FStyle; }
+    virtual void SetStyle(TTelvarStyle value) = 0;
+    TNotifyEvent OnChange;
+    // The window that hears of theme changes; null without one to stand on.
+    TThemeNotifierWindow* ThemeNotifier() const { return FNotifier; }
+
+  protected:
+    using TComponent::TComponent;
+    // Stores a new style; false when it is the current one.
+    bool StoreStyle(TTelvarStyle value);
+    void Changed();
+    // Makes the notifier on the first windowed control from `from` up.
+    void MakeNotifier(TComponent* from);
+    void AdaptToTheme();
+
+  private:
+    bool FAutoThemeAdapt = false;
+    TTelvarStyle FStyle = tsOffice2003Blue;
+    TThemeNotifierWindow* FNotifier = nullptr;
+};
+
+class TAdvFormStyler : public TCustomStyler {
   public:
     explicit TAdvFormStyler(TComponent* owner);
     ~TAdvFormStyler() override;
 
-    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
-    void SetAutoThemeAdapt(bool value);
-    TTelvarStyle Style() const { return FStyle; }
     // A new style is applied to the owner's components at once (tsCustom
     // styles nothing), then OnChange fires; the same style does nothing.
-    void SetStyle(TTelvarStyle value);
+    void SetStyle(TTelvarStyle value) override;
     // Outside loading a linked application styler's style is taken over.
     TAdvAppStyler* AppStyle() const { return FAppStyle; }
     void SetAppStyle(TAdvAppStyler* value);
     void Assign(const TAdvFormStyler& source);
 
     TApplyStyleEvent OnApplyStyle;
-    TNotifyEvent OnChange;
-    TThemeNotifierWindow* ThemeNotifier() const { return FNotifier; }
 
   protected:
     void Loaded() override;
 
   private:
     void ApplyStyle();
-    void AdaptToTheme();
-    bool FAutoThemeAdapt = false;
-    TTelvarStyle FStyle = tsOffice2003Blue;
     TAdvAppStyler* FAppStyle = nullptr;
-    TThemeNotifierWindow* FNotifier = nullptr;
 };
 
-class TAdvAppStyler : public TComponent {
+class TAdvAppStyler : public TCustomStyler {
   public:
+    // Its notifier stands on the application's main form, if there is one yet.
     explicit TAdvAppStyler(TComponent* owner);
     // Unlinks every form styler first; they keep their last style.
     ~TAdvAppStyler() override;
 
-    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
-    void SetAutoThemeAdapt(bool value);
-    TTelvarStyle Style() const { return FStyle; }
     // A new style goes to every linked form styler in the order they were
     // linked (not while loading), then OnChange fires.
-    void SetStyle(TTelvarStyle value);
+    void SetStyle(TTelvarStyle value) override;
     void Assign(const TAdvAppStyler& source);
-
     const std::vector<TAdvFormStyler*>& FormStylers() const { return FFormStylers; }
-    TNotifyEvent OnChange;
-    // On the application's main form; null when there was none at creation.
-    TThemeNotifierWindow* ThemeNotifier() const { return FNotifier; }
 
   protected:
     void Loaded() override;
@@ -74,11 +86,7 @@ class TAdvAppStyler : public TComponent {
     friend class TAdvFormStyler;
     void Register(TAdvFormStyler* styler);
     void Unregister(TAdvFormStyler* styler);
-    void AdaptToTheme();
-    bool FAutoThemeAdapt = false;
-    TTelvarStyle FStyle = tsOffice2003Blue;
     std::vector<TAdvFormStyler*> FFormStylers;
-    TThemeNotifierWindow* FNotifier = nullptr;
 };
 
 // The style of a Windows XP colour theme scheme (CurrentThemeScheme).
