@@ -247,7 +247,8 @@ TEST_F(PanelTest, SettingsGatherChangesInAnUpdate) {
     TAdvPanelSettings settings;
     int changes = 0;
     settings.OnChange = [&] { ++changes; };
-    settings.Values.Edit([](TAdvPanelValues& v) { v.ColorTo = clRed; });
+    // The first colour tells too, so that the panels never keep an old one.
+    settings.Values.Edit([](TAdvPanelValues& v) { v.Color = clRed; });
     settings.Font.SetColor(clRed);
     settings.StatusBar.Edit([](TPanelStatusBarValues& s) { s.Color = clRed; });
     EXPECT_EQ(changes, 3);
