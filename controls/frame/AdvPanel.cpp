@@ -32,8 +32,6 @@ TCustomAdvPanel::TCustomAdvPanel(TComponent* owner) : TCustomPanel(owner) {
     Caption.OnChange = StatusBar.OnChange = [this] { Invalidate(); };
 }
 
-TCustomAdvPanel::~TCustomAdvPanel() = default;
-
 void TCustomAdvPanel::SetImages(TImageList* value) {
     SetReference(FImages, value);
     Invalidate();

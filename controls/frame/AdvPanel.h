@@ -158,7 +158,6 @@ class TAdvPanelStyler;
 class TCustomAdvPanel : public TCustomPanel {
   public:
     explicit TCustomAdvPanel(TComponent* owner);
-    ~TCustomAdvPanel() override;
     static std::string Version() { return "1.7.7.5"; }
 
     TColor ColorTo() const { return FColorTo; }
