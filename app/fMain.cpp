@@ -12,7 +12,6 @@
 namespace {
 constexpr int kClientWidth = 331;
 constexpr int kClientHeight = 469;
-constexpr TColor kPanelColor = 16445929;
 constexpr TColor kPanelTextColor = 7485192;
 // "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
 constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
@@ -59,11 +58,18 @@ void TKorvandelMain::CreateControls() {
     MainPager->SetParent(this);
     MainPager->SetTabOrder(0);
 
-    pBack = new TPanel(this);
+    // The Luna background; the labels and lists take its font.
+    pBack = new TAdvPanel(this);
     pBack->SetBounds(0, 27, kClientWidth, kClientHeight - 27);
     pBack->SetAlign(TAlign::alClient);
-    pBack->ShowCaption = false;
-    pBack->SetColor(kPanelColor);
+    pBack->SetBevelOuter(TBevelCut::bvNone);
+    pBack->SetColor(16445929);
+    pBack->SetColorTo(15587527);
+    pBack->SetColorMirror(15587527);
+    pBack->SetColorMirrorTo(16773863);
+    pBack->SetBorderColor(16765615);
+    pBack->SetShadowColor(clBlack);
+    pBack->SetShadowOffset(0);
     pBack->Font.Assign(TahomaFont(kPanelTextColor));
     pBack->SetParent(this);
     pBack->SetTabOrder(1);
@@ -95,7 +101,8 @@ void TKorvandelMain::CreateControls() {
     place(DiskDir, 40, 43, 281, 21, 1);
 
     // The result lists: markup items in the panel's font, the warning image
-    // for failed items, and the Luna selection that the form styler gives.
+    // for failed items, and the Luna selection that the form styler gives
+    // below.
     auto resultList = [&](int top, int tabOrder) {
         auto* list = new THTMListBox(this);
         list->SetItemHeight(16);
@@ -103,7 +110,6 @@ void TKorvandelMain::CreateControls() {
         list->SetEllipsis(false);
         list->SetShowSelection(true);
         list->SetShadowOffset(1);
-        list->SetComponentStyle(tsOffice2007Luna);
         place(list, 8, top, 313, 124, tabOrder);
         return list;
     };
@@ -173,6 +179,29 @@ void TKorvandelMain::CreateControls() {
           &AdvToolBarOfficeStyler1->ButtonAppearance.Font})
         font->SetName("Tahoma");
     MainPager->SetToolBarStyler(AdvToolBarOfficeStyler1);
+
+    StdPanelStyler = new TAdvPanelStyler(this);
+    StdPanelStyler->Settings.Values.Edit([](TAdvPanelValues& v) {
+        v.ShadowColor = clBlack;
+        v.ShadowOffset = 0;
+    });
+    StdPanelStyler->SetStyle(psOffice2007Luna);
+    pBack->SetStyler(StdPanelStyler);
+
+    // The style is applied as it is set, to everything made so far and
+    // without the filter, which holds only for later changes.
+    AdvFormStyler1 = new TAdvFormStyler(this);
+    AdvFormStyler1->SetStyle(tsOffice2007Luna);
+    AdvAppStyler1 = new TAdvAppStyler(this);
+    AdvAppStyler1->SetStyle(tsOffice2007Luna);
+    AdvFormStyler1->SetAppStyle(AdvAppStyler1);
+    AdvFormStyler1->OnApplyStyle = [this](TComponent* sender, TComponent* component, bool& allow) {
+        AdvFormStyler1ApplyStyle(sender, component, allow);
+    };
+}
+
+void TKorvandelMain::AdvFormStyler1ApplyStyle(TComponent*, TComponent* component, bool& allow) {
+    allow = !dynamic_cast<TAdvCustomGlowButton*>(component);
 }
 
 void TKorvandelMain::FormCreate() {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "app/StandIns.h"
+#include "controls/frame/AdvAppStyler.h"
+#include "controls/frame/AdvPanel.h"
 #include "controls/frame/AdvToolBar.h"
 #include "controls/html/HTMListB.h"
 #include "controls/paint/AdvGlowButton.h"
@@ -20,7 +22,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     ~TKorvandelMain() override;
 
     TAdvToolBarPager* MainPager;
-    TPanel* pBack;
+    TAdvPanel* pBack;
     TFolderEdit* StickDir;
     TFolderEdit* DiskDir;
     THTMListBox* ToStick;
@@ -35,6 +37,9 @@ class TKorvandelMain : public TAdvToolBarForm {
     TAdvProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
     TAdvToolBarOfficeStyler* AdvToolBarOfficeStyler1;
+    TAdvPanelStyler* StdPanelStyler;
+    TAdvFormStyler* AdvFormStyler1;
+    TAdvAppStyler* AdvAppStyler1;
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }
@@ -43,6 +48,8 @@ class TKorvandelMain : public TAdvToolBarForm {
     void bCopyClick(TComponent* sender);
     void bCancelClick(TComponent* sender);
     void bScanCancelClick(TComponent* sender);
+    // Keeps later styles off the glow buttons, which keep their own colours.
+    void AdvFormStyler1ApplyStyle(TComponent* sender, TComponent* component, bool& allow);
 
   private:
     void CreateControls();

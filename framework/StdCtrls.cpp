@@ -392,15 +392,55 @@ bool TLabel::DialogChar(char ch) {
     return true;
 }
 
-// ---- TPanel
+// ---- TCustomPanel
 
-TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {}
+void DrawBevel(TCanvas& canvas, RECT& r, TBevelCut cut, int width) {
+    if (cut == TBevelCut::bvNone)
+        return;
+    const bool raised = cut == TBevelCut::bvRaised;
+    const TColor topLeft = raised ? clBtnHighlight : clBtnShadow;
+    const TColor bottomRight = raised ? clBtnShadow : clBtnHighlight;
+    for (int i = 0; i < width && r.right - r.left > 1 && r.bottom - r.top > 1; ++i) {
+        canvas.Pen.SetColor(topLeft);
+        canvas.MoveTo(r.left, r.bottom - 1);
+        canvas.LineTo(r.left, r.top);
+        canvas.LineTo(r.right - 1, r.top);
+        canvas.Pen.SetColor(bottomRight);
+        canvas.LineTo(r.right - 1, r.bottom - 1);
+        canvas.LineTo(r.left - 1, r.bottom - 1);
+        InflateRect(&r, -1, -1);
+    }
+}
 
-void TPanel::PaintWindow(TCanvas& canvas) {
+TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {}
+
+void TCustomPanel::SetBorderStyle(TBorderStyle value) {
+    if (value == FBorderStyle)
+        return;
+    FBorderStyle = value;
+    if (!HandleAllocated())
+        return;
+    const LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
+    SetWindowLongPtrA(Handle(), GWL_STYLE,
+                      value == TBorderStyle::bsSingle ? style | WS_BORDER : style & ~WS_BORDER);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomPanel::CreateParams(TCreateParams& params) {
+    TCustomControl::CreateParams(params);
+    if (FBorderStyle == TBorderStyle::bsSingle)
+        params.Style |= WS_BORDER;
+}
+
+void TCustomPanel::PaintWindow(TCanvas& canvas) {
+    RECT r = ClientRect();
     canvas.Brush.SetColor(Color());
-    canvas.FillRect(ClientRect());
+    canvas.FillRect(r);
+    DrawBevel(canvas, r, FBevelOuter, FBevelWidth);
+    InflateRect(&r, -FBorderWidth, -FBorderWidth);
+    DrawBevel(canvas, r, FBevelInner, FBevelWidth);
     if (ShowCaption && !Caption().empty()) {
-        RECT r = ClientRect();
         canvas.Brush.SetStyle(TBrushStyle::bsClear);
         canvas.Font = Font;
         canvas.DrawText(Caption(), r, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);

@@ -169,14 +169,53 @@ class TLabel : public TGraphicControl {
     TWinControl* FFocusControl = nullptr;
 };
 
-// A plain coloured surface for other controls, with an optional caption.
-class TPanel : public TCustomControl {
+enum class TBevelCut { bvNone, bvLowered, bvRaised };
+enum class TBorderStyle { bsNone, bsSingle };
+
+// A 3-D frame of `width` lines just inside `r`, which it shrinks by as much:
+// light at top and left for raised, at bottom and right for lowered.
+void DrawBevel(TCanvas& canvas, RECT& r, TBevelCut cut, int width);
+
+// A coloured surface for other controls: outer bevel, border width, inner
+// bevel and an optional caption; a single border style gives the window a
+// system border.
+class TCustomPanel : public TCustomControl {
   public:
-    explicit TPanel(TComponent* owner);
+    explicit TCustomPanel(TComponent* owner);
+
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut value) { Change(FBevelInner, value); }
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut value) { Change(FBevelOuter, value); }
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int value) { Change(FBevelWidth, value); }
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value) { Change(FBorderWidth, value); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
     bool ShowCaption = true;
 
   protected:
+    void CreateParams(TCreateParams& params) override;
     void PaintWindow(TCanvas& canvas) override;
+    template <class T> void Change(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate();
+    }
+
+  private:
+    TBevelCut FBevelInner = TBevelCut::bvNone;
+    TBevelCut FBevelOuter = TBevelCut::bvRaised;
+    int FBevelWidth = 1;
+    int FBorderWidth = 0;
+    TBorderStyle FBorderStyle = TBorderStyle::bsNone;
+};
+
+class TPanel : public TCustomPanel {
+  public:
+    using TCustomPanel::TCustomPanel;
 };
 
 // Accelerator letter of a caption ("&Datei" gives 'D'), or 0.

@@ -5,7 +5,8 @@
 # --report-fail) and writes a PNG of the report instead; --native as a further argument shows
 # the report in the system's task dialog (a build of the program that forces that face).
 # With --copy-fail it copies with one target blocked, closes the report and selects an item,
-# so the window shows the failed item with its warning mark.
+# so the window shows the failed item with its warning mark. With --select it selects the
+# first item of "Auf den Stick" after the comparison.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -13,6 +14,7 @@ compare=1
 report=
 native=0
 copyfail=0
+select=0
 for arg in "${@:2}"; do
   case "$arg" in
     --no-compare) compare=0 ;;
@@ -20,6 +22,7 @@ for arg in "${@:2}"; do
     --report-fail) report=fail ;;
     --native) native=1 ;;
     --copy-fail) report=fail copyfail=1 ;;
+    --select) select=1 ;;
     *) echo "Unknown argument: $arg" >&2; exit 1 ;;
   esac
 done
@@ -83,6 +86,14 @@ if [ "$compare" = 1 ]; then
   xdotool mousemove $((X + 100)) $((Y + 200))
   sleep 1
 fi
+# The first item of "Auf den Stick" (the list at (8, 125) on the panel).
+select_first_item() {
+  xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
+  sleep 1
+  xdotool mousemove $((X + 100)) $((Y + 27 + 250))
+  sleep 1
+}
+[ "$select" = 1 ] && select_first_item
 if [ -n "$report" ]; then
   # "Kopieren" sits at (221, 399) on the panel.
   xdotool mousemove $((X + 271)) $((Y + 27 + 415)) click 1
@@ -99,11 +110,7 @@ if [ -n "$report" ]; then
   if [ "$copyfail" = 1 ]; then
     xdotool windowactivate --sync "$shot" key Return 2>/dev/null || xdotool key Return
     sleep 2
-    # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
-    xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
-    sleep 1
-    xdotool mousemove $((X + 100)) $((Y + 27 + 250))
-    sleep 1
+    select_first_item
   else
     eval "$(xdotool getwindowgeometry --shell "$shot")"
   fi

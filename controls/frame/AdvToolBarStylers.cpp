@@ -279,6 +279,18 @@ LRESULT TThemeNotifierWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TWinControl::WindowProc(msg, wParam, lParam);
 }
 
+TThemeNotifierWindow* MakeThemeNotifier(TComponent* owner, TComponent* from,
+                                        std::function<void()> onThemeChanged) {
+    for (TComponent* o = from; o; o = o->Owner())
+        if (auto* windowed = dynamic_cast<TWinControl*>(o)) {
+            auto* notifier = new TThemeNotifierWindow(owner);
+            notifier->OnThemeChanged = std::move(onThemeChanged);
+            notifier->SetParent(windowed);
+            return notifier;
+        }
+    return nullptr;
+}
+
 // ---- TAdvToolBarOfficeStyler
 
 TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner) : TComponent(owner) {
@@ -291,14 +303,7 @@ TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner) : TComponent
     PagerCaption.OnChange = notify(scPagerCaption);
     Font.OnChange = CaptionFont.OnChange = notify(scAppearance);
 
-    // The notifier stands on the first windowed control up the owner chain.
-    for (TComponent* o = owner; o; o = o->Owner())
-        if (auto* windowed = dynamic_cast<TWinControl*>(o)) {
-            FNotifier = new TThemeNotifierWindow(this);
-            FNotifier->OnThemeChanged = [this] { AdaptToTheme(); };
-            FNotifier->SetParent(windowed);
-            break;
-        }
+    FNotifier = MakeThemeNotifier(this, owner, [this] { AdaptToTheme(); });
 
     SetStyle(bsWindowsXP);
     SetStyle(bsOffice2003Blue);

@@ -197,6 +197,11 @@ class TThemeNotifierWindow : public TWinControl {
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
+// A notifier owned by `owner` that stands on the first windowed control found
+// from `from` up the owner chain; null when there is none.
+TThemeNotifierWindow* MakeThemeNotifier(TComponent* owner, TComponent* from,
+                                        std::function<void()> onThemeChanged);
+
 // The Windows XP colour theme in use: 1 blue, 2 olive, 3 silver, 0 for any
 // other theme, no active theme, an older system or a missing function.
 int CurrentThemeScheme();

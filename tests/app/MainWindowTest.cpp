@@ -4,6 +4,7 @@
 #include "controls/taskdialog/TaskDialog.h"
 #include "framework/CaseFold.h"
 #include "sync/Settings.h"
+#include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/VistaAnswer.h"
 
@@ -369,6 +370,11 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         const RECT expected = vista ? MakeRect(0, 0, 331, 27) : MakeRect(1, 1, 329, 28);
         EXPECT_TRUE(EqualRect(&pager, &expected))
             << pager.left << "," << pager.top << "," << pager.right << "," << pager.bottom;
+        // The panel fills the rest of the inset area.
+        const RECT back = w.pBack->BoundsRect();
+        const RECT backExpected = vista ? MakeRect(0, 27, 331, 469) : MakeRect(1, 28, 329, 467);
+        EXPECT_TRUE(EqualRect(&back, &backExpected))
+            << back.left << "," << back.top << "," << back.right << "," << back.bottom;
         EXPECT_TRUE(w.MainPager->CanMove());
         EXPECT_EQ(w.MainPager->ToolBarStyler(), w.AdvToolBarOfficeStyler1);
         EXPECT_EQ(w.AdvToolBarOfficeStyler1->Style(), bsOffice2007Luna);
@@ -386,6 +392,91 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         EXPECT_EQ(text.right, width - 58);
         Close();
     }
+}
+
+// What a window surface shows, painted into a bitmap as a paint would.
+std::unique_ptr<TBitmap> Painted(TWinControl& control) {
+    auto bmp = std::make_unique<TBitmap>(control.Width(), control.Height());
+    control.PaintTo(bmp->Canvas());
+    return bmp;
+}
+
+bool SameGlow(const TGlowButtonAppearance& a, const TGlowButtonAppearance& b) {
+    return static_cast<const TGlowAppearanceValues&>(a) ==
+           static_cast<const TGlowAppearanceValues&>(b);
+}
+
+struct TSelectionLook {
+    TColor border, from, to, mirrorFrom, mirrorTo, font;
+    bool operator==(const TSelectionLook&) const = default;
+};
+
+TSelectionLook SelectionOf(THTMListBox& list) {
+    TGradientStyle& s = list.SelectionColors();
+    return {s.BorderColor(),     s.ColorFrom(),     s.ColorTo(),
+            s.ColorMirrorFrom(), s.ColorMirrorTo(), list.SelectionFontColor()};
+}
+
+TEST_F(MainWindowTest, StartsInLunaAndLaterStylesPassTheGlowButtonsBy) {
+    TKorvandelMain& w = Open();
+    TGlowButtonAppearance luna;
+    SetOffice2007LunaAppearance(luna);
+    TAdvGlowButton* const buttons[] = {w.bScan, w.bCopy, w.bCancel, w.bScanCancel};
+    for (TAdvGlowButton* b : buttons)
+        EXPECT_TRUE(SameGlow(b->Appearance(), luna)) << b->Caption();
+    EXPECT_EQ(luna.Color, 15653832u);
+
+    // The style components, linked as the window stores them.
+    EXPECT_EQ(w.StdPanelStyler->Style(), psOffice2007Luna);
+    EXPECT_EQ(w.pBack->Styler(), w.StdPanelStyler);
+    EXPECT_EQ(w.AdvFormStyler1->Style(), tsOffice2007Luna);
+    EXPECT_EQ(w.AdvFormStyler1->AppStyle(), w.AdvAppStyler1);
+    EXPECT_EQ(w.AdvAppStyler1->FormStylers(), std::vector<TAdvFormStyler*>{w.AdvFormStyler1});
+    EXPECT_EQ(w.AdvAppStyler1->Style(), tsOffice2007Luna);
+    EXPECT_FALSE(w.AdvFormStyler1->AutoThemeAdapt());
+    EXPECT_FALSE(w.AdvAppStyler1->AutoThemeAdapt());
+
+    // The panel, its font and the controls that take it.
+    EXPECT_EQ(w.pBack->Align(), TAlign::alClient);
+    EXPECT_FALSE(w.pBack->ParentFont());
+    for (TControl* c :
+         std::initializer_list<TControl*>{w.pBack, w.Label1, w.Label2, w.ToStick, w.ToDisk}) {
+        EXPECT_EQ(c->Font.Name(), "Tahoma") << c->Name;
+        EXPECT_EQ(c->Font.Size(), 8) << c->Name;
+        EXPECT_EQ(c->Font.Color(), 7485192u) << c->Name;
+    }
+    const TSelectionLook lunaSelection{clSilver, 15465983, 11267071, 6936319, 9889023, clBlack};
+    EXPECT_EQ(SelectionOf(*w.ToStick), lunaSelection);
+    EXPECT_EQ(SelectionOf(*w.ToDisk), lunaSelection);
+
+    // The two halves of the background, left of every control.
+    auto back = Painted(*w.pBack);
+    const int bottom = w.pBack->Height() - 1, middle = w.pBack->Height() / 2;
+    EXPECT_EQ(PixelAt(*back, 2, 0), 16445929u);
+    EXPECT_EQ(PixelAt(*back, 2, middle), 15587527u);
+    EXPECT_TRUE(Near(PixelAt(*back, 2, bottom), 16773863, 1));
+    const auto caption = Painted(*w.MainPager);
+    const TColor captionPixel = PixelAt(*caption, 60, 2);
+
+    // A later style reaches the panel, the caption bar and the lists, never
+    // the glow buttons. Obsidian selects list items as Luna does; Office
+    // 2003 blue does not.
+    for (const TTelvarStyle style : {tsOffice2007Obsidian, tsOffice2003Blue}) {
+        SCOPED_TRACE(style);
+        w.AdvAppStyler1->SetStyle(style);
+        EXPECT_EQ(w.AdvFormStyler1->Style(), style);
+        EXPECT_EQ(w.AdvToolBarOfficeStyler1->Style(), static_cast<TToolBarStyle>(style));
+        back = Painted(*w.pBack);
+        EXPECT_NE(PixelAt(*back, 2, 0), 16445929u);
+        EXPECT_NE(PixelAt(*Painted(*w.MainPager), 60, 2), captionPixel);
+        for (TAdvGlowButton* b : buttons)
+            EXPECT_TRUE(SameGlow(b->Appearance(), luna)) << b->Caption();
+        EXPECT_EQ(SelectionOf(*w.ToStick) == lunaSelection, style == tsOffice2007Obsidian);
+        EXPECT_EQ(SelectionOf(*w.ToDisk), SelectionOf(*w.ToStick));
+    }
+    EXPECT_EQ(w.StdPanelStyler->Style(), psOffice2003Blue);
+    EXPECT_EQ(PixelAt(*back, 2, 0), 16640730u);
+    EXPECT_EQ(w.pBack->ColorMirror(), clNone);
 }
 
 // The close button of the caption bar and Close in its system menu both end
