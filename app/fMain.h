@@ -1,7 +1,7 @@
 // The main window: two folders, compare, review, copy, report.
 #pragma once
 
-#include "app/StandIns.h"
+#include "controls/edits/AdvDirectoryEdit.h"
 #include "controls/frame/AdvToolBar.h"
 #include "controls/html/HTMListB.h"
 #include "controls/paint/AdvGlowButton.h"
@@ -21,8 +21,8 @@ class TKorvandelMain : public TAdvToolBarForm {
 
     TAdvToolBarPager* MainPager;
     TPanel* pBack;
-    TFolderEdit* StickDir;
-    TFolderEdit* DiskDir;
+    TAdvDirectoryEdit* StickDir;
+    TAdvDirectoryEdit* DiskDir;
     THTMListBox* ToStick;
     TAdvGlowButton* bScan;
     TAdvGlowButton* bCopy;
