@@ -1,7 +1,7 @@
 // The labelled edit on real windows: where its label stands and how it keeps
 // in step, the disabled and focused looks, and the keys, paste and focus entry.
 #include "controls/edits/AdvEdit.h"
-#include "tests/support/ComCtl6Answer.h"
+#include "tests/support/VistaAnswer.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
