@@ -93,12 +93,21 @@ void TKorvandelMain::CreateControls() {
         return button;
     };
 
-    StickDir = new TFolderEdit(this, "Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks");
-    StickDir->Edit()->Font.Assign(TahomaFont(clWindowText));
-    place(StickDir, 40, 16, 281, 21, 0);
-    DiskDir = new TFolderEdit(this, "Platte", "W\xE4hlen Sie das Vrzeichnis am Computer");
-    DiskDir->Edit()->Font.Assign(TahomaFont(clWindowText));
-    place(DiskDir, 40, 43, 281, 21, 1);
+    // The folders: the label left of the edit, in the panel's font until the
+    // edit is first focused and in LabelFont from then on.
+    auto folderEdit = [&](const char* label, const char* browseText, int top, int tabOrder) {
+        auto* edit = new TAdvDirectoryEdit(this);
+        edit->SetLabelCaption(label);
+        edit->SetLabelPosition(lpLeftCenter);
+        edit->SetLabelTransparent(true);
+        edit->LabelFont.Assign(TahomaFont(clWindowText));
+        edit->SetButtonWidth(18);
+        edit->BrowseDialogText = browseText;
+        place(edit, 40, top, 281, 21, tabOrder);
+        return edit;
+    };
+    StickDir = folderEdit("Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks", 16, 0);
+    DiskDir = folderEdit("Platte", "W\xE4hlen Sie das Vrzeichnis am Computer", 43, 1);
 
     // The result lists: markup items in the panel's font, the warning image
     // for failed items, and the Luna selection that the form styler gives

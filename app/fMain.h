@@ -1,7 +1,7 @@
 // The main window: two folders, compare, review, copy, report.
 #pragma once
 
-#include "app/StandIns.h"
+#include "controls/edits/AdvDirectoryEdit.h"
 #include "controls/frame/AdvAppStyler.h"
 #include "controls/frame/AdvPanel.h"
 #include "controls/frame/AdvToolBar.h"
@@ -23,8 +23,8 @@ class TKorvandelMain : public TAdvToolBarForm {
 
     TAdvToolBarPager* MainPager;
     TAdvPanel* pBack;
-    TFolderEdit* StickDir;
-    TFolderEdit* DiskDir;
+    TAdvDirectoryEdit* StickDir;
+    TAdvDirectoryEdit* DiskDir;
     THTMListBox* ToStick;
     TAdvGlowButton* bScan;
     TAdvGlowButton* bCopy;

@@ -369,8 +369,17 @@ void TLabel::Paint(TCanvas& canvas) {
         canvas.FillRect(r);
     }
     canvas.Font = Font;
-    if (!EnabledChain())
-        canvas.Font.SetColor(clGrayText);
+    if (EnabledChain()) {
+        canvas.DrawText(Caption(), r, DrawFlags());
+        return;
+    }
+    // Disabled: embossed, a highlight one pixel down and right under the shadow.
+    canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    RECT lit = r;
+    OffsetRect(&lit, 1, 1);
+    canvas.Font.SetColor(clBtnHighlight);
+    canvas.DrawText(Caption(), lit, DrawFlags());
+    canvas.Font.SetColor(clBtnShadow);
     canvas.DrawText(Caption(), r, DrawFlags());
 }
 

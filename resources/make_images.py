@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's icon (16, 32 and 48 pixels), the 16 x 16 warning
-image and the task dialog's bitmaps (arrow, expand and collapse buttons,
-shield), and writes Korvandel.ico and the .bmp files beside this script.
+image, the task dialog's bitmaps (arrow, expand and collapse buttons,
+shield) and the directory edit's folder glyph, and writes Korvandel.ico and the .bmp files beside this script.
 
 Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
 the same drawing serves every size."""
@@ -231,6 +231,45 @@ def write_warning_bmp(path):
         f.write(header + data)
 
 
+# The open folder on the directory edit's button, pixel by pixel: K black,
+# Y yellow, S silver, "." white (drawn transparent, as the bottom-left pixel).
+FOLDER_GLYPH = [
+    "...KKK......",
+    "..KYYYKKKKK.",
+    "..KYYYYYYYK.",
+    ".KKKYYYYYYK.",
+    "KYYYKKKKKYK.",
+    "KYYYYYYYKYK.",
+    "KYYYKKKKKKKK",
+    "KYYKSSSSSSSK",
+    "KYKSSSSSSSK.",
+    "KKSSSSSSSK..",
+    ".KKKKKKKK...",
+]
+# The sixteen colours of the classic palette; the glyph uses four of them.
+PALETTE16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+             (0, 128, 128), (128, 128, 128), (192, 192, 192), (255, 0, 0), (0, 255, 0),
+             (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+
+def write_bmp4(path, rows, colours):
+    """A 16-colour bitmap; `colours` maps each character of `rows` to a palette entry."""
+    size_x, size_y = len(rows[0]), len(rows)
+    stride = (size_x * 4 + 31) // 32 * 4
+    data = b""
+    for row in reversed(rows):  # bottom-up
+        indices = [PALETTE16.index(colours[c]) for c in row] + [0]
+        line = bytes((indices[i] << 4) | indices[i + 1] if i + 1 < size_x else indices[i] << 4
+                     for i in range(0, size_x, 2))
+        data += line + bytes(stride - len(line))
+    header = struct.pack("<IiiHHIIiiII", 40, size_x, size_y, 1, 4, 0, len(data), 2835, 2835, 16, 0)
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE16)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(palette) + len(data), 0, 0,
+                                    14 + 40 + len(palette)))
+        f.write(header + palette + data)
+
+
 def and_mask(pixels):
     size = len(pixels)
     stride = ((size + 31) // 32) * 4
@@ -289,3 +328,5 @@ if __name__ == "__main__":
     write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
     write_icon(os.path.join(HERE, "Korvandel.ico"))
     write_task_dialog_bitmaps()
+    write_bmp4(os.path.join(HERE, "AdvDirectoryEdit.bmp"), FOLDER_GLYPH,
+               {"K": (0, 0, 0), "Y": (255, 255, 0), "S": (192, 192, 192), ".": (255, 255, 255)})

@@ -164,35 +164,6 @@ bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
     return systemMajor < 6 || (comctlMajor && *comctlMajor <= 5) || nonNative == nndAlways;
 }
 
-std::optional<DWORD> CommonControlsMajorVersion() {
-    HMODULE version = LoadLibraryA("version.dll");
-    if (!version)
-        return std::nullopt;
-    using TSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using TInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using TQueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    auto size = reinterpret_cast<TSizeFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "GetFileVersionInfoSizeA")));
-    auto info = reinterpret_cast<TInfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "GetFileVersionInfoA")));
-    auto query = reinterpret_cast<TQueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "VerQueryValueA")));
-    std::optional<DWORD> major;
-    DWORD handle = 0;
-    const DWORD bytes = size && info && query ? size("COMCTL32.DLL", &handle) : 0;
-    if (bytes) {
-        std::vector<char> data(bytes);
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        if (info("COMCTL32.DLL", 0, bytes, data.data()) &&
-            query(data.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &length) && fixed &&
-            length >= sizeof(VS_FIXEDFILEINFO))
-            major = LOBYTE(HIWORD(fixed->dwFileVersionMS));
-    }
-    FreeLibrary(version);
-    return major;
-}
-
 bool IsOpenableLink(const std::string& href) {
     const std::string folded = FoldedCase(href);
     for (const char* prefix : {"http://", "https://", "ftp://", "mailto:"})

@@ -101,9 +101,6 @@ void SetDialogFaceOverride(TDialogFace face);
 // An unreadable library version leaves the choice to the native dialog.
 bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
                        TNonNativeDialog nonNative);
-// The major file version of "COMCTL32.DLL" as the system resolves the name,
-// read through version.dll loaded at run time; none when it cannot be read.
-std::optional<DWORD> CommonControlsMajorVersion();
 
 // A link target a dialog may hand to the shell: a web, ftp or mail address.
 bool IsOpenableLink(const std::string& href);

@@ -344,9 +344,8 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
         app->ProcessMessages();
     }
-    const std::vector<HWND> expected{w.StickDir->Edit()->Handle(), w.DiskDir->Edit()->Handle(),
-                                     w.ToStick->Handle(), w.ToDisk->Handle(),
-                                     w.StickDir->Edit()->Handle()};
+    const std::vector<HWND> expected{w.StickDir->Handle(), w.DiskDir->Handle(), w.ToStick->Handle(),
+                                     w.ToDisk->Handle(), w.StickDir->Handle()};
     EXPECT_EQ(order, expected);
 
     // The caption bar's minimise button works with the mouse only and
@@ -356,6 +355,50 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     EXPECT_TRUE(IsIconic(w.Handle()));
     EXPECT_EQ(GetFocus(), focus);
     ShowWindow(w.Handle(), SW_RESTORE);
+}
+
+TEST_F(MainWindowTest, TheFolderEditsCarryTheirLabelsAndBrowseButtons) {
+    TKorvandelMain& w = Open();
+    constexpr TColor kPanelText = 7485192;
+    const struct {
+        TAdvDirectoryEdit* Edit;
+        const char* Label;
+        const char* BrowseText;
+    } edits[] = {
+        {w.StickDir, "Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks"},
+        {w.DiskDir, "Platte", "W\xE4hlen Sie das Vrzeichnis am Computer"},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.Label);
+        EXPECT_EQ(e.Edit->BrowseDialogText, e.BrowseText);
+        // The label ends 4 pixels before the edit and is centred on it.
+        const TLabel* label = e.Edit->EditLabel();
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->Caption(), e.Label);
+        EXPECT_EQ(label->Parent(), w.pBack);
+        EXPECT_TRUE(label->Transparent);
+        EXPECT_EQ(label->Left() + label->Width(), 40 - 4);
+        EXPECT_EQ(label->Top(), e.Edit->Top() + (21 - label->Height()) / 2);
+        // The button: the right 18 pixels of the client area, top to bottom.
+        RECT client;
+        GetClientRect(e.Edit->Handle(), &client);
+        const RECT holder = e.Edit->Button()->BoundsRect();
+        const RECT expected = MakeRect(client.right - 18, 0, client.right, client.bottom);
+        EXPECT_TRUE(EqualRect(&holder, &expected))
+            << holder.left << "," << holder.top << "," << holder.right << "," << holder.bottom;
+        EXPECT_TRUE(e.Edit->Button()->SpeedButton()->HasGlyph());
+    }
+
+    // The window gives the focus to StickDir: its label shows LabelFont from
+    // the start, DiskDir's the panel's colour until DiskDir is focused.
+    EXPECT_TRUE(w.StickDir->Focused());
+    EXPECT_EQ(w.StickDir->EditLabel()->Font.Color(), clWindowText);
+    EXPECT_EQ(w.DiskDir->EditLabel()->Font.Color(), kPanelText);
+    EXPECT_EQ(w.DiskDir->Font.Color(), kPanelText);
+    w.DiskDir->SetFocus();
+    EXPECT_EQ(w.DiskDir->EditLabel()->Font.Color(), clWindowText);
+    EXPECT_EQ(w.DiskDir->Font.Color(), clWindowText) << "focused";
+    EXPECT_EQ(w.StickDir->Font.Color(), kPanelText) << "left";
 }
 
 TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
@@ -538,8 +581,8 @@ TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
     // The runs disable the folder edit that has the focus.
     for (TAdvGlowButton* run : {w.bScan, w.bCopy}) {
         SCOPED_TRACE(run->Caption());
-        w.StickDir->Edit()->SetFocus();
-        ASSERT_TRUE(w.StickDir->Edit()->Focused());
+        w.StickDir->SetFocus();
+        ASSERT_TRUE(w.StickDir->Focused());
         Click(run);
         ASSERT_NE(GetFocus(), nullptr) << "something has the keyboard";
         EXPECT_TRUE(w.ToStick->Focused()) << "the next control in tab order";
@@ -548,21 +591,6 @@ TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
         EXPECT_TRUE(w.ToDisk->Focused()) << "Tab works";
     }
     ASSERT_EQ(reports.size(), 1u);
-}
-
-TEST_F(MainWindowTest, AFolderEditTakesItsPartsAlongWhenFreed) {
-    TForm form(nullptr);
-    auto* panel = new TPanel(&form);
-    panel->SetParent(&form);
-    auto* folder = new TFolderEdit(&form, "Stick", "Ordner");
-    folder->SetBounds(40, 10, 200, 21);
-    folder->SetParent(panel);
-    form.Show();
-    ASSERT_EQ(form.Components().size(), 2u);
-    ASSERT_EQ(panel->Controls().size(), 2u) << "the folder edit and its label";
-    delete folder;
-    EXPECT_EQ(form.Components().size(), 1u) << "no parts left on the form";
-    EXPECT_TRUE(panel->Controls().empty()) << "the label went along";
 }
 
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
