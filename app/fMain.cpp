@@ -230,8 +230,10 @@ void TKorvandelMain::FormDestroy() {
 }
 
 void TKorvandelMain::SetFoldersEnabled(bool enabled) {
-    StickDir->SetEnabled(enabled);
+    // DiskDir goes first: a focused StickDir then hands the focus past it
+    // instead of into it, which would also recolour its label for good.
     DiskDir->SetEnabled(enabled);
+    StickDir->SetEnabled(enabled);
 }
 
 void TKorvandelMain::bScanClick(TComponent*) {

@@ -586,6 +586,8 @@ TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
         Click(run);
         ASSERT_NE(GetFocus(), nullptr) << "something has the keyboard";
         EXPECT_TRUE(w.ToStick->Focused()) << "the next control in tab order";
+        // The focus went past DiskDir, which the user never entered.
+        EXPECT_EQ(w.DiskDir->EditLabel()->Font.Color(), 7485192u);
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
         app->ProcessMessages();
         EXPECT_TRUE(w.ToDisk->Focused()) << "Tab works";
