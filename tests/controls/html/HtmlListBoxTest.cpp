@@ -247,6 +247,25 @@ TEST_F(HtmlListBoxTest, HorizontalExtentWaitsForTheLastEndUpdate) {
     EXPECT_EQ(extent(), 0);
 }
 
+TEST_F(HtmlListBoxTest, ABatchLeavesTheViewWhereItWas) {
+    // Long batches scroll the system list while nothing is drawn; the view
+    // the user had comes back at the end, and a single insertion never moves it.
+    for (int i = 0; i < 20; ++i)
+        List->AddItem("before " + std::to_string(i), nullptr);
+    SendMessageA(List->Handle(), LB_SETTOPINDEX, 5, 0);
+    ASSERT_EQ(List->TopIndex(), 5);
+    List->BeginUpdate();
+    for (int i = 0; i < 1000; ++i)
+        List->AddItem("batch " + std::to_string(i), nullptr);
+    List->EndUpdate();
+    EXPECT_EQ(List->TopIndex(), 5);
+    EXPECT_EQ(List->ItemRect(5).top, 0);
+    EXPECT_EQ(List->Count(), 1020);
+    EXPECT_EQ(List->Strings(1019), "batch 999");
+    List->AddItem("single", nullptr);
+    EXPECT_EQ(List->TopIndex(), 5);
+}
+
 TEST_F(HtmlListBoxTest, DrawsLastRowFillGradientSelectionAndFrame) {
     SetLuna(*List);
     List->AddItem("C:\\stick\\a.txt", nullptr);
