@@ -368,6 +368,9 @@ void TAdvEdit::KeyDown(WORD& key, TShiftState shift) {
     // A multi-line edit window would close a dialog on Escape.
     if (key == VK_ESCAPE)
         key = 0;
+    // Delete counts as an edit even where it removes nothing.
+    if (key == VK_DELETE && !ReadOnly())
+        SetModified(true);
 }
 
 void TAdvEdit::Paste() {

@@ -290,6 +290,21 @@ TEST_F(AdvEditTest, EscapeBringsBackTheTextOfTheFocusEntryAndSelectsIt) {
     EXPECT_EQ(Edit->Text(), "z");
 }
 
+TEST_F(AdvEditTest, DeleteMarksTheEditModifiedEvenAtTheEnd) {
+    Edit->SetText("abc");
+    Edit->SetFocus();
+    SendMessageA(Edit->Handle(), EM_SETSEL, 3, 3);
+    ASSERT_FALSE(Edit->Modified());
+    Key(Edit->Handle(), VK_DELETE);
+    EXPECT_EQ(Edit->Text(), "abc");
+    EXPECT_TRUE(Edit->Modified());
+
+    Edit->SetText("abc");
+    Edit->SetReadOnly(true);
+    Key(Edit->Handle(), VK_DELETE);
+    EXPECT_FALSE(Edit->Modified()) << "a read-only edit is not changed";
+}
+
 TEST_F(AdvEditTest, ReturnNeverBreaksTheLineButReachesTheDefaultButton) {
     auto* ok = new TButton(Form.get());
     ok->Default = true;
