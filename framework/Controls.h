@@ -102,7 +102,7 @@ class TControl : public TComponent {
     bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool parentFont);
     TColor Color() const { return FColor; }
-    void SetColor(TColor color);
+    virtual void SetColor(TColor color);
 
     virtual bool IsWindowed() const { return false; }
     virtual void Invalidate();

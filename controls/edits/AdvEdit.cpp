@@ -240,12 +240,10 @@ void TAdvEdit::SetBackground(TColor color) {
     FSettingBackground = false;
 }
 
-void TAdvEdit::ColorChanged() {
-    TEdit::ColorChanged();
-    // Every assignment from outside is the colour to restore, also one made
-    // while disabled or focused.
+void TAdvEdit::SetColor(TColor color) {
     if (!FSettingBackground)
-        FNormalColor = Color();
+        FNormalColor = color;
+    TEdit::SetColor(color);
 }
 
 void TAdvEdit::SetDisabledColor(TColor color) {

@@ -63,6 +63,9 @@ class TAdvEdit : public TEdit {
     // Null until the first LabelCaption.
     TLabel* EditLabel() const { return FLabel; }
 
+    // Every assignment is also the colour to restore, even one made while
+    // disabled or focused, and even one of the colour shown at the time.
+    void SetColor(TColor color) override;
     TColor DisabledColor() const { return FDisabledColor; }
     void SetDisabledColor(TColor color);
     // A silver one-pixel frame while disabled, with common controls 6.
@@ -94,7 +97,6 @@ class TAdvEdit : public TEdit {
     void FontChanged() override;
     void EnabledChanged() override;
     void VisibleChanged() override;
-    void ColorChanged() override;
     void DoEnter() override;
     void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;

@@ -170,6 +170,7 @@ TEST_F(AdvEditTest, DisabledItShowsItsOwnColourAndEnabledTheOneLastAssigned) {
     } cases[] = {
         {"plain", clNone, clWindow},
         {"colour changed while disabled", clYellow, clYellow},
+        {"the disabled colour itself assigned", clSilver, clSilver},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
