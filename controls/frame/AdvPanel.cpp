@@ -52,6 +52,7 @@ void TCustomAdvPanel::Loaded() {
     TCustomPanel::Loaded();
     if (FStyler)
         ApplySettings(FStyler->Settings);
+    AdjustToText();
 }
 
 void TCustomAdvPanel::Notification(TComponent* component, TOperation operation) {
@@ -94,6 +95,53 @@ void TCustomAdvPanel::ApplySettings(const TAdvPanelSettings& settings) {
     SetTextVAlign(v.TextVAlign);
     SetTopIndent(v.TopIndent);
     SetURLColor(v.URLColor);
+}
+
+void TCustomAdvPanel::SetText(const std::string& value) {
+    Change(FText, value);
+    AdjustToText();
+}
+
+void TCustomAdvPanel::SetAutoSize(const TPanelAutoSize& value) {
+    FAutoSize = value;
+    AdjustToText();
+}
+
+void TCustomAdvPanel::SetIndent(int value) {
+    Change(FIndent, value);
+    AdjustToText();
+}
+
+void TCustomAdvPanel::SetTopIndent(int value) {
+    Change(FTopIndent, value);
+    AdjustToText();
+}
+
+void TCustomAdvPanel::FontChanged() {
+    TCustomPanel::FontChanged();
+    AdjustToText();
+}
+
+void TCustomAdvPanel::AdjustToText() {
+    if (!FAutoSize.Enabled || Loading() || (!FAutoSize.Width && !FAutoSize.Height))
+        return;
+    // The text laid out unwrapped when the width follows it, else in the
+    // width it has. The indents move the text rectangle without narrowing
+    // it, so they are room to add.
+    const RECT text = TextRect();
+    const int insetX = Width() - (text.right - text.left) + FIndent;
+    const int insetY = Height() - (text.bottom - text.top) + FTopIndent;
+    constexpr int kUnwrappedWidth = 32767;
+    const RECT layout =
+        MakeRect(0, 0, FAutoSize.Width ? kUnwrappedWidth : text.right - text.left, kUnwrappedWidth);
+    TCanvas& canvas = MeasureCanvas();
+    canvas.Font = Font;
+    THtmlRenderOptions options = RenderOptions();
+    options.MeasureOnly = true;
+    THtmlRenderResult result;
+    RenderHtmlText(canvas, FText, layout, options, result);
+    SetBounds(Left(), Top(), FAutoSize.Width ? result.ExtentX + insetX : Width(),
+              FAutoSize.Height ? result.ExtentY + insetY : Height());
 }
 
 RECT TCustomAdvPanel::TextRect() const {

@@ -155,6 +155,15 @@ class TAdvPanelSettings {
 
 class TAdvPanelStyler;
 
+// Sizing a panel to its text: with Enabled, the sides that are set follow
+// the laid-out text whenever the text, the font or the indents change.
+struct TPanelAutoSize {
+    bool Enabled = false;
+    bool Height = true;
+    bool Width = true;
+    bool operator==(const TPanelAutoSize&) const = default;
+};
+
 class TCustomAdvPanel : public TCustomPanel {
   public:
     explicit TCustomAdvPanel(TComponent* owner);
@@ -181,13 +190,15 @@ class TCustomAdvPanel : public TCustomPanel {
 
     // Mini-HTML text drawn in the panel.
     const std::string& Text() const { return FText; }
-    void SetText(const std::string& value) { Change(FText, value); }
+    void SetText(const std::string& value);
+    const TPanelAutoSize& AutoSize() const { return FAutoSize; }
+    void SetAutoSize(const TPanelAutoSize& value);
     TTextVAlignment TextVAlign() const { return FTextVAlign; }
     void SetTextVAlign(TTextVAlignment value) { Change(FTextVAlign, value); }
     int Indent() const { return FIndent; }
-    void SetIndent(int value) { Change(FIndent, value); }
+    void SetIndent(int value);
     int TopIndent() const { return FTopIndent; }
-    void SetTopIndent(int value) { Change(FTopIndent, value); }
+    void SetTopIndent(int value);
     int LineSpacing() const { return FLineSpacing; }
     void SetLineSpacing(int value) { Change(FLineSpacing, value); }
     TColor URLColor() const { return FURLColor; }
@@ -242,8 +253,11 @@ class TCustomAdvPanel : public TCustomPanel {
     void MouseLeave() override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
+    void FontChanged() override;
 
   private:
+    // Sizes the panel to its text when AutoSize asks for it.
+    void AdjustToText();
     void PaintBackground(TCanvas& canvas, const RECT& r);
     void PaintBorder(TCanvas& canvas, const RECT& r);
     void PaintPicture(TCanvas& canvas, const RECT& r);
@@ -260,6 +274,7 @@ class TCustomAdvPanel : public TCustomPanel {
     TColor FBorderColor = clBlack;
     bool FBorderShadow = false;
     std::string FText;
+    TPanelAutoSize FAutoSize;
     TTextVAlignment FTextVAlign = tvaTop;
     int FIndent = 0, FTopIndent = 0, FLineSpacing = 0;
     TColor FURLColor = clBlue, FHoverColor = clNone, FHoverFontColor = clNone;

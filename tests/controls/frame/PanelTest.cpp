@@ -162,6 +162,52 @@ TEST_F(PanelTest, BarsShowOnlyWhenVisibleAndTheTextFollowsItsAlignment) {
     EXPECT_EQ(panel.AnchorAt(area.left + 3, (area.top + area.bottom) / 2), "go");
 }
 
+TEST_F(PanelTest, AutoSizeFollowsTheTextOnTheSidesItIsAskedFor) {
+    TAdvPanel panel(nullptr);
+    panel.SetBounds(10, 20, 50, 40);
+    panel.SetBorderWidth(2);
+    panel.SetIndent(4);
+    panel.SetText("Hallo Welt<BR>zweite Zeile, die l\xE4ngere");
+    EXPECT_EQ(panel.Width(), 50) << "off by default";
+
+    TCanvas& canvas = panel.MeasureCanvas();
+    canvas.Font = panel.Font;
+    const int line = canvas.TextHeight("gh");
+    const int longest = canvas.TextWidth("zweite Zeile, die l\xE4ngere");
+    // Border 2 plus the one-pixel frame on each side, and the indent on the left.
+    constexpr int kInsetX = 2 * 3 + 4, kInsetY = 2 * 3;
+    const struct {
+        const char* Name;
+        TPanelAutoSize Size;
+        int Width, Height;
+    } cases[] = {
+        {"both", {true, true, true}, longest + kInsetX, 2 * line + kInsetY},
+        {"height only", {true, true, false}, 300, 2 * line + kInsetY},
+        {"width only", {true, false, true}, longest + kInsetX, 40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        panel.SetAutoSize({});
+        panel.SetBounds(10, 20, 300, 40);
+        panel.SetAutoSize(c.Size);
+        EXPECT_EQ(panel.Left(), 10);
+        EXPECT_EQ(panel.Top(), 20);
+        // The renderer's extent may add a pixel or two to the text's own width.
+        EXPECT_GE(panel.Width(), c.Width);
+        EXPECT_LE(panel.Width(), c.Width + 2);
+        EXPECT_EQ(panel.Height(), c.Height);
+    }
+
+    // A shorter text and a larger font resize it again.
+    panel.SetAutoSize({true, true, true});
+    panel.SetText("Hallo");
+    EXPECT_GE(panel.Width(), canvas.TextWidth("Hallo") + kInsetX);
+    EXPECT_LE(panel.Width(), canvas.TextWidth("Hallo") + kInsetX + 2);
+    EXPECT_EQ(panel.Height(), line + kInsetY);
+    panel.Font.SetSize(panel.Font.Size() * 2);
+    EXPECT_GT(panel.Height(), line + kInsetY);
+}
+
 TEST_F(PanelTest, EveryPresetLoadsItsBackgroundAndCustomChangesNothing) {
     struct Case {
         TAdvPanelStyle style;
