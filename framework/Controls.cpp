@@ -712,7 +712,7 @@ bool TWinControl::SetCursorFor(LPARAM lParam) {
 
 bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    const TShiftState shift = ShiftOf(wParam);
+    const TShiftState shift = ShiftOf(wParam) | (msg == WM_LBUTTONDBLCLK ? ssDouble : 0);
     if (!FTracking) {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, FHandle, 0};
         FTracking = TrackMouseEvent(&tme) != FALSE;

@@ -29,7 +29,15 @@ class TWinControl;
 class TCustomForm;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16 };
+// ssDouble marks the press of a double click.
+enum TShiftFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssDouble = 32
+};
 using TShiftState = unsigned;
 enum class TAlign { alNone, alTop, alBottom, alClient };
 // Mouse cursors; crDefault takes the parent's (or the window class's).

@@ -362,8 +362,11 @@ void TCustomAdvPanel::SetHoverAnchor(int index, const std::string& href) {
     FHoverAnchor = index;
     FHoverHref = href;
     if (AnchorHint) {
-        SetHint(href);
-        SetShowHint(!href.empty());
+        std::string hint = href;
+        if (index >= 0 && OnAnchorHint)
+            OnAnchorHint(this, index, hint);
+        SetHint(hint);
+        SetShowHint(!hint.empty());
     }
     if (index >= 0 && OnAnchorEnter)
         OnAnchorEnter(this, href);
@@ -382,15 +385,29 @@ void TCustomAdvPanel::MouseMove(TShiftState shift, int x, int y) {
         SetHoverAnchor(-1, {});
 }
 
+void TCustomAdvPanel::MouseEnter() {
+    TCustomPanel::MouseEnter();
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
 void TCustomAdvPanel::MouseLeave() {
     TCustomPanel::MouseLeave();
     SetHoverAnchor(-1, {});
+    if (OnMouseLeave)
+        OnMouseLeave(this);
 }
 
 void TCustomAdvPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     TCustomPanel::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft)
         return;
+    if (Caption.Visible() && y >= 0 && y < Caption->Height) {
+        const TNotifyEvent& event = shift & ssDouble ? OnCaptionDBlClick : OnCaptionClick;
+        if (event)
+            event(this);
+        return;
+    }
     const std::string href = AnchorAt(x, y);
     if (!href.empty() && OnAnchorClick)
         OnAnchorClick(this, href);

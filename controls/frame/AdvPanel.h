@@ -238,6 +238,13 @@ class TCustomAdvPanel : public TCustomPanel {
     std::function<void(TComponent*, const std::string& anchor)> OnAnchorClick;
     std::function<void(TComponent*, const std::string& anchor)> OnAnchorEnter;
     std::function<void(TComponent*, const std::string& anchor)> OnAnchorExit;
+    // With AnchorHint: may change the href the hint shows for anchor `index`.
+    std::function<void(TComponent*, int index, std::string& anchor)> OnAnchorHint;
+    // A left click, or double click, on the visible caption bar.
+    TNotifyEvent OnCaptionClick;
+    TNotifyEvent OnCaptionDBlClick;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
     std::function<void(TComponent*, TCanvas&, const RECT&)> OnPaint;
 
     // Where the text is laid out: inside the border, moved by the indents,
@@ -250,6 +257,7 @@ class TCustomAdvPanel : public TCustomPanel {
     void PaintWindow(TCanvas& canvas) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseEnter() override;
     void MouseLeave() override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;

@@ -208,6 +208,52 @@ TEST_F(PanelTest, AutoSizeFollowsTheTextOnTheSidesItIsAskedFor) {
     EXPECT_GT(panel.Height(), line + kInsetY);
 }
 
+TEST_F(PanelTest, CaptionClicksMouseEventsAndTheAnchorHint) {
+    TForm form(nullptr);
+    form.SetBorderStyle(TFormBorderStyle::bsNone);
+    form.SetBounds(0, 0, 200, 150);
+    auto* panel = new TAdvPanel(&form);
+    panel->SetBounds(0, 0, 200, 150);
+    panel->SetParent(&form);
+    panel->Caption.SetVisible(true);
+    panel->SetText("<A href=\"ziel\">Link</A>");
+    panel->AnchorHint = true;
+    std::string log;
+    panel->OnCaptionClick = [&](TComponent*) { log += "click "; };
+    panel->OnCaptionDBlClick = [&](TComponent*) { log += "double "; };
+    panel->OnMouseEnter = [&](TComponent*) { log += "enter "; };
+    panel->OnMouseLeave = [&](TComponent*) { log += "leave "; };
+    panel->OnAnchorHint = [&](TComponent*, int index, std::string& anchor) {
+        anchor = "Gehe zu " + anchor + " (" + std::to_string(index) + ")";
+    };
+    form.Show();
+    const HWND h = panel->Handle();
+    const auto send = [&](UINT msg, int x, int y) {
+        SendMessageA(h, msg, msg == WM_MOUSEMOVE ? 0 : MK_LBUTTON, MAKELPARAM(x, y));
+    };
+
+    const int captionY = panel->Caption->Height / 2;
+    send(WM_LBUTTONDOWN, 100, captionY);
+    send(WM_LBUTTONUP, 100, captionY);
+    send(WM_LBUTTONDBLCLK, 100, captionY);
+    send(WM_LBUTTONUP, 100, captionY);
+    const RECT text = panel->TextRect();
+    send(WM_LBUTTONDOWN, 100, text.bottom - 5);
+    send(WM_LBUTTONUP, 100, text.bottom - 5);
+    EXPECT_EQ(log, "enter click double ") << "nothing for a click below the caption bar";
+
+    // Over the anchor the hint is what the handler made of its href.
+    const int lineHeight = panel->MeasureCanvas().TextHeight("Link");
+    send(WM_MOUSEMOVE, text.left + 3, text.top + lineHeight / 2);
+    EXPECT_EQ(panel->Hint(), "Gehe zu ziel (1)");
+    EXPECT_TRUE(panel->ShowHint());
+    send(WM_MOUSEMOVE, text.left + 150, text.bottom - 5);
+    EXPECT_EQ(panel->Hint(), "");
+
+    send(WM_MOUSEMOVE, 500, 500);
+    EXPECT_EQ(log, "enter click double leave ");
+}
+
 TEST_F(PanelTest, EveryPresetLoadsItsBackgroundAndCustomChangesNothing) {
     struct Case {
         TAdvPanelStyle style;
