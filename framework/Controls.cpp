@@ -469,8 +469,11 @@ void TWinControl::CreateHandle() {
     HMENU id = (params.Style & WS_CHILD)
                    ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()))
                    : nullptr;
+    HWND parent = ParentHandle();
+    if (!parent && !(params.Style & WS_CHILD))
+        parent = params.WndParent;
     HWND hwnd = CreateWindowExA(params.ExStyle, params.WindowClass.c_str(), params.Caption.c_str(),
-                                params.Style, Left(), Top(), Width(), Height(), ParentHandle(), id,
+                                params.Style, Left(), Top(), Width(), Height(), parent, id,
                                 GetModuleHandleA(nullptr), this);
     FCreatingHandle = false;
     if (!hwnd)

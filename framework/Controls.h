@@ -199,6 +199,9 @@ struct TCreateParams {
     // Class styles of our own window class; one class is registered per value.
     UINT WindowClassStyle = CS_DBLCLKS;
     std::string Caption;
+    // The owner of a top-level window; a child's parent is always its parent
+    // control's window.
+    HWND WndParent = nullptr;
 };
 
 class TWinControl : public TControl {

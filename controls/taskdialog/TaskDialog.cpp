@@ -223,6 +223,15 @@ int TAdvTaskDialog::Execute() {
     return emulated ? ExecuteEmulated() : ExecuteNative();
 }
 
+HWND TAdvTaskDialog::OwnerWindow() const {
+    if (auto* ownerControl = dynamic_cast<TWinControl*>(Owner());
+        ownerControl && !ApplicationIsParent)
+        return ownerControl->Handle();
+    if (Application && Application->MainForm())
+        return Application->MainForm()->Handle();
+    return nullptr;
+}
+
 int TAdvTaskDialog::ExecuteEmulated() {
     auto form = std::make_unique<TAdvMessageForm>(nullptr, *this);
     struct TClear {
@@ -465,6 +474,9 @@ TAdvMessageForm::~TAdvMessageForm() {
 
 void TAdvMessageForm::CreateParams(TCreateParams& params) {
     TForm::CreateParams(params);
+    // Owned, so it stays above the window it reports to and has no taskbar
+    // button of its own.
+    params.WndParent = FDialog.OwnerWindow();
     if (!FDialog.Options.Contains(doAllowMinimize))
         params.Style &= ~static_cast<DWORD>(WS_SYSMENU);
 }
@@ -522,7 +534,8 @@ SIZE TAdvMessageForm::MeasureInstruction() {
     canvas.Font.SetStyle(fsBold);
     RECT r = MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0);
     if (!FDialog.Instruction().empty())
-        canvas.DrawText(FDialog.Instruction(), r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        canvas.DrawText(FDialog.Instruction(), r,
+                        DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     else
         r = MakeRect(0, 0, 0, 0);
     canvas.Font = Font;
@@ -769,8 +782,8 @@ void TAdvMessageForm::BuildDialog() {
     if (FExpandButton)
         SetExpanded(options.Contains(doExpandedDefault));
 
-    SetBounds((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2,
-              (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2, Width(), Height());
+    SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - Width() / 2,
+              GetSystemMetrics(SM_CYSCREEN) / 2 - Height() / 2, Width(), Height());
 
     // Tab order follows creation, with the default common button first.
     int order = 1;
@@ -871,10 +884,10 @@ void TAdvMessageForm::ArrangeControls() {
     const int clientWidth = ClientRect().right;
     int y = FVertMargin;
 
-    if (!FInstructionLabel->Caption().empty())
+    // Shown again when a later instruction fills an empty one.
+    FInstructionLabel->SetVisible(!FInstructionLabel->Caption().empty());
+    if (FInstructionLabel->Visible())
         y += FInstructionLabel->Height() + FVertSpacing;
-    else
-        FInstructionLabel->Hide();
 
     const int left = ContentLeft();
     const int right = clientWidth - FHorzMargin;

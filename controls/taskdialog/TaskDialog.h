@@ -212,6 +212,9 @@ class TAdvTaskDialog : public TComponent {
     HRESULT NativeNotification(HWND hwnd, UINT notification, WPARAM wParam, LPARAM lParam);
     // A link that was clicked: the handler gets it, or the shell opens it.
     void HyperlinkClicked(const std::string& href);
+    // The window either face is owned by: the owner control's, unless
+    // ApplicationIsParent or there is none, then the main form's.
+    HWND OwnerWindow() const;
 
   protected:
     void Notification(TComponent* component, TOperation operation) override;

@@ -199,14 +199,8 @@ int TAdvTaskDialog::ExecuteNative() {
     const TTaskDialogIndirectFn taskDialog = FindTaskDialogIndirect();
     if (!taskDialog)
         return -1;
-    HWND parent = nullptr;
-    auto* ownerControl = dynamic_cast<TWinControl*>(Owner());
-    if (ownerControl && !ApplicationIsParent)
-        parent = ownerControl->Handle();
-    else if (Application && Application->MainForm())
-        parent = Application->MainForm()->Handle();
     TNativeTaskDialogConfig config;
-    BuildNativeConfig(*this, parent, config);
+    BuildNativeConfig(*this, OwnerWindow(), config);
     FProgressPos = ProgressBarMin;
     int button = 0, radio = 0;
     BOOL verified = FALSE;
@@ -250,8 +244,10 @@ HRESULT TAdvTaskDialog::NativeNotification(HWND hwnd, UINT notification, WPARAM 
             TTaskDialogProgressState state = psNormal;
             OnDialogProgress(this, FProgressPos, state);
             SendMessageW(hwnd, TDM_SET_PROGRESS_BAR_POS, static_cast<WPARAM>(FProgressPos), 0);
+            // A handler may store any number; what is no state is normal.
             const WPARAM states[] = {PBST_NORMAL, PBST_ERROR, PBST_PAUSED};
-            SendMessageW(hwnd, TDM_SET_PROGRESS_BAR_STATE, states[state], 0);
+            const int index = state >= psNormal && state <= psPaused ? state : psNormal;
+            SendMessageW(hwnd, TDM_SET_PROGRESS_BAR_STATE, states[index], 0);
         }
         return S_OK;
     case TDN_RADIO_BUTTON_CLICKED:

@@ -643,6 +643,62 @@ TEST_F(MessageFormTest, ContentChangesWhileShownLayTheWindowOutAgain) {
     EXPECT_EQ(after - before, 2 * b.Canvas().TextHeight("Ag"));
 }
 
+TEST_F(MessageFormTest, AnInstructionGivenWhileShownAppearsWideEnoughForItsAmpersands) {
+    TAdvTaskDialogEx dialog(nullptr);
+    dialog.SetContent("eine Zeile");
+    dialog.CommonButtons = {cbOK};
+    const std::string instruction = "Sichern & Kopieren & Weiter";
+    bool hiddenAtFirst = false, shownLater = false;
+    int labelWidth = 0, expectedWidth = 0;
+    Run(dialog, [&](TAdvMessageForm& form) {
+        hiddenAtFirst = !form.InstructionLabel()->Visible();
+        dialog.SetInstruction(instruction);
+        shownLater = form.InstructionLabel()->Visible();
+        labelWidth = form.InstructionLabel()->Width();
+        // The label draws "&" as it is; its measure must too.
+        TCanvas& canvas = form.MeasureCanvas();
+        canvas.Font = form.Font;
+        canvas.Font.SetSize(11);
+        canvas.Font.SetStyle(fsBold);
+        RECT r = MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0);
+        canvas.DrawText(instruction, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        expectedWidth = r.right - r.left;
+        PostClick(form.CommonButtonList()[0]);
+    });
+    EXPECT_TRUE(hiddenAtFirst);
+    EXPECT_TRUE(shownLater);
+    EXPECT_GE(labelWidth, expectedWidth);
+}
+
+TEST_F(MessageFormTest, TheWindowBelongsToTheFormItReportsTo) {
+    TForm owner(nullptr);
+    owner.SetBounds(50, 50, 300, 200);
+    owner.Show();
+    TForm main(nullptr);
+    main.SetBounds(400, 50, 300, 200);
+    main.Show();
+    app->SetMainForm(&main);
+    for (const bool applicationIsParent : {false, true}) {
+        SCOPED_TRACE(applicationIsParent ? "application is parent" : "owner form");
+        TAdvTaskDialogEx dialog(&owner);
+        dialog.ApplicationIsParent = applicationIsParent;
+        dialog.CommonButtons = {cbOK};
+        HWND ownerWindow = nullptr;
+        RECT bounds{};
+        Run(dialog, [&](TAdvMessageForm& form) {
+            ownerWindow = GetWindow(form.Handle(), GW_OWNER);
+            bounds = form.BoundsRect();
+            PostClick(form.CommonButtonList()[0]);
+        });
+        EXPECT_EQ(ownerWindow, applicationIsParent ? main.Handle() : owner.Handle());
+        // Centred on the screen, halves taken apart.
+        EXPECT_EQ(bounds.left,
+                  GetSystemMetrics(SM_CXSCREEN) / 2 - (bounds.right - bounds.left) / 2);
+        EXPECT_EQ(bounds.top, GetSystemMetrics(SM_CYSCREEN) / 2 - (bounds.bottom - bounds.top) / 2);
+    }
+    app->SetMainForm(nullptr);
+}
+
 TEST_F(MessageFormTest, LinksShowTheHandAndOpenOrReachTheHandler) {
     for (const bool handler : {false, true}) {
         SCOPED_TRACE(handler ? "with a handler" : "without a handler");
