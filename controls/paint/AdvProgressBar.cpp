@@ -184,7 +184,10 @@ bool ExpandFormat(const std::string& format, const int (&args)[2], std::string& 
 int GaugePercentage(int position, int min, int max) {
     if (max == min)
         return 0;
-    return RoundHalfEven(static_cast<double>(position) / (static_cast<double>(max) - min) * 100.0);
+    // Far past the range the figure stops growing; it must stay an int.
+    constexpr double kLimit = 1e9;
+    const double percent = static_cast<double>(position) / (static_cast<double>(max) - min) * 100.0;
+    return RoundHalfEven(std::clamp(percent, -kLimit, kLimit));
 }
 
 std::string GaugeText(const TGaugeSettings& s) {
@@ -217,6 +220,10 @@ void DrawGauge(TCanvas& canvas, const RECT& r, const TGaugeSettings& settings) {
         canvas.Rectangle(r);
 
     const int w = s.Orientation == goHorizontal ? (r.right - r.left) - 2 : (r.bottom - r.top) - 2;
+    // Past the far edge by more than a block nothing more shows, so a huge
+    // percentage draws as that much and costs no more.
+    if (w > 0)
+        percentage = std::min(percentage, 100 + 100 * (2 * kBlockPitch + 4) / w + 1);
     if (percentage > 0) {
         if (s.Stacked) {
             DrawStacked(canvas, s, r, percentage, w);
@@ -233,7 +240,8 @@ void DrawGauge(TCanvas& canvas, const RECT& r, const TGaugeSettings& settings) {
                               ? MakeRect(r.left + 2, r.top + 2, r.left + fill, r.bottom - 2)
                               : MakeRect(r.left + 2, r.bottom - fill, r.right - 2, r.bottom - 2));
             } else {
-                DrawSegments(canvas, s, colors, r, RoundHalfEven(percentage * w / 100.0));
+                DrawSegments(canvas, s, colors, r,
+                             RoundHalfEven(static_cast<double>(percentage) * w / 100.0));
             }
         }
     }

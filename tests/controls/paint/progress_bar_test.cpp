@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,38 @@ TEST(GaugeArithmetic, OverMaximumRunsPastTheFrame) {
     EXPECT_EQ(PixelAt(bmp, 101, 9), kLevel[3]);
     EXPECT_EQ(PixelAt(bmp, 100, 9), kBack);
     EXPECT_EQ(GaugeText(s), "150%");
+}
+
+TEST(GaugeArithmetic, AHugePositionDrawsAsFarPastTheFrameAndStaysAnInt) {
+    EXPECT_EQ(GaugePercentage(INT_MAX, 0, 1), 1000000000);
+    EXPECT_EQ(GaugePercentage(INT_MIN, 0, 1), -1000000000);
+    EXPECT_EQ(GaugePercentage(INT_MAX, INT_MIN, INT_MAX), 50);
+    for (const bool stacked : {false, true})
+        for (const bool smooth : {false, true})
+            for (const TGaugeOrientation orientation : {goHorizontal, goVertical}) {
+                SCOPED_TRACE(std::string(stacked ? "stacked " : "") + (smooth ? "smooth " : "") +
+                             (orientation == goHorizontal ? "horizontal" : "vertical"));
+                const auto picture = [&](int position) {
+                    TGaugeSettings s = Flat(position);
+                    s.Stacked = stacked;
+                    s.CompletionSmooth = smooth;
+                    s.Orientation = orientation;
+                    auto bmp = orientation == goHorizontal ? std::make_unique<TBitmap>(7, 20)
+                                                           : std::make_unique<TBitmap>(20, 7);
+                    Draw(*bmp, s);
+                    return bmp;
+                };
+                // On a bar this short five times the maximum already runs
+                // past everything, and is still drawn in full.
+                const auto farPast = picture(500);
+                const auto huge = picture(INT_MAX);
+                // Across, the fill runs over the far frame line.
+                if (orientation == goHorizontal)
+                    EXPECT_NE(PixelAt(*huge, huge->Width() - 1, huge->Height() / 2), kBorder);
+                for (int y = 0; y < huge->Height(); ++y)
+                    for (int x = 0; x < huge->Width(); ++x)
+                        ASSERT_EQ(PixelAt(*huge, x, y), PixelAt(*farPast, x, y)) << x << "," << y;
+            }
 }
 
 TEST(GaugeArithmetic, VerticalSmoothAndStacked) {
