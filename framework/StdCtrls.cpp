@@ -182,13 +182,6 @@ void TListBox::InsertIntoWindow(int index) {
                  reinterpret_cast<LPARAM>(item.Text.c_str()));
     SendMessageA(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(item.Object));
-    // The system list places an insertion by adding up the heights from its
-    // top item, so appending from the top costs the whole list every time.
-    // In a batch the top follows the end now and then, which keeps that sum
-    // short.
-    constexpr int kBatchTopStep = 128;
-    if (InBatch() && index == Count() - 1 && index % kBatchTopStep == 0)
-        SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
 void TListBox::HandleCreated() {

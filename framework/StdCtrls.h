@@ -108,9 +108,6 @@ class TListBox : public TWinControl {
     void HandleCreated() override;
     // The height an item gets when it is added.
     virtual int MeasureItem(int index);
-    // True while a batch of insertions runs with drawing held; the list may
-    // then scroll as it likes, the batch's end puts the view back.
-    virtual bool InBatch() const { return false; }
     virtual void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                           bool focused);
     void CheckIndex(int index) const;

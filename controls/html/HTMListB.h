@@ -163,7 +163,6 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int MeasureItem(int index) override;
-    bool InBatch() const override { return FUpdateCount > 0 && HandleAllocated(); }
     void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                   bool focused) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
