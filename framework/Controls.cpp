@@ -45,6 +45,7 @@ struct THintState {
     HWND Tip = nullptr;
     const TControl* Control = nullptr;
     std::string Text;
+    POINT At{};
 };
 
 THintState& Hints() {
@@ -85,16 +86,15 @@ void HideHint() {
     }
 }
 
-// Shows the hint of `control` (or none) below the mouse; a changed text of the
-// same control updates the shown tip.
+// Shows the hint of `control` (or none) where the control places it; a changed
+// text of the same control is a new hint, placed anew.
 void UpdateHint(const TControl* control) {
     if (!control || !control->ShowHint() || control->Hint().empty()) {
         HideHint();
         return;
     }
     THintState& hints = Hints();
-    const bool moved = hints.Control != control;
-    if (!moved && hints.Text == control->Hint())
+    if (hints.Control == control && hints.Text == control->Hint())
         return;
     hints.Control = control;
     hints.Text = control->Hint();
@@ -102,12 +102,11 @@ void UpdateHint(const TControl* control) {
     TTTOOLINFOA tool = HintTool();
     tool.lpszText = const_cast<char*>(hints.Text.c_str());
     SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-    if (moved) {
-        POINT p{};
-        GetCursorPos(&p);
-        SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y + 20));
-        SendMessageA(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-    }
+    POINT p{};
+    GetCursorPos(&p);
+    hints.At = control->HintPosition(p);
+    SendMessageA(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(hints.At.x, hints.At.y));
+    SendMessageA(tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
 }
 } // namespace
 
@@ -117,6 +116,10 @@ const TControl* HintControl() {
 
 const std::string& HintText() {
     return Hints().Text;
+}
+
+POINT HintPoint() {
+    return Hints().At;
 }
 
 // ---- TControl

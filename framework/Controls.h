@@ -141,6 +141,9 @@ class TControl : public TComponent {
     TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor cursor);
     const std::string& Hint() const { return FHint; }
+    // Where the tip of this control's hint stands, in screen coordinates, for
+    // the mouse at `cursor`; below the mouse unless a control knows better.
+    virtual POINT HintPosition(POINT cursor) const { return {cursor.x, cursor.y + 20}; }
     void SetHint(const std::string& hint);
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool show);
@@ -187,9 +190,10 @@ class TControl : public TComponent {
     std::string FHint;
 };
 
-// The hint shown now, and whose it is (null when none shows).
+// The hint shown now, whose it is (null when none shows) and where it stands.
 const TControl* HintControl();
 const std::string& HintText();
+POINT HintPoint();
 
 // Parameters for creating a control's window.
 struct TCreateParams {

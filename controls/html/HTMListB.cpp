@@ -531,16 +531,38 @@ void THTMListBox::MouseMove(TShiftState shift, int x, int y) {
 }
 
 void THTMListBox::UpdateHint(int item, int anchorItem, const std::string& href) {
-    if (AnchorHint && !href.empty()) {
-        std::string hint = href;
-        if (OnAnchorHint)
-            OnAnchorHint(this, anchorItem, hint);
-        SetHint(hint);
-    } else if (ItemHint && item >= 0) {
-        SetHint(HTMLHint ? Strings(item) : GetItemPlainText(item));
-    } else if (AnchorHint || ItemHint) {
+    if (!AnchorHint && !ItemHint)
+        return;
+    const bool anchor = AnchorHint && !href.empty();
+    const int shown = anchor ? anchorItem : ItemHint ? item : -1;
+    // Moving onto another item, or between an item and an anchor, ends the
+    // tip; the next move shows the new one in its own place.
+    if (shown != FHintItem || anchor != FHintIsAnchor) {
+        FHintItem = shown;
+        FHintIsAnchor = anchor;
         SetHint(std::string());
     }
+    std::string hint;
+    if (anchor) {
+        hint = href;
+        if (OnAnchorHint)
+            OnAnchorHint(this, anchorItem, hint);
+    } else if (shown >= 0) {
+        hint = HTMLHint ? Strings(shown) : GetItemPlainText(shown);
+    }
+    SetHint(hint);
+}
+
+POINT THTMListBox::HintPosition(POINT cursor) const {
+    // An anchor's href stands above and right of the mouse, an item's text
+    // on the item's top-left corner.
+    if (FHintIsAnchor)
+        return {cursor.x + 10, cursor.y - 10};
+    if (FHintItem >= 0 && FHintItem < Count()) {
+        const RECT r = ItemRect(FHintItem);
+        return ClientToScreen({r.left, r.top});
+    }
+    return TListBox::HintPosition(cursor);
 }
 
 void THTMListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -199,6 +199,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void Lookup(WORD key);
     int FindPrefix(const std::string& prefix, int from) const;
     void UpdateHint(int item, int anchorItem, const std::string& href);
+    POINT HintPosition(POINT cursor) const override;
     int ClientWidth() const;
     int ClientHeight() const;
 
@@ -225,6 +226,9 @@ class THTMListBox : public TListBox, public IComponentStyle {
     std::string FLookupText;
     std::string FHoverAnchor;
     int FHoverItem = -1;
+    // What the hint shows: an anchor's href, or item FHintItem (-1: nothing).
+    bool FHintIsAnchor = false;
+    int FHintItem = -1;
     TCursor FSavedCursor = TCursor::crDefault;
     int FMouseX = -1, FMouseY = -1;
     SIZE FClientSize{};

@@ -377,6 +377,49 @@ TEST_F(HtmlListBoxTest, AnchorsUnderTheMouseSetTheHandCursorEventsAndHints) {
               (std::vector<std::string>{"enter 1 one", "exit 1 one", "enter 1 two", "exit 1 two"}));
 }
 
+TEST_F(HtmlListBoxTest, HintsStandOnTheirItemOrBesideTheMouseAndEndWithTheItem) {
+    List->AddItem("C:\\erste.txt", nullptr);
+    List->AddItem("<A href=\"ziel\">Link</A> C:\\zweite.txt", nullptr);
+    List->AnchorHint = true;
+    List->ItemHint = true;
+    List->SetShowHint(true);
+    // The tip is placed from the real mouse position, so the mouse goes there.
+    const auto move = [&](int x, int y) {
+        const POINT screen = List->ClientToScreen({x, y});
+        SetCursorPos(screen.x, screen.y);
+        SendMessageA(List->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        return screen;
+    };
+    const RECT first = List->ItemRect(0), second = List->ItemRect(1);
+    const int firstY = (first.top + first.bottom) / 2, secondY = (second.top + second.bottom) / 2;
+    const int afterLink = 3 + List->MeasureCanvas().TextWidth("Link C:\\zw");
+
+    move(20, firstY);
+    move(21, firstY);
+    ASSERT_EQ(HintControl(), List);
+    EXPECT_EQ(HintText(), "C:\\erste.txt");
+    const POINT corner = List->ClientToScreen({first.left, first.top});
+    EXPECT_EQ(HintPoint().x, corner.x);
+    EXPECT_EQ(HintPoint().y, corner.y);
+
+    // Onto the next item: the first tip ends at once, the next move shows
+    // the second one on its own corner.
+    move(afterLink, secondY);
+    EXPECT_EQ(HintControl(), nullptr);
+    move(afterLink + 1, secondY);
+    ASSERT_EQ(HintControl(), List);
+    EXPECT_EQ(HintText(), "Link C:\\zweite.txt");
+    EXPECT_EQ(HintPoint().y, List->ClientToScreen({second.left, second.top}).y);
+
+    // An anchor's href stands 10 pixels right of and above the mouse.
+    move(5, secondY);
+    const POINT mouse = move(6, secondY);
+    ASSERT_EQ(HintControl(), List);
+    EXPECT_EQ(HintText(), "ziel");
+    EXPECT_EQ(HintPoint().x, mouse.x + 10);
+    EXPECT_EQ(HintPoint().y, mouse.y - 10);
+}
+
 TEST_F(HtmlListBoxTest, OnlyWebAndMailLinksGoToTheShell) {
     std::vector<std::string> opened;
     std::vector<std::pair<int, std::string>> clicked;
