@@ -161,6 +161,13 @@ class TControl : public TComponent {
     virtual bool DialogChar(char ch);
 
   protected:
+    // Stores a property's new value and repaints, unless nothing changed.
+    template <class T> void Change(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate();
+    }
     virtual void FontChanged();
     virtual void EnabledChanged();
     virtual void VisibleChanged();

@@ -458,7 +458,8 @@ void OverrideVistaOrLater(std::optional<bool> answer) {
     VistaOverride() = answer;
 }
 
-std::optional<DWORD> CommonControlsMajorVersion() {
+namespace {
+std::optional<DWORD> ReadCommonControlsMajorVersion() {
     HMODULE version = LoadLibraryA("version.dll");
     if (!version)
         return std::nullopt;
@@ -486,6 +487,13 @@ std::optional<DWORD> CommonControlsMajorVersion() {
     FreeLibrary(version);
     return major;
 }
+} // namespace
+
+// The library cannot change while the program runs: read once.
+std::optional<DWORD> CommonControlsMajorVersion() {
+    static const std::optional<DWORD> major = ReadCommonControlsMajorVersion();
+    return major;
+}
 
 namespace {
 std::optional<bool>& ComCtl6Override() {
@@ -497,7 +505,7 @@ std::optional<bool>& ComCtl6Override() {
 bool IsComCtl6() {
     if (ComCtl6Override())
         return *ComCtl6Override();
-    static const std::optional<DWORD> major = CommonControlsMajorVersion();
+    const std::optional<DWORD> major = CommonControlsMajorVersion();
     return !major || *major > 5;
 }
 

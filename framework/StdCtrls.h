@@ -198,12 +198,6 @@ class TCustomPanel : public TCustomControl {
   protected:
     void CreateParams(TCreateParams& params) override;
     void PaintWindow(TCanvas& canvas) override;
-    template <class T> void Change(T& field, const T& value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
 
   private:
     TBevelCut FBevelInner = TBevelCut::bvNone;

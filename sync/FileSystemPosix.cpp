@@ -34,13 +34,19 @@ class TFd {
 // Far outside the DOS range on either side; bounds the sum below.
 constexpr time_t kFarSeconds = time_t{1} << 40;
 
-// As FileTimeToLocalFileTime on Windows: every time is moved by the offset in force
-// now, not by its own, so that two files keep their order across a clock change.
-TDosTime DosTimeOf(time_t seconds) {
+// The local time zone's offset from UTC in force now, in seconds.
+long OffsetNow() {
     const time_t now = time(nullptr);
     struct tm current {};
     localtime_r(&now, &current);
-    const time_t local = std::clamp(seconds, -kFarSeconds, kFarSeconds) + current.tm_gmtoff;
+    return current.tm_gmtoff;
+}
+
+// As FileTimeToLocalFileTime on Windows: every time is moved by the offset in force
+// now (`offset`, from OffsetNow), not by its own, so that two files keep their order
+// across a clock change.
+TDosTime DosTimeOf(time_t seconds, long offset) {
+    const time_t local = std::clamp(seconds, -kFarSeconds, kFarSeconds) + offset;
     struct tm fields {}; // stays in 1900, the earliest, should the conversion fail
     gmtime_r(&local, &fields);
     return PackDosTime(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday, fields.tm_hour,
@@ -137,6 +143,7 @@ class TPosixFileSystem final : public TFileSystem {
             return false;
         }
         const int dirFd = dirfd(dir);
+        const long offset = OffsetNow();
         while (const dirent* item = readdir(dir)) {
             struct stat st {};
             // Links are followed; a dangling one is listed as the link itself.
@@ -147,7 +154,7 @@ class TPosixFileSystem final : public TFileSystem {
             entries.push_back({item->d_name,
                                {},
                                S_ISDIR(st.st_mode),
-                               DosTimeOf(st.st_mtime),
+                               DosTimeOf(st.st_mtime, offset),
                                IsLinkEntry(dirFd, *item)});
         }
         closedir(dir);

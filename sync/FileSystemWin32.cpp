@@ -22,7 +22,7 @@ TDosTime DosTimeOf(const FILETIME& utc) {
 }
 
 // The UTF-16 form of a path as the ANSI file functions read it.
-std::wstring Wide(const std::string& text) {
+std::wstring Wide(std::string_view text) {
     const int length =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
@@ -176,11 +176,8 @@ class TWin32FileSystem final : public TFileSystem {
             }
             return key;
         }
-        const int length =
-            MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(),
-                            length);
+        const std::wstring wide = Wide(name);
+        const int length = static_cast<int>(wide.size());
         std::wstring upper(wide.size(), L'\0');
         LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, upper.data(), length);
         return std::string(reinterpret_cast<const char*>(upper.data()),

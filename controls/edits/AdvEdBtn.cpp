@@ -245,7 +245,6 @@ void TAdvEditBtn::ButtonClick() {
 
 void TAdvEditBtn::SetButtonWidth(int width) {
     FButton->SetButtonWidth(width);
-    FRightIndent = width + 1;
     LayoutButton();
 }
 
@@ -266,9 +265,9 @@ int TAdvEditBtn::MinHeight() {
 void TAdvEditBtn::LayoutButton() {
     if (!HandleAllocated())
         return;
-    if (Height() < MinHeight()) {
+    if (const int minHeight = MinHeight(); Height() < minHeight) {
         // The new height lays the button out again.
-        SetBounds(Left(), Top(), Width(), MinHeight());
+        SetBounds(Left(), Top(), Width(), minHeight);
         return;
     }
     // The right ButtonWidth pixels of the client area, top to bottom.

@@ -119,7 +119,7 @@ void TAdvEdit::Loaded() {
 RECT TAdvEdit::TextRect() const {
     RECT client;
     GetClientRect(Handle(), &client);
-    return MakeRect(FLeftIndent, 0, client.right - FRightIndent, client.bottom);
+    return client;
 }
 
 void TAdvEdit::ApplyTextRect() {

@@ -101,9 +101,6 @@ class TAdvEdit : public TEdit {
     void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
 
-    // Insets of the text rectangle, in pixels.
-    int FLeftIndent = 0;
-    int FRightIndent = 0;
     // Set just before a dialog opens from the edit: the first special-key
     // query afterwards is left alone.
     bool FIgnoreSpecialKey = false;

@@ -225,11 +225,6 @@ TGroupAppearanceValues LunaGroup(const TCaptionAppearanceValues& caption) {
     return group;
 }
 
-bool TakesOffice2007GlowFirst(TToolBarStyle style) {
-    return style == bsOffice2003Blue || style == bsOffice2003Silver || style == bsOffice2003Olive ||
-           style == bsWhidbeyStyle;
-}
-
 } // namespace
 
 // ---- the theme
@@ -389,10 +384,6 @@ void TAdvToolBarOfficeStyler::SetStyle(TToolBarStyle style) {
 }
 
 void TAdvToolBarOfficeStyler::ApplyScheme(TToolBarStyle style) {
-    if (TakesOffice2007GlowFirst(style)) {
-        SetGlowHotDownCheckedSet(GlowButtonAppearance, 1);
-        CompactGlowButtonAppearance.Assign(GlowButtonAppearance);
-    }
     const TScheme& s = SchemeOf(style);
     const bool luna = style == bsOffice2007Luna;
     Values.Assign(s.Values);

@@ -758,7 +758,7 @@ void THTMListBox::BlinkTick() {
         const RECT r = ItemRect(i);
         if (r.top >= bottom)
             break;
-        if (UpperCase(Strings(i)).find("<BLINK") != std::string::npos)
+        if (FindNoCase(Strings(i), "<blink") != npos)
             InvalidateRect(Handle(), &r, FALSE);
     }
 }

@@ -173,12 +173,6 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void Notification(TComponent* component, TOperation operation) override;
 
   private:
-    template <class T> void Change(T& field, const T& value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
     // For the settings that change how items measure.
     template <class T> void Remeasure(T& field, const T& value) {
         if (field == value)

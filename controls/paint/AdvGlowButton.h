@@ -186,12 +186,6 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
         psReleasing,    // let go; the pressed look fades out
     };
 
-    template <class T> void Change(T& field, T value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
     bool IsToggle() const { return FStyle == TGlowButtonStyle::bsCheck; }
     bool IsGrouped() const { return FGroupIndex != 0; }
     int EffectiveState() const;

@@ -128,12 +128,6 @@ class TAdvProgressBar : public TGraphicControl {
     void VisibleChanged() override;
 
   private:
-    template <class T> void Change(T& field, const T& value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
     void UpdateTimer();
 
     bool FAnimated = false;

@@ -130,24 +130,12 @@ class TInstructionLabel : public TLabel {
     }
 };
 
-THtmlRenderOptions MarkupOptions() {
-    THtmlRenderOptions options;
-    options.ShadowOffset = 1;
-    options.WordWrap = true;
-    options.ImageScale = 1.0;
-    options.URLColor = clBlue;
-    options.HoverColor = clNone;
-    options.HoverFontColor = clNone;
-    options.ShadowColor = clGray;
-    options.LineSpacing = 0;
-    return options;
-}
-
+// The dialog's markup takes the renderer's default options; measuring and
+// hit-testing lay it out without drawing.
 THtmlRenderOptions MeasureOptions() {
-    THtmlRenderOptions options = MarkupOptions();
+    THtmlRenderOptions options;
     options.AnchorTestOnly = true;
     options.Selected = true;
-    options.BlinkVisible = true;
     return options;
 }
 
@@ -825,10 +813,11 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
         v = 2 * FVertSpacing + t;
         w = std::max(w, FVerifyCheckBox->Left() + t);
     }
-    FFooterWidth = FFooterHeight = 0;
+    int footerWidth = 0;
+    FFooterHeight = 0;
     if (!FDialog.Footer().empty()) {
         const SIZE f = MeasureMarkup(FDialog.Footer(), MakeRect(FHorzMargin, 0, 300, 100));
-        FFooterWidth = f.cx;
+        footerWidth = f.cx;
         FFooterHeight = f.cy;
     }
     int b = update ? 0 : v;
@@ -847,13 +836,12 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
                 options.Contains(doHyperlinks)
                     ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(FHorzMargin, 0, 300, 100))
                     : MeasureText(PlainText(FDialog.ExpandedText()), 300 - FHorzMargin);
-            FExpandedWidth = e.cx;
             FExpandedHeight = e.cy;
-            expanded = 2 * FHorzMargin + FExpandedWidth;
+            expanded = 2 * FHorzMargin + e.cx;
         }
     }
     int width =
-        std::max({w, std::max({iw, b, FFooterWidth}) + 2 * FHorzMargin, expanded, FMinWidth});
+        std::max({w, std::max({iw, b, footerWidth}) + 2 * FHorzMargin, expanded, FMinWidth});
     if (!update)
         width = std::min(width, static_cast<int>(GetSystemMetrics(SM_CXSCREEN) -
                                                  2 * GetSystemMetrics(SM_CYEDGE)));
@@ -895,14 +883,13 @@ void TAdvMessageForm::ArrangeControls() {
         const SIZE c = options.Contains(doHyperlinks)
                            ? MeasureMarkup(FDialog.Content(), MakeRect(left, y, right, y + 26))
                            : MeasureText(PlainText(FDialog.Content()), right - left);
-        FContentWidth = c.cx;
         FContentHeight = c.cy;
         int a = FContentHeight;
         if (FDialog.Instruction().empty() && HasIcon())
             a = std::max(a, FIconImage->Height());
         y += a + FVertSpacing;
     } else {
-        FContentWidth = FContentHeight = 0;
+        FContentHeight = 0;
         if (FRadioList.empty() && !options.Contains(doCommandLinks))
             y += FVertSpacing;
         if (FDialog.Instruction().empty() && HasIcon())
@@ -925,13 +912,12 @@ void TAdvMessageForm::ArrangeControls() {
     if (!FRadioList.empty())
         y += FVertSpacing - 4;
 
-    FExpandedWidth = FExpandedHeight = 0;
+    FExpandedHeight = 0;
     int e = 0;
     if (!FDialog.ExpandedText().empty() && FExpanded) {
         const SIZE x = options.Contains(doHyperlinks)
                            ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(left, y, right, y + 26))
                            : MeasureText(PlainText(FDialog.ExpandedText()), right - left);
-        FExpandedWidth = x.cx;
         FExpandedHeight = x.cy;
         FExpandedTop = y;
         e = y;
@@ -995,7 +981,6 @@ void TAdvMessageForm::ArrangeControls() {
         const int footerLeft = FHorzMargin + (FFooterImage ? 20 : 0);
         const SIZE f = MeasureMarkup(FDialog.Footer(),
                                      MakeRect(footerLeft, y, Width() - FHorzMargin, y + 100));
-        FFooterWidth = f.cx;
         FFooterHeight = f.cy;
         d = FFooterHeight;
         if (FFooterImage) {
@@ -1036,7 +1021,7 @@ void TAdvMessageForm::DrawTextBlock(TCanvas& canvas, const std::string& text, co
     canvas.Font = Font;
     if (markup) {
         THtmlRenderResult result;
-        RenderHtmlText(canvas, MarkupText(text), r, MarkupOptions(), result);
+        RenderHtmlText(canvas, MarkupText(text), r, THtmlRenderOptions{}, result);
         return;
     }
     RECT box = r;

@@ -384,9 +384,9 @@ class TAdvMessageForm : public TForm {
     TTimer* FTimer = nullptr;
     int FHorzMargin = 0, FVertMargin = 0, FHorzSpacing = 0, FVertSpacing = 0;
     int FButtonHeight = 0, FButtonSpacing = 0;
-    int FContentWidth = 0, FContentHeight = 0;
-    int FExpandedWidth = 0, FExpandedHeight = 0, FExpandedTop = 0;
-    int FFooterWidth = 0, FFooterHeight = 0;
+    int FContentHeight = 0;
+    int FExpandedHeight = 0, FExpandedTop = 0;
+    int FFooterHeight = 0;
     int FBandTop = 0;
     int FTextLeft = 0;
     int FMinWidth = 350;
