@@ -718,7 +718,8 @@ bool TWinControl::SetCursorFor(LPARAM lParam) {
 
 bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    const TShiftState shift = ShiftOf(wParam) | (msg == WM_LBUTTONDBLCLK ? ssDouble : 0);
+    const TShiftState shift =
+        ShiftOf(wParam) | (msg == WM_LBUTTONDBLCLK ? TShiftState{ssDouble} : 0u);
     if (!FTracking) {
         TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, FHandle, 0};
         FTracking = TrackMouseEvent(&tme) != FALSE;

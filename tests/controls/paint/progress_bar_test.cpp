@@ -132,8 +132,9 @@ TEST(GaugeArithmetic, AHugePositionDrawsAsFarPastTheFrameAndStaysAnInt) {
                 const auto farPast = picture(500);
                 const auto huge = picture(INT_MAX);
                 // Across, the fill runs over the far frame line.
-                if (orientation == goHorizontal)
+                if (orientation == goHorizontal) {
                     EXPECT_NE(PixelAt(*huge, huge->Width() - 1, huge->Height() / 2), kBorder);
+                }
                 for (int y = 0; y < huge->Height(); ++y)
                     for (int x = 0; x < huge->Width(); ++x)
                         ASSERT_EQ(PixelAt(*huge, x, y), PixelAt(*farPast, x, y)) << x << "," << y;
