@@ -540,6 +540,11 @@ LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(FHandle, msg, wParam, lParam);
 }
 
+LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HandleNeeded();
+    return HandleAllocated() ? WindowProc(msg, wParam, lParam) : 0;
+}
+
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
     // Only a window whose procedure is ours carries our object.
     if (!hwnd || GetWindowLongPtrA(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(StaticWndProc))

@@ -264,6 +264,9 @@ class TWinControl : public TControl {
     virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     // Runs the window's original procedure (the system class's, or DefWindowProc).
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Handles a message of this control's own at once, as its window would,
+    // without the system's message dispatch that SendMessage goes through.
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
 
   protected:
     virtual void CreateParams(TCreateParams& params);

@@ -175,13 +175,15 @@ void TListBox::InsertItem(int index, const std::string& text, void* object) {
 }
 
 void TListBox::InsertIntoWindow(int index) {
+    // Without a window yet, the items go in when it is made.
+    if (!HandleAllocated())
+        return;
     // The system list asks for the height (WM_MEASUREITEM) while inserting.
     // It keeps the text, which screen readers read, and the object as item data.
     const TItem& item = *FItems[static_cast<std::size_t>(index)];
-    SendMessageA(Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(item.Text.c_str()));
-    SendMessageA(Handle(), LB_SETITEMDATA, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(item.Object));
+    Perform(LB_INSERTSTRING, static_cast<WPARAM>(index),
+            reinterpret_cast<LPARAM>(item.Text.c_str()));
+    Perform(LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.Object));
 }
 
 void TListBox::HandleCreated() {
