@@ -380,8 +380,8 @@ std::string OwnClassFor(UINT classStyle, WNDPROC proc) {
     return name;
 }
 
-int NextControlId() {
-    static int id = 1000;
+UINT NextControlId() {
+    static UINT id = 1000;
     return ++id;
 }
 
@@ -469,9 +469,8 @@ void TWinControl::CreateHandle() {
     if (FOwnClass)
         params.WindowClass = OwnClassFor(params.WindowClassStyle, StaticWndProc);
     FCreatingHandle = true;
-    HMENU id = (params.Style & WS_CHILD)
-                   ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(NextControlId()))
-                   : nullptr;
+    FControlId = (params.Style & WS_CHILD) ? NextControlId() : 0;
+    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(FControlId));
     HWND parent = ParentHandle();
     if (!parent && !(params.Style & WS_CHILD))
         parent = params.WndParent;
@@ -590,13 +589,13 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_MEASUREITEM: {
-        // Found among our own children: the system's child lookup asks the
-        // window server, once for every item added to an owner-drawn list.
+        // Found among our own children by the id each was made with: the
+        // system's child lookup asks the window server, and this message
+        // comes once for every item added to an owner-drawn list.
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         for (TControl* c : FControls) {
             auto* child = c->IsWindowed() ? static_cast<TWinControl*>(c) : nullptr;
-            if (child && child->HandleAllocated() &&
-                GetWindowLongPtrA(child->FHandle, GWLP_ID) == static_cast<LONG_PTR>(item->CtlID)) {
+            if (child && child->HandleAllocated() && child->FControlId == item->CtlID) {
                 if (child->HandleMeasureItem(item))
                     return TRUE;
                 break;

@@ -326,6 +326,7 @@ class TWinControl : public TControl {
     bool ContainsFocus() const;
 
     HWND FHandle = nullptr;
+    UINT FControlId = 0; // the child window id it was made with
     WNDPROC FDefWndProc = nullptr;
     bool FOwnClass = false;
     bool FTracking = false;
