@@ -214,6 +214,24 @@ struct TInnerPath {
     }
 };
 
+// The children of a listed folder that the comparison looks at, in listing
+// order: each folder to walk with the inner path below it (not "." or "..",
+// not the inner root), and each file that is not one of the skipped ones.
+template <class TOnFolder, class TOnFile>
+void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, TOnFolder onFolder,
+                  TOnFile onFile) {
+    const TFolderEntry* next = inner.Next(listing);
+    for (const TFolderEntry& entry : listing.Entries()) {
+        if (entry.IsDirectory) {
+            if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
+                onFolder(entry, inner.Below(&entry, next));
+            }
+        } else if (!IsSkippedFile(fs, entry.Name)) {
+            onFile(entry);
+        }
+    }
+}
+
 // The copy of a file that is missing or older in the target folder, or null.
 std::unique_ptr<TCopyEntry> CompareFile(TListing& target, const TFolderEntry& source,
                                         const std::string& srcFolder, const std::string& dstFolder,
@@ -254,26 +272,23 @@ class TScan {
 
   private:
     void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
-        const TFolderEntry* next = inner.Next(source);
         const std::string srcFolder = FSrcRoot + relPath;
         const std::string dstFolder = FDstRoot + relPath;
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
-        for (const TFolderEntry& entry : source.Entries()) {
-            if (entry.IsDirectory) {
-                if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
-                    Folder(relPath + entry.Name + kPathDelim, entry.IsLink,
-                           inner.Below(&entry, next));
-                }
-            } else if (!IsSkippedFile(FFs, entry.Name)) {
+        ForEachChild(
+            FFs, source, inner,
+            [&](const TFolderEntry& folder, const TInnerPath& below) {
+                Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
+            },
+            [&](const TFolderEntry& file) {
                 if (!target) {
                     target.emplace(FFs).Read(dstFolder);
                 }
-                if (auto copy = CompareFile(*target, entry, srcFolder, dstFolder, FFromStick)) {
+                if (auto copy = CompareFile(*target, file, srcFolder, dstFolder, FFromStick)) {
                     FList.push_back(std::move(copy));
                 }
-            }
-        }
+            });
     }
 
     TFileSystem& FFs;
@@ -357,54 +372,46 @@ class TCompareRun {
     std::vector<TKeptFolder*> Keep(TKeptFolder& kept, TListing& disk, TListing& stick,
                                    const std::string& diskRel) {
         std::vector<TKeptFolder*> folders(disk.Entries().size());
-        const TInnerPath inner{FStickInDisk, kept.InnerDepth};
-        const TFolderEntry* next = inner.Next(disk);
         const std::string diskFolder = FDiskRoot + diskRel;
         const std::string stickFolder = FStickRoot + diskRel;
-        for (const TFolderEntry& entry : disk.Entries()) {
-            if (entry.IsDirectory) {
-                if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
-                    auto folder = std::make_unique<TKeptFolder>();
-                    folder->Name = entry.Name;
-                    folder->IsLink = entry.IsLink;
-                    folder->InnerDepth = inner.Below(&entry, next).Depth;
-                    folders[static_cast<std::size_t>(&entry - disk.Entries().data())] =
-                        folder.get();
-                    kept.Items.push_back({nullptr, std::move(folder)});
-                }
-            } else if (!IsSkippedFile(FFs, entry.Name)) {
-                if (auto copy = CompareFile(stick, entry, diskFolder, stickFolder, false)) {
+        ForEachChild(
+            FFs, disk, {FStickInDisk, kept.InnerDepth},
+            [&](const TFolderEntry& entry, const TInnerPath& below) {
+                auto folder = std::make_unique<TKeptFolder>();
+                folder->Name = entry.Name;
+                folder->IsLink = entry.IsLink;
+                folder->InnerDepth = below.Depth;
+                folders[static_cast<std::size_t>(&entry - disk.Entries().data())] = folder.get();
+                kept.Items.push_back({nullptr, std::move(folder)});
+            },
+            [&](const TFolderEntry& file) {
+                if (auto copy = CompareFile(stick, file, diskFolder, stickFolder, false)) {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
-            }
-        }
+            });
         return folders;
     }
 
     void StickFiles(TListing& stick, TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
                     const std::string& stickRel, const std::string& diskRel,
                     const TInnerPath& inner) {
-        const TFolderEntry* next = inner.Next(stick);
         const std::string stickFolder = FStickRoot + stickRel;
         const std::string diskFolder = FDiskRoot + stickRel;
-        for (const TFolderEntry& entry : stick.Entries()) {
-            if (entry.IsDirectory) {
-                if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
-                    continue;
-                }
+        ForEachChild(
+            FFs, stick, inner,
+            [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
                 if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry)) {
-                    Twins(childRel, diskRel + twin->Name + kPathDelim, entry.IsLink,
-                          inner.Below(&entry, next), *twin);
+                    Twins(childRel, diskRel + twin->Name + kPathDelim, entry.IsLink, below, *twin);
                 } else {
-                    FToDisk.Folder(childRel, entry.IsLink, inner.Below(&entry, next));
+                    FToDisk.Folder(childRel, entry.IsLink, below);
                 }
-            } else if (!IsSkippedFile(FFs, entry.Name)) {
-                if (auto copy = CompareFile(disk, entry, stickFolder, diskFolder, true)) {
+            },
+            [&](const TFolderEntry& file) {
+                if (auto copy = CompareFile(disk, file, stickFolder, diskFolder, true)) {
                     FList.push_back(std::move(copy));
                 }
-            }
-        }
+            });
     }
 
     // The kept computer folder that both directions reach under the stick folder's
