@@ -760,6 +760,9 @@ void TAdvMessageForm::BuildDialog() {
         FFooterImage->SetParent(this);
         FFooterImage->SetBounds(FHorzMargin, y, 16, 16);
         FFooterImage->Hide();
+        // Loaded once here; the footer paint scales it down to 16 by 16.
+        if (FFooterIconId == kShieldFooterId)
+            LoadResourceBitmap(FFooterImage->Picture, "TD_SHIELD");
     }
 
     SetClientWidth(RequiredClientWidth(false));
@@ -1072,8 +1075,8 @@ void TAdvMessageForm::PaintWindow(TCanvas& canvas) {
             canvas.Brush.SetColor(kBandColor);
             canvas.FillRect(MakeRect(r.left, r.top, r.left + 16, r.top + 16));
             if (FFooterIconId == kShieldFooterId) {
-                TBitmap shield;
-                if (LoadResourceBitmap(shield, "TD_SHIELD")) {
+                TBitmap& shield = FFooterImage->Picture;
+                if (shield.Width() > 0) {
                     SetStretchBltMode(canvas.Handle(), HALFTONE);
                     StretchBlt(canvas.Handle(), r.left, r.top, 16, 16, shield.Canvas().Handle(), 0,
                                0, shield.Width(), shield.Height(), SRCCOPY);

@@ -465,6 +465,62 @@ TEST_F(MessageFormTest, TheReportLayout) {
               wrapped->Width() + 32 + u.HorzSpacing + 2 * u.HorzMargin);
 }
 
+TEST_F(MessageFormTest, TheFooterShowsItsIconBesideTheText) {
+    // The shield is our own picture; the others are the system's icons.
+    TGdiObject<HBITMAP> shield(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), "TD_SHIELD", IMAGE_BITMAP, 0, 0, 0)));
+    ASSERT_TRUE(shield);
+    BITMAP shieldSize{};
+    GetObjectA(shield.Get(), sizeof(shieldSize), &shieldSize);
+    struct TCase {
+        TTaskDialogFooterIcon Icon;
+        LPCSTR SystemIcon;
+    };
+    for (const TCase c : {TCase{tfiShield, nullptr}, TCase{tfiWarning, IDI_WARNING},
+                          TCase{tfiInformation, IDI_INFORMATION}}) {
+        SCOPED_TRACE(static_cast<int>(c.Icon));
+        TAdvTaskDialogEx dialog(nullptr);
+        dialog.SetInstruction("Kopierergebnis");
+        dialog.SetFooter("Fu\xDFzeile");
+        dialog.FooterIcon = c.Icon;
+        TBuilt built(dialog);
+        TAdvMessageForm& form = built.Form;
+        const RECT footer = form.FooterRect();
+        const RECT client = form.ClientRect();
+        TBitmap painted(client.right, client.bottom);
+        // Twice, as a window paints again and again.
+        form.PaintTo(painted.Canvas());
+        form.PaintTo(painted.Canvas());
+
+        TBitmap expected(16, 16);
+        expected.Canvas().Brush.SetColor(painted.Canvas().Pixel(footer.left, footer.top));
+        if (c.SystemIcon) {
+            expected.Canvas().FillRect(MakeRect(0, 0, 16, 16));
+            DrawIconEx(expected.Canvas().Handle(), 0, 0, LoadIcon(nullptr, c.SystemIcon), 16, 16, 0,
+                       nullptr, DI_NORMAL);
+        } else {
+            HDC dc = CreateCompatibleDC(expected.Canvas().Handle());
+            {
+                TSelectScope select(dc, shield.Get());
+                SetStretchBltMode(expected.Canvas().Handle(), HALFTONE);
+                StretchBlt(expected.Canvas().Handle(), 0, 0, 16, 16, dc, 0, 0, shieldSize.bmWidth,
+                           shieldSize.bmHeight, SRCCOPY);
+            }
+            DeleteDC(dc);
+        }
+        int differing = 0, coloured = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const COLORREF seen = painted.Canvas().Pixel(footer.left + x, footer.top + y);
+                differing += seen != expected.Canvas().Pixel(x, y);
+                coloured +=
+                    GetRValue(seen) != GetGValue(seen) || GetGValue(seen) != GetBValue(seen);
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_GT(coloured, 16) << "an icon, not the bare band";
+    }
+}
+
 TEST_F(MessageFormTest, ReportOkReturnsOne) {
     TAdvTaskDialogEx dialog(nullptr);
     dialog.SetTitle("Korvandel");
