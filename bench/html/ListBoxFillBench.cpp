@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 std::vector<std::string> Paths(int count) {
     std::vector<std::string> paths;
