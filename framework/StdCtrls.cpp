@@ -208,12 +208,15 @@ void TListBox::Delete(int index) {
     // The items go first, so that a derived list that reacts to the message
     // already sees the new count.
     FItems.erase(FItems.begin() + index);
-    SendMessageA(Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    // A window made later gets only the items that are left.
+    if (HandleAllocated())
+        Perform(LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
 void TListBox::Clear() {
     FItems.clear();
-    SendMessageA(Handle(), LB_RESETCONTENT, 0, 0);
+    if (HandleAllocated())
+        Perform(LB_RESETCONTENT, 0, 0);
 }
 
 int TListBox::ItemIndex() const {

@@ -425,15 +425,20 @@ TEST_F(FrameworkTest, WhatIsSetBeforeTheWindowExistsReachesIt) {
     EXPECT_EQ(list->ItemHeights(1), 14);
     EXPECT_EQ(SendMessageA(list->Handle(), LB_GETITEMDATA, 0, 0), reinterpret_cast<LRESULT>(&a));
 
-    // On a parent whose window is not made yet, the first item brings no
-    // window with it, so it goes in once, when the window is made.
+    // On a parent whose window is not made yet, adding and deleting items
+    // bring no window with them; the items that are left go in once, when
+    // the window is made.
     TForm other(nullptr);
     auto* late = new TTallList(&other);
     late->SetBounds(0, 0, 200, 100);
     late->SetParent(&other);
     late->AddItem("ab", &a);
+    late->AddItem("abc", nullptr);
+    late->AddItem("abcd", nullptr);
+    late->Delete(1);
     EXPECT_FALSE(other.HandleAllocated());
-    EXPECT_EQ(SendMessageA(late->Handle(), LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(late->Handle(), LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(late->ItemHeights(1), 14) << "the item after the deleted one";
     EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETRANGE, FALSE, 0), 40);
     EXPECT_EQ(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0), 30);
     EXPECT_TRUE(check->Checked());
