@@ -326,8 +326,6 @@ void TKorvandelMain::ShowReport(TComponent* owner, const std::string& title,
     dialog->SetTitle(title);
     dialog->SetInstruction(instruction);
     dialog->SetContent(content);
-    dialog->CommonButtons = {};
-    dialog->CustomButtons().clear();
     if (!customButton.empty())
         dialog->CustomButtons().push_back(customButton);
     else

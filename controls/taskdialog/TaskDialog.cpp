@@ -4,8 +4,6 @@
 #include "framework/CaseFold.h"
 #include "framework/Errors.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -152,25 +150,17 @@ bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
     return systemMajor < 6 || (comctlMajor && *comctlMajor <= 5) || nonNative == nndAlways;
 }
 
-bool IsOpenableLink(const std::string& href) {
-    const std::string folded = FoldedCase(href);
-    for (const char* prefix : {"http://", "https://", "ftp://", "mailto:"})
-        if (folded.rfind(prefix, 0) == 0)
-            return true;
-    return false;
-}
-
 void SetLinkOpener(TLinkOpener opener) {
     gLinkOpener = std::move(opener);
 }
 
 void OpenDialogLink(const std::string& href) {
-    if (!IsOpenableLink(href))
+    if (!IsShellLink(href))
         return;
     if (gLinkOpener)
         gLinkOpener(href);
     else
-        ShellExecuteA(nullptr, "open", href.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        OpenShellLink(href);
 }
 
 // ---- TIconImage
@@ -308,8 +298,6 @@ bool TTaskDialogButton::DialogChar(char ch) {
 }
 
 const TBitmap* TTaskDialogButton::CurrentPicture() {
-    if (!EnabledChain() && FPictureDisabled.Handle())
-        return &FPictureDisabled;
     if (FDown && FPictureDown.Handle())
         return &FPictureDown;
     if (FHot && FPictureHot.Handle())
@@ -737,7 +725,6 @@ void TAdvMessageForm::BuildDialog() {
         FExpandButton->Name = "ExpandButton";
         FExpandButton->SetParent(this);
         FExpandButton->SetBounds(0, 0, 19, 19);
-        FExpandButton->LoadPictures("TD_COLP", "TD_COLPHOT", "TD_COLPDOWN");
         FExpandButton->AccelCaption = FDialog.ExpandControlText;
         FExpandButton->OnClick = [this](TComponent*) { ToggleExpanded(); };
     }
@@ -753,16 +740,27 @@ void TAdvMessageForm::BuildDialog() {
         FVerifyCheckBox->OnClick = [this](TComponent* sender) { VerifyClick(sender); };
     }
 
-    FFooterIconId = FDialog.Footer().empty() ? 0 : FooterIconId(FDialog.FooterIcon);
-    if (FFooterIconId != 0) {
+    const int footerIconId = FDialog.Footer().empty() ? 0 : FooterIconId(FDialog.FooterIcon);
+    if (footerIconId != 0) {
         FFooterImage = new TDialogImage(this);
         FFooterImage->Name = "FooterImage";
         FFooterImage->SetParent(this);
         FFooterImage->SetBounds(FHorzMargin, y, 16, 16);
         FFooterImage->Hide();
-        // Loaded once here; the footer paint scales it down to 16 by 16.
-        if (FFooterIconId == kShieldFooterId)
-            LoadResourceBitmap(FFooterImage->Picture, "TD_SHIELD");
+        // Drawn once here on the band's colour; the footer paint copies it.
+        TBitmap& picture = FFooterImage->Picture;
+        picture.SetSize(16, 16);
+        picture.Canvas().Brush.SetColor(kBandColor);
+        picture.Canvas().FillRect(MakeRect(0, 0, 16, 16));
+        if (footerIconId == kShieldFooterId) {
+            if (TBitmap shield; LoadResourceBitmap(shield, "TD_SHIELD")) {
+                SetStretchBltMode(picture.Canvas().Handle(), HALFTONE);
+                StretchBlt(picture.Canvas().Handle(), 0, 0, 16, 16, shield.Canvas().Handle(), 0, 0,
+                           shield.Width(), shield.Height(), SRCCOPY);
+            }
+        } else if (HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(footerIconId))) {
+            DrawIconEx(picture.Canvas().Handle(), 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        }
     }
 
     SetClientWidth(RequiredClientWidth(false));
@@ -817,12 +815,8 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
         w = std::max(w, FVerifyCheckBox->Left() + t);
     }
     int footerWidth = 0;
-    FFooterHeight = 0;
-    if (!FDialog.Footer().empty()) {
-        const SIZE f = MeasureMarkup(FDialog.Footer(), MakeRect(FHorzMargin, 0, 300, 100));
-        footerWidth = f.cx;
-        FFooterHeight = f.cy;
-    }
+    if (!FDialog.Footer().empty())
+        footerWidth = MeasureMarkup(FDialog.Footer(), MakeRect(FHorzMargin, 0, 300, 100)).cx;
     int b = update ? 0 : v;
     for (TWinControl* button : FCommonButtonList)
         b += button->Width() + FButtonSpacing;
@@ -835,12 +829,11 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
              std::max(MeasureText(FDialog.CollapsControlText).cx,
                       MeasureText(FDialog.ExpandControlText).cx);
         if (!update) {
-            const SIZE e =
+            const LONG e =
                 options.Contains(doHyperlinks)
-                    ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(FHorzMargin, 0, 300, 100))
-                    : MeasureText(PlainText(FDialog.ExpandedText()), 300 - FHorzMargin);
-            FExpandedHeight = e.cy;
-            expanded = 2 * FHorzMargin + e.cx;
+                    ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(FHorzMargin, 0, 300, 100)).cx
+                    : MeasureText(PlainText(FDialog.ExpandedText()), 300 - FHorzMargin).cx;
+            expanded = 2 * FHorzMargin + e;
         }
     }
     int width =
@@ -980,10 +973,11 @@ void TAdvMessageForm::ArrangeControls() {
     }
 
     int d = 0;
+    FFooterHeight = 0;
     if (!FDialog.Footer().empty()) {
         const int footerLeft = FHorzMargin + (FFooterImage ? 20 : 0);
         const SIZE f = MeasureMarkup(FDialog.Footer(),
-                                     MakeRect(footerLeft, y, Width() - FHorzMargin, y + 100));
+                                     MakeRect(footerLeft, y, clientWidth - FHorzMargin, y + 100));
         FFooterHeight = f.cy;
         d = FFooterHeight;
         if (FFooterImage) {
@@ -1017,6 +1011,13 @@ RECT TAdvMessageForm::FooterRect() const {
     const RECT client = ClientRect();
     return MakeRect(FHorzMargin, client.bottom - FFooterHeight - 10, client.right - FHorzMargin,
                     client.bottom);
+}
+
+RECT TAdvMessageForm::FooterTextRect() const {
+    RECT r = FooterRect();
+    if (FFooterImage)
+        r.left += 20;
+    return r;
 }
 
 void TAdvMessageForm::DrawTextBlock(TCanvas& canvas, const std::string& text, const RECT& r,
@@ -1063,7 +1064,7 @@ void TAdvMessageForm::PaintWindow(TCanvas& canvas) {
                         DT_SINGLELINE | DT_VCENTER);
     }
     if (!FDialog.Footer().empty()) {
-        RECT r = FooterRect();
+        const RECT r = FooterRect();
         const int line = r.top - FVertSpacing;
         canvas.Pen.SetColor(kLineColor);
         canvas.MoveTo(2, line);
@@ -1071,31 +1072,20 @@ void TAdvMessageForm::PaintWindow(TCanvas& canvas) {
         canvas.Pen.SetColor(clWhite);
         canvas.MoveTo(2, line + 1);
         canvas.LineTo(client.right - 3, line + 1);
-        if (FFooterIconId != 0) {
-            canvas.Brush.SetColor(kBandColor);
-            canvas.FillRect(MakeRect(r.left, r.top, r.left + 16, r.top + 16));
-            if (FFooterIconId == kShieldFooterId) {
-                TBitmap& shield = FFooterImage->Picture;
-                if (shield.Width() > 0) {
-                    SetStretchBltMode(canvas.Handle(), HALFTONE);
-                    StretchBlt(canvas.Handle(), r.left, r.top, 16, 16, shield.Canvas().Handle(), 0,
-                               0, shield.Width(), shield.Height(), SRCCOPY);
-                }
-            } else if (HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(FFooterIconId)))
-                DrawIconEx(canvas.Handle(), r.left, r.top, icon, 16, 16, 0, nullptr, DI_NORMAL);
-            r.left += 20;
-        }
-        DrawTextBlock(canvas, FDialog.Footer(), r, true);
+        if (FFooterImage)
+            BitBlt(canvas.Handle(), r.left, r.top, 16, 16, FFooterImage->Picture.Canvas().Handle(),
+                   0, 0, SRCCOPY);
+        DrawTextBlock(canvas, FDialog.Footer(), FooterTextRect(), true);
     }
     PaintControls(canvas);
 }
 
 void TAdvMessageForm::SetExpanded(bool value) {
     if (FExpandButton) {
-        if (FExpanded && !value)
-            FExpandButton->LoadPictures("TD_EXP", "TD_EXPHOT", "TD_EXPDOWN");
-        else if (!FExpanded && value)
+        if (value)
             FExpandButton->LoadPictures("TD_COLP", "TD_COLPHOT", "TD_COLPDOWN");
+        else
+            FExpandButton->LoadPictures("TD_EXP", "TD_EXPHOT", "TD_EXPDOWN");
         FExpandButton->AccelCaption =
             value ? FDialog.ExpandControlText : FDialog.CollapsControlText;
     }
@@ -1199,13 +1189,13 @@ std::string TAdvMessageForm::LinkAt(int x, int y) {
         RECT Rect;
         const std::string& Text;
     };
-    RECT footer = FooterRect();
-    if (FFooterIconId != 0)
-        OffsetRect(&footer, 20, 0);
+    // The footer is always markup; content and expanded text only with
+    // hyperlinks, else they are drawn as plain text and hold no link.
+    const bool hyperlinks = FDialog.Options.Contains(doHyperlinks);
     const TArea areas[] = {
-        {FDialog.Footer().empty() ? RECT{} : footer, FDialog.Footer()},
-        {ContentRect(), FDialog.Content()},
-        {FExpanded ? ExpandedRect() : RECT{}, FDialog.ExpandedText()},
+        {FDialog.Footer().empty() ? RECT{} : FooterTextRect(), FDialog.Footer()},
+        {hyperlinks ? ContentRect() : RECT{}, FDialog.Content()},
+        {hyperlinks && FExpanded ? ExpandedRect() : RECT{}, FDialog.ExpandedText()},
     };
     for (const TArea& area : areas) {
         if (!PointInRect(area.Rect, x, y))

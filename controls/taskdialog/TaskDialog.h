@@ -102,8 +102,6 @@ void SetDialogFaceOverride(TDialogFace face);
 bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
                        TNonNativeDialog nonNative);
 
-// A link target a dialog may hand to the shell: a web, ftp or mail address.
-bool IsOpenableLink(const std::string& href);
 // Opens a link that no handler took: the shell's "open" verb in a normal
 // window, for openable targets only. Tests replace the opener to record.
 void OpenDialogLink(const std::string& href);
@@ -175,7 +173,6 @@ class TAdvTaskDialog : public TComponent {
     int ProgressBarMin = 0;
     int ProgressBarMax = 100;
     std::string Version() const { return "1.0.0.0"; }
-    void SetVersion(const std::string&) {}
 
     // Results, set by the native dialog when it returns and by the emulated
     // window while it is used.
@@ -250,14 +247,9 @@ class TTaskDialogButton : public TCustomControl {
   public:
     explicit TTaskDialogButton(TComponent* owner);
 
-    TBitmap& Picture() { return FPicture; }
-    TBitmap& PictureHot() { return FPictureHot; }
-    TBitmap& PictureDown() { return FPictureDown; }
-    TBitmap& PictureDisabled() { return FPictureDisabled; }
     // Loads the three looks from bitmap resources of the executable.
     void LoadPictures(const char* normal, const char* hot, const char* down);
     TFont HeadingFont;
-    TColor BorderColor = clNone;
     TColor BorderColorHot = clNone;
     TColor BorderColorDown = clNone;
     int ModalResult = 0;
@@ -271,8 +263,6 @@ class TTaskDialogButton : public TCustomControl {
     // Sets the form's modal result, then fires OnClick.
     void Click() override;
     bool DialogChar(char ch) override;
-    bool Hot() const { return FHot; }
-    bool IsDown() const { return FDown; }
 
   protected:
     void PaintWindow(TCanvas& canvas) override;
@@ -288,7 +278,7 @@ class TTaskDialogButton : public TCustomControl {
 
   private:
     const TBitmap* CurrentPicture();
-    TBitmap FPicture, FPictureHot, FPictureDown, FPictureDisabled;
+    TBitmap FPicture, FPictureHot, FPictureDown;
     bool FDown = false;
     bool FHot = false;
 };
@@ -316,6 +306,8 @@ class TAdvMessageForm : public TForm {
     RECT ContentRect() const;
     RECT ExpandedRect() const;
     RECT FooterRect() const;
+    // The footer's text: beside its icon when it has one.
+    RECT FooterTextRect() const;
     const std::string& HoverLink() const { return FHoverLink; }
 
     TLabel* InstructionLabel() const { return FInstructionLabel; }
@@ -373,7 +365,6 @@ class TAdvMessageForm : public TForm {
     TLabel* FInstructionLabel = nullptr;
     TDialogImage* FIconImage = nullptr;
     TDialogImage* FFooterImage = nullptr;
-    int FFooterIconId = 0;
     std::vector<TWinControl*> FCommonButtonList;
     std::vector<TWinControl*> FCustomButtonList;
     std::vector<TRadioButton*> FRadioList;

@@ -188,11 +188,14 @@ void BuildNativeConfig(const TAdvTaskDialog& dialog, HWND parent, TNativeTaskDia
 }
 
 TTaskDialogIndirectFn FindTaskDialogIndirect() {
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    if (!library)
-        return nullptr;
-    return reinterpret_cast<TTaskDialogIndirectFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "TaskDialogIndirect")));
+    // Looked up once; the library stays loaded for the program's life.
+    static const TTaskDialogIndirectFn found = [] {
+        HMODULE library = LoadLibraryA("comctl32.dll");
+        return library ? reinterpret_cast<TTaskDialogIndirectFn>(
+                             reinterpret_cast<void*>(GetProcAddress(library, "TaskDialogIndirect")))
+                       : nullptr;
+    }();
+    return found;
 }
 
 int TAdvTaskDialog::ExecuteNative() {
@@ -209,7 +212,8 @@ int TAdvTaskDialog::ExecuteNative() {
         bool& Flag;
         ~TShowing() { Flag = false; }
     } showing{FNativeShowing};
-    taskDialog(&config.Config, &button, &radio, &verified);
+    if (FAILED(taskDialog(&config.Config, &button, &radio, &verified)))
+        return -1;
     ChosenRadioButton = radio;
     VerificationChecked = verified != FALSE;
     return button;

@@ -803,4 +803,39 @@ TEST_F(MessageFormTest, LinksShowTheHandAndOpenOrReachTheHandler) {
     }
 }
 
+TEST_F(MessageFormTest, WithoutHyperlinksTheContentHoldsNoLink) {
+    // Drawn as plain text, the markup shows as it is written: no hand over
+    // it, and a click opens nothing. The footer is markup either way.
+    opened.clear();
+    TAdvTaskDialogEx dialog(nullptr);
+    dialog.SetInstruction("Hilfe");
+    dialog.SetContent("Siehe <a href=\"https://example.org/hilfe\">die Hilfe</a> dazu.");
+    dialog.SetFooter("Mehr <a href=\"https://example.org/mehr\">im Netz</a>");
+    dialog.CommonButtons = {cbOK};
+    std::vector<std::string> contentLinks;
+    std::string footerLink;
+    Run(dialog, [&](TAdvMessageForm& form) {
+        form.Show();
+        const RECT content = form.ContentRect();
+        for (int y = content.top; y < content.bottom; ++y)
+            for (int x = content.left; x < content.right; ++x) {
+                SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+                if (!form.HoverLink().empty())
+                    contentLinks.push_back(form.HoverLink());
+                SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+                SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            }
+        const RECT footer = form.FooterTextRect();
+        const int y = footer.top + form.MeasureCanvas().TextHeight("Ag") / 2;
+        for (int x = footer.left; x < footer.right && footerLink.empty(); ++x) {
+            SendMessageA(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+            footerLink = form.HoverLink();
+        }
+        PostClick(form.CommonButtonList()[0]);
+    });
+    EXPECT_TRUE(contentLinks.empty());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(footerLink, "https://example.org/mehr");
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 // The native face without showing it: the configuration handed to the
 // system, the notification handler, the choice of face and the link rule.
+#include "controls/html/HTMListB.h"
 #include "controls/taskdialog/TaskDialogNative.h"
 #include "tests/support/FreshApplication.h"
 
@@ -227,7 +228,7 @@ TEST(TaskDialogLinks, OnlyWebFtpAndMailTargetsAreOpenable) {
         {"xhttp://x", false},
     };
     for (const auto& [href, openable] : cases)
-        EXPECT_EQ(IsOpenableLink(href), openable) << href;
+        EXPECT_EQ(IsShellLink(href), openable) << href;
 }
 
 // ---- the notification handler, talking to a window that records messages
