@@ -539,6 +539,12 @@ LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(FHandle, msg, wParam, lParam);
 }
 
+void TWinControl::RefreshFrame() {
+    if (HandleAllocated())
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     HandleNeeded();
     return HandleAllocated() ? WindowProc(msg, wParam, lParam) : 0;
@@ -854,12 +860,15 @@ void TWinControl::PaintWindow(TCanvas& canvas) {
 void TWinControl::PaintControls(TCanvas& canvas) {
     HDC dc = canvas.Handle();
     RECT clip;
-    const bool clipped = GetClipBox(dc, &clip) != NULLREGION;
+    const int region = GetClipBox(dc, &clip);
+    if (region == NULLREGION)
+        return;
     for (TControl* c : FControls) {
         if (c->IsWindowed() || !c->Visible())
             continue;
+        // Without a clip box every child paints.
         RECT bounds = c->BoundsRect(), common;
-        if (!clipped || !IntersectRect(&common, &clip, &bounds))
+        if (region != ERROR && !IntersectRect(&common, &clip, &bounds))
             continue;
         const TDCStateScope state(dc);
         OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);

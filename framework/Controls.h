@@ -6,8 +6,8 @@
 //   framework captures the mouse from a button press to its release and routes
 //   nothing to a disabled control. Override CaptureLost to drop a pressed look
 //   when the mouse is taken away (another window took it, the control was
-//   disabled, hidden or freed while held); the framework's own state is
-//   already clear when it is called.
+//   disabled or hidden while held); the framework's own state is already
+//   clear when it is called. A control freed while held lets go of the mouse.
 // - Cursor and hint: SetCursor(TCursor::crHandPoint), SetHint(text) with
 //   SetShowHint(true); both may change while the mouse is over the control.
 // - Windows are made on first need (Handle(), HandleNeeded()); override
@@ -233,6 +233,8 @@ class TWinControl : public TControl {
     void SetBounds(int left, int top, int width, int height) override;
     void Invalidate() override;
     void Update();
+    // Makes the system draw the frame again, so that a changed border shows.
+    void RefreshFrame();
     // Paints the client area as WM_PAINT would, onto any canvas; a child that
     // shows its parent through its corners draws the parent with this.
     void PaintTo(TCanvas& canvas);
@@ -247,6 +249,8 @@ class TWinControl : public TControl {
     bool CanFocus() const;
     void SetFocus();
     bool Focused() const;
+    // The focus is inside this control (on it or a window within it).
+    bool ContainsFocus() const;
     // Windowed children that take part in tab order, in tab order.
     std::vector<TWinControl*> TabList() const;
 
@@ -322,8 +326,6 @@ class TWinControl : public TControl {
     // Releases the capture of this window without reporting a loss.
     void ReleaseOwnCapture();
     void MouseCaptureChanged();
-    // The focus is inside this control (on it or a window within it).
-    bool ContainsFocus() const;
 
     HWND FHandle = nullptr;
     UINT FControlId = 0; // the child window id it was made with

@@ -56,8 +56,7 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
         SetWindowLongA(Handle(), GWL_STYLE,
                        static_cast<LONG>(params.Style | (Visible() ? WS_VISIBLE : 0)));
         SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(params.ExStyle));
-        SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RefreshFrame();
     }
 }
 
@@ -215,10 +214,9 @@ TWinControl* TCustomForm::NextControl(const TWinControl* from, bool forward) con
 
 void TCustomForm::SelectNext(bool forward) {
     // The focus may sit in a window inside a control (an edit in a composite).
-    HWND focus = GetFocus();
     const TWinControl* current = nullptr;
     for (TWinControl* c : TabList())
-        if (c->HandleAllocated() && (c->Handle() == focus || IsChild(c->Handle(), focus)))
+        if (c->ContainsFocus())
             current = c;
     if (TWinControl* next = NextControl(current, forward))
         next->SetFocus();

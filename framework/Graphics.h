@@ -75,8 +75,11 @@ template <class H> class TGdiObject {
     explicit TGdiObject(H handle) { Reset(handle); }
     TGdiObject(TGdiObject&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
     TGdiObject& operator=(TGdiObject&& other) noexcept {
-        if (this != &other)
-            Reset(std::exchange(other.FHandle, nullptr));
+        // The object stays counted once: it only changes owner.
+        if (this != &other) {
+            Reset();
+            FHandle = std::exchange(other.FHandle, nullptr);
+        }
         return *this;
     }
     TGdiObject(const TGdiObject&) = delete;

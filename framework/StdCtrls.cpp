@@ -437,8 +437,7 @@ void TCustomPanel::SetBorderStyle(TBorderStyle value) {
     const LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
     SetWindowLongPtrA(Handle(), GWL_STYLE,
                       value == TBorderStyle::bsSingle ? style | WS_BORDER : style & ~WS_BORDER);
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RefreshFrame();
 }
 
 void TCustomPanel::CreateParams(TCreateParams& params) {

@@ -33,12 +33,6 @@ std::string ClipboardText(HWND owner) {
     CloseClipboard();
     return text;
 }
-
-// Makes the system draw the frame again, so that a changed border shows.
-void RefreshFrame(HWND hwnd) {
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-}
 } // namespace
 
 POINT LabelPlace(TLabelPosition position, const RECT& edit, SIZE label, int textWidth, int margin) {
@@ -254,8 +248,7 @@ void TAdvEdit::SetDisabledColor(TColor color) {
 
 void TAdvEdit::SetDisabledBorder(bool border) {
     FDisabledBorder = border;
-    if (HandleAllocated())
-        RefreshFrame(Handle());
+    RefreshFrame();
 }
 
 void TAdvEdit::EnabledChanged() {
@@ -265,8 +258,7 @@ void TAdvEdit::EnabledChanged() {
     SetBackground(Enabled() ? FNormalColor : FDisabledColor);
     if (FLabel && !FLabelAlwaysEnabled)
         FLabel->SetEnabled(Enabled());
-    if (HandleAllocated())
-        RefreshFrame(Handle());
+    RefreshFrame();
 }
 
 void TAdvEdit::PaintDisabledBorder() {
@@ -288,7 +280,7 @@ void TAdvEdit::DoEnter() {
         FFocusText = Text();
         if (FocusColor != clNone) {
             SetBackground(FocusColor);
-            RefreshFrame(Handle());
+            RefreshFrame();
         }
         FNormalFontColor = Font.Color();
         if (FocusFontColor != clNone)
@@ -303,7 +295,7 @@ void TAdvEdit::DoExit() {
     if (!Loading()) {
         if (Enabled() && Color() != FNormalColor) {
             SetBackground(FNormalColor);
-            RefreshFrame(Handle());
+            RefreshFrame();
         }
         Font.SetColor(FNormalFontColor);
         // The answer only matters to descendants; leaving is never blocked.

@@ -247,9 +247,6 @@ TAdvToolBarPager::TAdvToolBarPager(TComponent* owner)
 TAdvToolBarPager::~TAdvToolBarPager() {
     if (FToolBarStyler)
         FToolBarStyler->RemoveControl(this);
-    if (FHooked)
-        if (TCustomForm* form = Form())
-            form->RemoveMessageHook(this);
     DestroyComponents();
 }
 
@@ -495,16 +492,12 @@ LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_CREATE:
-        if (TCustomForm* form = Form()) {
+        if (TCustomForm* form = Form())
             form->AddMessageHook(this);
-            FHooked = true;
-        }
         break;
     case WM_DESTROY:
-        if (FHooked)
-            if (TCustomForm* form = Form())
-                form->RemoveMessageHook(this);
-        FHooked = false;
+        if (TCustomForm* form = Form())
+            form->RemoveMessageHook(this);
         break;
     default:
         break;

@@ -149,5 +149,4 @@ class TAdvToolBarPager : public TCustomControl, public IToolBarStylerClient {
     TImageList* FCaptionGlyphs = nullptr;
     int FSavedRightIndent = 0;
     int FLastWindowState = SW_SHOWNORMAL; // the form's state when last seen
-    bool FHooked = false;
 };

@@ -43,6 +43,22 @@ TEST_F(GdiLeakTest, FontCopiesShareTheirHandleUntilOneChanges) {
     EXPECT_EQ(GetCurrentObject(bitmap.Canvas().Handle(), OBJ_FONT), handle);
 }
 
+TEST_F(GdiLeakTest, OwnersThatHandOverAnObjectCountItOnce) {
+    const int before = LiveGdiObjects();
+    {
+        TGdiObject<HBRUSH> first(CreateSolidBrush(RGB(1, 2, 3)));
+        TGdiObject<HBRUSH> second(CreateSolidBrush(RGB(4, 5, 6)));
+        EXPECT_EQ(LiveGdiObjects(), before + 2);
+        second = std::move(first); // frees second's own brush
+        EXPECT_EQ(LiveGdiObjects(), before + 1);
+        TGdiObject<HBRUSH> third(std::move(second));
+        EXPECT_EQ(LiveGdiObjects(), before + 1);
+        EXPECT_TRUE(third);
+        EXPECT_FALSE(second);
+    }
+    EXPECT_EQ(LiveGdiObjects(), before);
+}
+
 TEST_F(GdiLeakTest, ManyGlowButtonsAndMarkupTextsLeaveNothingBehind) {
     TForm form(nullptr);
     form.SetBounds(0, 0, 300, 200);
