@@ -1,7 +1,7 @@
 // Microseconds per RenderHtmlText call for the texts the main window's lists
 // show, in the three ways a list box calls it: measuring an item, drawing it,
 // and hit-testing anchors under the mouse.
-#include "bench/Clock.h"
+#include "bench/BenchSupport.h"
 #include "controls/html/HTMListB.h"
 #include "framework/Controls.h"
 
@@ -88,10 +88,10 @@ int main(int argc, char** argv) {
             THtmlRenderResult result;
             RenderHtmlText(canvas, text.Text, r, options, result); // warm the font cache
             const int count = std::max(1, calls / text.Share);
-            const double start = Seconds();
+            const auto start = TBenchClock::now();
             for (int i = 0; i < count; ++i)
                 RenderHtmlText(canvas, text.Text, r, options, result);
-            const double perCall = (Seconds() - start) / count * 1e6;
+            const double perCall = SecondsSince(start) / count * 1e6;
             std::printf("%-18s %-12s %12.2f\n", text.Name, mode.Name, perCall);
         }
 

@@ -2,11 +2,10 @@
 // first comparison (inside BeginUpdate and EndUpdate), against the renderer's
 // measuring of the same texts alone. Prints microseconds per item and the
 // total for each count, each the best of a few rounds.
-#include "bench/Clock.h"
+#include "bench/BenchSupport.h"
 #include "controls/html/HTMListB.h"
 #include "framework/Forms.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -62,25 +61,23 @@ int main(int argc, char** argv) {
 
         // The best of a few alternating rounds, so that a moment of load on
         // the machine shows in neither figure.
-        double measure = 0, fill = 0;
+        TTimings measured, filled;
         for (int round = 0; round < kRounds; ++round) {
             THtmlRenderResult result;
-            double start = Seconds();
+            auto start = TBenchClock::now();
             for (const std::string& path : paths)
                 RenderHtmlText(canvas, path, r, options, result);
-            const double measured = Seconds() - start;
+            measured.Seconds.push_back(SecondsSince(start));
 
             list->Clear();
-            start = Seconds();
+            start = TBenchClock::now();
             list->BeginUpdate();
             for (std::size_t i = 0; i < paths.size(); ++i)
                 list->AddItem(paths[i], &objects[i]);
             list->EndUpdate();
-            const double filled = Seconds() - start;
-
-            measure = round == 0 ? measured : std::min(measure, measured);
-            fill = round == 0 ? filled : std::min(fill, filled);
+            filled.Seconds.push_back(SecondsSince(start));
         }
+        const double measure = measured.Best(), fill = filled.Best();
         std::printf("%8d %14.2f %14.3f %14.2f %14.3f %7.2f\n", count, fill / count * 1e6, fill,
                     measure / count * 1e6, measure, fill / measure);
     }

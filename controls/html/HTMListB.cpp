@@ -389,6 +389,7 @@ void THTMListBox::UpdateHorizontalExtent(int width) {
         SendMessageA(Handle(), WM_HSCROLL, SB_LEFT, 0);
     };
     if (Count() == 0 || !FScrollHorizontal) {
+        FMaxItemWidth = 0;
         removeExtent();
         return;
     }
@@ -623,10 +624,10 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-int THTMListBox::FindPrefix(const std::string& prefix, int from) const {
+int THTMListBox::FindPrefix(const std::string& prefix, int from, int to) const {
     const std::string upper = UpperCase(prefix);
-    for (int i = std::max(from, 0); i < Count(); ++i)
-        if (UpperCase(GetItemPlainText(i)).compare(0, upper.size(), upper) == 0)
+    for (int i = from; i < to; ++i)
+        if (UpperCase(GetItemPlainText(i).substr(0, upper.size())) == upper)
             return i;
     return -1;
 }
@@ -645,15 +646,16 @@ void THTMListBox::Lookup(WORD key) {
     } else if (key >= 32 && key <= 255) {
         FLookupText += typed;
     }
-    int found = -1;
     const int selected = ItemIndex();
-    if (selected >= 0 || IncrLookup)
-        found = FindPrefix(FLookupText, selected);
+    // From the selected item (or the first) to the end, then what lies
+    // before; without a selection and IncrLookup only from the first.
+    const int start = selected >= 0 || IncrLookup ? std::max(selected, 0) : Count();
+    int found = FindPrefix(FLookupText, start, Count());
     if (found < 0)
-        found = FindPrefix(FLookupText, 0);
+        found = FindPrefix(FLookupText, 0, start);
     if (found < 0 && IncrLookup) {
         FLookupText = std::string(1, typed);
-        found = FindPrefix(FLookupText, 0);
+        found = FindPrefix(FLookupText, 0, Count());
     }
     if (found >= 0)
         SetItemIndex(found);

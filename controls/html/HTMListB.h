@@ -191,7 +191,9 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void WidenTo(int extentX);
     int WidestItem();
     void Lookup(WORD key);
-    int FindPrefix(const std::string& prefix, int from) const;
+    // The first item in [from, to) whose plain text starts with `prefix`,
+    // compared in upper case; -1 if none.
+    int FindPrefix(const std::string& prefix, int from, int to) const;
     void UpdateHint(int item, int anchorItem, const std::string& href);
     POINT HintPosition(POINT cursor) const override;
     int ClientWidth() const;

@@ -122,6 +122,11 @@ TGlowFace TGlowButtonAppearance::Disabled() const {
             BorderColorDisabled, GradientDisabled, GradientMirrorDisabled};
 }
 
+namespace {
+
+// The hot, pressed and checked colours of a style: set 1 the Office 2007 ones,
+// set 2 those with the pressed border on the checked look too, set 3 the
+// Windows XP ones.
 void SetGlowHotDownCheckedSet(TGlowAppearanceValues& a, int set) {
     if (set == 3) {
         a.ColorHot = a.ColorHotTo = a.ColorMirrorHot = a.ColorMirrorHotTo = 15717318;
@@ -153,6 +158,8 @@ void SetGlowHotDownCheckedSet(TGlowAppearanceValues& a, int set) {
     a.GradientDown = a.GradientMirrorDown = ggVertical;
     a.GradientChecked = a.GradientMirrorChecked = ggVertical;
 }
+
+} // namespace
 
 void SetGlowAppearanceStyle(TGlowAppearanceValues& a, TTelvarStyle style) {
     struct TRow {
@@ -405,12 +412,6 @@ void TAdvCustomGlowButton::MouseDown(TMouseButton button, TShiftState shift, int
     } else {
         Invalidate();
     }
-}
-
-void TAdvCustomGlowButton::MouseMove(TShiftState shift, int x, int y) {
-    // Entering and leaving, and with them the held look inside or outside,
-    // come from the framework's routing before the move.
-    TCustomControl::MouseMove(shift, x, y);
 }
 
 void TAdvCustomGlowButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {

@@ -73,10 +73,6 @@ class TGlowButtonAppearance : public TGlowAppearanceValues {
 // and checked sets, all gradients vertical. The disabled colours stay as they
 // are, and tsCustom changes nothing.
 void SetGlowAppearanceStyle(TGlowAppearanceValues& appearance, TTelvarStyle style);
-// The hot, pressed and checked colours of a style: set 1 the Office 2007 ones,
-// set 2 those with the pressed border on the checked look too, set 3 the
-// Windows XP ones.
-void SetGlowHotDownCheckedSet(TGlowAppearanceValues& appearance, int set);
 // The Office 2007 Luna glow colours of the main window and the Luna scheme.
 void SetOffice2007LunaAppearance(TGlowButtonAppearance& appearance);
 
@@ -159,7 +155,6 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     void PaintWindow(TCanvas& canvas) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
     void KeyDown(WORD& key, TShiftState shift) override;

@@ -245,6 +245,9 @@ TEST_F(HtmlListBoxTest, HorizontalExtentWaitsForTheLastEndUpdate) {
     EXPECT_LE(extent(), wideWidth + 10);
     List->Clear();
     EXPECT_EQ(extent(), 0);
+    // An emptied list starts its widest item anew.
+    List->AddItem(wide, nullptr);
+    EXPECT_GE(extent(), wideWidth);
 }
 
 TEST_F(HtmlListBoxTest, ABatchLeavesTheViewWhereItWas) {
