@@ -13,21 +13,6 @@ TFolderBrowser& FolderBrowser() {
     return browser;
 }
 
-// COM for the shell's dialog, for one scope; already initialised is fine too.
-class TComScope {
-  public:
-    TComScope() : FInitialized(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~TComScope() {
-        if (FInitialized)
-            OleUninitialize();
-    }
-    TComScope(const TComScope&) = delete;
-    TComScope& operator=(const TComScope&) = delete;
-
-  private:
-    bool FInitialized;
-};
-
 // An item identifier list, freed with the shell's allocator.
 struct TItemIdListFree {
     void operator()(ITEMIDLIST* item) const { CoTaskMemFree(item); }
@@ -96,7 +81,6 @@ void TAdvDirectoryEdit::ButtonClick() {
     info.lParam = reinterpret_cast<LPARAM>(this);
     FIgnoreSpecialKey = true;
 
-    const TComScope com;
     TItemIdList item;
     try {
         item.reset(FolderBrowser() ? FolderBrowser()(info) : SHBrowseForFolderA(&info));

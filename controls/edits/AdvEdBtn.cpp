@@ -71,8 +71,7 @@ int TextMetricHeight(HFONT font) {
 
 // ---- TAdvSpeedButton
 
-TAdvSpeedButton::TAdvSpeedButton(TComponent* owner)
-    : TGraphicControl(owner), FIsComCtl6(IsComCtl6()) {}
+TAdvSpeedButton::TAdvSpeedButton(TComponent* owner) : TGraphicControl(owner) {}
 
 TAdvSpeedButton::~TAdvSpeedButton() = default;
 
@@ -113,7 +112,7 @@ POINT TAdvSpeedButton::GlyphPlace(bool down) const {
 }
 
 bool TAdvSpeedButton::PaintThemed(TCanvas& canvas) const {
-    if (!FIsComCtl6 || !Parent() || !TThemeApi::Get().Active())
+    if (!IsComCtl6() || !Parent() || !TThemeApi::Get().Active())
         return false;
     const TThemeApi::TData theme(Parent()->Handle(), L"button");
     if (!theme)
@@ -258,7 +257,8 @@ void TAdvEditBtn::SetButtonCaption(const std::string& caption) {
 
 int TAdvEditBtn::MinHeight() {
     const int text = TextMetricHeight(Font.Handle());
-    const int system = TextMetricHeight(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+    // The system font does not change while the program runs.
+    static const int system = TextMetricHeight(static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
     return text + std::min(text, system) / 4;
 }
 

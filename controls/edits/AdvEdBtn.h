@@ -39,7 +39,6 @@ class TAdvSpeedButton : public TGraphicControl {
     bool PaintThemed(TCanvas& canvas) const;
     std::unique_ptr<TImageList> FGlyph;
     bool FDown = false;
-    const bool FIsComCtl6;
 };
 
 // The holder window of the button. Its width is always ButtonWidth.

@@ -78,7 +78,7 @@ POINT LabelPlace(TLabelPosition position, const RECT& edit, SIZE label, int text
     return {leftOf, top};
 }
 
-TAdvEdit::TAdvEdit(TComponent* owner) : TEdit(owner), FIsComCtl6(IsComCtl6()) {
+TAdvEdit::TAdvEdit(TComponent* owner) : TEdit(owner) {
     LabelFont.OnChange = [this] { PlaceLabel(); };
 }
 
@@ -262,7 +262,7 @@ void TAdvEdit::EnabledChanged() {
 }
 
 void TAdvEdit::PaintDisabledBorder() {
-    if (Enabled() || !FIsComCtl6 || !FDisabledBorder || !HandleAllocated())
+    if (Enabled() || !IsComCtl6() || !FDisabledBorder || !HandleAllocated())
         return;
     RECT r;
     GetWindowRect(Handle(), &r);

@@ -125,7 +125,6 @@ class TAdvEdit : public TEdit {
     TColor FNormalColor = clWindow;
     TColor FNormalFontColor = clWindowText;
     std::string FFocusText;
-    const bool FIsComCtl6;
     bool FSettingBackground = false;
     bool FClickFocus = false;
     bool FValidating = false;

@@ -11,6 +11,10 @@ namespace {
 constexpr int kCaptionButtonSize = 16;
 constexpr int kCaptionButtonGap = 2;
 constexpr int kCloseRightMargin = 6;
+// The three caption buttons with their gaps and margin, which the caption
+// text keeps clear of.
+constexpr int kCaptionButtonsWidth =
+    3 * kCaptionButtonSize + 2 * kCaptionButtonGap + kCloseRightMargin;
 constexpr int kGlyphSize = 14;
 constexpr COLORREF kGlyphMask = RGB(255, 0, 255);
 constexpr TColor kNoStylerOutline = RGB(128, 128, 128);
@@ -318,7 +322,8 @@ RECT TAdvToolBarPager::CaptionRect() const {
 RECT TAdvToolBarPager::TextRect() const {
     RECT r = CaptionRect();
     r.left += FCaption.Indent();
-    r.right -= FCaption.FTextRightIndent;
+    if (FCloseButton)
+        r.right -= kCaptionButtonsWidth;
     return r;
 }
 
@@ -347,8 +352,6 @@ TAdvGlowButton* TAdvToolBarPager::MakeCaptionButton(void (TAdvToolBarPager::*act
 }
 
 void TAdvToolBarPager::FreeCaptionButtons() {
-    if (FCloseButton)
-        FCaption.FTextRightIndent = FSavedRightIndent;
     for (TAdvGlowButton** button : {&FCloseButton, &FMaxButton, &FMinButton}) {
         delete *button;
         *button = nullptr;
@@ -361,7 +364,6 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
         return;
     }
     if (!FCloseButton) {
-        FSavedRightIndent = FCaption.FTextRightIndent;
         FCloseButton = MakeCaptionButton(&TAdvToolBarPager::CloseButtonClick);
         FMaxButton = MakeCaptionButton(&TAdvToolBarPager::MaxButtonClick);
         FMinButton = MakeCaptionButton(&TAdvToolBarPager::MinButtonClick);
@@ -376,7 +378,6 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
     FCloseButton->SetBounds(closeLeft, top, kCaptionButtonSize, kCaptionButtonSize);
     FMaxButton->SetBounds(maxLeft, top, kCaptionButtonSize, kCaptionButtonSize);
     FMinButton->SetBounds(minLeft, top, kCaptionButtonSize, kCaptionButtonSize);
-    FCaption.FTextRightIndent = std::max(FCaption.FTextRightIndent, Width() - minLeft);
 
     if (redrawGlyphs)
         DrawGlyphs();
@@ -607,13 +608,8 @@ void TAdvToolBarPager::PaintCaptionText(TCanvas& canvas, const RECT& r) {
     const TGPFontFamily family(ToWide(font.Name()));
     if (FAntiAlias != TAntiAlias::aaNone && family.Available()) {
         TGPGraphics graphics(canvas.Handle());
-        int style = 0;
-        if (font.Style() & fsBold)
-            style |= gdip::FontStyleBold;
-        if (font.Style() & fsItalic)
-            style |= gdip::FontStyleItalic;
-        if (font.Style() & fsUnderline)
-            style |= gdip::FontStyleUnderline;
+        // Bold, italic and underline have GDI+'s bits.
+        const int style = static_cast<int>(font.Style() & (fsBold | fsItalic | fsUnderline));
         const TGPFont gpFont(family, static_cast<float>(font.Size()), style, gdip::UnitPoint);
         TGPStringFormat format(0);
         format.SetAlign(gdip::StringAlignmentCenter);

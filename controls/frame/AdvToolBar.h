@@ -58,7 +58,6 @@ class TAdvPageCaption {
     std::function<void()> OnChange;
 
   private:
-    friend class TAdvToolBarPager;
     template <class T> void Change(T& field, const T& value) {
         if (field == value)
             return;
@@ -71,7 +70,6 @@ class TAdvPageCaption {
     int FHeight = 27;
     int FIndent = 100;
     int FMinWidth = 100;
-    int FTextRightIndent = 0; // keeps the text clear of the caption buttons
 };
 
 // The caption strip at the top of a frameless form. Only its caption part is
@@ -147,6 +145,5 @@ class TAdvToolBarPager : public TCustomControl, public IToolBarStylerClient {
     TAdvGlowButton* FMaxButton = nullptr;
     TAdvGlowButton* FMinButton = nullptr;
     TImageList* FCaptionGlyphs = nullptr;
-    int FSavedRightIndent = 0;
     int FLastWindowState = SW_SHOWNORMAL; // the form's state when last seen
 };
