@@ -740,12 +740,12 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
         MouseEnter();
     else if (!inside && MouseInControl())
         MouseLeave();
-    TControl* target = FCaptureControl ? FCaptureControl : ControlAtPos(x, y);
+    TControl* const under = ControlAtPos(x, y);
+    TControl* target = FCaptureControl ? FCaptureControl : under;
     if (msg == WM_MOUSEMOVE) {
-        UpdateHover(FCaptureControl
-                        ? (ControlAtPos(x, y) == FCaptureControl ? FCaptureControl : nullptr)
-                        : target);
-        UpdateHint(ControlAt(x, y));
+        // A control that holds the mouse is hot only while the mouse is on it.
+        UpdateHover(FCaptureControl && under != FCaptureControl ? nullptr : under);
+        UpdateHint(under ? under : this);
     }
     if (!target) {
         switch (msg) {
