@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Korvandel.exe and starts it under Wine.
 # Without a display it takes a screenshot under Xvfb instead and says where.
-# On a machine that cannot run 32-bit programs the 64-bit build is started.
+# The 32-bit build, which ships, is always built; on a machine that cannot run
+# 32-bit programs the 64-bit build is built too and started.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 scripts/install-deps.sh
 source scripts/wine-env.sh
 bits=$(korvandel_wine_bits)
-arch=$([ "$bits" = 64 ] && echo x86_64 || echo i686)
-[ -f "build/win$bits/build.ninja" ] ||
-  cmake -S . -B "build/win$bits" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null
-cmake --build "build/win$bits" --target Korvandel -j "$(nproc)"
-echo "Built build/win$bits/app/Korvandel.exe"
+build() { # bits
+  [ -f "build/win$1/build.ninja" ] ||
+    cmake -S . -B "build/win$1" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$(korvandel_arch "$1").cmake" >/dev/null
+  cmake --build "build/win$1" --target Korvandel -j "$(nproc)"
+  echo "Built build/win$1/app/Korvandel.exe"
+}
+build 32
+[ "$bits" = 32 ] || build "$bits"
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "No display (DISPLAY is not set). To use the window, run this from a desktop session,"

@@ -57,7 +57,7 @@ source "$root/scripts/wine-env.sh" "$bits"
 # another X server never gets our window.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+trap '"$KORVANDEL_WINESERVER" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 1 40); do
   [ -s "$work/display" ] && break
   sleep 0.25

@@ -1,20 +1,36 @@
 # Sourced with 32 or 64: sets the Wine loader for that kind of Windows program
-# ($KORVANDEL_WINE) and the environment every Wine call here shares.
+# ($KORVANDEL_WINE), its server ($KORVANDEL_WINESERVER) and the environment
+# every Wine call here shares. KORVANDEL_WINE_DIR and KORVANDEL_WINE_FONTS name
+# where Wine and its fonts are (Debian's places by default), so that the
+# script tests can put stand-ins there.
 # No Mono or Gecko: nothing here needs them, and they would try the network.
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+korvandel_wine_dir=${KORVANDEL_WINE_DIR:-/usr/lib/wine}
+export KORVANDEL_WINESERVER="$korvandel_wine_dir/wineserver"
+export KORVANDEL_WINE_FONTS=${KORVANDEL_WINE_FONTS:-/usr/share/wine/fonts}
 if [ "${1:-32}" = 64 ]; then
-  export WINEARCH=win64 KORVANDEL_WINE=/usr/lib/wine/wine64
+  export WINEARCH=win64 KORVANDEL_WINE="$korvandel_wine_dir/wine64"
 else
-  export WINEARCH=win32 KORVANDEL_WINE=wine
+  export WINEARCH=win32 KORVANDEL_WINE="$korvandel_wine_dir/wine"
 fi
 
 # True when this machine runs 32-bit programs: some kernels come without
 # 32-bit emulation, and then only the 64-bit build can be run under Wine.
 korvandel_runs_32bit() {
-  /usr/lib/wine/wine --version >/dev/null 2>&1
+  "$korvandel_wine_dir/wine" --version >/dev/null 2>&1
 }
 
 # 64 where 32-bit programs cannot run here, else 32.
 korvandel_wine_bits() {
   if korvandel_runs_32bit; then echo 32; else echo 64; fi
+}
+
+# The cross toolchain of a build of the given bits: i686 or x86_64.
+korvandel_arch() {
+  if [ "$1" = 64 ]; then echo x86_64; else echo i686; fi
+}
+
+# The folder of the checkout's Wine prefix of a kind (null or x11) and bits.
+korvandel_prefix_dir() { # root, kind, bits
+  if [ "$3" = 64 ]; then echo "$1/build/wine64-$2"; else echo "$1/build/wine-$2"; fi
 }
