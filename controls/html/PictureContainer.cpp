@@ -11,13 +11,30 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <limits>
 
 namespace {
 
 constexpr auto npos = std::string::npos;
+
+// The whole file, read through the system's file functions; false when it
+// cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const std::unique_ptr<void, decltype(&CloseHandle)> file(handle, CloseHandle);
+    char buffer[64 * 1024];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) {
+        if (read == 0)
+            return true;
+        bytes.append(buffer, read);
+    }
+    return false;
+}
 
 void ReleasePicture(IPicture* picture) {
     if (picture)
@@ -264,10 +281,10 @@ void THTMLPicture::LoadFromBytes(std::string bytes) {
 
 void THTMLPicture::LoadFromFile(const std::string& path) {
     try {
-        std::ifstream file(path, std::ios::binary);
-        if (!file)
+        std::string bytes;
+        if (!ReadFileBytes(path, bytes))
             throw EPictureError("Could not load image");
-        LoadFromBytes(std::string(std::istreambuf_iterator<char>(file), {}));
+        LoadFromBytes(std::move(bytes));
     } catch (...) {
         Clear();
     }
