@@ -27,8 +27,9 @@ echo "== native build and tests"
 cmake --build build/native -j "$jobs"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
-echo "== 32-bit Windows build and its imports"
+echo "== 32-bit Windows build, its size and its imports"
 cmake --build build/win32 -j "$jobs"
+scripts/check-size.sh build/win32/app/Korvandel.exe
 scripts/check-imports.sh build/win32/app/Korvandel.exe
 if scripts/check-imports.sh build/win32/tests/imports/vista_import_probe.exe 2>/dev/null; then
   echo "check-imports let a program that imports GetTickCount64 pass" >&2
