@@ -3,7 +3,7 @@
 // linked to it. Both can follow the Windows XP colour theme.
 #pragma once
 
-#include "controls/frame/AdvStyleIF.h"
+#include "controls/AdvStyleIF.h"
 #include "controls/frame/AdvToolBarStylers.h"
 #include "framework/Controls.h"
 

@@ -4,7 +4,7 @@
 // component that holds one set of panel settings chosen from named presets.
 #pragma once
 
-#include "controls/frame/AdvStyleIF.h"
+#include "controls/AdvStyleIF.h"
 #include "controls/frame/AdvToolBarStylers.h"
 #include "controls/html/HTMListB.h"
 #include "controls/html/PictureContainer.h"

@@ -3,7 +3,7 @@
 // that every attached control repaints from.
 #pragma once
 
-#include "controls/frame/AdvStyleIF.h"
+#include "controls/AdvStyleIF.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "framework/Controls.h"
 

@@ -3,7 +3,7 @@
 // draws or hit-tests it, plus the colour parser and the tag stripper.
 #pragma once
 
-#include "controls/frame/AdvStyleIF.h"
+#include "controls/AdvStyleIF.h"
 #include "controls/html/PictureContainer.h"
 #include "controls/paint/AdvGradient.h"
 #include "framework/Graphics.h"

@@ -2,7 +2,7 @@
 // look whose colours fade between their looks instead of switching.
 #pragma once
 
-#include "controls/frame/AdvStyleIF.h"
+#include "controls/AdvStyleIF.h"
 #include "controls/paint/AdvGradient.h"
 #include "framework/Controls.h"
 
