@@ -260,7 +260,6 @@ class TAdvToolBarOfficeStyler : public TComponent, public IComponentStyle {
     // Attached controls hear of every change until they detach.
     void AddControl(IToolBarStylerClient* control);
     void RemoveControl(IToolBarStylerClient* control);
-    const std::vector<IToolBarStylerClient*>& AttachedControls() const { return FControls; }
     // Tells every attached control; the glow appearances are plain values, so
     // whoever changes one calls this.
     void NotifyControls(int code);

@@ -5,7 +5,7 @@ using namespace Gdiplus::DllExports;
 // ---- TGPGraphicsPath
 
 TGPGraphicsPath::TGPGraphicsPath() {
-    Check(GdipCreatePath(gdip::FillModeAlternate, &FPath));
+    GdipCreatePath(gdip::FillModeAlternate, &FPath);
 }
 
 TGPGraphicsPath::~TGPGraphicsPath() {
@@ -14,26 +14,26 @@ TGPGraphicsPath::~TGPGraphicsPath() {
 }
 
 void TGPGraphicsPath::AddLine(float x1, float y1, float x2, float y2) {
-    Check(GdipAddPathLine(FPath, x1, y1, x2, y2));
+    GdipAddPathLine(FPath, x1, y1, x2, y2);
 }
 
 void TGPGraphicsPath::AddArc(float x, float y, float w, float h, float startAngle,
                              float sweepAngle) {
-    Check(GdipAddPathArc(FPath, x, y, w, h, startAngle, sweepAngle));
+    GdipAddPathArc(FPath, x, y, w, h, startAngle, sweepAngle);
 }
 
 void TGPGraphicsPath::AddEllipse(float x, float y, float w, float h) {
-    Check(GdipAddPathEllipse(FPath, x, y, w, h));
+    GdipAddPathEllipse(FPath, x, y, w, h);
 }
 
 void TGPGraphicsPath::CloseFigure() {
-    Check(GdipClosePathFigure(FPath));
+    GdipClosePathFigure(FPath);
 }
 
 // ---- TGPPen
 
 TGPPen::TGPPen(gdip::ARGB color, float width) {
-    Check(GdipCreatePen1(color, width, gdip::UnitWorld, &FPen));
+    GdipCreatePen1(color, width, gdip::UnitWorld, &FPen);
 }
 
 TGPPen::~TGPPen() {
@@ -42,7 +42,7 @@ TGPPen::~TGPPen() {
 }
 
 void TGPPen::SetDashStyle(gdip::DashStyle style) {
-    Check(GdipSetPenDashStyle(FPen, style));
+    GdipSetPenDashStyle(FPen, style);
 }
 
 // ---- brushes
@@ -54,7 +54,7 @@ TGPBrush::~TGPBrush() {
 
 TGPSolidBrush::TGPSolidBrush(gdip::ARGB color) {
     gdip::GpSolidFill* fill = nullptr;
-    Check(GdipCreateSolidFill(color, &fill));
+    GdipCreateSolidFill(color, &fill);
     FBrush = fill;
 }
 
@@ -62,34 +62,34 @@ TGPLinearGradientBrush::TGPLinearGradientBrush(const gdip::RectF& rect, gdip::AR
                                                gdip::ARGB color2, gdip::LinearGradientMode mode,
                                                gdip::WrapMode wrap) {
     gdip::GpLineGradient* gradient = nullptr;
-    Check(GdipCreateLineBrushFromRect(&rect, color1, color2, mode, wrap, &gradient));
+    GdipCreateLineBrushFromRect(&rect, color1, color2, mode, wrap, &gradient);
     FBrush = gradient;
 }
 
 TGPPathGradientBrush::TGPPathGradientBrush(const TGPGraphicsPath& path) {
     gdip::GpPathGradient* gradient = nullptr;
-    Check(GdipCreatePathGradientFromPath(path.Native(), &gradient));
+    GdipCreatePathGradientFromPath(path.Native(), &gradient);
     FBrush = gradient;
 }
 
 void TGPPathGradientBrush::SetCenterColor(gdip::ARGB color) {
-    Check(GdipSetPathGradientCenterColor(Gradient(), color));
+    GdipSetPathGradientCenterColor(Gradient(), color);
 }
 
 void TGPPathGradientBrush::SetCenterPoint(int x, int y) {
     gdip::GpPoint point(x, y);
-    Check(GdipSetPathGradientCenterPointI(Gradient(), &point));
+    GdipSetPathGradientCenterPointI(Gradient(), &point);
 }
 
 void TGPPathGradientBrush::SetSurroundColors(const gdip::ARGB* colors, int count) {
     INT used = count;
-    Check(GdipSetPathGradientSurroundColorsWithCount(Gradient(), colors, &used));
+    GdipSetPathGradientSurroundColorsWithCount(Gradient(), colors, &used);
 }
 
 // ---- text
 
 TGPFontFamily::TGPFontFamily(const std::wstring& name) {
-    Check(GdipCreateFontFamilyFromName(name.c_str(), nullptr, &FFamily));
+    GdipCreateFontFamilyFromName(name.c_str(), nullptr, &FFamily);
 }
 
 TGPFontFamily::~TGPFontFamily() {
@@ -98,7 +98,7 @@ TGPFontFamily::~TGPFontFamily() {
 }
 
 TGPFont::TGPFont(const TGPFontFamily& family, float emSize, int style, gdip::Unit unit) {
-    Check(GdipCreateFont(family.Native(), emSize, style, unit, &FFont));
+    GdipCreateFont(family.Native(), emSize, style, unit, &FFont);
 }
 
 TGPFont::~TGPFont() {
@@ -107,7 +107,7 @@ TGPFont::~TGPFont() {
 }
 
 TGPStringFormat::TGPStringFormat(int flags) {
-    Check(GdipCreateStringFormat(flags, LANG_NEUTRAL, &FFormat));
+    GdipCreateStringFormat(flags, LANG_NEUTRAL, &FFormat);
 }
 
 TGPStringFormat::~TGPStringFormat() {
@@ -116,25 +116,25 @@ TGPStringFormat::~TGPStringFormat() {
 }
 
 void TGPStringFormat::SetAlign(gdip::StringAlignment align) {
-    Check(GdipSetStringFormatAlign(FFormat, align));
+    GdipSetStringFormatAlign(FFormat, align);
 }
 
 void TGPStringFormat::SetLineAlign(gdip::StringAlignment align) {
-    Check(GdipSetStringFormatLineAlign(FFormat, align));
+    GdipSetStringFormatLineAlign(FFormat, align);
 }
 
 void TGPStringFormat::SetTrimming(gdip::StringTrimming trimming) {
-    Check(GdipSetStringFormatTrimming(FFormat, trimming));
+    GdipSetStringFormatTrimming(FFormat, trimming);
 }
 
 void TGPStringFormat::SetHotkeyPrefix(gdip::HotkeyPrefix prefix) {
-    Check(GdipSetStringFormatHotkeyPrefix(FFormat, prefix));
+    GdipSetStringFormatHotkeyPrefix(FFormat, prefix);
 }
 
 // ---- TGPGraphics
 
 TGPGraphics::TGPGraphics(HDC dc) {
-    Check(GdipCreateFromHDC(dc, &FGraphics));
+    GdipCreateFromHDC(dc, &FGraphics);
 }
 
 TGPGraphics::~TGPGraphics() {
@@ -143,30 +143,30 @@ TGPGraphics::~TGPGraphics() {
 }
 
 void TGPGraphics::SetSmoothingMode(gdip::SmoothingMode mode) {
-    Check(GdipSetSmoothingMode(FGraphics, mode));
+    GdipSetSmoothingMode(FGraphics, mode);
 }
 
 void TGPGraphics::SetTextRenderingHint(gdip::TextRenderingHint hint) {
-    Check(GdipSetTextRenderingHint(FGraphics, hint));
+    GdipSetTextRenderingHint(FGraphics, hint);
 }
 
 void TGPGraphics::FillRectangle(const TGPBrush& brush, float x, float y, float w, float h) {
-    Check(GdipFillRectangle(FGraphics, brush.Native(), x, y, w, h));
+    GdipFillRectangle(FGraphics, brush.Native(), x, y, w, h);
 }
 
 void TGPGraphics::DrawRectangle(const TGPPen& pen, float x, float y, float w, float h) {
-    Check(GdipDrawRectangle(FGraphics, pen.Native(), x, y, w, h));
+    GdipDrawRectangle(FGraphics, pen.Native(), x, y, w, h);
 }
 
 void TGPGraphics::DrawPath(const TGPPen& pen, const TGPGraphicsPath& path) {
-    Check(GdipDrawPath(FGraphics, pen.Native(), path.Native()));
+    GdipDrawPath(FGraphics, pen.Native(), path.Native());
 }
 
 void TGPGraphics::DrawString(const std::wstring& text, const TGPFont& font,
                              const gdip::RectF& layout, const TGPStringFormat& format,
                              const TGPBrush& brush) {
-    Check(GdipDrawString(FGraphics, text.c_str(), static_cast<INT>(text.size()), font.Native(),
-                         &layout, format.Native(), brush.Native()));
+    GdipDrawString(FGraphics, text.c_str(), static_cast<INT>(text.size()), font.Native(), &layout,
+                   format.Native(), brush.Native());
 }
 
 std::wstring ToWide(const std::string& text) {

@@ -1,6 +1,6 @@
 // Thin owning wrappers over the GDI+ flat API. Each wrapper frees its native
-// object and remembers the last failed status; a failure never throws, so a
-// paint always runs to its end.
+// object. A failed call is left without effect and never throws, so a paint
+// always runs to its end.
 #pragma once
 
 #include <windows.h>
@@ -21,16 +21,6 @@ class TGdiplusBase {
     ~TGdiplusBase() { CountGdiObjects(-1); }
     TGdiplusBase(const TGdiplusBase&) = delete;
     TGdiplusBase& operator=(const TGdiplusBase&) = delete;
-    gdip::GpStatus LastStatus() const { return FLastStatus; }
-
-  protected:
-    void Check(gdip::GpStatus status) {
-        if (status != gdip::Ok)
-            FLastStatus = status;
-    }
-
-  private:
-    gdip::GpStatus FLastStatus = gdip::Ok;
 };
 
 class TGPGraphicsPath : public TGdiplusBase {
