@@ -128,6 +128,25 @@ class TInstructionLabel : public TLabel {
     }
 };
 
+// A radio button or check box whose access key acts as a click: the system
+// selects or toggles it first, so the click event reads the new state.
+template <class B> class TClickOnAccel : public B {
+  public:
+    using B::B;
+    bool DialogChar(char ch) override {
+        const char accel = AcceleratorOf(this->Caption());
+        if (!accel || !SameTextChar(accel, ch))
+            return false;
+        this->SetFocus();
+        SendMessageA(this->Handle(), BM_CLICK, 0, 0);
+        return true;
+    }
+};
+
+// Plain text blocks wrap at blanks and break a word that is wider than the
+// line; measuring and drawing share these so the measure holds every line.
+constexpr UINT kPlainBlockFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX;
+
 // The dialog's markup takes the renderer's default options; measuring and
 // hit-testing lay it out without drawing.
 THtmlRenderOptions MeasureOptions() {
@@ -480,6 +499,16 @@ SIZE TAdvMessageForm::MeasureText(const std::string& text, int width) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+SIZE TAdvMessageForm::MeasureTextBlock(const std::string& text, int width) {
+    if (text.empty())
+        return SIZE{0, 0};
+    TCanvas& canvas = MeasureCanvas();
+    canvas.Font = Font;
+    RECT r = MakeRect(0, 0, width, 100);
+    canvas.DrawText(PlainText(text), r, DT_CALCRECT | kPlainBlockFormat);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 SIZE TAdvMessageForm::MeasureMarkup(const std::string& text, const RECT& rect) {
     TCanvas& canvas = MeasureCanvas();
     canvas.Font = Font;
@@ -697,7 +726,7 @@ void TAdvMessageForm::BuildDialog() {
         const bool noDefault = options.Contains(doNoDefaultRadioButton);
         FDialog.ChosenRadioButton = noDefault ? 0 : FDialog.DefaultRadioButton;
         for (std::size_t i = 0; i < radios.size(); ++i) {
-            auto* radio = new TRadioButton(this);
+            auto* radio = new TClickOnAccel<TRadioButton>(this);
             FRadioList.push_back(radio);
             radio->Name = "Radio" + std::to_string(i);
             radio->SetParent(this);
@@ -729,8 +758,10 @@ void TAdvMessageForm::BuildDialog() {
         FExpandButton->OnClick = [this](TComponent*) { ToggleExpanded(); };
     }
 
+    // Unclicked, the result is the state the box starts in, as in the native dialog.
+    FDialog.VerificationChecked = options.Contains(doVerifyChecked);
     if (!FDialog.VerificationText.empty()) {
-        FVerifyCheckBox = new TCheckBox(this);
+        FVerifyCheckBox = new TClickOnAccel<TCheckBox>(this);
         FVerifyCheckBox->Name = "Verification";
         FVerifyCheckBox->SetParent(this);
         FVerifyCheckBox->SetCaption(FDialog.VerificationText);
@@ -832,7 +863,7 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
             const LONG e =
                 options.Contains(doHyperlinks)
                     ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(FHorzMargin, 0, 300, 100)).cx
-                    : MeasureText(PlainText(FDialog.ExpandedText()), 300 - FHorzMargin).cx;
+                    : MeasureTextBlock(FDialog.ExpandedText(), 300 - FHorzMargin).cx;
             expanded = 2 * FHorzMargin + e;
         }
     }
@@ -878,7 +909,7 @@ void TAdvMessageForm::ArrangeControls() {
     if (!FDialog.Content().empty()) {
         const SIZE c = options.Contains(doHyperlinks)
                            ? MeasureMarkup(FDialog.Content(), MakeRect(left, y, right, y + 26))
-                           : MeasureText(PlainText(FDialog.Content()), right - left);
+                           : MeasureTextBlock(FDialog.Content(), right - left);
         FContentHeight = c.cy;
         int a = FContentHeight;
         if (FDialog.Instruction().empty() && HasIcon())
@@ -913,7 +944,7 @@ void TAdvMessageForm::ArrangeControls() {
     if (!FDialog.ExpandedText().empty() && FExpanded) {
         const SIZE x = options.Contains(doHyperlinks)
                            ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(left, y, right, y + 26))
-                           : MeasureText(PlainText(FDialog.ExpandedText()), right - left);
+                           : MeasureTextBlock(FDialog.ExpandedText(), right - left);
         FExpandedHeight = x.cy;
         FExpandedTop = y;
         e = y;
@@ -1030,7 +1061,7 @@ void TAdvMessageForm::DrawTextBlock(TCanvas& canvas, const std::string& text, co
     }
     RECT box = r;
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
-    canvas.DrawText(PlainText(text), box, DT_WORDBREAK | DT_EXPANDTABS | DT_VCENTER | DT_NOPREFIX);
+    canvas.DrawText(PlainText(text), box, kPlainBlockFormat | DT_VCENTER);
 }
 
 void TAdvMessageForm::PaintWindow(TCanvas& canvas) {

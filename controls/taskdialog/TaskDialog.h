@@ -343,6 +343,8 @@ class TAdvMessageForm : public TForm {
     // The layout units from the average character size of the font.
     void ComputeUnits();
     SIZE MeasureText(const std::string& text, int width = 1000);
+    // Content or extra information drawn as plain text, at `width`.
+    SIZE MeasureTextBlock(const std::string& text, int width);
     SIZE MeasureMarkup(const std::string& text, const RECT& rect);
     SIZE MeasureCommandLink(const std::string& caption, const TFont& heading, const TFont& text);
     SIZE MeasureInstruction();

@@ -187,7 +187,17 @@ void BuildNativeConfig(const TAdvTaskDialog& dialog, HWND parent, TNativeTaskDia
     c.lpCallbackData = reinterpret_cast<LONG_PTR>(&dialog);
 }
 
+namespace {
+TTaskDialogIndirectFn gTaskDialogOverride = nullptr;
+} // namespace
+
+void SetTaskDialogIndirectOverride(TTaskDialogIndirectFn taskDialog) {
+    gTaskDialogOverride = taskDialog;
+}
+
 TTaskDialogIndirectFn FindTaskDialogIndirect() {
+    if (gTaskDialogOverride)
+        return gTaskDialogOverride;
     // Looked up once; the library stays loaded for the program's life.
     static const TTaskDialogIndirectFn found = [] {
         HMODULE library = LoadLibraryA("comctl32.dll");
@@ -208,12 +218,11 @@ int TAdvTaskDialog::ExecuteNative() {
     int button = 0, radio = 0;
     BOOL verified = FALSE;
     FNativeShowing = true;
-    struct TShowing {
-        bool& Flag;
-        ~TShowing() { Flag = false; }
-    } showing{FNativeShowing};
-    if (FAILED(taskDialog(&config.Config, &button, &radio, &verified)))
-        return -1;
+    const HRESULT shown = taskDialog(&config.Config, &button, &radio, &verified);
+    FNativeShowing = false;
+    // The report must still reach the user: our own window stands in.
+    if (FAILED(shown))
+        return ExecuteEmulated();
     ChosenRadioButton = radio;
     VerificationChecked = verified != FALSE;
     return button;

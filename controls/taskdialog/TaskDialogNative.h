@@ -32,3 +32,5 @@ void BuildNativeConfig(const TAdvTaskDialog& dialog, HWND parent, TNativeTaskDia
 // program still starts where the common controls lack it.
 using TTaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
 TTaskDialogIndirectFn FindTaskDialogIndirect();
+// Tests stand in for the system's function; null gives the system's back.
+void SetTaskDialogIndirectOverride(TTaskDialogIndirectFn taskDialog);

@@ -755,6 +755,108 @@ TEST_F(MessageFormTest, TheWindowBelongsToTheFormItReportsTo) {
     app->SetMainForm(nullptr);
 }
 
+TEST_F(MessageFormTest, OnceShownTheWindowIsCentredOnTheScreenOrOnItsOwnerForm) {
+    TForm owner(nullptr);
+    owner.SetBounds(40, 60, 500, 400);
+    owner.Show();
+    const RECT screen =
+        MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    for (const TTaskDialogPosition position : {dpScreenCenter, dpOwnerFormCenter}) {
+        SCOPED_TRACE(position == dpScreenCenter ? "screen" : "owner form");
+        TAdvTaskDialogEx dialog(&owner);
+        dialog.DialogPosition = position;
+        dialog.CommonButtons = {cbOK};
+        // Read where the system shows it, while it is up.
+        RECT shown{};
+        bool visible = false;
+        dialog.OnDialogClose = [&](TComponent*, bool&) {
+            GetWindowRect(dialog.DialogForm()->Handle(), &shown);
+            visible = IsWindowVisible(dialog.DialogForm()->Handle()) != FALSE;
+        };
+        Run(dialog, [](TAdvMessageForm& form) { PostClick(form.CommonButtonList()[0]); });
+        ASSERT_TRUE(visible);
+        RECT around{};
+        if (position == dpScreenCenter)
+            around = screen;
+        else
+            GetWindowRect(owner.Handle(), &around);
+        const int width = shown.right - shown.left, height = shown.bottom - shown.top;
+        // Integer halves: one pixel either way.
+        EXPECT_NEAR(shown.left, (around.left + around.right) / 2 - width / 2, 1);
+        EXPECT_NEAR(shown.top, (around.top + around.bottom) / 2 - height / 2, 1);
+    }
+}
+
+TEST_F(MessageFormTest, AccessKeysSelectARadioButtonAndToggleTheCheckBoxAsAClickDoes) {
+    TAdvTaskDialogEx dialog(nullptr);
+    dialog.CommonButtons = {cbOK};
+    dialog.SetRadioButtons({"&Eins", "&Zwei", "&Drei"});
+    dialog.VerificationText = "&Nicht mehr fragen";
+    std::vector<int> radios;
+    std::vector<bool> checks;
+    dialog.OnDialogRadioClick = [&](TComponent*, int id) { radios.push_back(id); };
+    dialog.OnDialogVerifyClick = [&](TComponent*, bool checked) { checks.push_back(checked); };
+    // What the window shows when it closes.
+    std::vector<bool> radiosShown;
+    bool boxShown = false;
+    dialog.OnDialogClose = [&](TComponent*, bool&) {
+        for (TRadioButton* radio : dialog.DialogForm()->RadioList())
+            radiosShown.push_back(radio->Checked());
+        boxShown = dialog.DialogForm()->VerifyCheckBox()->Checked();
+    };
+    Run(dialog, [](TAdvMessageForm& form) {
+        for (const char key : {'z', 'n', 'd', 'n', 'n'})
+            PostMessageA(form.Handle(), WM_SYSCHAR, key, 1 << 29);
+        PostClick(form.CommonButtonList()[0]);
+    });
+    EXPECT_EQ(radios, (std::vector<int>{201, 202}));
+    EXPECT_EQ(radiosShown, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(dialog.ChosenRadioButton, 202);
+    EXPECT_EQ(checks, (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(boxShown);
+    EXPECT_TRUE(dialog.VerificationChecked);
+}
+
+TEST_F(MessageFormTest, AWordWiderThanTheLineBreaksWhereItDoesNotFit) {
+    // A path without blanks, far wider than the window's minimum.
+    std::string path = "C:\\";
+    for (int i = 0; path.size() < 400; ++i)
+        path += "Verzeichnis" + std::to_string(i) + "\\";
+    for (const bool expanded : {false, true}) {
+        SCOPED_TRACE(expanded ? "extra information" : "content");
+        TAdvTaskDialogEx dialog(nullptr);
+        dialog.SetInstruction("Kopierergebnis");
+        dialog.CommonButtons = {cbOK};
+        if (expanded) {
+            dialog.SetExpandedText(path);
+            dialog.Options = {doExpandedDefault};
+        } else
+            dialog.SetContent(path);
+        TBuilt built(dialog);
+        TAdvMessageForm& form = built.Form;
+        const RECT r = expanded ? form.ExpandedRect() : form.ContentRect();
+        TCanvas& canvas = form.MeasureCanvas();
+        canvas.Font = form.Font;
+        const int lineHeight = canvas.TextHeight("Ag");
+        const int lineWidth = r.right - r.left;
+        // No line holds more than fits, so at least this many lines.
+        const int lines = (canvas.TextWidth(path) + lineWidth - 1) / lineWidth;
+        ASSERT_GE(lines, 3) << "the path must be wider than two lines";
+        ASSERT_GE(r.bottom - r.top, lines * lineHeight) << "the measure holds the broken lines";
+
+        // Every line of the block shows text: nothing is cut off at the right.
+        TBitmap image(form.ClientRect().right, form.ClientRect().bottom);
+        form.PaintTo(image.Canvas());
+        for (int line = 0; line < lines; ++line) {
+            int ink = 0;
+            for (int y = r.top + line * lineHeight; y < r.top + (line + 1) * lineHeight; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    ink += image.Canvas().Pixel(x, y) != RGB(255, 255, 255);
+            EXPECT_GT(ink, 0) << "line " << line;
+        }
+    }
+}
+
 TEST_F(MessageFormTest, LinksShowTheHandAndOpenOrReachTheHandler) {
     for (const bool handler : {false, true}) {
         SCOPED_TRACE(handler ? "with a handler" : "without a handler");

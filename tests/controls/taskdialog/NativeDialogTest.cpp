@@ -24,6 +24,15 @@ void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
+// The same for the emulated window, whose modal loop ends with the message loop.
+void CALLBACK GiveUpEither(HWND hwnd, UINT msg, UINT_PTR id, DWORD time) {
+    if (gShown && gShown->DialogForm()) {
+        gGaveUp = true;
+        PostQuitMessage(0);
+    } else
+        GiveUp(hwnd, msg, id, time);
+}
+
 struct TChild {
     std::string Class;
     std::string Text;
@@ -63,6 +72,7 @@ class NativeDialogTest : public ::testing::Test {
         SetLinkOpener([this](const std::string& href) { opened.push_back(href); });
     }
     void TearDown() override {
+        SetTaskDialogIndirectOverride(nullptr);
         SetLinkOpener(nullptr);
         SetDialogFaceOverride(TDialogFace::dfRule);
         app.reset();
@@ -79,6 +89,19 @@ class NativeDialogTest : public ::testing::Test {
         gShown = nullptr;
         EXPECT_FALSE(gGaveUp) << "the dialog had to be ended from outside";
         EXPECT_EQ(dialog.DialogForm(), nullptr) << "no emulated window was made";
+        return result;
+    }
+
+    // Executes whichever face the test chose; a window left open is ended
+    // from outside, so that the test fails instead of hanging.
+    int ExecuteEither(TAdvTaskDialog& dialog) {
+        gShown = &dialog;
+        gGaveUp = false;
+        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GiveUpEither);
+        const int result = dialog.Execute();
+        KillTimer(nullptr, guard);
+        gShown = nullptr;
+        EXPECT_FALSE(gGaveUp) << "the dialog had to be ended from outside";
         return result;
     }
 
@@ -214,6 +237,84 @@ TEST_F(NativeDialogTest, TextsChangedWhileShownReachTheDialog) {
         Press(hwnd, IDOK);
     });
     EXPECT_TRUE(updated);
+}
+
+TEST_F(NativeDialogTest, TheDialogIsOwnedByTheFormAndDisablesIt) {
+    TForm owner(nullptr);
+    owner.SetBounds(50, 50, 300, 200);
+    owner.Show();
+    TForm main(nullptr);
+    main.SetBounds(400, 50, 300, 200);
+    main.Show();
+    app->SetMainForm(&main);
+    for (const bool applicationIsParent : {false, true}) {
+        SCOPED_TRACE(applicationIsParent ? "application is parent" : "owner form");
+        TAdvTaskDialog dialog(&owner);
+        dialog.ApplicationIsParent = applicationIsParent;
+        dialog.CommonButtons = {cbOK};
+        HWND expected = applicationIsParent ? main.Handle() : owner.Handle();
+        HWND ownerWindow = nullptr;
+        bool parentEnabled = true;
+        Run(dialog, [&](HWND hwnd) {
+            ownerWindow = GetWindow(hwnd, GW_OWNER);
+            parentEnabled = IsWindowEnabled(expected) != FALSE;
+            Press(hwnd, IDOK);
+        });
+        EXPECT_EQ(ownerWindow, expected);
+        EXPECT_FALSE(parentEnabled) << "the form under the dialog takes no input";
+        EXPECT_TRUE(IsWindowEnabled(expected)) << "and takes it again afterwards";
+    }
+    app->SetMainForm(nullptr);
+}
+
+// Closes whichever face is shown with its OK button.
+void PressOk(TAdvTaskDialog& dialog) {
+    if (TAdvMessageForm* form = dialog.DialogForm())
+        PostMessageA(form->CommonButtonList()[0]->Handle(), BM_CLICK, 0, 0);
+    else
+        Press(dialog.DialogHandle(), IDOK);
+}
+
+TEST_F(NativeDialogTest, BothFacesReportTheVerificationBoxAsItStarts) {
+    for (const TDialogFace face : {TDialogFace::dfNative, TDialogFace::dfEmulated})
+        for (const bool checked : {false, true})
+            for (const char* text : {"Nicht mehr fragen", ""}) {
+                SCOPED_TRACE(std::string(face == TDialogFace::dfNative ? "native" : "emulated") +
+                             (checked ? ", checked" : ", unchecked") +
+                             (*text ? ", with a box" : ", without a box"));
+                SetDialogFaceOverride(face);
+                TAdvTaskDialog dialog(nullptr);
+                dialog.CommonButtons = {cbOK};
+                dialog.VerificationText = text;
+                if (checked)
+                    dialog.Options = {doVerifyChecked};
+                // A stale result from before must not survive the run.
+                dialog.VerificationChecked = !checked;
+                dialog.OnDialogCreated = [&dialog](TComponent*) { PressOk(dialog); };
+                EXPECT_EQ(ExecuteEither(dialog), IDOK);
+                EXPECT_EQ(dialog.VerificationChecked, checked);
+            }
+}
+
+HRESULT WINAPI FailingTaskDialog(const TASKDIALOGCONFIG*, int*, int*, BOOL*) {
+    return E_OUTOFMEMORY;
+}
+
+TEST_F(NativeDialogTest, WhenTheSystemDialogFailsTheOwnWindowShowsTheReport) {
+    SetTaskDialogIndirectOverride(FailingTaskDialog);
+    TAdvTaskDialog dialog(nullptr);
+    dialog.SetTitle("Korvandel");
+    dialog.SetInstruction("Kopierergebnis");
+    dialog.CommonButtons = {cbOK};
+    std::string shownInstruction;
+    dialog.OnDialogCreated = [&](TComponent*) {
+        ASSERT_NE(dialog.DialogForm(), nullptr);
+        shownInstruction = dialog.DialogForm()->InstructionLabel()->Caption();
+        PressOk(dialog);
+    };
+    EXPECT_EQ(ExecuteEither(dialog), IDOK);
+    EXPECT_EQ(shownInstruction, "Kopierergebnis");
+    EXPECT_EQ(dialog.DialogForm(), nullptr);
 }
 
 } // namespace
