@@ -29,11 +29,12 @@ struct TRecordingFileSystem : TForwardingFileSystem {
 
 class CopyRunTest : public ::testing::Test {
   protected:
-    // An entry from stick/rel to disk/rel.
+    // An entry from stick/rel to disk/rel; tree paths are exact and plain here.
     void Plan(const std::string& rel, const std::string& targetRel = "") {
+        const std::string source = Tree.Path("stick/" + rel);
+        const std::string target = Tree.Path("disk/" + (targetRel.empty() ? rel : targetRel));
         List.push_back(std::make_unique<TCopyEntry>(
-            TCopyEntry{Tree.Path("stick/" + rel),
-                       Tree.Path("disk/" + (targetRel.empty() ? rel : targetRel)), false, true}));
+            TCopyEntry{source, target, false, true, source, target}));
     }
 
     TCopyRunResult Run(TFileSystem& fs = SystemFileSystem()) {
