@@ -382,8 +382,8 @@ class TScan {
                 if (!target) {
                     target.emplace(FFs).Read(dstFolder.Exact);
                 }
-                if (auto copy = CompareFile(*target, file, lesserTwin, srcFolder, dstFolder,
-                                            FFromStick)) {
+                if (auto copy =
+                        CompareFile(*target, file, lesserTwin, srcFolder, dstFolder, FFromStick)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -518,7 +518,8 @@ class TCompareRun {
                 }
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
-                if (auto copy = CompareFile(disk, file, lesserTwin, stickFolder, diskFolder, true)) {
+                if (auto copy =
+                        CompareFile(disk, file, lesserTwin, stickFolder, diskFolder, true)) {
                     FList.push_back(std::move(copy));
                 }
             });

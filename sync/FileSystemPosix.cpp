@@ -145,8 +145,7 @@ class TPosixFileSystem final : public TFileSystem {
         entries.clear();
         DIR* dir = opendir(folder.c_str());
         if (!dir) {
-            return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing
-                                                       : TReadResult::Failed;
+            return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
         }
         const int dirFd = dirfd(dir);
         const long offset = OffsetNow();
@@ -201,8 +200,8 @@ class TPosixFileSystem final : public TFileSystem {
         }
         return ReplaceThroughTemp(target, 0600, [&](int out) {
             const timespec times[2] = {st.st_atim, st.st_mtim};
-            return CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size)) && futimens(out, times) == 0 &&
-                   fchmod(out, st.st_mode & 0777) == 0;
+            return CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size)) &&
+                   futimens(out, times) == 0 && fchmod(out, st.st_mode & 0777) == 0;
         });
     }
 

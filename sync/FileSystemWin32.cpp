@@ -149,8 +149,7 @@ bool ReplaceThroughTemp(const std::string& target,
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS &&
-            MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
+        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
             return true;
         }
         RemoveTemp(temp);
@@ -203,8 +202,10 @@ class TWin32FileSystem final : public TFileSystem {
         const HANDLE find = FindFirstFileW((SystemPath(folder) + L"*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
-            // A drive root without entries has no "." either and finds nothing.
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+            // A drive root without entries has no "." either and finds nothing; a name
+            // that is too long or not allowed names no folder.
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                           error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME
                        ? TReadResult::Missing
                        : TReadResult::Failed;
         }
@@ -221,10 +222,9 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
-        const HANDLE handle =
-            CreateFileW(SystemPath(folder).c_str(), 0,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE handle = CreateFileW(
+            SystemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             return false;
         }
@@ -260,8 +260,7 @@ class TWin32FileSystem final : public TFileSystem {
                 return GetLastError();
             }
             std::uint64_t copied = 0;
-            return SizeOf(temp, copied) && copied == sourceSize ? ERROR_SUCCESS
-                                                                : ERROR_READ_FAULT;
+            return SizeOf(temp, copied) && copied == sourceSize ? ERROR_SUCCESS : ERROR_READ_FAULT;
         });
     }
 
@@ -327,8 +326,8 @@ class TWin32FileSystem final : public TFileSystem {
                               std::string& contents) override {
         contents.clear();
         const HANDLE file =
-            CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
