@@ -31,8 +31,8 @@ std::string Format(const char* format, int a, int b = 0) {
 }
 } // namespace
 
-TKorvandelMain::TKorvandelMain(TComponent* owner)
-    : TAdvToolBarForm(owner), FFileSystem(SystemFileSystem()) {
+TKorvandelMain::TKorvandelMain(TComponent* owner, TFileSystem& fileSystem)
+    : TAdvToolBarForm(owner), FFileSystem(fileSystem) {
     BeginLoading();
     CreateControls();
     EndLoading();
@@ -254,8 +254,11 @@ void TKorvandelMain::bScanClick(TComponent*) {
 
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
+    // An entry that fails from the start (a folder that could not be listed) is
+    // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
-        (entry->ToStickFlag ? ToStick : ToDisk)->AddItem(entry->SourcePath, entry.get());
+        (entry->ToStickFlag ? ToStick : ToDisk)
+            ->AddItem((entry->Copied ? "" : kFailureMarker) + entry->SourcePath, entry.get());
     ToStick->EndUpdate();
     ToDisk->EndUpdate();
 
