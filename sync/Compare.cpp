@@ -83,21 +83,29 @@ class TListing {
     TReadResult Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
     const std::vector<TFolderEntry>& Entries() const { return FEntries; }
 
-    // With `several`: when no entry has the exact name and the platform takes more
-    // than one entry for it, sets it and gives the newest of them instead.
-    const TFolderEntry* Find(std::string_view name, bool* several = nullptr) {
+    // The entry of exactly this name, or null.
+    const TFolderEntry* Exact(std::string_view name) {
         if (FExact.empty()) {
             FExact.reserve(FEntries.size());
             for (const TFolderEntry& entry : FEntries) {
                 FExact.try_emplace(entry.Name, &entry);
             }
         }
-        if (const auto exact = FExact.find(name); exact != FExact.end()) {
-            return exact->second;
+        const auto exact = FExact.find(name);
+        return exact == FExact.end() ? nullptr : exact->second;
+    }
+
+    // With `several`: set when the platform takes more than one entry for the name,
+    // the exact one among them or not; without an exact one the newest of them is
+    // given then.
+    const TFolderEntry* Find(std::string_view name, bool* several = nullptr) {
+        const TFolderEntry* found = Exact(name);
+        if (found && !several) {
+            return found;
         }
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
-            return nullptr;
+            return found;
         }
         if (!FFoldedMade) {
             FFoldedMade = true;
@@ -108,13 +116,13 @@ class TListing {
         }
         const auto folded = FFolded.find(key);
         if (folded == FFolded.end()) {
-            return nullptr;
+            return found;
         }
         if (several && folded->second.Newest) {
             *several = true;
-            return folded->second.Newest;
+            return found ? found : folded->second.Newest;
         }
-        return folded->second.First;
+        return found ? found : folded->second.First;
     }
 
   private:
@@ -314,22 +322,26 @@ std::unique_ptr<TCopyEntry> MakeEntry(const TFolderPaths& src, const TFolderPath
     return entry;
 }
 
-// The copy of a file that is missing or older in the target folder, or null. A
-// lesser twin, and a file that would have to replace one of several twins in the
-// target, fail instead: either copy would put one name's contents in another's place.
-std::unique_ptr<TCopyEntry> CompareFile(TListing& target, const TFolderEntry& source,
-                                        bool lesserTwin, const TFolderPaths& src,
-                                        const TFolderPaths& dst, bool fromStick) {
+// The copy of a file that is missing or older in the target folder, or null. One
+// target never takes the contents of two names: a lesser twin fails; so does a
+// newer file whose target is one of several twins there, or is found under the name
+// of another file of the source folder, since the copy would put one name's
+// contents in another's place.
+std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
+                                        const TFolderEntry& file, bool lesserTwin,
+                                        const TFolderPaths& src, const TFolderPaths& dst,
+                                        bool fromStick) {
     TEntryKind kind = TEntryKind::CaseTwin;
     if (!lesserTwin) {
         bool several = false;
-        const TFolderEntry* found = target.Find(source.Name, &several);
-        if (found && !SourceIsNewer(source.Time, found->Time)) {
+        const TFolderEntry* found = target.Find(file.Name, &several);
+        if (found && !SourceIsNewer(file.Time, found->Time)) {
             return nullptr;
         }
-        kind = several ? TEntryKind::CaseTwin : TEntryKind::File;
+        const bool another = found && found->Name != file.Name && source.Exact(found->Name);
+        kind = several || another ? TEntryKind::CaseTwin : TEntryKind::File;
     }
-    return MakeEntry(src, dst, source.Name, fromStick, kind);
+    return MakeEntry(src, dst, file.Name, fromStick, kind);
 }
 
 // One direction of the comparison, walking the source tree as it stands.
@@ -382,8 +394,8 @@ class TScan {
                 if (!target) {
                     target.emplace(FFs).Read(dstFolder.Exact);
                 }
-                if (auto copy =
-                        CompareFile(*target, file, lesserTwin, srcFolder, dstFolder, FFromStick)) {
+                if (auto copy = CompareFile(source, *target, file, lesserTwin, srcFolder, dstFolder,
+                                            FFromStick)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -494,8 +506,8 @@ class TCompareRun {
                 kept.Items.push_back({nullptr, std::move(folder)});
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
-                if (auto copy =
-                        CompareFile(stick, file, lesserTwin, diskFolder, stickFolder, false)) {
+                if (auto copy = CompareFile(disk, stick, file, lesserTwin, diskFolder, stickFolder,
+                                            false)) {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             });
@@ -519,7 +531,7 @@ class TCompareRun {
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
                 if (auto copy =
-                        CompareFile(disk, file, lesserTwin, stickFolder, diskFolder, true)) {
+                        CompareFile(stick, disk, file, lesserTwin, stickFolder, diskFolder, true)) {
                     FList.push_back(std::move(copy));
                 }
             });

@@ -104,16 +104,18 @@ std::string UnixPathOf(const std::string& path) {
 
 // Wine starts Unix programs too, but gives no handle to wait on: the wait is for
 // the program's result to show at path.
-bool RunUnix(std::string command, const std::string& path, bool exists) {
-    STARTUPINFOA startup{};
+bool RunUnix(const std::string& command, const std::string& path, bool exists) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::wstring wideCommand = Wide(command);
+    if (!CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         return false;
     }
+    const std::wstring widePath = LongPath(path);
     auto done = [&] {
-        return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
+        return (GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
     };
     for (int i = 0; i < 1000 && !done(); ++i) {
         Sleep(10);
