@@ -217,7 +217,9 @@ void TKorvandelMain::FormCreate() {
     FCopyList.clear();
     FComputerName = ReadComputerName(FFileSystem);
     MainPager->Caption().SetCaption("Korvandel auf " + FComputerName);
-    FSettingsFile = SettingsFileFor(Application ? Application->ExeName() : std::string());
+    // The file functions take exact paths; the program's name is a text.
+    FSettingsFile =
+        SettingsFileFor(Application ? ExactPath(Application->ExeName()) : std::string());
     const TFolderPair folders = ReadFolders(FFileSystem, FSettingsFile, FComputerName);
     StickDir->SetText(folders.Stick);
     DiskDir->SetText(folders.Disk);
