@@ -31,8 +31,8 @@ std::string Format(const char* format, int a, int b = 0) {
 }
 } // namespace
 
-TKorvandelMain::TKorvandelMain(TComponent* owner)
-    : TAdvToolBarForm(owner), FFileSystem(SystemFileSystem()) {
+TKorvandelMain::TKorvandelMain(TComponent* owner, TFileSystem& fileSystem)
+    : TAdvToolBarForm(owner), FFileSystem(fileSystem) {
     BeginLoading();
     CreateControls();
     EndLoading();
@@ -217,7 +217,9 @@ void TKorvandelMain::FormCreate() {
     FCopyList.clear();
     FComputerName = ReadComputerName(FFileSystem);
     MainPager->Caption().SetCaption("Korvandel auf " + FComputerName);
-    FSettingsFile = SettingsFileFor(Application ? Application->ExeName() : std::string());
+    // The file functions take exact paths; the program's name is a text.
+    FSettingsFile =
+        SettingsFileFor(Application ? ExactPath(Application->ExeName()) : std::string());
     const TFolderPair folders = ReadFolders(FFileSystem, FSettingsFile, FComputerName);
     StickDir->SetText(folders.Stick);
     DiskDir->SetText(folders.Disk);
@@ -254,8 +256,11 @@ void TKorvandelMain::bScanClick(TComponent*) {
 
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
+    // An entry that fails from the start (a folder that could not be listed) is
+    // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
-        (entry->ToStickFlag ? ToStick : ToDisk)->AddItem(entry->SourcePath, entry.get());
+        (entry->ToStickFlag ? ToStick : ToDisk)
+            ->AddItem((entry->Copied ? "" : kFailureMarker) + entry->SourcePath, entry.get());
     ToStick->EndUpdate();
     ToDisk->EndUpdate();
 

@@ -18,7 +18,8 @@
 
 class TKorvandelMain : public TAdvToolBarForm {
   public:
-    explicit TKorvandelMain(TComponent* owner);
+    // fileSystem is the one that the comparison and the copy run work on.
+    explicit TKorvandelMain(TComponent* owner, TFileSystem& fileSystem = SystemFileSystem());
     ~TKorvandelMain() override;
 
     TAdvToolBarPager* MainPager;

@@ -82,7 +82,10 @@ int MeasureOnePair(int files, int folders, int rounds) {
     std::printf("%d files in %d folders per side, built in %.1f s under %s\n", files, folders,
                 SecondsSince(start), root.string().c_str());
     // Warms the caches for all that follows.
-    long listed = ListTree(fileSystem, FolderRoot(stick)) + ListTree(fileSystem, FolderRoot(disk));
+    // The exact paths that the comparison lists by.
+    const std::string stickRoot = ExactPath(FolderRoot(stick));
+    const std::string diskRoot = ExactPath(FolderRoot(disk));
+    long listed = ListTree(fileSystem, stickRoot) + ListTree(fileSystem, diskRoot);
     const double peakBefore = PeakMemoryMiB();
 
     TTimings listing;
@@ -91,7 +94,7 @@ int MeasureOnePair(int files, int folders, int rounds) {
     long pumps = 0;
     for (int round = 0; round < rounds; ++round) {
         start = TBenchClock::now();
-        listed = ListTree(fileSystem, FolderRoot(stick)) + ListTree(fileSystem, FolderRoot(disk));
+        listed = ListTree(fileSystem, stickRoot) + ListTree(fileSystem, diskRoot);
         listing.Seconds.push_back(SecondsSince(start));
 
         bool cancel = false;

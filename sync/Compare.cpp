@@ -60,6 +60,17 @@ bool IsDotEntry(const TFolderEntry& entry) {
 
 constexpr std::size_t kOffInnerPath = static_cast<std::size_t>(-1);
 
+// A folder's path in both forms: exact for the file system, as text for the user.
+// Both end with the delimiter.
+struct TFolderPaths {
+    std::string Exact;
+    std::string Text;
+};
+
+TFolderPaths At(const TFolderPaths& root, const std::string& relPath) {
+    return {root.Exact + relPath, root.Text + PathText(relPath)};
+}
+
 // One folder listing that answers lookups as the platform's lookup of an exact path
 // would: the exact name first, else the first entry that the platform takes for
 // the same name. The lookup tables are made on the first lookup that needs them.
@@ -69,22 +80,32 @@ class TListing {
     TListing(const TListing&) = delete;
     TListing& operator=(const TListing&) = delete;
 
-    bool Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
+    TReadResult Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
     const std::vector<TFolderEntry>& Entries() const { return FEntries; }
 
-    const TFolderEntry* Find(std::string_view name) {
+    // The entry of exactly this name, or null.
+    const TFolderEntry* Exact(std::string_view name) {
         if (FExact.empty()) {
             FExact.reserve(FEntries.size());
             for (const TFolderEntry& entry : FEntries) {
                 FExact.try_emplace(entry.Name, &entry);
             }
         }
-        if (const auto exact = FExact.find(name); exact != FExact.end()) {
-            return exact->second;
+        const auto exact = FExact.find(name);
+        return exact == FExact.end() ? nullptr : exact->second;
+    }
+
+    // With `several`: set when the platform takes more than one entry for the name,
+    // the exact one among them or not; without an exact one the newest of them is
+    // given then.
+    const TFolderEntry* Find(std::string_view name, bool* several = nullptr) {
+        const TFolderEntry* found = Exact(name);
+        if (found && !several) {
+            return found;
         }
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
-            return nullptr;
+            return found;
         }
         if (!FFoldedMade) {
             FFoldedMade = true;
@@ -94,20 +115,40 @@ class TListing {
             }
         }
         const auto folded = FFolded.find(key);
-        return folded == FFolded.end() ? nullptr : folded->second;
+        if (folded == FFolded.end()) {
+            return found;
+        }
+        if (several && folded->second.Newest) {
+            *several = true;
+            return found ? found : folded->second.Newest;
+        }
+        return found ? found : folded->second.First;
     }
 
   private:
+    struct TFolded {
+        const TFolderEntry* First = nullptr;
+        const TFolderEntry* Newest = nullptr; // only when there are several
+    };
+
     void AddFolded(const std::string& name, const TFolderEntry& entry) {
-        if (std::string key = FFs.NameKey(name); !name.empty() && !key.empty()) {
-            FFolded.try_emplace(std::move(key), &entry);
+        std::string key = FFs.NameKey(name);
+        if (name.empty() || key.empty()) {
+            return;
+        }
+        TFolded& folded = FFolded[std::move(key)];
+        if (!folded.First) {
+            folded.First = &entry;
+        } else if (folded.First != &entry) {
+            const TFolderEntry* newest = folded.Newest ? folded.Newest : folded.First;
+            folded.Newest = UnixSeconds(entry.Time) > UnixSeconds(newest->Time) ? &entry : newest;
         }
     }
 
     TFileSystem& FFs;
     std::vector<TFolderEntry> FEntries;
     std::unordered_map<std::string_view, const TFolderEntry*> FExact;
-    std::unordered_map<std::string, const TFolderEntry*> FFolded;
+    std::unordered_map<std::string, TFolded> FFolded;
     bool FFoldedMade = false;
 };
 
@@ -214,41 +255,100 @@ struct TInnerPath {
     }
 };
 
+// The files of a listing that a target folder could hold only in the place of a
+// case twin: of the files that the platform takes for one name, every one but the
+// newest (the first listed of equally new ones). Empty when there are none.
+std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& entries) {
+    std::vector<bool> lesser;
+    std::unordered_map<std::string, std::size_t> newest;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TFolderEntry& entry = entries[i];
+        if (entry.IsDirectory || IsSkippedFile(fs, entry.Name)) {
+            continue;
+        }
+        std::string key = fs.NameKey(entry.Name);
+        if (key.empty()) {
+            return {}; // names match exactly here
+        }
+        const auto [kept, added] = newest.try_emplace(std::move(key), i);
+        if (added) {
+            continue;
+        }
+        lesser.resize(entries.size());
+        if (UnixSeconds(entry.Time) > UnixSeconds(entries[kept->second].Time)) {
+            lesser[kept->second] = true;
+            kept->second = i;
+        } else {
+            lesser[i] = true;
+        }
+    }
+    return lesser;
+}
+
 // The children of a listed folder that the comparison looks at, in listing
 // order: each folder to walk with the inner path below it (not "." or "..",
-// not the inner root), and each file that is not one of the skipped ones.
+// not the inner root), and each file that is not one of the skipped ones, with
+// whether it is a lesser case twin.
 template <class TOnFolder, class TOnFile>
 void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, TOnFolder onFolder,
                   TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
-    for (const TFolderEntry& entry : listing.Entries()) {
+    const std::vector<TFolderEntry>& entries = listing.Entries();
+    const std::vector<bool> lesser = LesserTwins(fs, entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TFolderEntry& entry = entries[i];
         if (entry.IsDirectory) {
             if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
                 onFolder(entry, inner.Below(&entry, next));
             }
         } else if (!IsSkippedFile(fs, entry.Name)) {
-            onFile(entry);
+            onFile(entry, !lesser.empty() && lesser[i]);
         }
     }
 }
 
-// The copy of a file that is missing or older in the target folder, or null.
-std::unique_ptr<TCopyEntry> CompareFile(TListing& target, const TFolderEntry& source,
-                                        const std::string& srcFolder, const std::string& dstFolder,
+// name is empty for a folder's own entry.
+std::unique_ptr<TCopyEntry> MakeEntry(const TFolderPaths& src, const TFolderPaths& dst,
+                                      const std::string& name, bool fromStick, TEntryKind kind) {
+    auto entry = std::make_unique<TCopyEntry>();
+    const std::string nameText = PathText(name);
+    entry->SourcePath = src.Text + nameText;
+    entry->TargetPath = dst.Text + nameText;
+    entry->ToStickFlag = !fromStick;
+    entry->Copied = kind == TEntryKind::File;
+    entry->SourceFile = src.Exact + name;
+    entry->TargetFile = dst.Exact + name;
+    entry->Kind = kind;
+    return entry;
+}
+
+// The copy of a file that is missing or older in the target folder, or null. One
+// target never takes the contents of two names: a lesser twin fails; so does a
+// newer file whose target is one of several twins there, or is found under the name
+// of another file of the source folder, since the copy would put one name's
+// contents in another's place.
+std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
+                                        const TFolderEntry& file, bool lesserTwin,
+                                        const TFolderPaths& src, const TFolderPaths& dst,
                                         bool fromStick) {
-    const TFolderEntry* found = target.Find(source.Name);
-    if (found && !SourceIsNewer(source.Time, found->Time)) {
-        return nullptr;
+    TEntryKind kind = TEntryKind::CaseTwin;
+    if (!lesserTwin) {
+        bool several = false;
+        const TFolderEntry* found = target.Find(file.Name, &several);
+        if (found && !SourceIsNewer(file.Time, found->Time)) {
+            return nullptr;
+        }
+        const bool another = found && found->Name != file.Name && source.Exact(found->Name);
+        kind = several || another ? TEntryKind::CaseTwin : TEntryKind::File;
     }
-    return std::make_unique<TCopyEntry>(
-        TCopyEntry{srcFolder + source.Name, dstFolder + source.Name, !fromStick, true});
+    return MakeEntry(src, dst, file.Name, fromStick, kind);
 }
 
 // One direction of the comparison, walking the source tree as it stands.
 class TScan {
   public:
     TScan(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-          const std::string& srcRoot, const std::string& dstRoot, bool fromStick)
+          const TFolderPaths& srcRoot, const TFolderPaths& dstRoot, bool fromStick)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FSrcRoot(srcRoot), FDstRoot(dstRoot),
           FFromStick(fromStick), FGuard(fs) {}
 
@@ -259,21 +359,30 @@ class TScan {
         if (FCancel) {
             return;
         }
-        const std::string folder = FSrcRoot + relPath;
+        const std::string folder = FSrcRoot.Exact + relPath;
         if (!FGuard.Enter(folder, isLink)) {
             return;
         }
         TListing source(FFs);
-        if (source.Read(folder)) {
+        const TReadResult read = source.Read(folder);
+        if (read == TReadResult::Ok) {
             Files(source, relPath, inner);
+        } else if (read == TReadResult::Failed) {
+            Unlisted(relPath);
         }
         FGuard.Leave();
     }
 
+    // A source folder that is there but cannot be listed.
+    void Unlisted(const std::string& relPath) {
+        FList.push_back(MakeEntry(At(FSrcRoot, relPath), At(FDstRoot, relPath), "", FFromStick,
+                                  TEntryKind::UnlistedFolder));
+    }
+
   private:
     void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
-        const std::string srcFolder = FSrcRoot + relPath;
-        const std::string dstFolder = FDstRoot + relPath;
+        const TFolderPaths srcFolder = At(FSrcRoot, relPath);
+        const TFolderPaths dstFolder = At(FDstRoot, relPath);
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
         ForEachChild(
@@ -281,11 +390,12 @@ class TScan {
             [&](const TFolderEntry& folder, const TInnerPath& below) {
                 Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
             },
-            [&](const TFolderEntry& file) {
+            [&](const TFolderEntry& file, bool lesserTwin) {
                 if (!target) {
-                    target.emplace(FFs).Read(dstFolder);
+                    target.emplace(FFs).Read(dstFolder.Exact);
                 }
-                if (auto copy = CompareFile(*target, file, srcFolder, dstFolder, FFromStick)) {
+                if (auto copy = CompareFile(source, *target, file, lesserTwin, srcFolder, dstFolder,
+                                            FFromStick)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -295,8 +405,8 @@ class TScan {
     TCopyList& FList;
     const bool& FCancel;
     const TPump& FPump;
-    const std::string& FSrcRoot;
-    const std::string& FDstRoot;
+    const TFolderPaths& FSrcRoot;
+    const TFolderPaths& FDstRoot;
     const bool FFromStick;
     TPathGuard FGuard;
 };
@@ -306,7 +416,8 @@ class TScan {
 // folder is listed twice. Holds only the findings, in enumeration order, not the
 // listing.
 struct TKeptFolder {
-    enum class TState { Unlisted, Empty, Listed };
+    // Unlisted: not looked at yet; Empty: not there; Failed: there but not listable.
+    enum class TState { Unlisted, Empty, Failed, Listed };
 
     std::string Name;
     bool IsLink = false;
@@ -327,10 +438,10 @@ struct TKeptFolder {
 class TCompareRun {
   public:
     TCompareRun(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                const std::string& stickRoot, const std::string& diskRoot)
+                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FStickRoot(stickRoot),
-          FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot, diskRoot)),
-          FStickInDisk(PathInside(fs, diskRoot, stickRoot)),
+          FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot.Exact, diskRoot.Exact)),
+          FStickInDisk(PathInside(fs, diskRoot.Exact, stickRoot.Exact)),
           FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true),
           FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false) {}
 
@@ -349,20 +460,30 @@ class TCompareRun {
             return;
         }
         TPathGuard& stickGuard = FToDisk.Guard();
-        const std::string stickFolder = FStickRoot + stickRel;
+        const std::string stickFolder = FStickRoot.Exact + stickRel;
         if (!stickGuard.Enter(stickFolder, stickIsLink)) {
             return;
         }
         TListing stick(FFs);
-        if (stick.Read(stickFolder)) {
+        const TReadResult read = stick.Read(stickFolder);
+        if (read == TReadResult::Ok) {
             TListing disk(FFs);
-            kept.State = TKeptFolder::TState::Empty;
             std::vector<TKeptFolder*> diskFolders;
-            if (disk.Read(FDiskRoot + diskRel)) {
+            switch (disk.Read(FDiskRoot.Exact + diskRel)) {
+            case TReadResult::Ok:
                 kept.State = TKeptFolder::TState::Listed;
                 diskFolders = Keep(kept, disk, stick, diskRel);
+                break;
+            case TReadResult::Missing:
+                kept.State = TKeptFolder::TState::Empty;
+                break;
+            case TReadResult::Failed:
+                kept.State = TKeptFolder::TState::Failed;
+                break;
             }
             StickFiles(stick, disk, diskFolders, stickRel, diskRel, stickInner);
+        } else if (read == TReadResult::Failed) {
+            FToDisk.Unlisted(stickRel);
         }
         stickGuard.Leave();
     }
@@ -372,8 +493,8 @@ class TCompareRun {
     std::vector<TKeptFolder*> Keep(TKeptFolder& kept, TListing& disk, TListing& stick,
                                    const std::string& diskRel) {
         std::vector<TKeptFolder*> folders(disk.Entries().size());
-        const std::string diskFolder = FDiskRoot + diskRel;
-        const std::string stickFolder = FStickRoot + diskRel;
+        const TFolderPaths diskFolder = At(FDiskRoot, diskRel);
+        const TFolderPaths stickFolder = At(FStickRoot, diskRel);
         ForEachChild(
             FFs, disk, {FStickInDisk, kept.InnerDepth},
             [&](const TFolderEntry& entry, const TInnerPath& below) {
@@ -384,8 +505,9 @@ class TCompareRun {
                 folders[static_cast<std::size_t>(&entry - disk.Entries().data())] = folder.get();
                 kept.Items.push_back({nullptr, std::move(folder)});
             },
-            [&](const TFolderEntry& file) {
-                if (auto copy = CompareFile(stick, file, diskFolder, stickFolder, false)) {
+            [&](const TFolderEntry& file, bool lesserTwin) {
+                if (auto copy = CompareFile(disk, stick, file, lesserTwin, diskFolder, stickFolder,
+                                            false)) {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             });
@@ -395,8 +517,8 @@ class TCompareRun {
     void StickFiles(TListing& stick, TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
                     const std::string& stickRel, const std::string& diskRel,
                     const TInnerPath& inner) {
-        const std::string stickFolder = FStickRoot + stickRel;
-        const std::string diskFolder = FDiskRoot + stickRel;
+        const TFolderPaths stickFolder = At(FStickRoot, stickRel);
+        const TFolderPaths diskFolder = At(FDiskRoot, stickRel);
         ForEachChild(
             FFs, stick, inner,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
@@ -407,8 +529,9 @@ class TCompareRun {
                     FToDisk.Folder(childRel, entry.IsLink, below);
                 }
             },
-            [&](const TFolderEntry& file) {
-                if (auto copy = CompareFile(disk, file, stickFolder, diskFolder, true)) {
+            [&](const TFolderEntry& file, bool lesserTwin) {
+                if (auto copy =
+                        CompareFile(stick, disk, file, lesserTwin, stickFolder, diskFolder, true)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -437,7 +560,12 @@ class TCompareRun {
         }
         FPump();
         if (FCancel || kept.State == TKeptFolder::TState::Empty ||
-            !FToStick.Guard().Enter(FDiskRoot + diskRel, kept.IsLink)) {
+            !FToStick.Guard().Enter(FDiskRoot.Exact + diskRel, kept.IsLink)) {
+            return;
+        }
+        if (kept.State == TKeptFolder::TState::Failed) {
+            FToStick.Unlisted(diskRel);
+            FToStick.Guard().Leave();
             return;
         }
         for (TKeptFolder::TItem& item : kept.Items) {
@@ -454,8 +582,8 @@ class TCompareRun {
     TCopyList& FList;
     const bool& FCancel;
     const TPump& FPump;
-    const std::string& FStickRoot;
-    const std::string& FDiskRoot;
+    const TFolderPaths& FStickRoot;
+    const TFolderPaths& FDiskRoot;
     const std::vector<std::string> FDiskInStick;
     const std::vector<std::string> FStickInDisk;
     TScan FToDisk;
@@ -474,8 +602,11 @@ std::string FolderRoot(const std::string& folderText) {
 void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
                 const std::string& SrcRoot, const std::string& DstRoot, const std::string& RelPath,
                 bool FromStick) {
-    const std::vector<std::string> inner = PathInside(fs, SrcRoot + RelPath, DstRoot);
-    TScan(fs, list, cancel, pump, SrcRoot, DstRoot, FromStick).Folder(RelPath, false, {inner, 0});
+    const TFolderPaths src{ExactPath(SrcRoot), SrcRoot};
+    const TFolderPaths dst{ExactPath(DstRoot), DstRoot};
+    const std::string relPath = ExactPath(SrcRoot + RelPath).substr(src.Exact.size());
+    const std::vector<std::string> inner = PathInside(fs, src.Exact + relPath, dst.Exact);
+    TScan(fs, list, cancel, pump, src, dst, FromStick).Folder(relPath, false, {inner, 0});
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
@@ -484,5 +615,7 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
     list.clear();
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
-    TCompareRun(fs, list, cancel, pump, stickRoot, diskRoot).Run();
+    TCompareRun(fs, list, cancel, pump, {ExactPath(stickRoot), stickRoot},
+                {ExactPath(diskRoot), diskRoot})
+        .Run();
 }

@@ -2,6 +2,8 @@
 
 #include "sync/Paths.h"
 
+#include <unordered_set>
+
 // Creates a folder together with its missing ancestors, outermost first; stops at
 // the first one that cannot be created.
 static bool ForceDirectories(TFileSystem& fs, std::string path) {
@@ -18,9 +20,23 @@ static bool ForceDirectories(TFileSystem& fs, std::string path) {
     return ForceDirectories(fs, parent) && fs.MakeDirectory(path);
 }
 
+// Temporary files of an interrupted copy or replace; nothing else is touched.
+static void RemoveLeftovers(TFileSystem& fs, const std::string& folder) {
+    std::vector<TFolderEntry> entries;
+    if (fs.ListFolder(folder, entries) != TReadResult::Ok) {
+        return;
+    }
+    for (const TFolderEntry& entry : entries) {
+        if (!entry.IsDirectory && IsOwnTempName(entry.Name)) {
+            fs.RemoveOwnTemp(folder + entry.Name);
+        }
+    }
+}
+
 TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
                        const std::function<void(int)>& setPosition) {
     TCopyRunResult result;
+    std::unordered_set<std::string> cleaned;
     for (std::size_t i = 0; i < list.size(); ++i) {
         pump();
         if (cancel) {
@@ -28,11 +44,20 @@ TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, con
         }
         setPosition(static_cast<int>(i));
         TCopyEntry& entry = *list[i];
-        const std::string folder = FileFolder(entry.TargetPath);
+        if (entry.Kind != TEntryKind::File) {
+            entry.Copied = false;
+            ++result.FailedCount;
+            continue;
+        }
+        if (const std::string folder = FolderPart(entry.TargetFile);
+            cleaned.insert(folder).second) {
+            RemoveLeftovers(fs, folder);
+        }
+        const std::string folder = FileFolder(entry.TargetFile);
         if (!fs.IsDirectory(folder)) {
             ForceDirectories(fs, folder);
         }
-        entry.Copied = fs.CopyFileSafely(entry.SourcePath, entry.TargetPath);
+        entry.Copied = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile);
         ++(entry.Copied ? result.CopiedCount : result.FailedCount);
     }
     result.Cancelled = cancel;

@@ -43,26 +43,40 @@ struct TFolderId {
 
 enum class TReadResult { Ok, Missing, Failed };
 
-// Everything the engine needs of the platform. Paths are 8-bit strings as the
-// platform's file functions take them.
+// Paths and names are exact: every name as the file system holds it, in 8 bits per
+// unit (on Windows the UTF-16 names as WTF-8, so that names outside the ANSI code
+// page, unpaired surrogates included, survive; elsewhere the bytes as they are).
+// Texts are what the user types and sees: on Windows in the ANSI code page.
+
+// The exact full path of a folder text that the user typed.
+std::string ExactPath(std::string_view text);
+// The text of an exact path; what the text cannot hold becomes "?".
+std::string PathText(std::string_view path);
+
+// Everything the engine needs of the platform.
 class TFileSystem {
   public:
     virtual ~TFileSystem() = default;
 
     // Every entry of a folder whose path ends with kPathDelim, "." and ".." included
-    // where the platform has them, in the file system's own order. false when the
-    // folder cannot be listed.
-    virtual bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) = 0;
+    // where the platform has them, in the file system's own order. Missing when there
+    // is no such folder, Failed when it is there but cannot be listed.
+    virtual TReadResult ListFolder(const std::string& folder,
+                                   std::vector<TFolderEntry>& entries) = 0;
     virtual bool FolderIdentity(const std::string& folder, TFolderId& id) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
     // Creates one directory; fails when the parent is missing or the name is taken.
     virtual bool MakeDirectory(const std::string& path) = 0;
     // Copies contents, read-only attribute and last-write time into a temporary file
     // beside the target, then puts it in the target's place in one step. Fails,
-    // leaving the target as it was and no temporary file behind, on any error and
-    // when the target is a directory or read-only.
+    // leaving the target as it was and no temporary file behind, on any error, when
+    // the temporary file is not as long as the source was, and when the target is a
+    // directory or read-only.
     virtual bool CopyFileSafely(const std::string& source, const std::string& target) = 0;
-    // Case-insensitive comparison as the platform compares names.
+    // Deletes a temporary file that an interrupted copy or replace left behind;
+    // refuses every path whose name is not of that making (IsOwnTempName).
+    virtual bool RemoveOwnTemp(const std::string& path) = 0;
+    // Case-insensitive comparison of two texts by the user's locale.
     virtual bool SameText(std::string_view a, std::string_view b) = 0;
     // The key under which a lookup finds an entry that has no exactly equal name;
     // empty where the platform matches names exactly.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -83,16 +84,20 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool CopyBytes(int in, int out) {
+// Fails unless exactly `size` bytes come before the end: a read that ends early, as
+// from a stick pulled out, or a file that grew meanwhile gives no copy.
+bool CopyBytes(int in, int out, std::uint64_t size) {
     char buffer[64 * 1024];
+    std::uint64_t copied = 0;
     for (;;) {
         const ssize_t got = read(in, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            return got == 0;
+            return got == 0 && copied == size;
         }
+        copied += static_cast<std::uint64_t>(got);
         if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
             return false;
         }
@@ -136,15 +141,20 @@ bool IsLinkEntry(int dirFd, const dirent& item) {
 
 class TPosixFileSystem final : public TFileSystem {
   public:
-    bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+    TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
         entries.clear();
         DIR* dir = opendir(folder.c_str());
         if (!dir) {
-            return false;
+            return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
         }
         const int dirFd = dirfd(dir);
         const long offset = OffsetNow();
-        while (const dirent* item = readdir(dir)) {
+        for (;;) {
+            errno = 0;
+            const dirent* item = readdir(dir);
+            if (!item) {
+                break;
+            }
             struct stat st {};
             // Links are followed; a dangling one is listed as the link itself.
             if (fstatat(dirFd, item->d_name, &st, 0) != 0 &&
@@ -157,8 +167,13 @@ class TPosixFileSystem final : public TFileSystem {
                                DosTimeOf(st.st_mtime, offset),
                                IsLinkEntry(dirFd, *item)});
         }
+        const bool complete = errno == 0;
         closedir(dir);
-        return true;
+        if (!complete) {
+            entries.clear();
+            return TReadResult::Failed;
+        }
+        return TReadResult::Ok;
     }
 
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
@@ -185,9 +200,15 @@ class TPosixFileSystem final : public TFileSystem {
         }
         return ReplaceThroughTemp(target, 0600, [&](int out) {
             const timespec times[2] = {st.st_atim, st.st_mtim};
-            return CopyBytes(in.Get(), out) && futimens(out, times) == 0 &&
-                   fchmod(out, st.st_mode & 0777) == 0;
+            return CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size)) &&
+                   futimens(out, times) == 0 && fchmod(out, st.st_mode & 0777) == 0;
         });
+    }
+
+    bool RemoveOwnTemp(const std::string& path) override {
+        struct stat st {};
+        return IsOwnTempName(NamePart(path)) && lstat(path.c_str(), &st) == 0 &&
+               S_ISREG(st.st_mode) && unlink(path.c_str()) == 0;
     }
 
     bool SameText(std::string_view a, std::string_view b) override {
@@ -254,6 +275,14 @@ class TPosixFileSystem final : public TFileSystem {
 };
 
 } // namespace
+
+std::string ExactPath(std::string_view text) {
+    return std::string(text);
+}
+
+std::string PathText(std::string_view path) {
+    return std::string(path);
+}
 
 TFileSystem& SystemFileSystem() {
     static TPosixFileSystem fileSystem;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 
 namespace {
@@ -21,29 +22,104 @@ TDosTime DosTimeOf(const FILETIME& utc) {
     return PackDosTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
 }
 
-// The UTF-16 form of a path as the ANSI file functions read it.
-std::wstring Wide(std::string_view text) {
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
+// Names are UTF-16 and may hold unpaired surrogates; WTF-8 keeps those as well, so
+// that every name goes to the exact form and back unchanged.
+std::string Wtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
+        }
+        if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        }
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
 }
 
-// A path that the ANSI functions cannot take gets the long-path prefix. The prefix
-// also turns off the system's normalising, so the path is made full first.
-std::wstring LongPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    if (path.size() < MAX_PATH || wide.starts_with(L"\\\\?\\")) {
+// The UTF-16 form of an exact path; a byte that is no part of a sequence becomes
+// U+FFFD.
+std::wstring Utf16(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        std::uint32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        bool valid = (lead < 0x80 || lead >= 0xC0) && lead < 0xF8 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            c = c << 6 | (next & 0x3F);
+        }
+        if (!valid) {
+            out += L'\xFFFD';
+            ++i;
+            continue;
+        }
+        i += length;
+        if (c >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
+    }
+    return out;
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::wstring FullPathOf(const std::wstring& path) {
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+}
+
+// The form that the wide file functions take literally, whatever the length and
+// whatever the names (trailing dots and blanks, device names): the long-path
+// prefix before a full path. The prefix turns off the system's normalising, so a
+// path that is not full yet is made full first, and only its root part is
+// normalised where that can be told apart from the names.
+std::wstring SystemPath(std::string_view path) {
+    std::wstring wide = Utf16(path);
+    if (wide.starts_with(L"\\\\?\\")) {
         return wide;
     }
-    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(
-        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    if (full.starts_with(L"\\\\")) {
-        return L"\\\\?\\UNC" + full.substr(1);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    if (wide.starts_with(L"\\\\.\\")) {
+        return wide;
     }
-    return L"\\\\?\\" + full;
+    if (wide.starts_with(L"\\\\")) {
+        return L"\\\\?\\UNC" + wide.substr(1);
+    }
+    const bool driveRooted = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
+    if (driveRooted) {
+        return L"\\\\?\\" + wide;
+    }
+    if (wide.starts_with(L"\\")) {
+        return L"\\\\?\\" + FullPathOf(L"\\") + wide.substr(1);
+    }
+    return L"\\\\?\\" + FullPathOf(wide);
 }
 
 // MoveFileEx replaces a read-only file under some systems, so it is refused here.
@@ -60,29 +136,43 @@ void RemoveTemp(const std::wstring& temp) {
 
 // fill makes the temporary file of the given name and returns ERROR_SUCCESS or the
 // error; a name already taken asks for another one. The filled file replaces the
-// target in one step; whatever fails, no temporary file stays behind. The target
-// is taken as the system's copy takes it, so a copy reaches every target that
-// CopyFileA reaches; the temporary name is longer than most and may need the
-// long form.
+// target in one step; whatever fails, no temporary file stays behind.
 bool ReplaceThroughTemp(const std::string& target,
                         const std::function<DWORD(const std::wstring&)>& fill) {
-    const std::wstring wideTarget = Wide(target);
-    if (!MayReplace(wideTarget)) {
+    const std::wstring systemTarget = SystemPath(target);
+    if (!MayReplace(systemTarget)) {
         return false;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
-        const std::wstring temp = LongPath(TempPathBeside(target, attempt));
+        const std::wstring temp = SystemPath(TempPathBeside(target, attempt));
         const DWORD error = fill(temp);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), wideTarget.c_str(), kMoveFlags)) {
+        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
             return true;
         }
         RemoveTemp(temp);
         return false;
     }
     return false;
+}
+
+bool SizeOf(const std::wstring& path, std::uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    return true;
+}
+
+TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
+    return {Wtf8(data.cFileName), Wtf8(data.cAlternateFileName),
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            DosTimeOf(data.ftLastWriteTime),
+            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
@@ -106,27 +196,35 @@ DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
 
 class TWin32FileSystem final : public TFileSystem {
   public:
-    bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+    TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
         entries.clear();
-        WIN32_FIND_DATAA data;
-        const HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW((SystemPath(folder) + L"*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) {
-            return false;
+            const DWORD error = GetLastError();
+            // A drive root without entries has no "." either and finds nothing; a name
+            // that is too long or not allowed names no folder.
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                           error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME
+                       ? TReadResult::Missing
+                       : TReadResult::Failed;
         }
         do {
-            entries.push_back({data.cFileName, data.cAlternateFileName,
-                               (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                               DosTimeOf(data.ftLastWriteTime),
-                               (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-        } while (FindNextFileA(find, &data));
+            entries.push_back(EntryOf(data));
+        } while (FindNextFileW(find, &data));
+        const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
         FindClose(find);
-        return true;
+        if (!complete) {
+            entries.clear();
+            return TReadResult::Failed;
+        }
+        return TReadResult::Ok;
     }
 
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
-        const HANDLE handle =
-            CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE handle = CreateFileW(
+            SystemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             return false;
         }
@@ -141,20 +239,44 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool IsDirectory(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     bool MakeDirectory(const std::string& path) override {
-        return CreateDirectoryA(path.c_str(), nullptr);
+        return CreateDirectoryW(SystemPath(path).c_str(), nullptr);
     }
 
+    // The system's copy can report success after a read error and leave a cut-off
+    // file, so the temporary file must be as long as the source was before it.
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
-        const std::wstring wideSource = Wide(source);
-        return ReplaceThroughTemp(target, [&](const std::wstring& temp) {
-            return CopyFileW(wideSource.c_str(), temp.c_str(), TRUE) ? ERROR_SUCCESS
-                                                                     : GetLastError();
+        const std::wstring systemSource = SystemPath(source);
+        std::uint64_t sourceSize = 0;
+        if (!SizeOf(systemSource, sourceSize)) {
+            return false;
+        }
+        return ReplaceThroughTemp(target, [&](const std::wstring& temp) -> DWORD {
+            if (!CopyFileW(systemSource.c_str(), temp.c_str(), TRUE)) {
+                return GetLastError();
+            }
+            std::uint64_t copied = 0;
+            return SizeOf(temp, copied) && copied == sourceSize ? ERROR_SUCCESS : ERROR_READ_FAULT;
         });
+    }
+
+    bool RemoveOwnTemp(const std::string& path) override {
+        if (!IsOwnTempName(NamePart(path))) {
+            return false;
+        }
+        const std::wstring systemPath = SystemPath(path);
+        const DWORD attributes = GetFileAttributesW(systemPath.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+            return false;
+        }
+        // A copy gives the temporary file the source's read-only attribute.
+        SetFileAttributesW(systemPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(systemPath.c_str());
     }
 
     bool SameText(std::string_view a, std::string_view b) override {
@@ -165,10 +287,8 @@ class TWin32FileSystem final : public TFileSystem {
 
     // Upper case of the UTF-16 form, as the file system folds names.
     std::string NameKey(std::string_view name) override {
-        // Every ANSI code page keeps ASCII as it is, so the common plain names need no
-        // conversion calls.
-        if (std::all_of(name.begin(), name.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        // The common plain names need no conversion calls.
+        if (IsAscii(name)) {
             std::string key(name.size() * sizeof(wchar_t), '\0');
             for (std::size_t i = 0; i < name.size(); ++i) {
                 key[i * sizeof(wchar_t)] =
@@ -176,7 +296,7 @@ class TWin32FileSystem final : public TFileSystem {
             }
             return key;
         }
-        const std::wstring wide = Wide(name);
+        const std::wstring wide = Utf16(name);
         const int length = static_cast<int>(wide.size());
         std::wstring upper(wide.size(), L'\0');
         LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, upper.data(), length);
@@ -190,13 +310,13 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     std::string ExecutablePath() override {
-        std::string path(MAX_PATH, '\0');
+        std::wstring path(MAX_PATH, L'\0');
         for (;;) {
             const DWORD length =
-                GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+                GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
             if (length < path.size()) {
                 path.resize(length);
-                return path;
+                return Wtf8(path);
             }
             path.resize(path.size() * 2);
         }
@@ -206,8 +326,8 @@ class TWin32FileSystem final : public TFileSystem {
                               std::string& contents) override {
         contents.clear();
         const HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
@@ -239,6 +359,29 @@ class TWin32FileSystem final : public TFileSystem {
 };
 
 } // namespace
+
+std::string ExactPath(std::string_view text) {
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return Wtf8(wide.empty() ? wide : FullPathOf(wide));
+}
+
+std::string PathText(std::string_view path) {
+    if (IsAscii(path)) {
+        return std::string(path);
+    }
+    const std::wstring wide = Utf16(path);
+    const int wideLength = static_cast<int>(wide.size());
+    // Without best fit: a look-alike must not show as the name it resembles.
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
+                                           nullptr, 0, "?", nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, text.data(), length,
+                        "?", nullptr);
+    return text;
+}
 
 TFileSystem& SystemFileSystem() {
     static TWin32FileSystem fileSystem;

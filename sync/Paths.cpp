@@ -2,6 +2,7 @@
 
 #include "sync/FileSystem.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -32,12 +33,33 @@ std::string FileFolder(std::string_view path) {
     return std::string(path.substr(0, keepDelim ? last + 1 : last));
 }
 
+namespace {
+constexpr std::string_view kTempPrefix = "~kv";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempDigits = 8;
+} // namespace
+
 std::string TempPathBeside(std::string_view path, unsigned attempt) {
     static unsigned counter = 0;
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     const auto tag = static_cast<unsigned>(ticks ^ (ticks >> 32)) ^ (++counter * 2654435761u) ^
                      (attempt * 40503u);
-    char name[32];
-    std::snprintf(name, sizeof name, "~kv%08x.tmp", tag);
-    return FolderPart(path) + name;
+    char digits[kTempDigits + 1];
+    std::snprintf(digits, sizeof digits, "%08x", tag);
+    return FolderPart(path) + std::string(kTempPrefix) + digits + std::string(kTempSuffix);
+}
+
+bool IsOwnTempName(std::string_view name) {
+    if (name.size() != kTempPrefix.size() + kTempDigits + kTempSuffix.size() ||
+        !name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) {
+        return false;
+    }
+    const std::string_view digits = name.substr(kTempPrefix.size(), kTempDigits);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+std::string_view NamePart(std::string_view path) {
+    const std::size_t last = LastFolderBreak(path);
+    return last == std::string_view::npos ? path : path.substr(last + 1);
 }

@@ -16,3 +16,9 @@ std::string FileFolder(std::string_view path);
 // A name for a temporary file in the folder of path; the comparison skips such
 // names (leading "~", extension ".tmp"). attempt varies the name after a clash.
 std::string TempPathBeside(std::string_view path, unsigned attempt);
+
+// True for a name that TempPathBeside makes, and for no other.
+bool IsOwnTempName(std::string_view name);
+
+// The last part of a path: everything after its last delimiter or drive colon.
+std::string_view NamePart(std::string_view path);

@@ -7,6 +7,7 @@
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/VistaAnswer.h"
+#include "tests/sync/ForwardingFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -214,8 +215,8 @@ class MainWindowTest : public ::testing::Test {
         RemoveTree(base);
     }
 
-    TKorvandelMain& Open() {
-        window = std::make_unique<TKorvandelMain>(nullptr);
+    TKorvandelMain& Open(TFileSystem& fileSystem = SystemFileSystem()) {
+        window = std::make_unique<TKorvandelMain>(nullptr, fileSystem);
         app->SetMainForm(window.get());
         window->Show();
         return *window;
@@ -739,6 +740,52 @@ TEST_F(MainWindowTest, CancelledComparisonListsWhatWasFound) {
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, (std::vector<std::string>{stick + "\\a\\inner.txt", stick + "\\root1.txt"}));
     EXPECT_EQ(w.ToStick->Count(), 0);
+}
+
+// A folder that is there but cannot be listed shows at once as a failed item of its
+// direction, fails in the report, and is tried again by the next comparison.
+TEST_F(MainWindowTest, FolderThatCannotBeListedIsAMarkedFailure) {
+    struct TLockedFileSystem : TForwardingFileSystem {
+        TReadResult ListFolder(const std::string& folder,
+                               std::vector<TFolderEntry>& entries) override {
+            if (Locked && folder == LockedFolder) {
+                entries.clear();
+                return TReadResult::Failed;
+            }
+            return TForwardingFileSystem::ListFolder(folder, entries);
+        }
+        std::string LockedFolder;
+        bool Locked = true;
+    } fileSystem;
+    PutFile(stick + "\\ok.txt", "ok", 0);
+    PutFile(stick + "\\locked\\inside.txt", "in", 0);
+    fileSystem.LockedFolder = ExactPath(stick + "\\locked\\");
+    TKorvandelMain& w = Open(fileSystem);
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    Click(w.bScan);
+    const std::string marker = "<IMG src=\"idx:0\"> ";
+    std::vector<std::string> listed = Texts(w.ToDisk);
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{marker + stick + "\\locked\\", stick + "\\ok.txt"}));
+    EXPECT_EQ(w.ToStick->Count(), 0);
+    EXPECT_EQ(StateOf(w), kIdleReady);
+
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(reports[0].Warning);
+    EXPECT_NE(reports[0].Text.find("1 Dateien konnten nicht kopiert werden\r\n"
+                                   "1 Dateien wurden erfolgreich kopiert"),
+              std::string::npos)
+        << reports[0].Text;
+    EXPECT_EQ(Texts(w.ToDisk).size(), 2u);
+    EXPECT_EQ(FileText(disk + "\\ok.txt"), "ok");
+
+    fileSystem.Locked = false;
+    Click(w.bScan);
+    EXPECT_EQ(Texts(w.ToDisk), std::vector<std::string>{stick + "\\locked\\inside.txt"});
+    Close(); // while the window's file system is still there
 }
 
 TEST_F(MainWindowTest, CancelledCopyReportsWhatWasCopiedAndEmptiesTheLists) {

@@ -5,7 +5,7 @@
 // Passes every call to the system's back end; tests override what they watch or fake.
 class TForwardingFileSystem : public TFileSystem {
   public:
-    bool ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
+    TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
         return FBase.ListFolder(folder, entries);
     }
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
@@ -16,6 +16,7 @@ class TForwardingFileSystem : public TFileSystem {
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
         return FBase.CopyFileSafely(source, target);
     }
+    bool RemoveOwnTemp(const std::string& path) override { return FBase.RemoveOwnTemp(path); }
     bool SameText(std::string_view a, std::string_view b) override { return FBase.SameText(a, b); }
     std::string NameKey(std::string_view name) override { return FBase.NameKey(name); }
     void ComputerNameInto(char* buffer, unsigned size) override {

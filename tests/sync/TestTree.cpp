@@ -37,10 +37,11 @@ FILETIME FileTimeOf(std::int64_t utcSeconds) {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+// Tree paths are exact: names in UTF-8 below a root that is plain ASCII.
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
     wide.resize(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(),
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(),
                                                      static_cast<int>(wide.size())) -
                                  1));
     return wide;
@@ -53,9 +54,9 @@ std::wstring LongPath(const std::string& path) {
 }
 
 std::string Narrow(const std::wstring& text) {
-    std::string narrow(text.size() * 2 + 1, '\0');
+    std::string narrow(text.size() * 3 + 1, '\0');
     narrow.resize(static_cast<std::size_t>(
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(),
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, narrow.data(),
                             static_cast<int>(narrow.size()), nullptr, nullptr) -
         1));
     return narrow;
@@ -103,16 +104,18 @@ std::string UnixPathOf(const std::string& path) {
 
 // Wine starts Unix programs too, but gives no handle to wait on: the wait is for
 // the program's result to show at path.
-bool RunUnix(std::string command, const std::string& path, bool exists) {
-    STARTUPINFOA startup{};
+bool RunUnix(const std::string& command, const std::string& path, bool exists) {
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    std::wstring wideCommand = Wide(command);
+    if (!CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         return false;
     }
+    const std::wstring widePath = LongPath(path);
     auto done = [&] {
-        return (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
+        return (GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
     };
     for (int i = 0; i < 1000 && !done(); ++i) {
         Sleep(10);
@@ -228,6 +231,25 @@ TTempTree::~TTempTree() {
     RemoveTree(LongPath(FRoot.substr(0, FRoot.size() - 1)));
 }
 
+void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
+                            std::int64_t utcSeconds) const {
+    const std::size_t slash = rel.rfind('/');
+    const std::string folder(rel.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
+    const std::string staged = folder + "case-twin-staged";
+    AddFile(staged, contents, utcSeconds);
+    const std::string unixFolder = UnixPathOf(Path(folder));
+    if (unixFolder.empty()) {
+        Fail("naming a case twin outside Wine", Path(rel));
+    }
+    const std::string name(rel.substr(folder.size()));
+    if (!RunUnix("/bin/mv \"" + unixFolder + "/case-twin-staged\" \"" + unixFolder + "/" + name +
+                     "\"",
+                 Path(staged), false)) {
+        Fail("naming a case twin", Path(rel));
+    }
+    SetTime(rel, utcSeconds);
+}
+
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
     const std::string linkPath = Path(link);
     const std::string targetPath = Path(target);
@@ -243,7 +265,7 @@ bool TTempTree::Exists(std::string_view rel) const {
 
 std::int64_t TTempTree::Time(std::string_view rel) const {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(Path(rel).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(LongPath(Path(rel)).c_str(), GetFileExInfoStandard, &data)) {
         Fail("reading time of", Path(rel));
     }
     const std::uint64_t ticks = static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime)
@@ -254,9 +276,9 @@ std::int64_t TTempTree::Time(std::string_view rel) const {
 
 void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
     const std::string path = Path(rel);
-    const HANDLE file =
-        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = CreateFileW(LongPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const FILETIME time = FileTimeOf(utcSeconds);
     const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
     if (file != INVALID_HANDLE_VALUE) {
@@ -268,12 +290,12 @@ void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
 }
 
 bool TTempTree::IsReadOnly(std::string_view rel) const {
-    const DWORD attributes = GetFileAttributesA(Path(rel).c_str());
+    const DWORD attributes = GetFileAttributesW(LongPath(Path(rel)).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
-    if (!SetFileAttributesA(Path(rel).c_str(),
+    if (!SetFileAttributesW(LongPath(Path(rel)).c_str(),
                             readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL)) {
         Fail("setting attributes of", Path(rel));
     }
@@ -324,6 +346,11 @@ TTempTree::TTempTree() {
 
 TTempTree::~TTempTree() {
     RemoveTree(FRoot);
+}
+
+void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
+                            std::int64_t utcSeconds) const {
+    AddFile(rel, contents, utcSeconds);
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {

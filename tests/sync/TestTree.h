@@ -31,6 +31,11 @@ class TTempTree {
     void AddFolder(std::string_view rel) const; // with missing parents
     void AddFile(std::string_view rel, std::string_view contents = "x",
                  std::int64_t utcSeconds = kBaseTime) const; // with missing parent folders
+    // A file beside one whose name differs from it in letter case only. Windows
+    // would open that one, so under Wine the file is named from the Unix side; plain
+    // ASCII names only.
+    void AddCaseTwin(std::string_view rel, std::string_view contents,
+                     std::int64_t utcSeconds) const;
     // link becomes a folder link (symbolic link, or junction) to the folder target.
     void AddFolderLink(std::string_view link, std::string_view target);
 
