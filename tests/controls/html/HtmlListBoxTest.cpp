@@ -197,6 +197,34 @@ TEST_F(HtmlListBoxTest, ReplacingATextKeepsTheObjectAndTheSystemListHoldsTheText
                   reinterpret_cast<LRESULT>(&entries[i]));
 }
 
+TEST_F(HtmlListBoxTest, ReplacingTextsInsideABatchLeavesTheDrawingToItsEnd) {
+    int entries[30] = {};
+    for (int i = 0; i < 30; ++i)
+        List->AddItem("C:\\file " + std::to_string(i) + ".txt", &entries[i]);
+    List->SetItemIndex(3);
+    UpdateWindow(List->Handle());
+    const auto pending = [&] {
+        RECT r;
+        return GetUpdateRect(List->Handle(), &r, FALSE) != FALSE;
+    };
+    ASSERT_FALSE(pending());
+    List->BeginUpdate();
+    for (int i = 0; i < 30; i += 2)
+        List->SetString(i, "<IMG src=\"idx:0\"> C:\\file " + std::to_string(i) + ".txt");
+    // Nothing asked for a repaint, and the drawing is still off: an item
+    // added now leaves nothing to paint either.
+    EXPECT_FALSE(pending());
+    List->AddItem("C:\\one more.txt", nullptr);
+    EXPECT_FALSE(pending());
+    List->EndUpdate();
+    EXPECT_TRUE(pending()) << "the end of the batch repaints";
+    EXPECT_EQ(List->ItemIndex(), 3);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(List->Objects(i), &entries[i]);
+        EXPECT_EQ(List->ItemHeights(i), i % 2 ? Gh : std::max(Gh, 16)) << i;
+    }
+}
+
 TEST_F(HtmlListBoxTest, AFreedImageListOrPictureContainerIsForgotten) {
     auto* container = new TPictureContainer(Form.get());
     List->SetPictureContainer(container);
