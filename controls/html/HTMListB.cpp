@@ -518,8 +518,13 @@ std::pair<std::string, int> THTMListBox::AnchorAtPoint(int x, int y) {
     o.LineSpacing = 0;
     o.HitX = x;
     o.HitY = y;
+    // The item's rectangle does not move with the horizontal scrolling; its
+    // text does.
+    RECT r = ItemRect(index);
+    if (FScrollHorizontal)
+        OffsetRect(&r, -GetScrollPos(Handle(), SB_HORZ), 0);
     THtmlRenderResult result;
-    if (!RenderHtmlText(MeasureCanvas(), Strings(index), ItemRect(index), o, result))
+    if (!RenderHtmlText(MeasureCanvas(), Strings(index), r, o, result))
         return {std::string(), -1};
     return {result.AnchorHref, index};
 }
@@ -756,8 +761,21 @@ void THTMListBox::SetScrollHorizontal(bool value) {
         return;
     FScrollHorizontal = value;
     if (HandleAllocated()) {
-        const LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-        SetWindowLongPtrA(Handle(), GWL_STYLE, value ? style | WS_HSCROLL : style & ~WS_HSCROLL);
+        // The system list reads its scroll bars from the style it was made
+        // with, so it is made anew, in its place and with its view.
+        const HWND before = GetWindow(Handle(), GW_HWNDPREV);
+        const bool focused = GetFocus() == Handle();
+        const int selected = ItemIndex(), top = TopIndex();
+        DestroyHandle();
+        CreateHandle();
+        if (HandleAllocated()) {
+            SetWindowPos(Handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetItemIndex(selected);
+            SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+            if (focused)
+                ::SetFocus(Handle());
+        }
     }
     UpdateHorizontalExtent();
 }

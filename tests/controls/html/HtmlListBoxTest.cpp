@@ -278,6 +278,26 @@ TEST_F(HtmlListBoxTest, HorizontalExtentWaitsForTheLastEndUpdate) {
     EXPECT_GE(extent(), wideWidth);
 }
 
+TEST_F(HtmlListBoxTest, HorizontalScrollingSwitchedOnLaterScrollsAndHitsWhatShows) {
+    const std::string wide = Words(3);
+    List->AddItem(wide + " <A href=\"far\">far</A>", nullptr);
+    List->SetScrollHorizontal(true);
+    EXPECT_TRUE(GetWindowLongA(List->Handle(), GWL_STYLE) & WS_HSCROLL);
+    SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE};
+    ASSERT_TRUE(GetScrollInfo(List->Handle(), SB_HORZ, &info)) << "the list has a scroll bar";
+    EXPECT_GT(info.nMax, static_cast<int>(info.nPage)) << "the item is wider than the list";
+    const RECT r = List->ItemRect(0);
+    const int y = (r.top + r.bottom) / 2;
+    const int farX = 3 + List->MeasureCanvas().TextWidth(wide + " ") +
+                     List->MeasureCanvas().TextWidth("far") / 2;
+    ASSERT_GT(farX, ClientRight) << "the anchor starts out of sight";
+    EXPECT_EQ(List->AnchorAtPoint(farX - ClientRight, y).second, -1);
+    SendMessageA(List->Handle(), WM_HSCROLL, SB_RIGHT, 0);
+    const int scrolled = GetScrollPos(List->Handle(), SB_HORZ);
+    ASSERT_GT(scrolled, 0);
+    EXPECT_EQ(List->AnchorAtPoint(farX - scrolled, y), std::make_pair(std::string("far"), 0));
+}
+
 TEST_F(HtmlListBoxTest, ABatchLeavesTheViewWhereItWas) {
     // Long batches scroll the system list while nothing is drawn; the view
     // the user had comes back at the end, and a single insertion never moves it.
