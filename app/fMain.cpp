@@ -299,12 +299,17 @@ void TKorvandelMain::bCopyClick(TComponent*) {
                           "%d Dateien wurden erfolgreich kopiert",
                           result.FailedCount, result.CopiedCount),
                    "", tiWarning);
-        for (THTMListBox* list : {ToStick, ToDisk})
+        // One batch per list: thousands of failures are marked without a
+        // repaint each.
+        for (THTMListBox* list : {ToStick, ToDisk}) {
+            list->BeginUpdate();
             for (int i = 0; i < list->Count(); ++i) {
                 const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
                 if (!entry->Copied)
                     list->SetString(i, kFailureMarker + entry->SourcePath);
             }
+            list->EndUpdate();
+        }
     } else {
         ShowReport(this, Application->Title, instruction,
                    Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount), "",

@@ -279,6 +279,13 @@ void THTMListBox::CreateParams(TCreateParams& params) {
         params.Style |= WS_HSCROLL;
 }
 
+void THTMListBox::HandleCreated() {
+    // The size the window was made with, which it reports before it is ours.
+    FSize = SIZE{Width(), Height()};
+    FClientSize = SIZE{ClientWidth(), ClientHeight()};
+    TListBox::HandleCreated();
+}
+
 int THTMListBox::ClientWidth() const {
     RECT r;
     if (HandleAllocated() && GetClientRect(Handle(), &r))
@@ -349,9 +356,13 @@ int THTMListBox::MeasureItem(int index) {
 }
 
 void THTMListBox::UpdateItemHeights() {
+    RemeasureItems(4, 2);
+}
+
+void THTMListBox::RemeasureItems(int margin, int lower) {
     if (Loading() || !HandleAllocated() || Count() == 0)
         return;
-    const RECT r = MeasureRect(4);
+    const RECT r = MeasureRect(margin);
     int widest = 0;
     // Each new height would otherwise update and repaint the list at once.
     const bool suspend = FUpdateCount == 0;
@@ -365,7 +376,7 @@ void THTMListBox::UpdateItemHeights() {
         const THtmlRenderResult m = MeasureText(Strings(i), r);
         widest = std::max(widest, m.ExtentX);
         // A list item needs at least one pixel.
-        SetItemHeights(i, std::max(LimitHeight(m.ExtentY) - 2, 1));
+        SetItemHeights(i, std::max(LimitHeight(m.ExtentY) - lower, 1));
     }
     if (suspend)
         SetRedraw(true);
@@ -407,18 +418,27 @@ void THTMListBox::UpdateHorizontalExtent(int width) {
 void THTMListBox::SetRedraw(bool redraw) {
     if (!HandleAllocated())
         return;
+    FSettingRedraw = true;
     SendMessageA(Handle(), WM_SETREDRAW, redraw, 0);
+    FSettingRedraw = false;
     if (redraw)
         Invalidate();
+}
+
+void THTMListBox::Invalidate() {
+    // The end of the batch repaints everything.
+    if (FUpdateCount == 0)
+        TListBox::Invalidate();
 }
 
 void THTMListBox::BeginUpdate() {
     // A visible system list updates its scroll bar and repaints for every
     // insertion, which costs far more than measuring the item.
-    if (FUpdateCount++ == 0 && HandleAllocated()) {
+    if (FUpdateCount == 0 && HandleAllocated()) {
         FBatchTopIndex = TopIndex();
         SetRedraw(false);
     }
+    ++FUpdateCount;
 }
 
 void THTMListBox::EndUpdate() {
@@ -498,8 +518,13 @@ std::pair<std::string, int> THTMListBox::AnchorAtPoint(int x, int y) {
     o.LineSpacing = 0;
     o.HitX = x;
     o.HitY = y;
+    // The item's rectangle does not move with the horizontal scrolling; its
+    // text does.
+    RECT r = ItemRect(index);
+    if (FScrollHorizontal)
+        OffsetRect(&r, -GetScrollPos(Handle(), SB_HORZ), 0);
     THtmlRenderResult result;
-    if (!RenderHtmlText(MeasureCanvas(), Strings(index), ItemRect(index), o, result))
+    if (!RenderHtmlText(MeasureCanvas(), Strings(index), r, o, result))
         return {std::string(), -1};
     return {result.AnchorHref, index};
 }
@@ -584,6 +609,12 @@ void THTMListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 
 LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_SETREDRAW:
+        // Replacing a text switches the drawing off and on around it; inside
+        // a batch the drawing stays off until the batch ends.
+        if (FUpdateCount > 0 && !FSettingRedraw)
+            return 0;
+        return TListBox::WindowProc(msg, wParam, lParam);
     case WM_CHAR: {
         // Typed characters are looked up in the plain texts (KeyDown); the
         // system list would search the markup.
@@ -608,7 +639,8 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // The system list finds the rectangle of each new item by adding up
         // the heights from its top item. Keeping the top item near the end
         // during a batch keeps every insertion from walking the whole list.
-        if (FUpdateCount > 0 && Count() % kTopItemStep == 0)
+        if (FUpdateCount > 0 && static_cast<int>(wParam) == Count() - 1 &&
+            Count() % kTopItemStep == 0)
             SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(Count() - 1), 0);
         return result;
     }
@@ -674,10 +706,16 @@ void THTMListBox::Resize() {
     if (client.cx == FClientSize.cx && client.cy == FClientSize.cy)
         return;
     FClientSize = client;
+    const bool resized = Width() != FSize.cx || Height() != FSize.cy;
+    FSize = SIZE{Width(), Height()};
     if (FScrollHorizontal)
         UpdateHorizontalExtent();
-    else
+    else if (resized)
         UpdateItemHeights();
+    else if (FAutoItemHeight)
+        // Only the list's own scroll bar came or went: the items made so far
+        // are measured as a new item is, so equal texts keep equal rows.
+        RemeasureItems(2, 0);
 }
 
 void THTMListBox::Loaded() {
@@ -723,8 +761,21 @@ void THTMListBox::SetScrollHorizontal(bool value) {
         return;
     FScrollHorizontal = value;
     if (HandleAllocated()) {
-        const LONG_PTR style = GetWindowLongPtrA(Handle(), GWL_STYLE);
-        SetWindowLongPtrA(Handle(), GWL_STYLE, value ? style | WS_HSCROLL : style & ~WS_HSCROLL);
+        // The system list reads its scroll bars from the style it was made
+        // with, so it is made anew, in its place and with its view.
+        const HWND before = GetWindow(Handle(), GW_HWNDPREV);
+        const bool focused = GetFocus() == Handle();
+        const int selected = ItemIndex(), top = TopIndex();
+        DestroyHandle();
+        CreateHandle();
+        if (HandleAllocated()) {
+            SetWindowPos(Handle(), before ? before : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            SetItemIndex(selected);
+            SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+            if (focused)
+                ::SetFocus(Handle());
+        }
     }
     UpdateHorizontalExtent();
 }

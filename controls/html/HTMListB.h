@@ -140,9 +140,11 @@ class THTMListBox : public TListBox, public IComponentStyle {
     // Opens web and mail links; replaceable so that nothing is really opened.
     std::function<void(const std::string& href)> ShellOpen = OpenShellLink;
 
-    // Painting goes on; only the horizontal extent waits for the last EndUpdate.
+    // Drawing and the horizontal extent wait for the last EndUpdate.
     void BeginUpdate();
     void EndUpdate();
+    // Inside a batch the window is repainted once, when it ends.
+    void Invalidate() override;
     // The item text without markup; EHTMListBoxError for a bad index.
     std::string GetItemPlainText(int index) const;
     // The href of the anchor at a client point and the item it is in, or
@@ -161,6 +163,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
 
   protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     int MeasureItem(int index) override;
     void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
@@ -181,6 +184,9 @@ class THTMListBox : public TListBox, public IComponentStyle {
         UpdateItemHeights();
     }
     void SetRedraw(bool redraw);
+    // Measures every item in the rectangle of MeasureRect(margin) and makes
+    // it `lower` pixels lower than measured.
+    void RemeasureItems(int margin, int lower);
     THtmlRenderOptions RenderOptions() const;
     // The measuring rectangle from `left`, with the width rule: 4096 wide
     // when scrolling horizontally, else the client width less the predicted
@@ -228,6 +234,8 @@ class THTMListBox : public TListBox, public IComponentStyle {
     TCursor FSavedCursor = TCursor::crDefault;
     int FMouseX = -1, FMouseY = -1;
     SIZE FClientSize{};
+    SIZE FSize{}; // of the whole window, scroll bars included
+    bool FSettingRedraw = false;
     int FBatchTopIndex = 0; // top item when the batch began
     TTimer* FBlinkTimer = nullptr;
     int FTimerTicks = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -194,13 +195,14 @@ std::string THtmlLayout::LayoutLine(std::string_view& rest, const RECT& lineRect
         const std::size_t end = rest.find_first_of(FOptions.WordWrap ? "< " : "<");
         const std::size_t length = end == npos ? rest.size() : rest[end] == ' ' ? end + 1 : end;
         if (length > 0) {
-            const std::string raw(rest.substr(0, length));
+            // Measuring may take only the start of a word that passes the edge.
+            std::string raw(rest.substr(0, length));
             const TPieceResult piece = TextPiece(raw);
             if (piece == TPieceResult::prBreak)
                 break;
             if (piece == TPieceResult::prKeep)
                 markup += raw;
-            rest.remove_prefix(length);
+            rest.remove_prefix(raw.size());
         }
         if (rest.empty() || rest[0] != '<' || FLineBreak)
             continue;
@@ -226,14 +228,83 @@ std::string THtmlLayout::LayoutLine(std::string_view& rest, const RECT& lineRect
     return markup;
 }
 
-THtmlLayout::TPieceResult THtmlLayout::TextPiece(const std::string& raw) {
+namespace {
+
+// Decoded per piece, so that a decoded "<" is never read as a tag.
+std::string DecodePiece(const std::string& raw) {
     std::string text = raw;
     if (text.find('&') != npos) {
-        // Decoded per piece, so that a decoded "<" is never read as a tag.
         ReplaceAll(text, "&nbsp;", " ");
         ReplaceAll(text, "&lt;", "<");
         ReplaceAll(text, "&gt;", ">");
     }
+    return text;
+}
+
+// Length of the character at `at` of a raw piece: an entity and, with prefix
+// processing, an ampersand with the character it marks stay whole.
+std::size_t CharLength(const std::string& raw, std::size_t at, bool prefixes) {
+    if (raw[at] == '&') {
+        for (std::string_view entity : {"&nbsp;", "&lt;", "&gt;"})
+            if (raw.compare(at, entity.size(), entity) == 0)
+                return entity.size();
+        return prefixes && at + 1 < raw.size() ? 2 : 1;
+    }
+    return static_cast<std::size_t>(CharNextA(raw.c_str() + at) - (raw.c_str() + at));
+}
+
+} // namespace
+
+int THtmlLayout::PieceWidth(const std::string& text) {
+    RECT r{FLeft, FTop, FRight, FTop + FLine.Height};
+    FCanvas.DrawText(text, r, FTextFlags | DT_CALCRECT);
+    return r.right - r.left;
+}
+
+bool THtmlLayout::FitPiece(std::string& raw, std::string& text, int& width) {
+    const int before = FLine.Width;
+    const int available = FRight - FLeft - FCarriedOffset;
+    // A word glued to the one before it is not split off.
+    if (before + width < available || (!FLaidText.empty() && FLaidText.back() != ' '))
+        return true;
+    // After other words, a word that does not fit starts the next line; if
+    // it is wider than a whole line it is broken there.
+    if (FLaidText.find_first_not_of(' ') != npos)
+        return false;
+    // On a line that holds no word yet (an image before a path, say) it is
+    // broken where it passes the edge, so nothing is cut off. Its blank may
+    // hang over the edge.
+    std::string word = raw;
+    while (!word.empty() && word.back() == ' ')
+        word.pop_back();
+    if (word.empty() || before + PieceWidth(DecodePiece(word)) <= available)
+        return true;
+    std::vector<std::size_t> ends;
+    for (std::size_t at = 0; at < word.size();)
+        ends.push_back(at += CharLength(word, at, !(FTextFlags & DT_NOPREFIX)));
+    // The longest start of the word that fits.
+    std::size_t low = 0, high = ends.size();
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (before + PieceWidth(DecodePiece(word.substr(0, ends[middle - 1]))) <= available)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    if (low == 0) {
+        if (before > 0 || !FLaidText.empty())
+            return false; // a fresh line has more room
+        low = 1;          // one character at least, or nothing would ever be laid out
+    }
+    raw.resize(ends[low - 1]);
+    text = DecodePiece(raw);
+    width = PieceWidth(text);
+    FLineBreak = true;
+    return true;
+}
+
+THtmlLayout::TPieceResult THtmlLayout::TextPiece(std::string& raw) {
+    std::string text = DecodePiece(raw);
     const int height = FCanvas.TextHeight(text);
     if (FSubscript)
         FLine.SubscriptExtra = std::max(FLine.SubscriptExtra, height / 4);
@@ -246,9 +317,11 @@ THtmlLayout::TPieceResult THtmlLayout::TextPiece(const std::string& raw) {
     const int before = FLine.Width;
     int width;
     if (Measuring()) {
-        RECT r{FLeft, FTop, FRight, FTop + height};
-        FCanvas.DrawText(text, r, FTextFlags | DT_CALCRECT);
-        width = r.right - r.left;
+        width = PieceWidth(text);
+        if (FPass == TPass::psMeasure && FOptions.WordWrap && !FitPiece(raw, text, width)) {
+            FLineBreak = true;
+            return TPieceResult::prBreak;
+        }
         if (FInAnchor)
             HitTestAnchorText(before, before + width);
         FCurrentX += width;
@@ -259,19 +332,6 @@ THtmlLayout::TPieceResult THtmlLayout::TextPiece(const std::string& raw) {
         FCurrentX = right;
     }
     FLine.Width += width;
-
-    if (FPass == TPass::psMeasure && FOptions.WordWrap) {
-        const int available = FRight - FLeft - FCarriedOffset;
-        // A piece wider than the whole line, or glued to the word before it,
-        // is never pushed down.
-        const bool fits = FLine.Width < available || width >= available ||
-                          (!FLaidText.empty() && FLaidText.back() != ' ');
-        if (!fits) {
-            FLine.Width -= width;
-            FLineBreak = true;
-            return TPieceResult::prBreak;
-        }
-    }
     FLaidText += text;
     FLine.TrailingSpaceWidth = text.back() == ' ' ? FCanvas.TextWidth(" ") : 0;
     return TPieceResult::prKeep;

@@ -31,7 +31,13 @@ class THtmlLayout {
     // Consumes the line's markup from the front of `rest` (a view, so that
     // taking a piece off costs nothing however long the text) and returns it.
     std::string LayoutLine(std::string_view& rest, const RECT& lineRect, TPass pass);
-    TPieceResult TextPiece(const std::string& raw);
+    // Measures, draws or hit-tests one piece of text. Measuring with
+    // WordWrap may shorten `raw` to the part that stays on the line.
+    TPieceResult TextPiece(std::string& raw);
+    int PieceWidth(const std::string& text);
+    // Whether a measured piece stays on the line; may cut it to the start
+    // that fits, which then ends the line.
+    bool FitPiece(std::string& raw, std::string& text, int& width);
     void DrawPiece(const std::string& text, int& right);
     void HitTestAnchorText(int before, int after);
     bool HandleTag(const std::string& text, bool closingAllowed);

@@ -27,6 +27,43 @@ TLevel LevelColors(const TGaugeSettings& s, int level) {
     }
 }
 
+// The banded gradient of DrawGradient, worked out per pixel row (or column)
+// instead of per band: a bar's Steps is not limited, and a million bands over
+// a block a few pixels thick would cost a million fills for the same picture.
+// Band i starts at Round(i * extent / steps) and overlaps the next, so a row
+// shows the last band that starts at or before it.
+void DrawBands(TCanvas& canvas, TColor fromColor, TColor toColor, int steps, const RECT& r,
+               bool horizontal) {
+    if (steps == 0)
+        steps = 1;
+    if (steps < 0)
+        return; // no band at all, as in DrawGradient
+    const COLORREF from = ColorToRGB(fromColor), to = ColorToRGB(toColor);
+    const auto channel = [steps](int a, int b, int i) {
+        return a + RoundHalfEven(i * (static_cast<double>(b - a) / steps));
+    };
+    const int extent = horizontal ? r.right - r.left : r.bottom - r.top;
+    const double band = static_cast<double>(extent) / steps;
+    const auto start = [band](int i) { return RoundHalfEven(i * band); };
+    int p = 0;
+    while (p < extent) {
+        // The estimate can be one off either way after rounding; the exact
+        // starts decide.
+        int i = static_cast<int>(std::min((p + 0.5) / band, steps - 1.0));
+        while (i + 1 < steps && start(i + 1) <= p)
+            ++i;
+        while (i > 0 && start(i) > p)
+            --i;
+        const int end = i + 1 < steps ? std::min(start(i + 1), extent) : extent;
+        canvas.Brush.SetColor(RGB(channel(GetRValue(from), GetRValue(to), i),
+                                  channel(GetGValue(from), GetGValue(to), i),
+                                  channel(GetBValue(from), GetBValue(to), i)));
+        canvas.FillRect(horizontal ? MakeRect(r.left + p, r.top, r.left + end, r.bottom)
+                                   : MakeRect(r.left, r.top + p, r.right, r.top + end));
+        p = end;
+    }
+}
+
 // One block: two mirrored gradient halves across the bar, from the edge colour
 // to the block colour and back.
 void DrawBlock(TCanvas& canvas, const TGaugeSettings& s, TLevel level, const RECT& r) {
@@ -40,12 +77,12 @@ void DrawBlock(TCanvas& canvas, const TGaugeSettings& s, TLevel level, const REC
     RECT first = r, second = r;
     if (s.Orientation == goHorizontal) {
         first.bottom = second.top = r.top + (r.bottom - r.top) / 2;
-        DrawGradient(canvas, level.ColorTo, level.Color, s.Steps, first, false);
-        DrawGradient(canvas, level.Color, level.ColorTo, s.Steps, second, false);
+        DrawBands(canvas, level.ColorTo, level.Color, s.Steps, first, false);
+        DrawBands(canvas, level.Color, level.ColorTo, s.Steps, second, false);
     } else {
         first.right = second.left = r.left + (r.right - r.left) / 2;
-        DrawGradient(canvas, level.ColorTo, level.Color, s.Steps, first, true);
-        DrawGradient(canvas, level.Color, level.ColorTo, s.Steps, second, true);
+        DrawBands(canvas, level.ColorTo, level.Color, s.Steps, first, true);
+        DrawBands(canvas, level.Color, level.ColorTo, s.Steps, second, true);
     }
 }
 
@@ -220,6 +257,11 @@ void DrawGauge(TCanvas& canvas, const RECT& r, const TGaugeSettings& settings) {
         canvas.Rectangle(r);
 
     const int w = s.Orientation == goHorizontal ? (r.right - r.left) - 2 : (r.bottom - r.top) - 2;
+    // The level comes from the whole percentage, as levels may lie past 100.
+    const int level = percentage < s.Level1Perc   ? 0
+                      : percentage < s.Level2Perc ? 1
+                      : percentage < 100          ? 2
+                                                  : 3;
     // Past the far edge by more than a block nothing more shows, so a huge
     // percentage draws as that much and costs no more.
     if (w > 0)
@@ -228,10 +270,6 @@ void DrawGauge(TCanvas& canvas, const RECT& r, const TGaugeSettings& settings) {
         if (s.Stacked) {
             DrawStacked(canvas, s, r, percentage, w);
         } else {
-            const int level = percentage < s.Level1Perc   ? 0
-                              : percentage < s.Level2Perc ? 1
-                              : percentage < 100          ? 2
-                                                          : 3;
             const TLevel colors = LevelColors(s, level);
             if (s.CompletionSmooth) {
                 const int fill = RoundHalfEven(percentage / 100.0 * w);

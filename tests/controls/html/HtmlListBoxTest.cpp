@@ -197,6 +197,34 @@ TEST_F(HtmlListBoxTest, ReplacingATextKeepsTheObjectAndTheSystemListHoldsTheText
                   reinterpret_cast<LRESULT>(&entries[i]));
 }
 
+TEST_F(HtmlListBoxTest, ReplacingTextsInsideABatchLeavesTheDrawingToItsEnd) {
+    int entries[30] = {};
+    for (int i = 0; i < 30; ++i)
+        List->AddItem("C:\\file " + std::to_string(i) + ".txt", &entries[i]);
+    List->SetItemIndex(3);
+    UpdateWindow(List->Handle());
+    const auto pending = [&] {
+        RECT r;
+        return GetUpdateRect(List->Handle(), &r, FALSE) != FALSE;
+    };
+    ASSERT_FALSE(pending());
+    List->BeginUpdate();
+    for (int i = 0; i < 30; i += 2)
+        List->SetString(i, "<IMG src=\"idx:0\"> C:\\file " + std::to_string(i) + ".txt");
+    // Nothing asked for a repaint, and the drawing is still off: an item
+    // added now leaves nothing to paint either.
+    EXPECT_FALSE(pending());
+    List->AddItem("C:\\one more.txt", nullptr);
+    EXPECT_FALSE(pending());
+    List->EndUpdate();
+    EXPECT_TRUE(pending()) << "the end of the batch repaints";
+    EXPECT_EQ(List->ItemIndex(), 3);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(List->Objects(i), &entries[i]);
+        EXPECT_EQ(List->ItemHeights(i), i % 2 ? Gh : std::max(Gh, 16)) << i;
+    }
+}
+
 TEST_F(HtmlListBoxTest, AFreedImageListOrPictureContainerIsForgotten) {
     auto* container = new TPictureContainer(Form.get());
     List->SetPictureContainer(container);
@@ -248,6 +276,26 @@ TEST_F(HtmlListBoxTest, HorizontalExtentWaitsForTheLastEndUpdate) {
     // An emptied list starts its widest item anew.
     List->AddItem(wide, nullptr);
     EXPECT_GE(extent(), wideWidth);
+}
+
+TEST_F(HtmlListBoxTest, HorizontalScrollingSwitchedOnLaterScrollsAndHitsWhatShows) {
+    const std::string wide = Words(3);
+    List->AddItem(wide + " <A href=\"far\">far</A>", nullptr);
+    List->SetScrollHorizontal(true);
+    EXPECT_TRUE(GetWindowLongA(List->Handle(), GWL_STYLE) & WS_HSCROLL);
+    SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE};
+    ASSERT_TRUE(GetScrollInfo(List->Handle(), SB_HORZ, &info)) << "the list has a scroll bar";
+    EXPECT_GT(info.nMax, static_cast<int>(info.nPage)) << "the item is wider than the list";
+    const RECT r = List->ItemRect(0);
+    const int y = (r.top + r.bottom) / 2;
+    const int farX = 3 + List->MeasureCanvas().TextWidth(wide + " ") +
+                     List->MeasureCanvas().TextWidth("far") / 2;
+    ASSERT_GT(farX, ClientRight) << "the anchor starts out of sight";
+    EXPECT_EQ(List->AnchorAtPoint(farX - ClientRight, y).second, -1);
+    SendMessageA(List->Handle(), WM_HSCROLL, SB_RIGHT, 0);
+    const int scrolled = GetScrollPos(List->Handle(), SB_HORZ);
+    ASSERT_GT(scrolled, 0);
+    EXPECT_EQ(List->AnchorAtPoint(farX - scrolled, y), std::make_pair(std::string("far"), 0));
 }
 
 TEST_F(HtmlListBoxTest, ABatchLeavesTheViewWhereItWas) {

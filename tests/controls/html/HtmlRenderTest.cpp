@@ -176,23 +176,73 @@ TEST_F(RenderTest, EntitiesEndAsRepeatedSweepsLeaveThem) {
     }
 }
 
-TEST_F(RenderTest, UnbreakablePathIsOneLineClippedOrEllipsised) {
+// The longest starts of `text` that fit `room`, then `room` on every later line.
+std::vector<std::string> BreakAt(TCanvas& canvas, std::string text, int firstRoom, int room) {
+    std::vector<std::string> lines;
+    for (int r = firstRoom; !text.empty(); r = room) {
+        std::size_t n = 1;
+        while (n < text.size() && canvas.TextWidth(text.substr(0, n + 1)) <= r)
+            ++n;
+        lines.push_back(text.substr(0, n));
+        text.erase(0, n);
+    }
+    return lines;
+}
+
+TEST_F(RenderTest, AWordWiderThanTheLineBreaksWhereItPassesTheEdge) {
     const std::string path = "C:\\Dokumente\\Ein-sehr-langer-Ordnername\\Unterordner\\Datei.txt";
     const RECT narrow = MakeRect(10, 5, 110, 115);
+    const int room = narrow.right - (narrow.left + 1);
     ASSERT_GT(Width(path), 100);
-    for (const bool wrap : {true, false}) {
-        SCOPED_TRACE(wrap);
+    const std::string marker = "<IMG src=\"idx:0\"> ";
+    Options.Images = Images.get();
+    struct {
+        const char* name;
+        std::string text;
+        bool wrap;
+    } const cases[] = {
+        {"wrapping: broken over lines", path, true},
+        {"wrapping: the same after other words", "Datei " + path, true},
+        {"marked: the image stays before the path", marker + path, true},
+        {"one row: ended with an ellipsis", path, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Clear();
-        Options.WordWrap = wrap;
+        Options.WordWrap = c.wrap;
         THtmlRenderResult result;
-        Render(path, narrow, result);
-        EXPECT_EQ(result.ExtentY, Gh);
+        Render(c.text, narrow, result);
 
         auto expected = Expected();
-        RECT line = MakeRect(narrow.left + 1, narrow.top, narrow.right, narrow.top + Gh);
-        expected->Canvas().DrawText(path, line,
-                                    DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS |
-                                        (wrap ? 0u : UINT(DT_END_ELLIPSIS)));
+        TCanvas& e = expected->Canvas();
+        const int left = narrow.left + 1;
+        int top = narrow.top;
+        std::vector<std::string> lines;
+        if (!c.wrap) {
+            RECT line = MakeRect(left, top, narrow.right, top + Gh);
+            e.DrawText(path, line, DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_END_ELLIPSIS);
+            top += Gh;
+        } else if (c.text == path) {
+            lines = BreakAt(Canvas, path, room, room);
+        } else if (c.text[0] == 'D') {
+            lines = BreakAt(Canvas, path, room, room);
+            lines.insert(lines.begin(), "Datei ");
+        } else {
+            // Image, blank, then as much of the path as fits, all on the
+            // bottom of the image.
+            const int image = std::max(16, Gh);
+            const int after = 16 + Width(" ");
+            lines = BreakAt(Canvas, path, room - after, room);
+            ImageList_Draw(Images->Handle(), 0, e.Handle(), left, top, ILD_NORMAL);
+            e.TextOut(left + 16, top + image - Gh, " " + lines[0]);
+            lines.erase(lines.begin());
+            top += image;
+        }
+        for (const std::string& line : lines) {
+            e.TextOut(left, top, line);
+            top += Gh;
+        }
+        EXPECT_EQ(result.ExtentY, top - narrow.top);
         EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
         EXPECT_LE(InkBounds(kWhole).right, narrow.right);
     }

@@ -141,6 +141,82 @@ TEST(GaugeArithmetic, AHugePositionDrawsAsFarPastTheFrameAndStaysAnInt) {
             }
 }
 
+TEST(GaugeArithmetic, TheLevelFollowsThePercentageBeyondTheDrawingLimit) {
+    // Levels set past 100: a bar far over its range is at level 3, though
+    // its blocks stop a little past the frame.
+    struct {
+        int position, level;
+    } const cases[] = {{105, 0}, {115, 1}, {300, 3}, {100000, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.position);
+        TGaugeSettings s = Flat(c.position);
+        s.Level1Perc = 110;
+        s.Level2Perc = 120;
+        // 201 pixels: the blocks stop at 112 %.
+        TBitmap bmp(201, 18);
+        Draw(bmp, s);
+        EXPECT_EQ(PixelAt(bmp, 5, 9), kLevel[c.level]);
+        EXPECT_EQ(PixelAt(bmp, 195, 9), kLevel[c.level]);
+    }
+}
+
+// The colour of each row (or column) of a gradient of `steps` bands over
+// `extent` pixels, as the bands painted one after the other leave it: each
+// band from its rounded start over its length, later bands over earlier ones.
+std::vector<TColor> BandsOneByOne(TColor from, TColor to, int steps, int extent) {
+    if (steps == 0)
+        steps = 1;
+    std::vector<TColor> rows(static_cast<std::size_t>(extent), clNone);
+    const double band = static_cast<double>(extent) / steps;
+    const int length = static_cast<int>(band) + 1;
+    const auto channel = [&](int shift, int i) {
+        const int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
+        return a + RoundHalfEven(i * (static_cast<double>(b - a) / steps));
+    };
+    for (int i = 0; i < steps; ++i) {
+        const TColor color = RGB(channel(0, i), channel(8, i), channel(16, i));
+        const int start = RoundHalfEven(i * band);
+        for (int p = start; p < std::min(start + length, extent); ++p)
+            rows[static_cast<std::size_t>(p)] = color;
+    }
+    return rows;
+}
+
+TEST(GaugeArithmetic, BlockShadingIsTheSameForAnyNumberOfSteps) {
+    // Each block: the edge colour to the block colour over the upper (left)
+    // half, back over the lower (right) half.
+    constexpr TColor color = RGB(0, 255, 0), edge = RGB(225, 255, 225);
+    for (const TGaugeOrientation orientation : {goHorizontal, goVertical})
+        for (const int thickness : {18, 9, 40})
+            for (const int steps : {-3, 0, 1, 2, 3, 7, 20, 64, 1000000}) {
+                SCOPED_TRACE(std::to_string(steps) + " steps, thickness " +
+                             std::to_string(thickness) +
+                             (orientation == goHorizontal ? " horizontal" : " vertical"));
+                TGaugeSettings s = Flat(100);
+                s.ShowGradient = true;
+                s.Level3Color = color;
+                s.Level3ColorTo = edge;
+                s.Steps = steps;
+                s.Orientation = orientation;
+                const bool horizontal = orientation == goHorizontal;
+                TBitmap bmp(horizontal ? 40 : thickness, horizontal ? thickness : 40);
+                Draw(bmp, s);
+                // Inside the frame, across the first block.
+                const int inner = thickness - 4, half = inner / 2;
+                std::vector<TColor> expected = BandsOneByOne(edge, color, steps, half);
+                const std::vector<TColor> second = BandsOneByOne(color, edge, steps, inner - half);
+                expected.insert(expected.end(), second.begin(), second.end());
+                std::vector<TColor> drawn;
+                for (int p = 0; p < inner; ++p) {
+                    const TColor pixel =
+                        horizontal ? PixelAt(bmp, 5, 2 + p) : PixelAt(bmp, 2 + p, bmp.Height() - 5);
+                    // Negative steps paint no band: the background shows.
+                    drawn.push_back(pixel == kBack ? clNone : pixel);
+                }
+                EXPECT_EQ(drawn, expected);
+            }
+}
+
 TEST(GaugeArithmetic, VerticalSmoothAndStacked) {
     {
         SCOPED_TRACE("vertical segmented, fill 10 and 31");
