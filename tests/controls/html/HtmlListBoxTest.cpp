@@ -283,7 +283,9 @@ TEST_F(HtmlListBoxTest, HorizontalScrollingSwitchedOnLaterScrollsAndHitsWhatShow
     List->AddItem(wide + " <A href=\"far\">far</A>", nullptr);
     List->SetScrollHorizontal(true);
     EXPECT_TRUE(GetWindowLongA(List->Handle(), GWL_STYLE) & WS_HSCROLL);
-    SCROLLINFO info{sizeof(info), SIF_RANGE | SIF_PAGE};
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE;
     ASSERT_TRUE(GetScrollInfo(List->Handle(), SB_HORZ, &info)) << "the list has a scroll bar";
     EXPECT_GT(info.nMax, static_cast<int>(info.nPage)) << "the item is wider than the list";
     const RECT r = List->ItemRect(0);
