@@ -1,5 +1,7 @@
 #include "framework/Forms.h"
 
+#include "framework/Errors.h"
+
 #include <objidl.h>
 #include <ole2.h>
 #include <gdiplus.h>
@@ -139,29 +141,48 @@ BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM list) {
 }
 } // namespace
 
-int TCustomForm::ShowModal() {
-    // Everything else of this thread is disabled while the form is up.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
-                      reinterpret_cast<LPARAM>(&disabled));
-    disabled.erase(std::remove(disabled.begin(), disabled.end(), Handle()), disabled.end());
-    for (HWND hwnd : disabled)
-        EnableWindow(hwnd, FALSE);
-    FModal = true;
-    FModalResult = mrNone;
-    Show();
-    while (FModalResult == mrNone) {
-        if (!Application || Application->Terminated()) {
-            FModalResult = mrCancel;
-            break;
-        }
-        Application->HandleMessage();
-        if (FModalResult != mrNone && !CloseQuery())
-            FModalResult = mrNone;
+namespace {
+// Disables every other window of the thread for one modal loop and enables
+// them again however the loop is left, an exception included.
+class TModalScope {
+  public:
+    TModalScope(HWND form, bool& modal) : FModal(modal) {
+        EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow,
+                          reinterpret_cast<LPARAM>(&FDisabled));
+        FDisabled.erase(std::remove(FDisabled.begin(), FDisabled.end(), form), FDisabled.end());
+        for (HWND hwnd : FDisabled)
+            EnableWindow(hwnd, FALSE);
+        FModal = true;
     }
-    for (HWND hwnd : disabled)
-        EnableWindow(hwnd, TRUE);
-    FModal = false;
+    ~TModalScope() {
+        for (HWND hwnd : FDisabled)
+            EnableWindow(hwnd, TRUE);
+        FModal = false;
+    }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+
+  private:
+    std::vector<HWND> FDisabled;
+    bool& FModal;
+};
+} // namespace
+
+int TCustomForm::ShowModal() {
+    {
+        TModalScope scope(Handle(), FModal);
+        FModalResult = mrNone;
+        Show();
+        while (FModalResult == mrNone) {
+            if (!Application || Application->Terminated()) {
+                FModalResult = mrCancel;
+                break;
+            }
+            Application->HandleMessage();
+            if (FModalResult != mrNone && !CloseQuery())
+                FModalResult = mrNone;
+        }
+    }
     Hide();
     return FModalResult;
 }
@@ -400,8 +421,15 @@ bool TApplication::ProcessMessage(MSG& msg) {
     if (!root && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST)
         root = GetActiveWindow();
     auto* form = dynamic_cast<TCustomForm*>(TWinControl::FromHandle(root));
-    if (form && form->DialogKey(msg))
+    try {
+        if (form && form->DialogKey(msg))
+            return true;
+    } catch (...) {
+        // Key handlers run here, outside any window procedure: the loop and
+        // a modal loop around it go on, the key is used up.
+        ReportBoundaryException("dialog key");
         return true;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

@@ -6,7 +6,8 @@
 # the report in the system's task dialog (a build of the program that forces that face).
 # With --copy-fail it copies with one target blocked, closes the report and selects an item,
 # so the window shows the failed item with its warning mark. With --select it selects the
-# first item of "Auf den Stick" after the comparison.
+# first item of "Auf den Stick" after the comparison. With --dpi N the screen has N pixels per
+# inch (Wine's LogPixels) for this run; the prefix is set back to 96 afterwards.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -15,8 +16,16 @@ report=
 native=0
 copyfail=0
 select=0
-for arg in "${@:2}"; do
+dpi=96
+args=("${@:2}")
+for ((i = 0; i < ${#args[@]}; i++)); do
+  arg=${args[i]}
   case "$arg" in
+    --dpi)
+      dpi=${args[i + 1]:-}
+      i=$((i + 1))
+      [[ "$dpi" =~ ^[1-9][0-9]*$ ]] || { echo "--dpi needs a number of pixels per inch" >&2; exit 1; }
+      ;;
     --no-compare) compare=0 ;;
     --report-ok) report=ok ;;
     --report-fail) report=fail ;;
@@ -57,13 +66,31 @@ source "$root/scripts/wine-env.sh" "$bits"
 # another X server never gets our window.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap '"$KORVANDEL_WINESERVER" -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+# Wine reads the resolution at start: set it first, and back to 96 when done
+# (after the program has ended), so that other screenshots stay at 96.
+set_dpi() {
+  "$KORVANDEL_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  "$KORVANDEL_WINE" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+cleanup() {
+  "$KORVANDEL_WINESERVER" -k 2>/dev/null || true
+  if [ "$dpi" != 96 ]; then
+    set_dpi 96 || true
+    "$KORVANDEL_WINESERVER" -w 2>/dev/null || true
+  fi
+  kill $xvfb 2>/dev/null || true
+}
+trap cleanup EXIT
 for _ in $(seq 1 40); do
   [ -s "$work/display" ] && break
   sleep 0.25
 done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+if [ "$dpi" != 96 ]; then
+  set_dpi "$dpi"
+fi
 
 computer=$("$KORVANDEL_WINE" cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
 to_win() { echo "Z:${1//\//\\}"; }

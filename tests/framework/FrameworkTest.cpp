@@ -1,6 +1,7 @@
 // The window layer: components, the loop and pump, dialog keys, fonts,
 // windowless children, canvas rules and the owner-drawn list box.
 #include "framework/CaseFold.h"
+#include "framework/Errors.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "tests/support/FreshApplication.h"
@@ -173,6 +174,52 @@ TEST_F(FrameworkTest, ModalLoopEndsWithItsResultOrWhenTheApplicationEnds) {
     // An application that is ending shows no modal form for long.
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
     app->SetMainForm(nullptr);
+}
+
+// Refuses to close by throwing, as a faulty close check might.
+class TThrowingCloseForm : public TForm {
+  public:
+    using TForm::TForm;
+
+  protected:
+    bool CloseQuery() override { throw std::runtime_error("close check failed"); }
+};
+
+TEST_F(FrameworkTest, KeyHandlerExceptionsStopAtThePumpAndEveryModalExitEnablesTheWindows) {
+    std::vector<std::string> reports;
+    SetExceptionHook([&](const std::string& where, const std::string& what) {
+        reports.push_back(where + ": " + what);
+    });
+    TForm owner(nullptr);
+    owner.Show();
+    ASSERT_TRUE(IsWindowEnabled(owner.Handle()));
+
+    // A key handler reached through the form's key handling throws inside
+    // the modal loop; the loop goes on and the next key ends it.
+    TForm dialog(nullptr);
+    dialog.KeyPreview = true;
+    dialog.OnKeyDown = [&](TComponent*, WORD& key, TShiftState) {
+        if (key == VK_F2)
+            throw std::runtime_error("key failed");
+        dialog.SetModalResult(mrOk);
+    };
+    PostMessageA(dialog.Handle(), WM_KEYDOWN, VK_F2, 0);
+    PostMessageA(dialog.Handle(), WM_KEYDOWN, VK_F3, 0);
+    EXPECT_EQ(dialog.ShowModal(), mrOk);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    EXPECT_EQ(reports, std::vector<std::string>{"dialog key: key failed"});
+
+    // An exception that leaves the modal loop itself still enables the windows.
+    TThrowingCloseForm refusing(nullptr);
+    auto* ok = new TButton(&refusing);
+    ok->SetParent(&refusing);
+    ok->ModalResult = mrOk;
+    PostMessageA(refusing.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ok->Handle()));
+    EXPECT_THROW(refusing.ShowModal(), std::runtime_error);
+    EXPECT_TRUE(IsWindowEnabled(owner.Handle()));
+    EXPECT_FALSE(refusing.Modal());
+    SetExceptionHook(nullptr);
 }
 
 struct TDialogFixture {
