@@ -54,6 +54,12 @@ void TAdvDirectoryEdit::DirectoryIsValid(TComponent*, const std::string& value, 
 
 void TAdvDirectoryEdit::KeyDown(WORD& key, TShiftState shift) {
     TAdvEditBtn::KeyDown(key, shift);
+    // Control+Return moves on as the Up key does; posted, so that this key
+    // is handled to its end first.
+    if (key == VK_RETURN && (shift & ssCtrl)) {
+        PostMessageA(Handle(), WM_KEYDOWN, VK_UP, 1);
+        return;
+    }
     if (key != VK_F4)
         return;
     ButtonClick();

@@ -276,6 +276,25 @@ TEST_F(DirectoryEditTest, F4OpensTheDialogWithAnyModifierButNotWhileDisabled) {
     EXPECT_TRUE(Calls.empty());
 }
 
+TEST_F(DirectoryEditTest, ControlReturnIsFollowedByAnUpKeyAndReturnAloneIsNot) {
+    std::vector<WORD> keys;
+    Edit->OnKeyDown = [&](TComponent*, WORD& key, TShiftState) { keys.push_back(key); };
+    for (const bool control : {true, false}) {
+        SCOPED_TRACE(control ? "Control+Return" : "Return");
+        keys.clear();
+        {
+            const THeldKeys held(control ? std::vector<int>{VK_CONTROL} : std::vector<int>{});
+            SendMessageA(Edit->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+        }
+        // The Up key is posted: it arrives after the Return has been handled.
+        ASSERT_EQ(keys, std::vector<WORD>{VK_RETURN});
+        App->ProcessMessages();
+        const std::vector<WORD> expected =
+            control ? std::vector<WORD>{VK_RETURN, VK_UP} : std::vector<WORD>{VK_RETURN};
+        EXPECT_EQ(keys, expected);
+    }
+}
+
 TEST_F(DirectoryEditTest, TheDialogIsAskedWithTheTitleFlagsOwnerAndInitialPath) {
     const std::string folder = TempFolder("korvandel-dir-a");
     char current[MAX_PATH + 1] = {};
