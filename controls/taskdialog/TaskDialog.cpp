@@ -489,24 +489,18 @@ void TAdvMessageForm::ComputeUnits() {
     FButtonSpacing = MulDiv(4, cx, 4);
 }
 
-SIZE TAdvMessageForm::MeasureText(const std::string& text, int width) {
+SIZE TAdvMessageForm::MeasureText(const std::string& text, int width, UINT format) {
     if (text.empty())
         return SIZE{0, 0};
     TCanvas& canvas = MeasureCanvas();
     canvas.Font = Font;
     RECT r = MakeRect(0, 0, width, 100);
-    canvas.DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    canvas.DrawText(text, r, DT_CALCRECT | format);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 SIZE TAdvMessageForm::MeasureTextBlock(const std::string& text, int width) {
-    if (text.empty())
-        return SIZE{0, 0};
-    TCanvas& canvas = MeasureCanvas();
-    canvas.Font = Font;
-    RECT r = MakeRect(0, 0, width, 100);
-    canvas.DrawText(PlainText(text), r, DT_CALCRECT | kPlainBlockFormat);
-    return SIZE{r.right - r.left, r.bottom - r.top};
+    return MeasureText(PlainText(text), width, kPlainBlockFormat);
 }
 
 SIZE TAdvMessageForm::MeasureMarkup(const std::string& text, const RECT& rect) {

@@ -342,7 +342,8 @@ class TAdvMessageForm : public TForm {
   private:
     // The layout units from the average character size of the font.
     void ComputeUnits();
-    SIZE MeasureText(const std::string& text, int width = 1000);
+    SIZE MeasureText(const std::string& text, int width = 1000,
+                     UINT format = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     // Content or extra information drawn as plain text, at `width`.
     SIZE MeasureTextBlock(const std::string& text, int width);
     SIZE MeasureMarkup(const std::string& text, const RECT& rect);

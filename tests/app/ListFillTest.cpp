@@ -4,6 +4,7 @@
 #include "app/fMain.h"
 #include "sync/Settings.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 
@@ -15,20 +16,6 @@ namespace {
 // Short, so that every path fits on one line of the list.
 std::string TempBase() {
     return "C:\\kvf" + std::to_string(GetCurrentProcessId()) + "\\";
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name != "." && name != "..")
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 class ListFillTest : public ::testing::TestWithParam<int> {

@@ -8,6 +8,7 @@
 #include "tests/support/FreshApplication.h"
 #include "tests/support/VistaAnswer.h"
 #include "tests/sync/ForwardingFileSystem.h"
+#include "tests/support/RemoveTree.h"
 
 #include <gtest/gtest.h>
 
@@ -24,26 +25,6 @@ std::string TempBase() {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     return std::string(dir) + "korvandel-app-" + std::to_string(GetCurrentProcessId()) + "\\";
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string path = folder + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\");
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(folder.c_str());
 }
 
 // A FILETIME for 2024-03-05 12:00:00 UTC plus some seconds.
