@@ -24,6 +24,8 @@ bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed)
 }
 
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
+    // Deliberately a substring test: every tail of ".wbk.tmp" is an editor's scratch
+    // extension to leave behind (".tmp", ".wb", ".t", a bare "."), and case counts.
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos &&
         std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos) {
@@ -103,9 +105,34 @@ class TListing {
         if (found && !several) {
             return found;
         }
+        const TFolded* folded = FoldedOf(name);
+        if (!folded) {
+            return found;
+        }
+        if (several && folded->Newest) {
+            *several = true;
+            return found ? found : folded->Newest;
+        }
+        return found ? found : folded->First;
+    }
+
+    // Whether the name has several twins here and is not exactly the newest of them,
+    // the one twin that a walk goes into.
+    bool NamesALesserTwin(std::string_view name) {
+        const TFolded* folded = FoldedOf(name);
+        return folded && folded->Newest && Exact(name) != folded->Newest;
+    }
+
+  private:
+    struct TFolded {
+        const TFolderEntry* First = nullptr;
+        const TFolderEntry* Newest = nullptr; // only when there are several
+    };
+
+    const TFolded* FoldedOf(std::string_view name) {
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
-            return found;
+            return nullptr;
         }
         if (!FFoldedMade) {
             FFoldedMade = true;
@@ -115,21 +142,8 @@ class TListing {
             }
         }
         const auto folded = FFolded.find(key);
-        if (folded == FFolded.end()) {
-            return found;
-        }
-        if (several && folded->second.Newest) {
-            *several = true;
-            return found ? found : folded->second.Newest;
-        }
-        return found ? found : folded->second.First;
+        return folded == FFolded.end() ? nullptr : &folded->second;
     }
-
-  private:
-    struct TFolded {
-        const TFolderEntry* First = nullptr;
-        const TFolderEntry* Newest = nullptr; // only when there are several
-    };
 
     void AddFolded(const std::string& name, const TFolderEntry& entry) {
         std::string key = FFs.NameKey(name);
@@ -255,22 +269,24 @@ struct TInnerPath {
     }
 };
 
-// The files of a listing that a target folder could hold only in the place of a
-// case twin: of the files that the platform takes for one name, every one but the
-// newest (the first listed of equally new ones). Empty when there are none.
+// The children of a listing that a target folder could hold only in the place of
+// a case twin: of the files that the platform takes for one name, every one but
+// the newest (the first listed of equally new ones), and so of the folders. A file
+// and a folder of one name are not twins: the copy fails for whichever comes second.
+// Empty when there are none.
 std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& entries) {
     std::vector<bool> lesser;
-    std::unordered_map<std::string, std::size_t> newest;
+    std::unordered_map<std::string, std::size_t> newest[2]; // files, folders
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TFolderEntry& entry = entries[i];
-        if (entry.IsDirectory || IsSkippedFile(fs, entry.Name)) {
+        if (entry.IsDirectory ? IsDotEntry(entry) : IsSkippedFile(fs, entry.Name)) {
             continue;
         }
         std::string key = fs.NameKey(entry.Name);
         if (key.empty()) {
             return {}; // names match exactly here
         }
-        const auto [kept, added] = newest.try_emplace(std::move(key), i);
+        const auto [kept, added] = newest[entry.IsDirectory].try_emplace(std::move(key), i);
         if (added) {
             continue;
         }
@@ -288,21 +304,34 @@ std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& 
 // The children of a listed folder that the comparison looks at, in listing
 // order: each folder to walk with the inner path below it (not "." or "..",
 // not the inner root), and each file that is not one of the skipped ones, with
-// whether it is a lesser case twin.
+// whether it is a lesser case twin. A folder is not walked where its files could
+// land in a twin's place: when it is a lesser twin, or when its name in the
+// target folder, if given, is not exactly the twin there that the other direction
+// walks; it comes as a lesser file does, to fail as a whole. The target is given
+// where it is listed anyway: a walk that goes on alone goes below a folder that
+// the target does not have.
 template <class TOnFolder, class TOnFile>
-void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, TOnFolder onFolder,
-                  TOnFile onFile) {
+void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, TListing* target,
+                  TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
     const std::vector<bool> lesser = LesserTwins(fs, entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TFolderEntry& entry = entries[i];
-        if (entry.IsDirectory) {
-            if (!IsDotEntry(entry) && inner.Walks(&entry, next)) {
-                onFolder(entry, inner.Below(&entry, next));
+        const bool lesserTwin = !lesser.empty() && lesser[i];
+        if (!entry.IsDirectory) {
+            if (!IsSkippedFile(fs, entry.Name)) {
+                onFile(entry, lesserTwin);
             }
-        } else if (!IsSkippedFile(fs, entry.Name)) {
-            onFile(entry, !lesser.empty() && lesser[i]);
+            continue;
+        }
+        if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
+            continue;
+        }
+        if (lesserTwin || (target && target->NamesALesserTwin(entry.Name))) {
+            onFile(entry, true);
+        } else {
+            onFolder(entry, inner.Below(&entry, next));
         }
     }
 }
@@ -323,7 +352,8 @@ std::unique_ptr<TCopyEntry> MakeEntry(const TFolderPaths& src, const TFolderPath
 }
 
 // The copy of a file that is missing or older in the target folder, or null. One
-// target never takes the contents of two names: a lesser twin fails; so does a
+// target never takes the contents of two names: a lesser twin fails (a folder as
+// a whole, its paths ending with the delimiter); so does a
 // newer file whose target is one of several twins there, or is found under the name
 // of another file of the source folder, since the copy would put one name's
 // contents in another's place.
@@ -331,17 +361,18 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                                         const TFolderEntry& file, bool lesserTwin,
                                         const TFolderPaths& src, const TFolderPaths& dst,
                                         bool fromStick) {
-    TEntryKind kind = TEntryKind::CaseTwin;
-    if (!lesserTwin) {
-        bool several = false;
-        const TFolderEntry* found = target.Find(file.Name, &several);
-        if (found && !SourceIsNewer(file.Time, found->Time)) {
-            return nullptr;
-        }
-        const bool another = found && found->Name != file.Name && source.Exact(found->Name);
-        kind = several || another ? TEntryKind::CaseTwin : TEntryKind::File;
+    if (lesserTwin) {
+        return MakeEntry(src, dst, file.IsDirectory ? file.Name + kPathDelim : file.Name, fromStick,
+                         TEntryKind::CaseTwin);
     }
-    return MakeEntry(src, dst, file.Name, fromStick, kind);
+    bool several = false;
+    const TFolderEntry* found = target.Find(file.Name, &several);
+    if (found && !SourceIsNewer(file.Time, found->Time)) {
+        return nullptr;
+    }
+    const bool another = found && found->Name != file.Name && source.Exact(found->Name);
+    return MakeEntry(src, dst, file.Name, fromStick,
+                     several || another ? TEntryKind::CaseTwin : TEntryKind::File);
 }
 
 // One direction of the comparison, walking the source tree as it stands.
@@ -386,7 +417,7 @@ class TScan {
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
         ForEachChild(
-            FFs, source, inner,
+            FFs, source, inner, nullptr,
             [&](const TFolderEntry& folder, const TInnerPath& below) {
                 Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
             },
@@ -496,7 +527,7 @@ class TCompareRun {
         const TFolderPaths diskFolder = At(FDiskRoot, diskRel);
         const TFolderPaths stickFolder = At(FStickRoot, diskRel);
         ForEachChild(
-            FFs, disk, {FStickInDisk, kept.InnerDepth},
+            FFs, disk, {FStickInDisk, kept.InnerDepth}, &stick,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 auto folder = std::make_unique<TKeptFolder>();
                 folder->Name = entry.Name;
@@ -520,7 +551,7 @@ class TCompareRun {
         const TFolderPaths stickFolder = At(FStickRoot, stickRel);
         const TFolderPaths diskFolder = At(FDiskRoot, stickRel);
         ForEachChild(
-            FFs, stick, inner,
+            FFs, stick, inner, &disk,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
                 if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry)) {

@@ -7,7 +7,7 @@
 enum class TEntryKind {
     File,           // a file to copy
     UnlistedFolder, // a source folder that could not be listed: whatever it holds is unknown
-    CaseTwin,       // a file whose name the target holds only once, for a newer twin or another
+    CaseTwin, // a file or folder whose name the target holds only once, for a newer twin or another
 };
 
 // One planned copy, made by the comparison and carried out by the copy run.

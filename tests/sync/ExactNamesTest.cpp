@@ -276,6 +276,41 @@ TEST_F(ExactNamesTest, CaseTwinsNeverShareATargetSilently) {
     EXPECT_EQ(Tree.Read("stick/README.txt"), "older");
 }
 
+// Folders whose names differ in letter case only: the target holds one folder for
+// them, so the files of only one may go there; the other folder fails as a whole
+// and nothing of it is copied. The other way round, which of the twins a target
+// folder's files belong to is anyone's guess: that folder fails as a whole too.
+TEST_F(ExactNamesTest, FolderCaseTwinsNeverShareATargetSilently) {
+    Tree.AddFile("stick/Sub/a.txt", "newer", kBaseTime + 20);
+    Tree.AddCaseTwin("stick/SUB/");
+    Tree.AddFile("stick/SUB/a.txt", "older", kBaseTime + 10);
+    Tree.AddFile("stick/SUB/b.txt", "twin only", kBaseTime + 10);
+    Tree.AddFile("disk/sub/a.txt", "oldest", kBaseTime);
+    Tree.AddFile("disk/sub/c.txt", "computer only", kBaseTime);
+    // The newer folder is the one that stays.
+    Tree.SetTime("stick/Sub", kBaseTime + 40);
+    Tree.SetTime("stick/SUB", kBaseTime + 30);
+    if (!kFoldsCase) {
+        Compare();
+        EXPECT_EQ(Found(), Sorted({"s:Sub/a.txt", "s:SUB/a.txt", "s:SUB/b.txt", "d:sub/a.txt",
+                                   "d:sub/c.txt"}));
+        return;
+    }
+    Compare();
+    EXPECT_EQ(Found(), Sorted({"s:Sub/a.txt", "s!SUB/", "d!sub/"}));
+    const TCopyRunResult result = Sync();
+    EXPECT_EQ(result.CopiedCount, 1);
+    EXPECT_EQ(result.FailedCount, 2);
+    EXPECT_EQ(Tree.Read("disk/sub/a.txt"), "newer");
+    EXPECT_EQ(Tree.Names("disk/sub"), (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(Tree.Names("stick/Sub"), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(Tree.Read("stick/SUB/a.txt"), "older");
+    // Which twin stays follows the folders' times, not their order.
+    Tree.SetTime("stick/SUB", kBaseTime + 50);
+    Compare();
+    EXPECT_EQ(Found(), Sorted({"s!Sub/", "s:SUB/b.txt", "d!sub/"}));
+}
+
 // A read that ends early, as when the stick is pulled out in the middle of a file,
 // and reported as success must not replace the target. The file system's reports
 // of sizes in the kernel's folder are such sources: a page, while the reading

@@ -35,7 +35,7 @@ const std::vector<std::string> kNames = {
 std::vector<std::string> Folders() {
     // Three levels of 90 characters put every path below them past 260.
     const std::string level(90, 'L');
-    return {"", "Фото/", "sub/", level + "/" + level + "/" + level + "/"};
+    return {"", "Фото/", "sub/", "SUB/", level + "/" + level + "/" + level + "/"};
 }
 
 class PropertyTest : public ::testing::Test {
@@ -71,6 +71,20 @@ class PropertyTest : public ::testing::Test {
         }
     }
 
+    static bool FailedOrBelowFailed(const std::string& root, const std::string& rel,
+                                    const std::set<std::string>& failed) {
+        for (std::size_t end = rel.find('/');; end = rel.find('/', end + 1)) {
+            std::string source = root + rel.substr(0, end == std::string::npos ? end : end + 1);
+            std::replace(source.begin(), source.end(), '/', kPathDelim);
+            if (failed.count(source)) {
+                return true;
+            }
+            if (end == std::string::npos) {
+                return false;
+            }
+        }
+    }
+
     // The side's file that the other side's rel names, the exact one first.
     const TFileState* Match(const TSideState& side, const std::string& rel) {
         if (const auto exact = side.find(rel); exact != side.end()) {
@@ -92,7 +106,7 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
     }
     std::printf("seed %u (KORVANDEL_PROPERTY_SEED repeats a run)\n", seed);
     std::mt19937 random(seed);
-    const std::vector<std::string> folders = Folders();
+    const std::vector<std::string> pool = Folders();
     const int rounds = kHasDriveLetters ? 25 : 200;
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round) + " of seed " + std::to_string(seed));
@@ -101,15 +115,23 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
         for (const std::string side : {"stick", "disk"}) {
             tree.AddFolder(side);
             std::set<std::string> keys;
+            std::set<std::string> folders; // made already, by exact name
             for (int files = 0; files < 10; ++files) {
-                const std::string rel =
-                    folders[random() % folders.size()] + kNames[random() % kNames.size()];
+                const std::string& folder = pool[random() % pool.size()];
+                const std::string rel = folder + kNames[random() % kNames.size()];
                 if (initial[side].count(rel)) {
                     continue;
                 }
                 const std::int64_t time = kBaseTime + 2 * static_cast<std::int64_t>(random() % 4);
                 const std::string contents = side + ":" + rel + ":" + std::to_string(time);
                 const std::string path = side + "/" + rel;
+                if (!folder.empty() && folders.insert(folder).second) {
+                    if (keys.insert(Key(folder)).second) {
+                        tree.AddFolder(side + "/" + folder.substr(0, folder.size() - 1));
+                    } else {
+                        tree.AddCaseTwin(side + "/" + folder);
+                    }
+                }
                 if (keys.insert(Key(rel)).second) {
                     tree.AddFile(path, contents, time);
                 } else {
@@ -145,10 +167,9 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
                 ASSERT_NE(now, nullptr);
                 EXPECT_TRUE(now->Contents == file.Contents || now->Time > file.Time)
                     << now->Contents;
-                // Its contents, or newer ones, are on the other side, or it failed.
-                std::string source = ExactPath(FolderRoot(tree.Path(side))) + rel;
-                std::replace(source.begin(), source.end(), '/', kPathDelim);
-                if (failed.count(source)) {
+                // Its contents, or newer ones, are on the other side, or it or a folder
+                // above it failed.
+                if (FailedOrBelowFailed(ExactPath(FolderRoot(tree.Path(side))), rel, failed)) {
                     continue;
                 }
                 const TFileState* there = Match(final[other], rel);

@@ -233,21 +233,29 @@ TTempTree::~TTempTree() {
 
 void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
                             std::int64_t utcSeconds) const {
-    const std::size_t slash = rel.rfind('/');
-    const std::string folder(rel.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
+    const bool isFolder = rel.ends_with('/');
+    const std::string_view named = isFolder ? rel.substr(0, rel.size() - 1) : rel;
+    const std::size_t slash = named.rfind('/');
+    const std::string folder(named.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
     const std::string staged = folder + "case-twin-staged";
-    AddFile(staged, contents, utcSeconds);
+    if (isFolder) {
+        AddFolder(staged);
+    } else {
+        AddFile(staged, contents, utcSeconds);
+    }
     const std::string unixFolder = UnixPathOf(Path(folder));
     if (unixFolder.empty()) {
         Fail("naming a case twin outside Wine", Path(rel));
     }
-    const std::string name(rel.substr(folder.size()));
+    const std::string name(named.substr(folder.size()));
     if (!RunUnix("/bin/mv \"" + unixFolder + "/case-twin-staged\" \"" + unixFolder + "/" + name +
                      "\"",
                  Path(staged), false)) {
         Fail("naming a case twin", Path(rel));
     }
-    SetTime(rel, utcSeconds);
+    if (!isFolder) {
+        SetTime(rel, utcSeconds);
+    }
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
@@ -350,7 +358,11 @@ TTempTree::~TTempTree() {
 
 void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
                             std::int64_t utcSeconds) const {
-    AddFile(rel, contents, utcSeconds);
+    if (rel.ends_with('/')) {
+        AddFolder(rel.substr(0, rel.size() - 1));
+    } else {
+        AddFile(rel, contents, utcSeconds);
+    }
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {

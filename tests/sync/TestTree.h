@@ -33,9 +33,10 @@ class TTempTree {
                  std::int64_t utcSeconds = kBaseTime) const; // with missing parent folders
     // A file beside one whose name differs from it in letter case only. Windows
     // would open that one, so under Wine the file is named from the Unix side; plain
-    // ASCII names only.
-    void AddCaseTwin(std::string_view rel, std::string_view contents,
-                     std::int64_t utcSeconds) const;
+    // ASCII names only. A rel ending with '/' makes an empty folder twin instead, its
+    // time left as made: the exact name reaches it afterwards.
+    void AddCaseTwin(std::string_view rel, std::string_view contents = "x",
+                     std::int64_t utcSeconds = kBaseTime) const;
     // link becomes a folder link (symbolic link, or junction) to the folder target.
     void AddFolderLink(std::string_view link, std::string_view target);
 
