@@ -20,19 +20,6 @@ static bool ForceDirectories(TFileSystem& fs, std::string path) {
     return ForceDirectories(fs, parent) && fs.MakeDirectory(path);
 }
 
-// Temporary files of an interrupted copy or replace; nothing else is touched.
-static void RemoveLeftovers(TFileSystem& fs, const std::string& folder) {
-    std::vector<TFolderEntry> entries;
-    if (fs.ListFolder(folder, entries) != TReadResult::Ok) {
-        return;
-    }
-    for (const TFolderEntry& entry : entries) {
-        if (!entry.IsDirectory && IsOwnTempName(entry.Name)) {
-            fs.RemoveOwnTemp(folder + entry.Name);
-        }
-    }
-}
-
 TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
                        const std::function<void(int)>& setPosition) {
     TCopyRunResult result;
@@ -51,7 +38,7 @@ TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, con
         }
         if (const std::string folder = FolderPart(entry.TargetFile);
             cleaned.insert(folder).second) {
-            RemoveLeftovers(fs, folder);
+            RemoveOwnLeftovers(fs, folder);
         }
         const std::string folder = FileFolder(entry.TargetFile);
         if (!fs.IsDirectory(folder)) {

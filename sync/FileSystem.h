@@ -95,3 +95,7 @@ class TFileSystem {
 
 // The back end of the platform compiled for.
 TFileSystem& SystemFileSystem();
+
+// Deletes the temporary files that an interrupted copy or replace left in the
+// folder (ending with the delimiter); nothing else is touched.
+void RemoveOwnLeftovers(TFileSystem& fs, const std::string& folder);

@@ -213,6 +213,8 @@ void WriteFolders(TFileSystem& fs, const std::string& settingsFile, const std::s
         }
         const std::string updated = UpdatedText(fs, text, computerName, folders);
         if (read == TReadResult::Missing || updated != text) {
+            // A write cut off earlier may have left its temporary file beside ours.
+            RemoveOwnLeftovers(fs, FolderPart(settingsFile));
             fs.ReplaceFileContents(settingsFile, updated);
         }
     } catch (...) {

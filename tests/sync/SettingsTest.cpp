@@ -311,6 +311,16 @@ TEST_F(SettingsTest, PipeInThePlaceOfTheFileIsNeitherWaitedForNorReplaced) {
 }
 #endif
 
+TEST_F(SettingsTest, WritingRemovesOnlyTheLeftoversOfAnEarlierCutOffWrite) {
+    Tree.AddFile("~kv0badf00d.tmp", "[PC1]\r\nSti");
+    for (const char* other : {"~kv0badf00.tmp", "~kvabcdefgh.tmp", "Notes.tmp"}) {
+        Tree.AddFile(other);
+    }
+    Write({"s", "d"});
+    EXPECT_EQ(Tree.Names(""), (std::vector<std::string>{"Notes.tmp", "Settings.prp",
+                                                        "~kv0badf00.tmp", "~kvabcdefgh.tmp"}));
+}
+
 TEST_F(SettingsTest, UnchangedFoldersLeaveTheFileAlone) {
     Tree.AddFile("Settings.prp", "[PC1]\nStick=s\nDisk=d\n", kBaseTime);
     Write({"s", "d"});
