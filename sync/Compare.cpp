@@ -105,34 +105,9 @@ class TListing {
         if (found && !several) {
             return found;
         }
-        const TFolded* folded = FoldedOf(name);
-        if (!folded) {
-            return found;
-        }
-        if (several && folded->Newest) {
-            *several = true;
-            return found ? found : folded->Newest;
-        }
-        return found ? found : folded->First;
-    }
-
-    // Whether the name has several twins here and is not exactly the newest of them,
-    // the one twin that a walk goes into.
-    bool NamesALesserTwin(std::string_view name) {
-        const TFolded* folded = FoldedOf(name);
-        return folded && folded->Newest && Exact(name) != folded->Newest;
-    }
-
-  private:
-    struct TFolded {
-        const TFolderEntry* First = nullptr;
-        const TFolderEntry* Newest = nullptr; // only when there are several
-    };
-
-    const TFolded* FoldedOf(std::string_view name) {
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
-            return nullptr;
+            return found;
         }
         if (!FFoldedMade) {
             FFoldedMade = true;
@@ -142,8 +117,53 @@ class TListing {
             }
         }
         const auto folded = FFolded.find(key);
-        return folded == FFolded.end() ? nullptr : &folded->second;
+        if (folded == FFolded.end()) {
+            return found;
+        }
+        if (several && folded->second.Newest) {
+            *several = true;
+            return found ? found : folded->second.Newest;
+        }
+        return found ? found : folded->second.First;
     }
+
+    // Whether the name has folder twins here and is not exactly the newest of them,
+    // the one twin that a walk goes into. Only folders are looked at, so the table
+    // stays as small as the listing's folders.
+    bool NamesALesserFolderTwin(std::string_view name) {
+        const std::string key = FFs.NameKey(name);
+        if (key.empty()) {
+            return false;
+        }
+        if (!FFolderTwinsMade) {
+            FFolderTwinsMade = true;
+            for (const TFolderEntry& entry : FEntries) {
+                if (entry.IsDirectory && !IsDotEntry(entry)) {
+                    auto [twins, added] = FFolderTwins.try_emplace(FFs.NameKey(entry.Name), &entry);
+                    if (!added) {
+                        twins->second.Several = true;
+                        if (UnixSeconds(entry.Time) > UnixSeconds(twins->second.Newest->Time)) {
+                            twins->second.Newest = &entry;
+                        }
+                    }
+                }
+            }
+        }
+        const auto twins = FFolderTwins.find(key);
+        return twins != FFolderTwins.end() && twins->second.Several &&
+               twins->second.Newest->Name != name;
+    }
+
+  private:
+    struct TFolded {
+        const TFolderEntry* First = nullptr;
+        const TFolderEntry* Newest = nullptr; // only when there are several
+    };
+    struct TFolderTwins {
+        explicit TFolderTwins(const TFolderEntry* newest) : Newest(newest) {}
+        const TFolderEntry* Newest;
+        bool Several = false;
+    };
 
     void AddFolded(const std::string& name, const TFolderEntry& entry) {
         std::string key = FFs.NameKey(name);
@@ -164,6 +184,8 @@ class TListing {
     std::unordered_map<std::string_view, const TFolderEntry*> FExact;
     std::unordered_map<std::string, TFolded> FFolded;
     bool FFoldedMade = false;
+    std::unordered_map<std::string, TFolderTwins> FFolderTwins;
+    bool FFolderTwinsMade = false;
 };
 
 // The folders being walked, outermost first. Without links the folders form a
@@ -328,7 +350,7 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, T
         if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
             continue;
         }
-        if (lesserTwin || (target && target->NamesALesserTwin(entry.Name))) {
+        if (lesserTwin || (target && target->NamesALesserFolderTwin(entry.Name))) {
             onFile(entry, true);
         } else {
             onFolder(entry, inner.Below(&entry, next));
