@@ -14,10 +14,11 @@ constexpr int kTitleButtonsRoom = 50;
 // Room for a radio button's circle beside its caption.
 constexpr int kRadioCircleRoom = 20;
 // The rectangle the footer and the extra information are measured in for the
-// window's width, and the heights that content, extra information and footer
-// are measured with where they stand.
+// window's width: from the margin to this right edge, this high.
 constexpr int kWidthProbeRight = 300;
-constexpr int kFooterProbeHeight = 100;
+constexpr int kProbeHeight = 100;
+// The height content and extra information are measured with where they
+// stand; the footer takes kProbeHeight there.
 constexpr int kTextProbeHeight = 26;
 // Gaps: the progress bar below the icon, between radio buttons, between
 // command links, after the last push button, and the verification box's indent.
@@ -169,7 +170,7 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
     int footerWidth = 0;
     if (!FDialog.Footer().empty())
         footerWidth = MeasureMarkup(FDialog.Footer(),
-                                    MakeRect(FHorzMargin, 0, kWidthProbeRight, kFooterProbeHeight))
+                                    MakeRect(FHorzMargin, 0, kWidthProbeRight, kProbeHeight))
                           .cx;
     // The band: verification box, push buttons and the expander with its text.
     int bandWidth = update ? 0 : verifyWidth;
@@ -187,7 +188,7 @@ int TAdvMessageForm::RequiredClientWidth(bool update) {
             const LONG expandedTextWidth =
                 options.Contains(doHyperlinks)
                     ? MeasureMarkup(FDialog.ExpandedText(),
-                                    MakeRect(FHorzMargin, 0, kWidthProbeRight, kFooterProbeHeight))
+                                    MakeRect(FHorzMargin, 0, kWidthProbeRight, kProbeHeight))
                           .cx
                     : MeasureTextBlock(FDialog.ExpandedText(), kWidthProbeRight - FHorzMargin).cx;
             expandedWidth = 2 * FHorzMargin + expandedTextWidth;
@@ -334,9 +335,8 @@ void TAdvMessageForm::ArrangeControls() {
     FFooterHeight = 0;
     if (!FDialog.Footer().empty()) {
         const int footerLeft = FHorzMargin + (FFooterImage ? kFooterIconSpace : 0);
-        const SIZE footer =
-            MeasureMarkup(FDialog.Footer(), MakeRect(footerLeft, y, clientWidth - FHorzMargin,
-                                                     y + kFooterProbeHeight));
+        const SIZE footer = MeasureMarkup(
+            FDialog.Footer(), MakeRect(footerLeft, y, clientWidth - FHorzMargin, y + kProbeHeight));
         FFooterHeight = footer.cy;
         int footerBlockHeight = FFooterHeight;
         if (FFooterImage) {
