@@ -2,7 +2,7 @@
 // show, in the three ways a list box calls it: measuring an item, drawing it,
 // and hit-testing anchors under the mouse.
 #include "bench/BenchSupport.h"
-#include "controls/html/HTMListB.h"
+#include "controls/html/HtmlRender.h"
 #include "framework/Controls.h"
 
 #include <algorithm>

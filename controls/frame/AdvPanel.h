@@ -6,7 +6,7 @@
 
 #include "controls/AdvStyleIF.h"
 #include "controls/frame/AdvToolBarStylers.h"
-#include "controls/html/HTMListB.h"
+#include "controls/html/HtmlRender.h"
 #include "controls/html/PictureContainer.h"
 #include "framework/StdCtrls.h"
 

@@ -1,10 +1,10 @@
-// The mini-HTML renderer shared by the list box, the emulated task dialog and
-// the gradient panel: lays markup out line by line in a rectangle and measures,
-// draws or hit-tests it, plus the colour parser and the tag stripper.
+// The markup list box; the renderer it draws with is in HtmlRender.h.
 #pragma once
 
 #include "controls/AdvStyleIF.h"
+#include "controls/html/HtmlRender.h"
 #include "controls/html/PictureContainer.h"
+#include "controls/html/ShellLink.h"
 #include "controls/paint/AdvGradient.h"
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
@@ -13,75 +13,10 @@
 #include <stdexcept>
 #include <string>
 
-struct THtmlRenderOptions {
-    TImageList* Images = nullptr;
-    int HitX = 0, HitY = 0;
-    // 0-based anchor that gets a focus rectangle; -1 none.
-    int FocusAnchorIndex = -1;
-    // 1-based hovered anchor; -1 none.
-    int HoverAnchorIndex = -1;
-    int ShadowOffset = 1;
-    // The second pass of each line measures and hit-tests instead of drawing.
-    bool AnchorTestOnly = false;
-    // Only the measuring pass runs; nothing is drawn.
-    bool MeasureOnly = false;
-    bool ScaleImages = false;
-    // Text of a selected item: colour markup is ignored.
-    bool Selected = false;
-    // Blink phase; false draws blinking text in the background colour.
-    bool BlinkVisible = true;
-    // Anchor underline and hover colours only for the hovered anchor.
-    bool HoverOnly = false;
-    // Break lines at blanks; false keeps each line in one row and ends
-    // overflowing pieces with an ellipsis.
-    bool WordWrap = true;
-    double ImageScale = 1.0;
-    TColor URLColor = clBlue;
-    TColor HoverColor = clNone, HoverFontColor = clNone;
-    TColor ShadowColor = clGray;
-    THTMLPictureCache* PictureCache = nullptr;
-    TPictureContainer* PictureContainer = nullptr;
-    int LineSpacing = 0;
-};
-
-struct THtmlRenderResult {
-    // Href of the anchor under the hit point; written only when one is found,
-    // so the caller clears it.
-    std::string AnchorHref;
-    // Href of anchor FocusAnchorIndex + 1; cleared by every call.
-    std::string FocusHref;
-    int ExtentX = 0, ExtentY = 0;
-    int AnchorCount = 0;
-    // 1-based anchor under the hit point, -1 if none, and its rectangle.
-    int HitAnchorIndex = -1;
-    RECT HitAnchorRect{};
-};
-
-// Lays `text` out in `rect` (lines from rect.top, text from rect.left + 1) and
-// measures, draws or hit-tests it. True when the hit point lies on an anchor.
-// The canvas brush and font are as they were on return; the pen may change.
-bool RenderHtmlText(TCanvas& canvas, const std::string& text, const RECT& rect,
-                    const THtmlRenderOptions& options, THtmlRenderResult& result);
-
-// "#RRGGBB" (upper-case hex) or a colour name such as "clRed"; unknown names
-// give black.
-TColor ParseHtmlColor(const std::string& value);
-
-// The text without tags and without Z sections; BR and HR become line breaks.
-std::string StripHtmlTags(const std::string& text);
-
-// ---- THTMListBox
-
 class EHTMListBoxError : public std::out_of_range {
   public:
     using std::out_of_range::out_of_range;
 };
-
-// True for the hrefs that may go to the shell: web and mail links
-// ("http://", "https://", "ftp://", "mailto:", any case).
-bool IsShellLink(const std::string& href);
-// Opens a link with the shell's "open" verb in a normally shown window.
-void OpenShellLink(const std::string& href);
 
 // A list box whose items are markup, each measured and drawn by the renderer.
 // The system list holds the texts, so that screen readers can read them, and
@@ -138,7 +73,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     std::function<void(TComponent*, int index, const std::string& anchor)> OnAnchorExit;
     std::function<void(TComponent*, int index, std::string& anchor)> OnAnchorHint;
     // Opens web and mail links; replaceable so that nothing is really opened.
-    std::function<void(const std::string& href)> ShellOpen = OpenShellLink;
+    TShellOpener ShellOpen = OpenShellLink;
 
     // Drawing and the horizontal extent wait for the last EndUpdate.
     void BeginUpdate();

@@ -2,7 +2,7 @@
 // measuring each line and then drawing or hit-testing it on its aligned place.
 #pragma once
 
-#include "controls/html/HTMListB.h"
+#include "controls/html/HtmlRender.h"
 
 #include <string>
 #include <string_view>

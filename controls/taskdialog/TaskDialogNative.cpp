@@ -3,6 +3,7 @@
 #include "controls/taskdialog/TaskDialogNative.h"
 
 #include "controls/paint/AdvGDIP.h"
+#include "controls/taskdialog/AdvMessageForm.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The main window driven as a user would: folders typed in, buttons clicked,
 // cancel pressed from inside the running pump, the report read and closed.
 #include "app/fMain.h"
-#include "controls/taskdialog/TaskDialog.h"
+#include "controls/taskdialog/AdvMessageForm.h"
 #include "framework/CaseFold.h"
 #include "sync/Settings.h"
 #include "tests/controls/paint/Pixels.h"

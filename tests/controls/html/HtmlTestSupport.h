@@ -3,7 +3,7 @@
 // written byte by byte.
 #pragma once
 
-#include "controls/html/HTMListB.h"
+#include "controls/html/HtmlRender.h"
 #include "framework/Graphics.h"
 
 #include <gtest/gtest.h>

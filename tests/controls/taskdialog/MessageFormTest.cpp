@@ -1,5 +1,6 @@
 // The emulated task dialog window: built, laid out in units of its font,
 // shown modally and driven through its window as a user would.
+#include "controls/taskdialog/AdvMessageForm.h"
 #include "controls/taskdialog/TaskDialogEx.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "tests/support/FreshApplication.h"

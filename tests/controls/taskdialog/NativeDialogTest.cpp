@@ -1,6 +1,7 @@
 // The native face shown for real: the system's task dialog, chosen through
 // the face seam (the rule picks the emulated window under Wine), driven
 // through its window.
+#include "controls/taskdialog/AdvMessageForm.h"
 #include "controls/taskdialog/TaskDialogNative.h"
 #include "framework/CaseFold.h"
 #include "tests/support/FreshApplication.h"

@@ -1,6 +1,6 @@
 // The native face without showing it: the configuration handed to the
 // system, the notification handler, the choice of face and the link rule.
-#include "controls/html/HTMListB.h"
+#include "controls/html/ShellLink.h"
 #include "controls/taskdialog/TaskDialogNative.h"
 #include "tests/support/FreshApplication.h"
 
