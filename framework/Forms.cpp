@@ -480,6 +480,17 @@ bool IsVistaOrLater() {
     return VistaOverride().value_or(vista);
 }
 
+bool IsXPOrLater() {
+    static const bool xp = [] {
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof(version);
+        return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+               (version.dwMajorVersion > 5 ||
+                (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1));
+    }();
+    return IsVistaOrLater() || xp;
+}
+
 void OverrideVistaOrLater(std::optional<bool> answer) {
     VistaOverride() = answer;
 }

@@ -137,6 +137,8 @@ extern TApplication* Application;
 
 // True from Windows Vista on (the kernel has GetLocaleInfoEx).
 bool IsVistaOrLater();
+// True on the NT line from Windows XP (5.1) on, and wherever IsVistaOrLater is.
+bool IsXPOrLater();
 // Makes IsVistaOrLater answer `answer`, so that tests run the rules of both
 // kinds of system on one; std::nullopt asks the system again.
 void OverrideVistaOrLater(std::optional<bool> answer);

@@ -162,19 +162,29 @@ void TCanvas::RealizeFont() {
 }
 
 void TCanvas::RealizeBrush() {
-    HBRUSH brush;
-    if (Brush.FStyle == TBrushStyle::bsClear || Brush.FColor == clNone) {
-        brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    const bool clear = Brush.FStyle == TBrushStyle::bsClear || Brush.FColor == clNone;
+    const COLORREF rgb = ColorToRGB(Brush.FColor);
+    // The solid brush is kept while its colour stays: a run of fills makes one.
+    TGdiObject<HBRUSH> made;
+    if (!clear && (!FBrushHandle || FBrushRGB != rgb)) {
+        made.Reset(CreateSolidBrush(rgb));
+        FBrushRGB = rgb;
+    }
+    HBRUSH brush = clear  ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
+                   : made ? made.Get()
+                          : FBrushHandle.Get();
+    if (clear) {
         SetBkMode(FDC, TRANSPARENT);
     } else {
-        brush = CreateSolidBrush(ColorToRGB(Brush.FColor));
-        SetBkColor(FDC, ColorToRGB(Brush.FColor));
+        SetBkColor(FDC, rgb);
         SetBkMode(FDC, OPAQUE);
     }
     HGDIOBJ old = SelectObject(FDC, brush);
     if (!FOldBrush)
         FOldBrush = old;
-    FBrushHandle.Reset(brush == GetStockObject(NULL_BRUSH) ? nullptr : brush);
+    // The brush it replaces is deselected by now and may go.
+    if (made)
+        FBrushHandle = std::move(made);
 }
 
 void TCanvas::RealizePen() {
@@ -221,7 +231,13 @@ void TCanvas::FillRect(const RECT& r) {
 }
 
 void TCanvas::FrameRect(const RECT& r) {
-    TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(Brush.Color())));
+    // In the brush's colour whatever its style; the context's state stays as it is.
+    const COLORREF rgb = ColorToRGB(Brush.Color());
+    if (FBrushHandle && FBrushRGB == rgb) {
+        ::FrameRect(FDC, &r, FBrushHandle.Get());
+        return;
+    }
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(rgb));
     ::FrameRect(FDC, &r, brush.Get());
 }
 
@@ -357,13 +373,12 @@ int TImageList::AddResource(HINSTANCE instance, const char* name) {
         return -1;
     BITMAP info{};
     GetObject(bitmap.Get(), sizeof(info), &info);
-    HDC dc = CreateCompatibleDC(nullptr);
     COLORREF transparent;
     {
-        TSelectScope select(dc, bitmap.Get());
-        transparent = GetPixel(dc, 0, info.bmHeight - 1);
+        const TMemoryDC dc;
+        const TSelectScope select(dc.Get(), bitmap.Get());
+        transparent = GetPixel(dc.Get(), 0, info.bmHeight - 1);
     }
-    DeleteDC(dc);
     // The image list copies the bitmap, so ours goes when this returns.
     return ImageList_AddMasked(FHandle, bitmap.Get(), transparent);
 }

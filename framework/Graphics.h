@@ -136,6 +136,24 @@ class TDCStateScope {
     int FSaved;
 };
 
+// Narrows the clip region to a rectangle for one scope. Unlike TDCStateScope it
+// leaves the selected objects alone, so a canvas may draw inside it.
+class TClipScope {
+  public:
+    TClipScope(HDC dc, const RECT& r) : FDC(dc), FOld(CreateRectRgn(0, 0, 0, 0)) {
+        if (GetClipRgn(dc, FOld.Get()) != 1)
+            FOld.Reset();
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    ~TClipScope() { SelectClipRgn(FDC, FOld.Get()); }
+    TClipScope(const TClipScope&) = delete;
+    TClipScope& operator=(const TClipScope&) = delete;
+
+  private:
+    HDC FDC;
+    TGdiObject<HRGN> FOld;
+};
+
 // One WM_PAINT: BeginPaint to EndPaint, with the context's state restored
 // before it is given back, also when painting throws.
 class TPaintScope {
@@ -153,6 +171,41 @@ class TPaintScope {
     PAINTSTRUCT FPaint{};
     HDC FDC;
     TDCStateScope FState;
+};
+
+// A memory device context compatible with `like` (the screen when null), for one scope.
+class TMemoryDC {
+  public:
+    explicit TMemoryDC(HDC like = nullptr) : FDC(CreateCompatibleDC(like)) {}
+    ~TMemoryDC() {
+        if (FDC)
+            DeleteDC(FDC);
+    }
+    TMemoryDC(const TMemoryDC&) = delete;
+    TMemoryDC& operator=(const TMemoryDC&) = delete;
+    HDC Get() const { return FDC; }
+
+  private:
+    HDC FDC;
+};
+
+// A window's device context for one scope: its client area, or with `whole`
+// the whole window, non-client area included. A null window is the screen.
+class TWindowDC {
+  public:
+    explicit TWindowDC(HWND hwnd, bool whole = false)
+        : FWnd(hwnd), FDC(whole ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
+    ~TWindowDC() {
+        if (FDC)
+            ReleaseDC(FWnd, FDC);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC Get() const { return FDC; }
+
+  private:
+    HWND FWnd;
+    HDC FDC;
 };
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -295,6 +348,7 @@ class TCanvas {
     HDC FDC = nullptr;
     HGDIOBJ FOldFont = nullptr, FOldBrush = nullptr, FOldPen = nullptr;
     TGdiObject<HBRUSH> FBrushHandle;
+    COLORREF FBrushRGB = 0; // of FBrushHandle
     TGdiObject<HPEN> FPenHandle;
     HFONT FSelectedFont = nullptr;
     TFont FRealizedFont;

@@ -1,6 +1,6 @@
 #include "controls/edits/AdvEdBtn.h"
 
-#include <uxtheme.h>
+#include "framework/Theme.h"
 
 #include <algorithm>
 
@@ -8,56 +8,6 @@ namespace {
 // Parts and states of the theme class "button".
 constexpr int kPushButtonPart = 1;
 constexpr int kStateNormal = 1, kStateHot = 2, kStatePressed = 3;
-
-// uxtheme, looked up at run time: systems before XP have none.
-class TThemeApi {
-  public:
-    static const TThemeApi& Get() {
-        static const TThemeApi api;
-        return api;
-    }
-    bool Active() const { return FIsActive && FOpen && FDraw && FClose && FIsActive(); }
-
-    // One open theme class of a window, closed when the scope ends.
-    class TData {
-      public:
-        TData(HWND hwnd, const wchar_t* classes) : FTheme(TThemeApi::Get().FOpen(hwnd, classes)) {}
-        ~TData() {
-            if (FTheme)
-                TThemeApi::Get().FClose(FTheme);
-        }
-        TData(const TData&) = delete;
-        TData& operator=(const TData&) = delete;
-        explicit operator bool() const { return FTheme != nullptr; }
-        void Draw(HDC dc, int part, int state, const RECT& r) const {
-            TThemeApi::Get().FDraw(FTheme, dc, part, state, &r, nullptr);
-        }
-
-      private:
-        HTHEME FTheme;
-    };
-
-  private:
-    using TIsThemeActive = BOOL(WINAPI*)();
-    using TOpenThemeData = HTHEME(WINAPI*)(HWND, LPCWSTR);
-    using TDrawThemeBackground = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
-    using TCloseThemeData = HRESULT(WINAPI*)(HTHEME);
-    template <class F> static F Lookup(HMODULE module, const char* name) {
-        return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                      : nullptr;
-    }
-    TThemeApi()
-        : FModule(LoadLibraryA("uxtheme.dll")),
-          FIsActive(Lookup<TIsThemeActive>(FModule, "IsThemeActive")),
-          FOpen(Lookup<TOpenThemeData>(FModule, "OpenThemeData")),
-          FDraw(Lookup<TDrawThemeBackground>(FModule, "DrawThemeBackground")),
-          FClose(Lookup<TCloseThemeData>(FModule, "CloseThemeData")) {}
-    HMODULE FModule;
-    TIsThemeActive FIsActive;
-    TOpenThemeData FOpen;
-    TDrawThemeBackground FDraw;
-    TCloseThemeData FClose;
-};
 
 // The text height (tmHeight) of a font.
 int TextMetricHeight(HFONT font) {
@@ -112,16 +62,17 @@ POINT TAdvSpeedButton::GlyphPlace(bool down) const {
 }
 
 bool TAdvSpeedButton::PaintThemed(TCanvas& canvas) const {
-    if (!IsComCtl6() || !Parent() || !TThemeApi::Get().Active())
+    if (!IsComCtl6() || !Parent() || !ThemeActive())
         return false;
-    const TThemeApi::TData theme(Parent()->Handle(), L"button");
+    const TThemeData theme(Parent()->Handle(), L"button");
     if (!theme)
         return false;
     canvas.Brush.SetColor(clWhite);
     canvas.FillRect(ClientRect());
     // One pixel wider and taller: the right and bottom edge fall outside.
     const int state = FDown ? kStatePressed : MouseInControl() ? kStateHot : kStateNormal;
-    theme.Draw(canvas.Handle(), kPushButtonPart, state, MakeRect(0, 0, Width() + 1, Height() + 1));
+    theme.DrawBackground(canvas.Handle(), kPushButtonPart, state,
+                         MakeRect(0, 0, Width() + 1, Height() + 1));
     return true;
 }
 

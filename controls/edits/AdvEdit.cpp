@@ -3,23 +3,6 @@
 #include <utility>
 
 namespace {
-// The whole window's device context, non-client area included, for one scope.
-class TWindowDCScope {
-  public:
-    explicit TWindowDCScope(HWND hwnd) : FWnd(hwnd), FDC(GetWindowDC(hwnd)) {}
-    ~TWindowDCScope() {
-        if (FDC)
-            ReleaseDC(FWnd, FDC);
-    }
-    TWindowDCScope(const TWindowDCScope&) = delete;
-    TWindowDCScope& operator=(const TWindowDCScope&) = delete;
-    HDC DC() const { return FDC; }
-
-  private:
-    HWND FWnd;
-    HDC FDC;
-};
-
 // The text on the clipboard; empty when it holds none.
 std::string ClipboardText(HWND owner) {
     if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(owner))
@@ -267,8 +250,8 @@ void TAdvEdit::PaintDisabledBorder() {
     RECT r;
     GetWindowRect(Handle(), &r);
     OffsetRect(&r, -r.left, -r.top);
-    const TWindowDCScope window(Handle());
-    TCanvas canvas(window.DC());
+    const TWindowDC window(Handle(), true);
+    TCanvas canvas(window.Get());
     canvas.Brush.SetColor(clSilver);
     canvas.FrameRect(r);
 }

@@ -12,9 +12,12 @@ TTelvarStyle ThemeStyle(int scheme) {
 
 // ---- TCustomStyler
 
+TCustomStyler::TCustomStyler(TComponent* owner)
+    : TComponent(owner), FTheme([this](int scheme) { SetStyle(ThemeStyle(scheme)); }) {}
+
 void TCustomStyler::SetAutoThemeAdapt(bool value) {
-    FAutoThemeAdapt = value;
-    AdaptToTheme();
+    FTheme.SetOn(value);
+    FTheme.Adapt();
 }
 
 bool TCustomStyler::StoreStyle(TTelvarStyle value) {
@@ -27,15 +30,6 @@ bool TCustomStyler::StoreStyle(TTelvarStyle value) {
 void TCustomStyler::Changed() {
     if (OnChange)
         OnChange(this);
-}
-
-void TCustomStyler::MakeNotifier(TComponent* from) {
-    FNotifier = MakeThemeNotifier(this, from, [this] { AdaptToTheme(); });
-}
-
-void TCustomStyler::AdaptToTheme() {
-    if (FAutoThemeAdapt)
-        SetStyle(ThemeStyle(CurrentThemeScheme()));
 }
 
 // ---- TAdvFormStyler

@@ -19,28 +19,27 @@ using TApplyStyleEvent =
 // What both stylers share: a style, the theme it can follow and a change event.
 class TCustomStyler : public TComponent {
   public:
-    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    bool AutoThemeAdapt() const { return FTheme.On(); }
     // Follows the Windows XP colour theme from now on, and on theme changes.
     void SetAutoThemeAdapt(bool value);
     TTelvarStyle Style() const { return FStyle; }
     virtual void SetStyle(TTelvarStyle value) = 0;
     TNotifyEvent OnChange;
     // The window that hears of theme changes; null without one to stand on.
-    TThemeNotifierWindow* ThemeNotifier() const { return FNotifier; }
+    TThemeNotifierWindow* ThemeNotifier() const { return FTheme.Notifier(); }
 
   protected:
-    using TComponent::TComponent;
+    explicit TCustomStyler(TComponent* owner);
     // Stores a new style; false when it is the current one.
     bool StoreStyle(TTelvarStyle value);
     void Changed();
     // Makes the notifier on the first windowed control from `from` up.
-    void MakeNotifier(TComponent* from);
-    void AdaptToTheme();
+    void MakeNotifier(TComponent* from) { FTheme.Listen(this, from); }
+    void AdaptToTheme() { FTheme.Adapt(); }
 
   private:
-    bool FAutoThemeAdapt = false;
     TTelvarStyle FStyle = tsOffice2003Blue;
-    TThemeNotifierWindow* FNotifier = nullptr;
+    TThemeFollower FTheme;
 };
 
 class TAdvFormStyler : public TCustomStyler {

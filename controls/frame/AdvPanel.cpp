@@ -478,10 +478,15 @@ void FillBars(TAdvPanelSettings& settings, const TPanelPreset& p) {
 
 } // namespace
 
-TAdvPanelStyler::TAdvPanelStyler(TComponent* owner) : TComponent(owner) {
+TAdvPanelStyler::TAdvPanelStyler(TComponent* owner)
+    : TComponent(owner), FTheme([this](int scheme) {
+          static constexpr TAdvPanelStyle kStyles[] = {psXP, psOffice2003Blue, psOffice2003Olive,
+                                                       psOffice2003Silver};
+          SetStyle(kStyles[scheme]);
+      }) {
     Settings.OnChange = [this] { ApplyToPanels(); };
     SetStyle(psXP);
-    FThemeNotifier = MakeThemeNotifier(this, Owner(), [this] { AdaptToTheme(); });
+    FTheme.Listen(this, Owner());
 }
 
 TAdvPanelStyler::~TAdvPanelStyler() {
@@ -520,22 +525,14 @@ void TAdvPanelStyler::SetComponentStyle(TTelvarStyle style) {
 }
 
 void TAdvPanelStyler::SetAutoThemeAdapt(bool value) {
-    FAutoThemeAdapt = value;
+    FTheme.SetOn(value);
     if (!Loading())
-        AdaptToTheme();
+        FTheme.Adapt();
 }
 
 void TAdvPanelStyler::Loaded() {
     TComponent::Loaded();
-    AdaptToTheme();
-}
-
-void TAdvPanelStyler::AdaptToTheme() {
-    if (!FAutoThemeAdapt)
-        return;
-    static constexpr TAdvPanelStyle kStyles[] = {psXP, psOffice2003Blue, psOffice2003Olive,
-                                                 psOffice2003Silver};
-    SetStyle(kStyles[CurrentThemeScheme()]);
+    FTheme.Adapt();
 }
 
 void TAdvPanelStyler::ApplyToPanels() {

@@ -318,19 +318,17 @@ class TAdvPanelStyler : public TComponent, public IComponentStyle {
     // Takes the matching preset; tsCustom changes nothing.
     void SetComponentStyle(TTelvarStyle style) override;
     // Follows the Windows XP colour theme after loading and on theme changes.
-    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    bool AutoThemeAdapt() const { return FTheme.On(); }
     void SetAutoThemeAdapt(bool value);
     std::string Comments;
     // The styler's own window for theme changes; null without a window to stand on.
-    TThemeNotifierWindow* ThemeNotifier() const { return FThemeNotifier; }
+    TThemeNotifierWindow* ThemeNotifier() const { return FTheme.Notifier(); }
 
   protected:
     void Loaded() override;
 
   private:
-    void AdaptToTheme();
     void ApplyToPanels();
-    TThemeNotifierWindow* FThemeNotifier = nullptr;
     TAdvPanelStyle FStyle = psCustom;
-    bool FAutoThemeAdapt = false;
+    TThemeFollower FTheme;
 };

@@ -33,24 +33,10 @@ const TGlyph kRestoreGlyph = {{{4, 2}, {10, 2}},  {{4, 3}, {10, 3}},
                               {{2, 6}, {9, 6}},   {{2, 6}, {2, 10}, {8, 10}, {8, 6}}};
 const TGlyph kMinimizeGlyph = {{{3, 8}, {9, 8}}, {{3, 9}, {9, 9}}};
 
-// A memory device context for one scope.
-class TMemoryDC {
-  public:
-    TMemoryDC() : FDC(CreateCompatibleDC(nullptr)) {}
-    ~TMemoryDC() { DeleteDC(FDC); }
-    TMemoryDC(const TMemoryDC&) = delete;
-    TMemoryDC& operator=(const TMemoryDC&) = delete;
-    HDC Get() const { return FDC; }
-
-  private:
-    HDC FDC;
-};
-
 // Adds one glyph to `list`, drawn in `color` on the mask colour.
 int AddGlyph(TImageList& list, const TGlyph& glyph, TColor color) {
-    HDC screen = GetDC(nullptr);
-    TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, kGlyphSize, kGlyphSize));
-    ReleaseDC(nullptr, screen);
+    TGdiObject<HBITMAP> bitmap(
+        CreateCompatibleBitmap(TWindowDC(nullptr).Get(), kGlyphSize, kGlyphSize));
     TMemoryDC dc;
     {
         TSelectScope select(dc.Get(), bitmap.Get());
@@ -154,11 +140,7 @@ void TAdvToolBarForm::CreateParams(TCreateParams& params) {
     TForm::CreateParams(params);
     params.Style &= ~static_cast<DWORD>(WS_CAPTION);
     params.Style |= WS_POPUP | WS_SYSMENU;
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-        (version.dwMajorVersion > 5 ||
-         (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1)))
+    if (IsXPOrLater())
         params.WindowClassStyle |= CS_DROPSHADOW;
 }
 

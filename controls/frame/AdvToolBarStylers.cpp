@@ -1,8 +1,7 @@
 #include "controls/frame/AdvToolBarStylers.h"
 
 #include "framework/Forms.h"
-
-#include <uxtheme.h>
+#include "framework/Theme.h"
 
 #include <algorithm>
 
@@ -375,28 +374,7 @@ int ThemeSchemeOfColorName(const std::wstring& name) {
 }
 
 int CurrentThemeScheme() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (!GetVersionExA(&version) || !(version.dwMajorVersion > 5 ||
-                                      (version.dwMajorVersion == 5 && version.dwMinorVersion > 0)))
-        return 0;
-    HMODULE theme = LoadLibraryA("uxtheme.dll");
-    if (!theme)
-        return 0;
-    using TIsThemeActive = BOOL(WINAPI*)();
-    using TGetCurrentThemeName = HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int);
-    auto isActive = reinterpret_cast<TIsThemeActive>(
-        reinterpret_cast<void*>(GetProcAddress(theme, "IsThemeActive")));
-    auto themeName = reinterpret_cast<TGetCurrentThemeName>(
-        reinterpret_cast<void*>(GetProcAddress(theme, "GetCurrentThemeName")));
-    int scheme = 0;
-    if (isActive && themeName && isActive()) {
-        wchar_t file[255] = {}, color[255] = {}, size[255] = {};
-        if (SUCCEEDED(themeName(file, 255, color, 255, size, 255)))
-            scheme = ThemeSchemeOfColorName(color);
-    }
-    FreeLibrary(theme);
-    return scheme;
+    return IsXPOrLater() ? ThemeSchemeOfColorName(ThemeColorName()) : 0;
 }
 
 TThemeNotifierWindow::TThemeNotifierWindow(TComponent* owner) : TWinControl(owner) {
@@ -409,21 +387,29 @@ LRESULT TThemeNotifierWindow::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return TWinControl::WindowProc(msg, wParam, lParam);
 }
 
-TThemeNotifierWindow* MakeThemeNotifier(TComponent* owner, TComponent* from,
-                                        std::function<void()> onThemeChanged) {
+void TThemeFollower::Listen(TComponent* owner, TComponent* from) {
     for (TComponent* o = from; o; o = o->Owner())
         if (auto* windowed = dynamic_cast<TWinControl*>(o)) {
-            auto* notifier = new TThemeNotifierWindow(owner);
-            notifier->OnThemeChanged = std::move(onThemeChanged);
-            notifier->SetParent(windowed);
-            return notifier;
+            FNotifier = new TThemeNotifierWindow(owner);
+            FNotifier->OnThemeChanged = [this] { Adapt(); };
+            FNotifier->SetParent(windowed);
+            return;
         }
-    return nullptr;
+}
+
+void TThemeFollower::Adapt() const {
+    if (FOn)
+        FAdapt(CurrentThemeScheme());
 }
 
 // ---- TAdvToolBarOfficeStyler
 
-TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner) : TComponent(owner) {
+TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner)
+    : TComponent(owner), FTheme([this](int scheme) {
+          static constexpr TToolBarStyle kStyles[] = {bsOffice2003Classic, bsOffice2003Blue,
+                                                      bsOffice2003Olive, bsOffice2003Silver};
+          SetStyle(kStyles[scheme]);
+      }) {
     auto notify = [this](int code) { return [this, code] { GroupChanged(code); }; };
     for (auto* group : {&Color, &ColorHot, &DockColor})
         group->OnChange = notify(scAppearance);
@@ -433,7 +419,7 @@ TAdvToolBarOfficeStyler::TAdvToolBarOfficeStyler(TComponent* owner) : TComponent
     PagerCaption.OnChange = notify(scPagerCaption);
     Font.OnChange = CaptionFont.OnChange = notify(scAppearance);
 
-    FNotifier = MakeThemeNotifier(this, owner, [this] { AdaptToTheme(); });
+    FTheme.Listen(this, owner);
 
     SetStyle(bsWindowsXP);
     SetStyle(bsOffice2003Blue);
@@ -470,22 +456,14 @@ void TAdvToolBarOfficeStyler::SetComponentStyle(TTelvarStyle style) {
 }
 
 void TAdvToolBarOfficeStyler::SetAutoThemeAdapt(bool value) {
-    FAutoThemeAdapt = value;
+    FTheme.SetOn(value);
     if (!Loading())
-        AdaptToTheme();
+        FTheme.Adapt();
 }
 
 void TAdvToolBarOfficeStyler::Loaded() {
     TComponent::Loaded();
-    AdaptToTheme();
-}
-
-void TAdvToolBarOfficeStyler::AdaptToTheme() {
-    if (!FAutoThemeAdapt)
-        return;
-    static constexpr TToolBarStyle kStyles[] = {bsOffice2003Classic, bsOffice2003Blue,
-                                                bsOffice2003Olive, bsOffice2003Silver};
-    SetStyle(kStyles[CurrentThemeScheme()]);
+    FTheme.Adapt();
 }
 
 void TAdvToolBarOfficeStyler::RenameSystemFonts() {

@@ -197,10 +197,27 @@ class TThemeNotifierWindow : public TWinControl {
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
-// A notifier owned by `owner` that stands on the first windowed control found
-// from `from` up the owner chain; null when there is none.
-TThemeNotifierWindow* MakeThemeNotifier(TComponent* owner, TComponent* from,
-                                        std::function<void()> onThemeChanged);
+// Following the Windows XP colour theme, as every styler can: a switch, and the
+// window that hears of theme changes. While the switch is on, Adapt hands the
+// current scheme (CurrentThemeScheme) to the styler's own rule.
+class TThemeFollower {
+  public:
+    explicit TThemeFollower(std::function<void(int scheme)> adapt) : FAdapt(std::move(adapt)) {}
+    TThemeFollower(const TThemeFollower&) = delete; // the notifier calls back into this one
+    TThemeFollower& operator=(const TThemeFollower&) = delete;
+    // The notifier is owned by `owner` and stands on the first windowed control
+    // found from `from` up the owner chain; there is none without one.
+    void Listen(TComponent* owner, TComponent* from);
+    bool On() const { return FOn; }
+    void SetOn(bool value) { FOn = value; }
+    void Adapt() const;
+    TThemeNotifierWindow* Notifier() const { return FNotifier; }
+
+  private:
+    std::function<void(int scheme)> FAdapt;
+    bool FOn = false;
+    TThemeNotifierWindow* FNotifier = nullptr;
+};
 
 // The Windows XP colour theme in use: 1 blue, 2 olive, 3 silver, 0 for any
 // other theme, no active theme, an older system or a missing function.
@@ -223,12 +240,12 @@ class TAdvToolBarOfficeStyler : public TComponent, public IComponentStyle {
     void SetComponentStyle(TTelvarStyle style) override;
 
     // Follows the Windows XP colour theme after loading and on theme changes.
-    bool AutoThemeAdapt() const { return FAutoThemeAdapt; }
+    bool AutoThemeAdapt() const { return FTheme.On(); }
     void SetAutoThemeAdapt(bool value);
     // Renames Font and CaptionFont with every style change.
     bool SystemFont = true;
     // The styler's own window for theme changes; null without a window to stand on.
-    TThemeNotifierWindow* ThemeNotifier() const { return FNotifier; }
+    TThemeNotifierWindow* ThemeNotifier() const { return FTheme.Notifier(); }
 
     TBitmap BackGround;
     bool BackGroundTransparent = true;
@@ -268,19 +285,17 @@ class TAdvToolBarOfficeStyler : public TComponent, public IComponentStyle {
     void Loaded() override;
 
   private:
-    void AdaptToTheme();
     void RenameSystemFonts();
     void ApplyScheme(TToolBarStyle style);
     void GroupChanged(int code);
 
     TToolBarStyle FStyle = bsCustom;
     TTelvarStyle FComponentStyle = tsCustom;
-    bool FAutoThemeAdapt = false;
     bool FRoundEdges = false;
     int FBevel = 0;
     bool FUseBevel = false;
     bool FSharpQATCurve = false;
     bool FApplying = false;
-    TThemeNotifierWindow* FNotifier = nullptr;
+    TThemeFollower FTheme;
     std::vector<IToolBarStylerClient*> FControls;
 };

@@ -514,12 +514,10 @@ void PaintBodyBackground(TCanvas& canvas, const TBodyBackground& body, const REC
         }
         if (picture->Width() <= 0 || picture->Height() <= 0)
             continue;
-        const int saved = SaveDC(canvas.Handle());
-        IntersectClipRect(canvas.Handle(), rect.left, rect.top, rect.right, rect.bottom);
+        const TClipScope clip(canvas.Handle(), rect);
         for (int y = rect.top; y < rect.bottom; y += picture->Height())
             for (int x = rect.left; x < rect.right; x += picture->Width())
                 picture->DrawAt(canvas, x, y);
-        RestoreDC(canvas.Handle(), saved);
     }
     for (const TMarkupImage& image : FindMarkupImages(body.TopLeft, sources)) {
         if (image.Picture)

@@ -52,24 +52,6 @@ bool OutlineFontInstalled(HDC dc, const TFont& font, const TGPFontFamily& family
     return (metrics.tmPitchAndFamily & TMPF_VECTOR) && !(metrics.tmPitchAndFamily & TMPF_DEVICE);
 }
 
-// Narrows the clip region for one scope. Unlike SaveDC it leaves the selected
-// objects alone, which the canvas keeps track of.
-class TClipScope {
-  public:
-    TClipScope(HDC dc, const RECT& r) : FDC(dc), FOld(CreateRectRgn(0, 0, 0, 0)) {
-        if (GetClipRgn(dc, FOld.Get()) != 1)
-            FOld.Reset();
-        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-    }
-    ~TClipScope() { SelectClipRgn(FDC, FOld.Get()); }
-    TClipScope(const TClipScope&) = delete;
-    TClipScope& operator=(const TClipScope&) = delete;
-
-  private:
-    HDC FDC;
-    TGdiObject<HRGN> FOld;
-};
-
 } // namespace
 
 // ---- TGlowButtonAppearance

@@ -34,12 +34,9 @@ bool LoadResourceBitmap(TBitmap& into, const char* name) {
     BITMAP info{};
     GetObjectA(loaded.Get(), sizeof(info), &info);
     into.SetSize(info.bmWidth, info.bmHeight);
-    HDC dc = CreateCompatibleDC(into.Canvas().Handle());
-    {
-        TSelectScope select(dc, loaded.Get());
-        BitBlt(into.Canvas().Handle(), 0, 0, info.bmWidth, info.bmHeight, dc, 0, 0, SRCCOPY);
-    }
-    DeleteDC(dc);
+    const TMemoryDC dc(into.Canvas().Handle());
+    const TSelectScope select(dc.Get(), loaded.Get());
+    BitBlt(into.Canvas().Handle(), 0, 0, info.bmWidth, info.bmHeight, dc.Get(), 0, 0, SRCCOPY);
     return true;
 }
 
