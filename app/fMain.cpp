@@ -45,6 +45,10 @@ TKorvandelMain::~TKorvandelMain() {
 
 void TKorvandelMain::CreateControls() {
     Name = "KorvandelMain";
+    // The layout below is in pixels at 96 pixels per inch; on a screen of
+    // another resolution it grows with the fonts, which are in points.
+    SetPixelsPerInch(96);
+    SetScaled(true);
     SetPosition(TPosition::poScreenCenter);
     SetColor(clBtnFace);
     Font.Assign(TahomaFont(clWindowText));
@@ -101,7 +105,7 @@ void TKorvandelMain::CreateControls() {
         edit->SetLabelPosition(lpLeftCenter);
         edit->SetLabelTransparent(true);
         edit->LabelFont.Assign(TahomaFont(clWindowText));
-        edit->SetButtonWidth(18);
+        edit->SetButtonWidth(ScaleToScreen(18));
         edit->BrowseDialogText = browseText;
         place(edit, 40, top, 281, 21, tabOrder);
         return edit;
@@ -139,7 +143,8 @@ void TKorvandelMain::CreateControls() {
         bar->SetShowBorder(true);
         bar->SetSteps(20);
         bar->Font.SetName("Verdana");
-        bar->Font.SetHeight(13);
+        // Given in pixels, not points: it grows with the bar.
+        bar->Font.SetHeight(ScaleToScreen(13));
         bar->Font.SetColor(clWindowText);
         bar->SetVisible(false);
         if (endless) {

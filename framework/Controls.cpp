@@ -179,6 +179,10 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     Invalidate();
 }
 
+void TControl::ChangeScale(int m, int d) {
+    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
+}
+
 void TControl::SetAlign(TAlign align) {
     if (align == FAlign)
         return;
@@ -877,6 +881,12 @@ void TWinControl::PaintControls(TCanvas& canvas) {
         childCanvas.Font = c->Font;
         c->Paint(childCanvas);
     }
+}
+
+void TWinControl::ChangeScale(int m, int d) {
+    for (TControl* c : std::vector<TControl*>(FControls))
+        c->ChangeScale(m, d);
+    TControl::ChangeScale(m, d);
 }
 
 void TWinControl::RealignControls() {

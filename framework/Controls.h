@@ -160,6 +160,11 @@ class TControl : public TComponent {
     virtual void DialogKeyClick() { Click(); }
     virtual bool DialogChar(char ch);
 
+    // Scales the lengths a stored description gives in pixels (the bounds,
+    // and in a descendant its other lengths) by m / d, from the resolution
+    // the form was designed at to the screen's.
+    virtual void ChangeScale(int m, int d);
+
   protected:
     // Stores a property's new value and repaints, unless nothing changed.
     template <class T> void Change(T& field, const T& value) {
@@ -238,6 +243,9 @@ class TWinControl : public TControl {
     // Paints the client area as WM_PAINT would, onto any canvas; a child that
     // shows its parent through its corners draws the parent with this.
     void PaintTo(TCanvas& canvas);
+    // Scales the children first, so that a control that lays out its own
+    // children when resized has the last word.
+    void ChangeScale(int m, int d) override;
 
     // Children in z-order, the first at the bottom.
     const std::vector<TControl*>& Controls() const { return FControls; }

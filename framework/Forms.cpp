@@ -92,6 +92,27 @@ RECT TCustomForm::ClientRect() const {
                     std::max<LONG>(0, Height() - (frame.bottom - frame.top)));
 }
 
+int TCustomForm::ScaleToScreen(int designPixels) const {
+    return FScaled && FPixelsPerInch > 0
+               ? MulDiv(designPixels, ScreenPixelsPerInch(), FPixelsPerInch)
+               : designPixels;
+}
+
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+    const int screen = ScreenPixelsPerInch();
+    if (!FScaled || FPixelsPerInch <= 0 || screen == FPixelsPerInch)
+        return;
+    // Only the client area scales: the frame is the system's, and the place
+    // is where the form is put on the screen.
+    const RECT client = TCustomForm::ClientRect();
+    for (TControl* c : std::vector<TControl*>(Controls()))
+        c->ChangeScale(screen, FPixelsPerInch);
+    SetClientSize(MulDiv(client.right, screen, FPixelsPerInch),
+                  MulDiv(client.bottom, screen, FPixelsPerInch));
+    RealignControls();
+}
+
 void TCustomForm::CenterOnScreen() {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);

@@ -38,6 +38,17 @@ class TCustomForm : public TWinControl {
 
     bool KeyPreview = false;
 
+    // The resolution the form's stored description was made at, and whether
+    // the description is scaled to the screen's when loading ends: its
+    // bounds and other lengths in pixels grow by ScreenPixelsPerInch() /
+    // PixelsPerInch(). Fonts are sized in points and follow the screen anyway.
+    int PixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int pixelsPerInch) { FPixelsPerInch = pixelsPerInch; }
+    bool Scaled() const { return FScaled; }
+    void SetScaled(bool scaled) { FScaled = scaled; }
+    // A length the description gives in pixels, as it is on this screen.
+    int ScaleToScreen(int designPixels) const;
+
     void Show();
     void Close();
     int ShowModal();
@@ -65,6 +76,7 @@ class TCustomForm : public TWinControl {
     void CreateParams(TCreateParams& params) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void Loaded() override;
     // Called when the user or the program asks the form to close; a main form
     // asks the application to end.
     virtual void DoClose();
@@ -87,6 +99,8 @@ class TCustomForm : public TWinControl {
     int FModalResult = 0;
     bool FModal = false;
     bool FShownOnce = false;
+    int FPixelsPerInch = 96;
+    bool FScaled = false;
     TWinControl* FActiveControl = nullptr; // forgotten when freed
 };
 

@@ -20,11 +20,36 @@ void CountGdiObjects(int delta) {
     gLiveGdiObjects += delta;
 }
 
+namespace {
+std::optional<int>& ScreenPixelsPerInchOverride() {
+    static std::optional<int> answer;
+    return answer;
+}
+
+int ReadScreenPixelsPerInch() {
+    HDC screen = GetDC(nullptr);
+    const int ppi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return ppi > 0 ? ppi : 96;
+}
+} // namespace
+
+// The resolution changes only with a new logon: read once.
+int ScreenPixelsPerInch() {
+    static const int ppi = ReadScreenPixelsPerInch();
+    return ScreenPixelsPerInchOverride().value_or(ppi);
+}
+
+void OverrideScreenPixelsPerInch(std::optional<int> answer) {
+    ScreenPixelsPerInchOverride() = answer;
+}
+
 int PointsToPixels(int points) {
-    return MulDiv(points, 96, 72);
+    return MulDiv(points, ScreenPixelsPerInch(), 72);
 }
 int PixelsToPoints(int pixels) {
-    return MulDiv(pixels, 72, 96);
+    return MulDiv(pixels, 72, ScreenPixelsPerInch());
 }
 
 // ---- TFont

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -211,7 +212,15 @@ class TWindowDC {
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 
-// Points and pixels convert at 96 dots per inch: 8 points are 11 pixels.
+// The screen's pixels per logical inch (LOGPIXELSY of the screen), which the
+// system's own fonts follow: 96, 120 at 125 %, 144 at 150 %.
+int ScreenPixelsPerInch();
+// Makes ScreenPixelsPerInch answer `answer`, so that tests run the rules of
+// other screens on one; std::nullopt asks the screen again.
+void OverrideScreenPixelsPerInch(std::optional<int> answer);
+
+// Points and pixels convert at the screen's resolution: 8 points are 11
+// pixels at 96 pixels per inch, 13 at 120 and 16 at 144.
 int PointsToPixels(int points);
 int PixelsToPoints(int pixels);
 
@@ -257,7 +266,7 @@ class TFont {
         TGdiObject<HFONT> Font;
     };
     std::string FName = "Tahoma";
-    int FHeight = 11;
+    int FHeight = PointsToPixels(8);
     TColor FColor = clWindowText;
     TFontStyles FStyle = 0;
     int FCharset = DEFAULT_CHARSET;

@@ -238,6 +238,11 @@ RECT TListBox::ItemRect(int index) const {
     return r;
 }
 
+void TListBox::ChangeScale(int m, int d) {
+    TWinControl::ChangeScale(m, d);
+    ItemHeight = MulDiv(ItemHeight, m, d);
+}
+
 int TListBox::ItemHeights(int index) const {
     return static_cast<int>(
         SendMessageA(Handle(), LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0));
@@ -354,6 +359,11 @@ void TLabel::AdjustSize() {
         return;
     const SIZE size = TextSize();
     SetBounds(Left(), Top(), size.cx, size.cy);
+}
+
+void TLabel::ChangeScale(int m, int d) {
+    TGraphicControl::ChangeScale(m, d);
+    AdjustSize();
 }
 
 void TLabel::TextChanged() {

@@ -99,6 +99,7 @@ class TListBox : public TWinControl {
     // The item at a client point, or -1.
     int ItemAtPos(int x, int y) const;
     int ItemHeight = 16;
+    void ChangeScale(int m, int d) override;
 
   protected:
     void CreateParams(TCreateParams& params) override;
@@ -157,6 +158,9 @@ class TLabel : public TGraphicControl {
     bool DialogChar(char ch) override;
     // Width and height of the caption in the label's font.
     SIZE TextSize();
+    // A label that sizes itself keeps its text's size: the font is already
+    // the screen's.
+    void ChangeScale(int m, int d) override;
 
   protected:
     void TextChanged() override;

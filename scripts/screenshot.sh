@@ -106,24 +106,26 @@ done
 [ -n "${win:-}" ] || { echo "The window did not appear" >&2; exit 1; }
 sleep 2
 eval "$(xdotool getwindowgeometry --shell "$win")"
+# The window's layout is given at 96 pixels per inch and grows with the screen's.
+px() { echo $((($1 * dpi + 48) / 96)); }
 if [ "$compare" = 1 ]; then
   # "Vergleichen" sits at (221, 70) on the panel, 27 pixels below the top.
-  xdotool mousemove $((X + 271)) $((Y + 27 + 86)) click 1
+  xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 86))))) click 1
   sleep 2
-  xdotool mousemove $((X + 100)) $((Y + 200))
+  xdotool mousemove $((X + $(px 100))) $((Y + $(px 200)))
   sleep 1
 fi
 # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
 select_first_item() {
-  xdotool mousemove $((X + 60)) $((Y + 27 + 131)) click 1
+  xdotool mousemove $((X + $(px 60))) $((Y + $(px $((27 + 131))))) click 1
   sleep 1
-  xdotool mousemove $((X + 100)) $((Y + 27 + 250))
+  xdotool mousemove $((X + $(px 100))) $((Y + $(px $((27 + 250)))))
   sleep 1
 }
 [ "$select" = 1 ] && select_first_item
 if [ -n "$report" ]; then
   # "Kopieren" sits at (221, 399) on the panel.
-  xdotool mousemove $((X + 271)) $((Y + 27 + 415)) click 1
+  xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 415))))) click 1
   shot=
   for _ in $(seq 1 40); do
     sleep 0.5

@@ -309,6 +309,11 @@ RECT TAdvToolBarPager::TextRect() const {
     return r;
 }
 
+void TAdvToolBarPager::ChangeScale(int m, int d) {
+    FCaption.SetHeight(MulDiv(FCaption.Height(), m, d));
+    TCustomControl::ChangeScale(m, d);
+}
+
 void TAdvToolBarPager::Loaded() {
     TCustomControl::Loaded();
     UpdateCaptionButtons(true);

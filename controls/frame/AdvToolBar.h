@@ -110,6 +110,8 @@ class TAdvToolBarPager : public TCustomControl, public IToolBarStylerClient {
 
     void StylerChanged(int code) override;
     void FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // The caption strip keeps filling the pager's height as stored.
+    void ChangeScale(int m, int d) override;
 
   protected:
     void PaintWindow(TCanvas& canvas) override;

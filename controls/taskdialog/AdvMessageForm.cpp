@@ -136,7 +136,9 @@ TAdvMessageForm::TAdvMessageForm(TComponent* owner, TAdvTaskDialog& dialog)
     SetBorderStyle(FDialog.Options.Contains(doAllowMinimize) ? TFormBorderStyle::bsSingle
                                                              : TFormBorderStyle::bsDialog);
     KeyPreview = true;
-    FMinWidth = FDialog.NonNativeMinFormWidth;
+    // The least width is in pixels at 96 pixels per inch; it grows with the
+    // screen as the text does, so that text wraps at the same words.
+    FMinWidth = MulDiv(FDialog.NonNativeMinFormWidth, ScreenPixelsPerInch(), 96);
 }
 
 TAdvMessageForm::~TAdvMessageForm() {

@@ -9,6 +9,7 @@
 #include "tests/support/VistaAnswer.h"
 #include "tests/sync/ForwardingFileSystem.h"
 #include "tests/support/RemoveTree.h"
+#include "tests/support/ScreenResolution.h"
 
 #include <gtest/gtest.h>
 
@@ -415,6 +416,78 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         const RECT text = w.MainPager->TextRect();
         EXPECT_EQ(text.left, 0);
         EXPECT_EQ(text.right, width - 58);
+        Close();
+    }
+}
+
+// The size `text` takes in `font`, measured by the system.
+SIZE TextSizeIn(const TFont& font, const std::string& text) {
+    TBitmap bitmap(1, 1);
+    bitmap.Canvas().Font = font;
+    return bitmap.Canvas().TextExtent(text);
+}
+
+TEST_F(MainWindowTest, EveryTextFitsItsControlOnScreensOf96To144PixelsPerInch) {
+    for (const int ppi : {96, 120, 144}) {
+        SCOPED_TRACE(std::to_string(ppi) + " pixels per inch");
+        TScreenResolution screen(ppi);
+        TKorvandelMain& w = Open();
+        // The layout is stored at 96 pixels per inch and grows with the screen.
+        RECT client;
+        GetClientRect(w.Handle(), &client);
+        EXPECT_EQ(client.right, MulDiv(331, ppi, 96));
+        EXPECT_EQ(client.bottom, MulDiv(469, ppi, 96));
+        // The fonts in points are the screen's; the bars' font in pixels grows with them.
+        for (TControl* c : std::initializer_list<TControl*>{w.pBack, w.Label1, w.ToStick})
+            EXPECT_EQ(c->Font.Height(), MulDiv(8, ppi, 72)) << c->Name;
+        EXPECT_EQ(w.CopyProg->Font.Height(), MulDiv(13, ppi, 96));
+
+        // Labels: their text fits, above their list or left of their edit.
+        const std::pair<TLabel*, TControl*> labels[] = {{w.Label1, w.ToStick},
+                                                        {w.Label2, w.ToDisk},
+                                                        {w.StickDir->EditLabel(), w.StickDir},
+                                                        {w.DiskDir->EditLabel(), w.DiskDir}};
+        for (const auto& [label, next] : labels) {
+            SCOPED_TRACE(label->Caption());
+            const SIZE text = label->TextSize();
+            EXPECT_GE(label->Width(), text.cx);
+            EXPECT_GE(label->Height(), text.cy);
+            if (next == w.ToStick || next == w.ToDisk)
+                EXPECT_LE(label->Top() + label->Height(), next->Top());
+            else
+                EXPECT_LE(label->Left() + label->Width(), next->Left());
+        }
+        // Edits: a line of text fits the client area.
+        for (TAdvDirectoryEdit* edit : {w.StickDir, w.DiskDir}) {
+            RECT r;
+            GetClientRect(edit->Handle(), &r);
+            EXPECT_GE(r.bottom, TextSizeIn(edit->Font, "Ag").cy) << edit->LabelCaption();
+        }
+        // Buttons, bars and the caption strip hold their text.
+        for (TAdvGlowButton* b : {w.bScan, w.bCopy, w.bCancel, w.bScanCancel}) {
+            const SIZE text = TextSizeIn(b->Font, b->Caption());
+            EXPECT_GE(b->Width(), text.cx) << b->Caption();
+            EXPECT_GE(b->Height(), text.cy) << b->Caption();
+        }
+        for (TAdvProgressBar* bar : {w.CopyProg, w.ScanProg}) {
+            const SIZE text = TextSizeIn(bar->Font, "100% (100)");
+            EXPECT_GE(bar->Width(), text.cx);
+            EXPECT_GE(bar->Height(), text.cy);
+        }
+        const RECT strip = w.MainPager->TextRect();
+        const SIZE caption = TextSizeIn(w.AdvToolBarOfficeStyler1->PagerCaption.Font,
+                                        w.MainPager->Caption().Caption());
+        EXPECT_GE(strip.bottom - strip.top, caption.cy);
+        EXPECT_EQ(w.MainPager->Caption().Height(), w.MainPager->Height());
+
+        // List rows are as tall as their line of text; a marked row holds its image too.
+        const std::string path = "C:\\Daten\\Briefe\\Antrag gjpqy.txt";
+        w.ToStick->AddItem(path, nullptr);
+        w.ToStick->AddItem("<IMG src=\"idx:0\"> " + path, nullptr);
+        const int line = TextSizeIn(w.ToStick->Font, "Ag").cy;
+        EXPECT_EQ(w.ToStick->ItemHeights(0), line);
+        EXPECT_GE(w.ToStick->ItemHeights(1), line);
+        EXPECT_GE(w.ToStick->ItemHeights(1), w.StdImages->Height());
         Close();
     }
 }

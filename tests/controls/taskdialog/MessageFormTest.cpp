@@ -4,6 +4,7 @@
 #include "controls/taskdialog/TaskDialogEx.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/ScreenResolution.h"
 
 #include <gtest/gtest.h>
 
@@ -464,6 +465,42 @@ TEST_F(MessageFormTest, TheReportLayout) {
     EXPECT_GT(wrapped->Height(), bold.Canvas().TextHeight("Ag")) << "more than one line";
     EXPECT_EQ(wider.Form.ClientRect().right,
               wrapped->Width() + 32 + u.HorzSpacing + 2 * u.HorzMargin);
+}
+
+TEST_F(MessageFormTest, OnEveryScreenTheInstructionIsLargerThanTheContentAndAllOfItFits) {
+    // The system's message font follows the screen: 8 points (Tahoma before
+    // Vista) or 9 (Segoe UI from Vista on).
+    for (const int ppi : {96, 120, 144})
+        for (const int points : {8, 9}) {
+            SCOPED_TRACE(std::to_string(ppi) + " pixels per inch, message font of " +
+                         std::to_string(points) + " points");
+            TScreenResolution screen(ppi);
+            TAdvTaskDialogEx dialog(nullptr);
+            dialog.SetInstruction("Kopierergebnis");
+            dialog.SetContent("1 Dateien konnten nicht kopiert werden\r\n4 Dateien wurden "
+                              "erfolgreich kopiert");
+            dialog.Icon = tiWarning;
+            dialog.CommonButtons = {cbOK};
+            TAdvMessageForm form(nullptr, dialog);
+            // The message font in pixels, as the system gives it on this screen.
+            form.Font.SetHeight(MulDiv(points, ppi, 72));
+            form.BuildDialog();
+
+            TBitmap measure(1, 1);
+            TLabel* instruction = form.InstructionLabel();
+            measure.Canvas().Font = instruction->Font;
+            const SIZE title = measure.Canvas().TextExtent("Kopierergebnis");
+            measure.Canvas().Font = form.Font;
+            const int line = measure.Canvas().TextHeight("Ag");
+            EXPECT_GT(title.cy, line) << "the instruction is the larger text";
+            EXPECT_GE(instruction->Width(), title.cx);
+            EXPECT_GE(instruction->Height(), title.cy);
+            // The report's two lines keep to two lines and stand above the button.
+            const RECT content = form.ContentRect();
+            EXPECT_EQ(content.bottom - content.top, 2 * line);
+            EXPECT_GE(form.CommonButtonList()[0]->Top(), content.bottom);
+            EXPECT_LE(content.right, form.ClientRect().right);
+        }
 }
 
 TEST_F(MessageFormTest, TheFooterShowsItsIconBesideTheText) {
