@@ -191,6 +191,53 @@ TEST_F(CaptionTest, BeforeVistaTheWindowIsRoundedAndMovesOnlyWhenRestored) {
     EXPECT_EQ(GetWindowRgn(Form->Handle(), region.Get()), ERROR) << "a plain rectangle";
 }
 
+TEST_F(CaptionTest, BeforeVistaTheRegionFollowsASizeTheSystemMade) {
+    TVistaAnswer answer(false);
+    Make();
+    TGdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    const auto boxOf = [](HRGN rgn) {
+        RECT box;
+        GetRgnBox(rgn, &box);
+        return std::vector<LONG>{box.left, box.top, box.right, box.bottom};
+    };
+    const auto regionBox = [&] {
+        GetWindowRgn(Form->Handle(), region.Get());
+        return boxOf(region.Get());
+    };
+    // The system's rounded rectangle inset by 3 in a window of w x h.
+    const auto rounded = [&](int w, int h) {
+        TGdiObject<HRGN> expected(CreateRoundRectRgn(3, 3, w - 3, h - 3, 18, 18));
+        return boxOf(expected.Get());
+    };
+    // Frameless: window and client coordinates are the same.
+    const auto centreOf = [&](TWinControl* control) {
+        RECT r;
+        GetWindowRect(control->Handle(), &r);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ScreenToClient(Form->Handle(), &p);
+        return p;
+    };
+    // A size the framework did not make, as the system's size loop makes it.
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 400, 260,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(regionBox(), rounded(400, 260));
+    for (TAdvGlowButton* button : {Pager->MinButton(), Pager->CloseButton()}) {
+        const POINT p = centreOf(button);
+        EXPECT_TRUE(PtInRegion(region.Get(), p.x, p.y)) << "a caption button can be reached";
+    }
+
+    // Maximised: the region is the whole window less its 3-pixel inset.
+    ShowWindow(Form->Handle(), SW_SHOWMAXIMIZED);
+    RECT window;
+    GetWindowRect(Form->Handle(), &window);
+    ASSERT_GT(window.right - window.left, 400);
+    EXPECT_EQ(regionBox(), rounded(window.right - window.left, window.bottom - window.top));
+    const POINT close = centreOf(Pager->CloseButton());
+    EXPECT_TRUE(PtInRegion(region.Get(), close.x, close.y));
+    ShowWindow(Form->Handle(), SW_RESTORE);
+    EXPECT_EQ(regionBox(), rounded(400, 260));
+}
+
 TEST_F(CaptionTest, AMaximisedWindowCoversTheWorkArea) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
