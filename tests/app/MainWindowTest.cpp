@@ -415,6 +415,18 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         const RECT text = w.MainPager->TextRect();
         EXPECT_EQ(text.left, 0);
         EXPECT_EQ(text.right, width - 58);
+        // Of fixed size: the top edge is part of the strip, no sizing zone,
+        // and no size loop starts there.
+        const POINT top = w.MainPager->ClientToScreen(POINT{165, 0});
+        for (const HWND hwnd : {w.MainPager->Handle(), w.Handle()}) {
+            const LRESULT hit = SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(top.x, top.y));
+            EXPECT_EQ(hit, HTCLIENT);
+        }
+        PostMessageA(w.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+        SendMessageA(w.Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_TOP, MAKELPARAM(top.x, top.y));
+        MSG escape;
+        EXPECT_TRUE(PeekMessageA(&escape, w.Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
+            << "the Escape that would end a size loop is still waiting";
         Close();
     }
 }

@@ -18,17 +18,23 @@
 
 namespace {
 
-// Keeps the system commands it is sent instead of carrying them out.
+// Keeps the system commands it is sent instead of carrying them out, unless
+// told to, and counts the system's size and move loops.
 class TTestForm : public TAdvToolBarForm {
   public:
     using TAdvToolBarForm::TAdvToolBarForm;
     std::vector<WPARAM> Commands;
+    bool CarryOutCommands = false;
+    int SizeMoveLoops = 0;
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_ENTERSIZEMOVE)
+            ++SizeMoveLoops;
         if (msg == WM_SYSCOMMAND) {
             Commands.push_back(wParam);
-            return 0;
+            if (!CarryOutCommands)
+                return 0;
         }
         return TAdvToolBarForm::WindowProc(msg, wParam, lParam);
     }
@@ -130,10 +136,11 @@ TEST_F(CaptionTest, HitTestZonesOfAFramelessWindow) {
         EXPECT_EQ(FrameHitTest(c.x, c.y, w, h, HTCLIENT), c.zone) << c.x << ", " << c.y;
 }
 
-TEST_F(CaptionTest, TheStripHandsItsBordersToTheFormOnBothKindsOfSystem) {
+TEST_F(CaptionTest, TheStripHandsItsBordersToASizableFormOnBothKindsOfSystem) {
     for (const bool vista : {false, true}) {
         TVistaAnswer answer(vista);
         Make();
+        Form->SetBorderStyle(TFormBorderStyle::bsSizeable);
         SCOPED_TRACE(vista ? "Vista" : "before Vista");
         const int w = Pager->Width();
         EXPECT_EQ(Pager->Left(), vista ? 0 : 1);
@@ -155,6 +162,55 @@ TEST_F(CaptionTest, TheStripHandsItsBordersToTheFormOnBothKindsOfSystem) {
         EXPECT_EQ(HitTest(Form.get(), 100, 100), HTCLIENT);
         Form.reset();
     }
+}
+
+TEST_F(CaptionTest, AFixedSizeFormHasNoSizingZonesAndStartsNoSizeLoop) {
+    Make();
+    Form->CarryOutCommands = true;
+    const int w = Pager->Width();
+    // The strip keeps its borders: they move the window as the rest of it does.
+    for (const POINT p : {POINT{100, 1}, POINT{1, 10}, POINT{w - 2, 10}})
+        EXPECT_EQ(HitTest(Pager, p.x, p.y), HTCLIENT) << p.x << ", " << p.y;
+    for (const POINT p : {POINT{100, 1}, POINT{1, 100}, POINT{kFormWidth - 2, 100},
+                          POINT{100, kFormHeight - 2}, POINT{kFormWidth - 2, kFormHeight - 2}})
+        EXPECT_EQ(HitTest(Form.get(), p.x, p.y), HTCLIENT) << p.x << ", " << p.y;
+
+    // A press on a sizing zone, as the system sees it: an Escape is waiting
+    // to end a size loop that might start.
+    const auto pressOnTopEdge = [&] {
+        Form->SizeMoveLoops = 0;
+        PostMessageA(Form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+        const POINT p = Form->ClientToScreen(POINT{100, 1});
+        SendMessageA(Form->Handle(), WM_NCLBUTTONDOWN, HTTOP, MAKELPARAM(p.x, p.y));
+        MSG msg;
+        while (PeekMessageA(&msg, Form->Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        }
+        return Form->SizeMoveLoops;
+    };
+    RECT before, after;
+    GetWindowRect(Form->Handle(), &before);
+    EXPECT_EQ(pressOnTopEdge(), 0) << "the size command is refused";
+    // Asked through the system menu's command as well.
+    PostMessageA(Form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_SIZE, 0);
+    EXPECT_EQ(Form->SizeMoveLoops, 0);
+    GetWindowRect(Form->Handle(), &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+
+    // A sizable one starts the loop, and its zones follow a size the system made.
+    Form->SetBorderStyle(TFormBorderStyle::bsSizeable);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(Form->Handle(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0u) << "still frameless";
+    EXPECT_EQ(pressOnTopEdge(), 1);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 300, 180,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(HitTest(Form.get(), 295, 100), HTRIGHT);
+    EXPECT_EQ(HitTest(Form.get(), 150, 175), HTBOTTOM);
+    EXPECT_EQ(HitTest(Form.get(), 295, 175), HTBOTTOMRIGHT);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 400, 260,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(HitTest(Form.get(), 330, 100), HTCLIENT);
+    EXPECT_EQ(HitTest(Form.get(), 398, 100), HTRIGHT);
 }
 
 TEST_F(CaptionTest, BeforeVistaTheWindowIsRoundedAndMovesOnlyWhenRestored) {
