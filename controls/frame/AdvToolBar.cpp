@@ -523,6 +523,10 @@ void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     // The maximise glyph turns into the restore glyph and back.
     if (msg == WM_SIZE && FCloseButton && FormWindowState() != FLastWindowState)
         UpdateCaptionButtons(true);
+    // The system menu's loop draws the menu's icon where a system caption
+    // would be, over the strip, and leaves it there.
+    if (msg == WM_EXITMENULOOP)
+        Invalidate();
 }
 
 void TAdvToolBarPager::PaintWindow(TCanvas& canvas) {

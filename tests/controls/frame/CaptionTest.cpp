@@ -565,6 +565,37 @@ TEST_F(CaptionTest, ARightClickOpensTheSystemMenuAndItsCommandReachesTheForm) {
     EXPECT_EQ(Form->Commands[0], kTestCommand);
 }
 
+// Closes every menu that opens with Escape.
+LRESULT CALLBACK EscapeMenus(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_MENU) {
+        const MSG* msg = reinterpret_cast<MSG*>(lParam);
+        static HWND escaped = nullptr;
+        if (msg->hwnd && msg->hwnd != escaped) {
+            escaped = msg->hwnd;
+            PostMessageA(msg->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+    }
+    return CallNextHookEx(gMenuHook, code, wParam, lParam);
+}
+
+TEST_F(CaptionTest, TheStripIsRepaintedWhenTheSystemMenuCloses) {
+    Make();
+    Form->CarryOutCommands = true;
+    App->ProcessMessages();
+    RECT dirty;
+    ASSERT_FALSE(GetUpdateRect(Pager->Handle(), &dirty, FALSE)) << "painted at the start";
+    // Alt+Space, then Escape: the system draws its menu icon over the strip.
+    gMenuHook = SetWindowsHookExA(WH_MSGFILTER, EscapeMenus, nullptr, GetCurrentThreadId());
+    ASSERT_NE(gMenuHook, nullptr);
+    SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    UnhookWindowsHookEx(gMenuHook);
+    ASSERT_EQ(Form->Commands.size(), 1u) << "no command chosen";
+    ASSERT_TRUE(GetUpdateRect(Pager->Handle(), &dirty, FALSE));
+    const RECT strip = Pager->ClientRect();
+    EXPECT_TRUE(EqualRect(&dirty, &strip))
+        << dirty.left << "," << dirty.top << "," << dirty.right << "," << dirty.bottom;
+}
+
 // ---- styler, parent and pixels
 
 TEST_F(CaptionTest, TheButtonsTakeTheGlowColoursOfTheStyler) {
