@@ -3,11 +3,12 @@
 // once through the shell's own.
 #include "controls/edits/AdvDirectoryEdit.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/HeldKeys.h"
+#include "tests/support/VistaAnswer.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -220,25 +221,6 @@ TEST_F(DirectoryEditTest, TheButtonClicksOnTheLeftReleaseOfAPressThatBeganOnIt) 
     }
 }
 
-// Holds modifier keys for a scope, as the keyboard state the edit reads.
-class THeldKeys {
-  public:
-    explicit THeldKeys(const std::vector<int>& keys) {
-        GetKeyboardState(FSaved);
-        BYTE state[256];
-        memcpy(state, FSaved, sizeof(state));
-        for (int key : keys)
-            state[key] = 0x80;
-        SetKeyboardState(state);
-    }
-    ~THeldKeys() { SetKeyboardState(FSaved); }
-    THeldKeys(const THeldKeys&) = delete;
-    THeldKeys& operator=(const THeldKeys&) = delete;
-
-  private:
-    BYTE FSaved[256];
-};
-
 TEST_F(DirectoryEditTest, F4OpensTheDialogWithAnyModifierButNotWhileDisabled) {
     int buttonEvents = 0;
     Edit->OnClickBtn = [&](TComponent*) { ++buttonEvents; };
@@ -402,6 +384,54 @@ TEST_F(DirectoryEditTest, OnlyAnExistingFolderValidates) {
     for (const auto& c : cases)
         EXPECT_EQ(Edit->ValidateText(c.Value), c.Valid) << c.Value;
     DeleteFileA(file.c_str());
+}
+
+// A stand-in for the shell's dialog window: it keeps the paths it is asked
+// to select.
+std::vector<std::string> gSelections;
+LRESULT CALLBACK SelectionRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == BFFM_SETSELECTIONA) {
+        gSelections.push_back(wParam ? reinterpret_cast<const char*>(lParam) : "<item>");
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(DirectoryEditTest, TheDialogPreselectsTheTextWithoutItsTrailingBackslash) {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = SelectionRecorder;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "KorvandelSelectionRecorder";
+    RegisterClassA(&cls);
+    const HWND dialog = CreateWindowExA(0, cls.lpszClassName, "", WS_POPUP, 0, 0, 300, 400, nullptr,
+                                        nullptr, cls.hInstance, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    // The browser tells its callback that the dialog is there, then cancels.
+    SetFolderBrowser([dialog](BROWSEINFOA& info) -> LPITEMIDLIST {
+        info.lpfn(dialog, BFFM_INITIALIZED, 0, info.lParam);
+        return nullptr;
+    });
+    char current[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(sizeof(current), current);
+    const struct {
+        std::string Text, Selected;
+    } cases[] = {
+        {"C:\\Daten\\Stick\\", "C:\\Daten\\Stick"},
+        {"C:\\Daten\\Stick", "C:\\Daten\\Stick"},
+        {"D:\\", "D:"},
+        {"", current},
+        // Only an empty text stands for the current folder.
+        {"\\", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        gSelections.clear();
+        Edit->SetText(c.Text);
+        Edit->ButtonClick();
+        EXPECT_EQ(gSelections, std::vector<std::string>{c.Selected});
+        EXPECT_EQ(Edit->Text(), c.Text) << "the text keeps its backslash";
+    }
+    DestroyWindow(dialog);
 }
 
 TEST(BrowseDialogPlaceTest, BelowTheEditInsideTheWorkArea) {
