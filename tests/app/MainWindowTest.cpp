@@ -6,6 +6,7 @@
 #include "sync/Settings.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/HeldKeys.h"
 #include "tests/support/VistaAnswer.h"
 #include "tests/sync/ForwardingFileSystem.h"
 #include "tests/support/RemoveTree.h"
@@ -337,6 +338,30 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     EXPECT_TRUE(IsIconic(w.Handle()));
     EXPECT_EQ(GetFocus(), focus);
     ShowWindow(w.Handle(), SW_RESTORE);
+}
+
+TEST_F(MainWindowTest, ShiftTabGoesBackThroughTheFoldersAndListsSkippingDisabledOnes) {
+    TKorvandelMain& w = Open();
+    // The focus at the start and after each Shift+Tab.
+    const auto backwards = [&](int steps) {
+        const THeldKeys shift({VK_SHIFT});
+        std::vector<HWND> order{GetFocus()};
+        for (int i = 0; i < steps; ++i) {
+            PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+            app->ProcessMessages();
+            order.push_back(GetFocus());
+        }
+        return order;
+    };
+    w.StickDir->SetFocus();
+    const std::vector<HWND> all{w.StickDir->Handle(), w.ToDisk->Handle(), w.ToStick->Handle(),
+                                w.DiskDir->Handle(), w.StickDir->Handle()};
+    EXPECT_EQ(backwards(4), all);
+    w.DiskDir->SetEnabled(false);
+    w.ToStick->SetFocus();
+    const std::vector<HWND> skipping{w.ToStick->Handle(), w.StickDir->Handle(), w.ToDisk->Handle(),
+                                     w.ToStick->Handle()};
+    EXPECT_EQ(backwards(3), skipping);
 }
 
 TEST_F(MainWindowTest, TheFolderEditsCarryTheirLabelsAndBrowseButtons) {
