@@ -574,6 +574,9 @@ LRESULT TWinControl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_WINDOWPOSCHANGED:
+        FollowWindowBounds();
+        break;
     case WM_SIZE:
         RealignControls();
         Resize();
@@ -957,6 +960,24 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     FHeight = height;
     if (FHandle)
         MoveWindow(FHandle, left, top, width, height, TRUE);
+    BoundsChanged();
+}
+
+void TWinControl::FollowWindowBounds() {
+    // A minimised window's icon is no size of the control's.
+    if (IsIconic(FHandle))
+        return;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    if (GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, GetParent(FHandle), reinterpret_cast<POINT*>(&r), 2);
+    if (r.left == Left() && r.top == Top() && r.right - r.left == Width() &&
+        r.bottom - r.top == Height())
+        return;
+    FLeft = r.left;
+    FTop = r.top;
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
     BoundsChanged();
 }
 

@@ -334,6 +334,9 @@ class TWinControl : public TControl {
     // Releases the capture of this window without reporting a loss.
     void ReleaseOwnCapture();
     void MouseCaptureChanged();
+    // The system moved or sized the window (a size loop, a maximise): the
+    // stored bounds take what the window has.
+    void FollowWindowBounds();
 
     HWND FHandle = nullptr;
     UINT FControlId = 0; // the child window id it was made with

@@ -40,6 +40,9 @@ void TCustomForm::CreateParams(TCreateParams& params) {
     case TFormBorderStyle::bsSingle:
         params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER;
         break;
+    case TFormBorderStyle::bsSizeable:
+        params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+        break;
     case TFormBorderStyle::bsDialog:
         params.Style |= WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
         params.ExStyle |= WS_EX_DLGMODALFRAME;

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-enum class TFormBorderStyle { bsNone, bsSingle, bsDialog };
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum class TPosition { poDesigned, poScreenCenter };
 
 class TCustomForm : public TWinControl {

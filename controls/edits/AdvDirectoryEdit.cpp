@@ -123,11 +123,13 @@ void TAdvDirectoryEdit::DialogCreated(HWND dialog) {
     RECT workArea{}, bounds{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     GetWindowRect(dialog, &bounds);
+    // Only an empty text stands for the current folder; a trailing backslash
+    // goes for the selection alone.
     std::string selection = Text();
-    if (!selection.empty() && selection.back() == '\\')
-        selection.pop_back();
     if (selection.empty())
         selection = CurrentDirectory();
+    else if (selection.back() == '\\')
+        selection.pop_back();
     SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(selection.c_str()));
     const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
     const POINT at = BrowseDialogPlace(ClientToScreen(POINT{0, Height()}), size, workArea);

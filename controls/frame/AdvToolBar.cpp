@@ -138,7 +138,9 @@ TAdvToolBarForm::TAdvToolBarForm(TComponent* owner) : TForm(owner) {
 
 void TAdvToolBarForm::CreateParams(TCreateParams& params) {
     TForm::CreateParams(params);
-    params.Style &= ~static_cast<DWORD>(WS_CAPTION);
+    // No system frame at all, a sizable one's included: the sizing zones of
+    // the hit test take its place.
+    params.Style &= ~static_cast<DWORD>(WS_CAPTION | WS_THICKFRAME);
     params.Style |= WS_POPUP | WS_SYSMENU;
     if (IsXPOrLater())
         params.WindowClassStyle |= CS_DROPSHADOW;
@@ -176,13 +178,17 @@ LRESULT TAdvToolBarForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_NCHITTEST: {
         const LRESULT answer = TForm::WindowProc(msg, wParam, lParam);
-        if (IsZoomed(Handle()) || IsIconic(Handle()))
+        // The system's size loop follows the zones: a fixed-size form has none.
+        if (!Sizable() || IsZoomed(Handle()) || IsIconic(Handle()))
             return answer;
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(Handle(), &p);
         return FrameHitTest(p.x, p.y, Width(), Height(), answer);
     }
     case WM_SYSCOMMAND:
+        // A fixed-size form keeps its size whoever asks for a size loop.
+        if ((wParam & 0xFFF0) == SC_SIZE && !Sizable())
+            return 0;
         // A mouse move asked for with any hit-test part: Windows drags with
         // the pointer for every one, Wine only for the caption's.
         if ((wParam & 0xFFF0) == SC_MOVE && (wParam & 0x000F) != 0)
@@ -467,8 +473,10 @@ LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         const LRESULT answer = TCustomControl::WindowProc(msg, wParam, lParam);
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(Handle(), &p);
-        // The form answers there with its sizing zones.
-        if (p.y < 3 || p.x < 3 || p.x > Width() - 6)
+        // A sizable form answers there with its sizing zones; on a fixed-size
+        // one they stay part of the strip.
+        const auto* form = dynamic_cast<const TAdvToolBarForm*>(Parent());
+        if (form && form->Sizable() && (p.y < 3 || p.x < 3 || p.x > Width() - 6))
             return HTTRANSPARENT;
         return answer;
     }
@@ -502,6 +510,10 @@ void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     // The maximise glyph turns into the restore glyph and back.
     if (msg == WM_SIZE && FCloseButton && FormWindowState() != FLastWindowState)
         UpdateCaptionButtons(true);
+    // The system menu's loop draws the menu's icon where a system caption
+    // would be, over the strip, and leaves it there.
+    if (msg == WM_EXITMENULOOP)
+        Invalidate();
 }
 
 void TAdvToolBarPager::PaintWindow(TCanvas& canvas) {

@@ -26,12 +26,15 @@ LRESULT FrameHitTest(int x, int y, int width, int height, LRESULT answer);
 void MaximizedPlacement(const MONITORINFO& monitor, bool vistaOrLater, MINMAXINFO& info);
 
 // A form without system caption and border that keeps its system menu; before
-// Vista it has a rounded outline through a window region.
+// Vista it has a rounded outline through a window region. It is of fixed size
+// (border style single) unless its border style is made sizable; then sizing
+// zones near its edges stand in for the missing frame.
 class TAdvToolBarForm : public TForm {
   public:
     explicit TAdvToolBarForm(TComponent* owner);
     // Child controls are aligned inside a 1/1/2/2 inset before Vista.
     RECT ClientRect() const override;
+    bool Sizable() const { return BorderStyle() == TFormBorderStyle::bsSizeable; }
 
   protected:
     void CreateParams(TCreateParams& params) override;

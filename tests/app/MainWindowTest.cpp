@@ -6,6 +6,7 @@
 #include "sync/Settings.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/HeldKeys.h"
 #include "tests/support/VistaAnswer.h"
 #include "tests/sync/ForwardingFileSystem.h"
 #include "tests/support/RemoveTree.h"
@@ -340,6 +341,30 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     ShowWindow(w.Handle(), SW_RESTORE);
 }
 
+TEST_F(MainWindowTest, ShiftTabGoesBackThroughTheFoldersAndListsSkippingDisabledOnes) {
+    TKorvandelMain& w = Open();
+    // The focus at the start and after each Shift+Tab.
+    const auto backwards = [&](int steps) {
+        const THeldKeys shift({VK_SHIFT});
+        std::vector<HWND> order{GetFocus()};
+        for (int i = 0; i < steps; ++i) {
+            PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+            app->ProcessMessages();
+            order.push_back(GetFocus());
+        }
+        return order;
+    };
+    w.StickDir->SetFocus();
+    const std::vector<HWND> all{w.StickDir->Handle(), w.ToDisk->Handle(), w.ToStick->Handle(),
+                                w.DiskDir->Handle(), w.StickDir->Handle()};
+    EXPECT_EQ(backwards(4), all);
+    w.DiskDir->SetEnabled(false);
+    w.ToStick->SetFocus();
+    const std::vector<HWND> skipping{w.ToStick->Handle(), w.StickDir->Handle(), w.ToDisk->Handle(),
+                                     w.ToStick->Handle()};
+    EXPECT_EQ(backwards(3), skipping);
+}
+
 TEST_F(MainWindowTest, TheFolderEditsCarryTheirLabelsAndBrowseButtons) {
     TKorvandelMain& w = Open();
     constexpr TColor kPanelText = 7485192;
@@ -416,6 +441,18 @@ TEST_F(MainWindowTest, WearsAFramelessLunaCaptionBar) {
         const RECT text = w.MainPager->TextRect();
         EXPECT_EQ(text.left, 0);
         EXPECT_EQ(text.right, width - 58);
+        // Of fixed size: the top edge is part of the strip, no sizing zone,
+        // and no size loop starts there.
+        const POINT top = w.MainPager->ClientToScreen(POINT{165, 0});
+        for (const HWND hwnd : {w.MainPager->Handle(), w.Handle()}) {
+            const LRESULT hit = SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(top.x, top.y));
+            EXPECT_EQ(hit, HTCLIENT);
+        }
+        PostMessageA(w.Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+        SendMessageA(w.Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_TOP, MAKELPARAM(top.x, top.y));
+        MSG escape;
+        EXPECT_TRUE(PeekMessageA(&escape, w.Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE))
+            << "the Escape that would end a size loop is still waiting";
         Close();
     }
 }

@@ -510,6 +510,60 @@ TEST_F(FrameworkTest, RadioButtonsOnOneParentCheckOneAnother) {
     EXPECT_FALSE(radios[0]->Checked());
 }
 
+// Counts the changes of its bounds it is told of.
+class TBoundsWatcher : public TCustomControl {
+  public:
+    using TCustomControl::TCustomControl;
+    int Changes = 0;
+
+  protected:
+    void BoundsChanged() override {
+        TCustomControl::BoundsChanged();
+        ++Changes;
+    }
+};
+
+TEST_F(FrameworkTest, StoredBoundsFollowWhatTheSystemDoesToTheWindows) {
+    TForm form(nullptr);
+    form.SetBorderStyle(TFormBorderStyle::bsNone);
+    form.SetBounds(100, 100, 300, 200);
+    auto* child = new TBoundsWatcher(&form);
+    child->SetBounds(10, 10, 50, 20);
+    child->SetParent(&form);
+    form.Show();
+    const auto bounds = [](const TControl& control) {
+        const RECT r = control.BoundsRect();
+        return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+    };
+    const auto window = [](HWND hwnd) {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+    };
+    // Moved and sized on the windows themselves, as a size loop or another
+    // program does, without the framework's knowledge.
+    SetWindowPos(form.Handle(), nullptr, 120, 130, 350, 240, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370}));
+    child->Changes = 0;
+    MoveWindow(child->Handle(), 20, 25, 60, 30, TRUE);
+    EXPECT_EQ(bounds(*child), (std::vector<LONG>{20, 25, 80, 55})) << "in the parent's client area";
+    EXPECT_EQ(child->Changes, 1);
+    // The framework's own change is told once, as before.
+    child->SetBounds(5, 5, 40, 20);
+    EXPECT_EQ(child->Changes, 2);
+    EXPECT_EQ(bounds(*child), (std::vector<LONG>{5, 5, 45, 25}));
+
+    ShowWindow(form.Handle(), SW_SHOWMAXIMIZED);
+    EXPECT_EQ(bounds(form), window(form.Handle())) << "maximised";
+    ShowWindow(form.Handle(), SW_RESTORE);
+    EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370}));
+    // The icon of a minimised window is no size of the form's.
+    ShowWindow(form.Handle(), SW_MINIMIZE);
+    EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370})) << "minimised";
+    ShowWindow(form.Handle(), SW_RESTORE);
+    EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370}));
+}
+
 TEST(CaseFoldTest, FoldsLettersOfTheCodePageAndNothingElse) {
     struct TCase {
         const char *a, *b;

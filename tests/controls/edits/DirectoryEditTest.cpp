@@ -3,11 +3,15 @@
 // once through the shell's own.
 #include "controls/edits/AdvDirectoryEdit.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/HeldKeys.h"
+#include "tests/support/VistaAnswer.h"
+
+#include <uxtheme.h>
+#include <vsstyle.h>
 
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -177,6 +181,89 @@ TEST_F(DirectoryEditTest, TheButtonShowsTheFolderGlyphAndSinksWhenPressed) {
     EXPECT_EQ(face.Canvas().Pixel(up.x + 1, up.y + 5), RGB(255, 255, 0)) << "its body";
 }
 
+// Every pixel of two pictures of one size is the same.
+bool SamePicture(TBitmap& a, TBitmap& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Canvas().Pixel(x, y) != b.Canvas().Pixel(x, y))
+                return false;
+    return true;
+}
+
+TEST_F(DirectoryEditTest, WithAThemeTheButtonIsTheThemesPushButtonInItsState) {
+    TEditButton* holder = Edit->Button();
+    TAdvSpeedButton* button = holder->SpeedButton();
+    const int w = button->Width(), h = button->Height();
+    TImageList glyph(nullptr, 12, 11);
+    ASSERT_EQ(glyph.AddResource(GetModuleHandleA(nullptr), "AdvDirectoryEdit"), 0);
+    // The face as it must look: white, the theme's push button one pixel
+    // wider and taller (its right and bottom edge fall outside), the glyph.
+    const auto expected = [&](int state, bool down) {
+        auto bmp = std::make_unique<TBitmap>(w, h);
+        bmp->Canvas().Brush.SetColor(clWhite);
+        bmp->Canvas().FillRect(MakeRect(0, 0, w, h));
+        const HTHEME theme = OpenThemeData(holder->Handle(), L"button");
+        const RECT part = MakeRect(0, 0, w + 1, h + 1);
+        DrawThemeBackground(theme, bmp->Canvas().Handle(), BP_PUSHBUTTON, state, &part, nullptr);
+        CloseThemeData(theme);
+        const POINT at = button->GlyphPlace(down);
+        glyph.Draw(bmp->Canvas(), at.x, at.y, 0);
+        return bmp;
+    };
+    const auto painted = [&] {
+        auto bmp = std::make_unique<TBitmap>(w, h);
+        holder->PaintTo(bmp->Canvas());
+        return bmp;
+    };
+    const TComCtl6Answer comctl6(true);
+    ASSERT_TRUE(IsThemeActive()) << "the test prefix runs with a theme";
+    auto normal = expected(PBS_NORMAL, false), hot = expected(PBS_HOT, false);
+    auto pressed = expected(PBS_PRESSED, true);
+    ASSERT_FALSE(SamePicture(*normal, *hot)) << "the theme tells the states apart";
+    ASSERT_FALSE(SamePicture(*normal, *pressed));
+
+    EXPECT_TRUE(SamePicture(*painted(), *normal)) << "normal";
+    SendMessageA(holder->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ASSERT_TRUE(button->MouseInControl());
+    EXPECT_TRUE(SamePicture(*painted(), *hot)) << "hot under the mouse";
+    SendMessageA(holder->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(SamePicture(*painted(), *pressed)) << "pressed";
+    SendMessageA(holder->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageA(holder->Handle(), WM_MOUSELEAVE, 0, 0);
+    // There is no disabled look.
+    Edit->SetEnabled(false);
+    EXPECT_TRUE(SamePicture(*painted(), *normal)) << "disabled";
+
+    // Without the new common controls: the classic raised push button.
+    const TComCtl6Answer classic(false);
+    auto frame = std::make_unique<TBitmap>(w, h);
+    RECT face = MakeRect(0, 0, w, h);
+    DrawFrameControl(frame->Canvas().Handle(), &face, DFC_BUTTON, DFCS_BUTTONPUSH);
+    const POINT at = button->GlyphPlace(false);
+    glyph.Draw(frame->Canvas(), at.x, at.y, 0);
+    EXPECT_TRUE(SamePicture(*painted(), *frame)) << "classic";
+}
+
+TEST_F(DirectoryEditTest, TheButtonIsRepaintedWhenTheMouseEntersAndLeavesIt) {
+    const HWND holder = Edit->Button()->Handle();
+    TAdvSpeedButton* button = Edit->Button()->SpeedButton();
+    const RECT face = button->BoundsRect();
+    for (const bool enter : {true, false}) {
+        SCOPED_TRACE(enter ? "enter" : "leave");
+        App->ProcessMessages();
+        ValidateRect(holder, nullptr);
+        if (enter)
+            SendMessageA(holder, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        else
+            SendMessageA(holder, WM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(button->MouseInControl(), enter);
+        RECT dirty;
+        ASSERT_TRUE(GetUpdateRect(holder, &dirty, FALSE));
+        EXPECT_TRUE(EqualRect(&dirty, &face))
+            << dirty.left << "," << dirty.top << "," << dirty.right << "," << dirty.bottom;
+    }
+}
+
 // Presses and releases the mouse on the holder at client points.
 void MouseOn(TEditButton* holder, UINT down, UINT up, POINT press, POINT release) {
     const WPARAM held = down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON;
@@ -219,25 +306,6 @@ TEST_F(DirectoryEditTest, TheButtonClicksOnTheLeftReleaseOfAPressThatBeganOnIt) 
         First->SetFocus();
     }
 }
-
-// Holds modifier keys for a scope, as the keyboard state the edit reads.
-class THeldKeys {
-  public:
-    explicit THeldKeys(const std::vector<int>& keys) {
-        GetKeyboardState(FSaved);
-        BYTE state[256];
-        memcpy(state, FSaved, sizeof(state));
-        for (int key : keys)
-            state[key] = 0x80;
-        SetKeyboardState(state);
-    }
-    ~THeldKeys() { SetKeyboardState(FSaved); }
-    THeldKeys(const THeldKeys&) = delete;
-    THeldKeys& operator=(const THeldKeys&) = delete;
-
-  private:
-    BYTE FSaved[256];
-};
 
 TEST_F(DirectoryEditTest, F4OpensTheDialogWithAnyModifierButNotWhileDisabled) {
     int buttonEvents = 0;
@@ -402,6 +470,54 @@ TEST_F(DirectoryEditTest, OnlyAnExistingFolderValidates) {
     for (const auto& c : cases)
         EXPECT_EQ(Edit->ValidateText(c.Value), c.Valid) << c.Value;
     DeleteFileA(file.c_str());
+}
+
+// A stand-in for the shell's dialog window: it keeps the paths it is asked
+// to select.
+std::vector<std::string> gSelections;
+LRESULT CALLBACK SelectionRecorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == BFFM_SETSELECTIONA) {
+        gSelections.push_back(wParam ? reinterpret_cast<const char*>(lParam) : "<item>");
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(DirectoryEditTest, TheDialogPreselectsTheTextWithoutItsTrailingBackslash) {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = SelectionRecorder;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "KorvandelSelectionRecorder";
+    RegisterClassA(&cls);
+    const HWND dialog = CreateWindowExA(0, cls.lpszClassName, "", WS_POPUP, 0, 0, 300, 400, nullptr,
+                                        nullptr, cls.hInstance, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    // The browser tells its callback that the dialog is there, then cancels.
+    SetFolderBrowser([dialog](BROWSEINFOA& info) -> LPITEMIDLIST {
+        info.lpfn(dialog, BFFM_INITIALIZED, 0, info.lParam);
+        return nullptr;
+    });
+    char current[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(sizeof(current), current);
+    const struct {
+        std::string Text, Selected;
+    } cases[] = {
+        {"C:\\Daten\\Stick\\", "C:\\Daten\\Stick"},
+        {"C:\\Daten\\Stick", "C:\\Daten\\Stick"},
+        {"D:\\", "D:"},
+        {"", current},
+        // Only an empty text stands for the current folder.
+        {"\\", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        gSelections.clear();
+        Edit->SetText(c.Text);
+        Edit->ButtonClick();
+        EXPECT_EQ(gSelections, std::vector<std::string>{c.Selected});
+        EXPECT_EQ(Edit->Text(), c.Text) << "the text keeps its backslash";
+    }
+    DestroyWindow(dialog);
 }
 
 TEST(BrowseDialogPlaceTest, BelowTheEditInsideTheWorkArea) {

@@ -18,17 +18,23 @@
 
 namespace {
 
-// Keeps the system commands it is sent instead of carrying them out.
+// Keeps the system commands it is sent instead of carrying them out, unless
+// told to, and counts the system's size and move loops.
 class TTestForm : public TAdvToolBarForm {
   public:
     using TAdvToolBarForm::TAdvToolBarForm;
     std::vector<WPARAM> Commands;
+    bool CarryOutCommands = false;
+    int SizeMoveLoops = 0;
 
   protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_ENTERSIZEMOVE)
+            ++SizeMoveLoops;
         if (msg == WM_SYSCOMMAND) {
             Commands.push_back(wParam);
-            return 0;
+            if (!CarryOutCommands)
+                return 0;
         }
         return TAdvToolBarForm::WindowProc(msg, wParam, lParam);
     }
@@ -130,10 +136,11 @@ TEST_F(CaptionTest, HitTestZonesOfAFramelessWindow) {
         EXPECT_EQ(FrameHitTest(c.x, c.y, w, h, HTCLIENT), c.zone) << c.x << ", " << c.y;
 }
 
-TEST_F(CaptionTest, TheStripHandsItsBordersToTheFormOnBothKindsOfSystem) {
+TEST_F(CaptionTest, TheStripHandsItsBordersToASizableFormOnBothKindsOfSystem) {
     for (const bool vista : {false, true}) {
         TVistaAnswer answer(vista);
         Make();
+        Form->SetBorderStyle(TFormBorderStyle::bsSizeable);
         SCOPED_TRACE(vista ? "Vista" : "before Vista");
         const int w = Pager->Width();
         EXPECT_EQ(Pager->Left(), vista ? 0 : 1);
@@ -155,6 +162,55 @@ TEST_F(CaptionTest, TheStripHandsItsBordersToTheFormOnBothKindsOfSystem) {
         EXPECT_EQ(HitTest(Form.get(), 100, 100), HTCLIENT);
         Form.reset();
     }
+}
+
+TEST_F(CaptionTest, AFixedSizeFormHasNoSizingZonesAndStartsNoSizeLoop) {
+    Make();
+    Form->CarryOutCommands = true;
+    const int w = Pager->Width();
+    // The strip keeps its borders: they move the window as the rest of it does.
+    for (const POINT p : {POINT{100, 1}, POINT{1, 10}, POINT{w - 2, 10}})
+        EXPECT_EQ(HitTest(Pager, p.x, p.y), HTCLIENT) << p.x << ", " << p.y;
+    for (const POINT p : {POINT{100, 1}, POINT{1, 100}, POINT{kFormWidth - 2, 100},
+                          POINT{100, kFormHeight - 2}, POINT{kFormWidth - 2, kFormHeight - 2}})
+        EXPECT_EQ(HitTest(Form.get(), p.x, p.y), HTCLIENT) << p.x << ", " << p.y;
+
+    // A press on a sizing zone, as the system sees it: an Escape is waiting
+    // to end a size loop that might start.
+    const auto pressOnTopEdge = [&] {
+        Form->SizeMoveLoops = 0;
+        PostMessageA(Form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+        const POINT p = Form->ClientToScreen(POINT{100, 1});
+        SendMessageA(Form->Handle(), WM_NCLBUTTONDOWN, HTTOP, MAKELPARAM(p.x, p.y));
+        MSG msg;
+        while (PeekMessageA(&msg, Form->Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        }
+        return Form->SizeMoveLoops;
+    };
+    RECT before, after;
+    GetWindowRect(Form->Handle(), &before);
+    EXPECT_EQ(pressOnTopEdge(), 0) << "the size command is refused";
+    // Asked through the system menu's command as well.
+    PostMessageA(Form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_SIZE, 0);
+    EXPECT_EQ(Form->SizeMoveLoops, 0);
+    GetWindowRect(Form->Handle(), &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
+
+    // A sizable one starts the loop, and its zones follow a size the system made.
+    Form->SetBorderStyle(TFormBorderStyle::bsSizeable);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(Form->Handle(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0u) << "still frameless";
+    EXPECT_EQ(pressOnTopEdge(), 1);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 300, 180,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(HitTest(Form.get(), 295, 100), HTRIGHT);
+    EXPECT_EQ(HitTest(Form.get(), 150, 175), HTBOTTOM);
+    EXPECT_EQ(HitTest(Form.get(), 295, 175), HTBOTTOMRIGHT);
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 400, 260,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(HitTest(Form.get(), 330, 100), HTCLIENT);
+    EXPECT_EQ(HitTest(Form.get(), 398, 100), HTRIGHT);
 }
 
 TEST_F(CaptionTest, BeforeVistaTheWindowIsRoundedAndMovesOnlyWhenRestored) {
@@ -189,6 +245,53 @@ TEST_F(CaptionTest, BeforeVistaTheWindowIsRoundedAndMovesOnlyWhenRestored) {
     Form->SetBounds(100, 100, 300, 180);
     TGdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
     EXPECT_EQ(GetWindowRgn(Form->Handle(), region.Get()), ERROR) << "a plain rectangle";
+}
+
+TEST_F(CaptionTest, BeforeVistaTheRegionFollowsASizeTheSystemMade) {
+    TVistaAnswer answer(false);
+    Make();
+    TGdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    const auto boxOf = [](HRGN rgn) {
+        RECT box;
+        GetRgnBox(rgn, &box);
+        return std::vector<LONG>{box.left, box.top, box.right, box.bottom};
+    };
+    const auto regionBox = [&] {
+        GetWindowRgn(Form->Handle(), region.Get());
+        return boxOf(region.Get());
+    };
+    // The system's rounded rectangle inset by 3 in a window of w x h.
+    const auto rounded = [&](int w, int h) {
+        TGdiObject<HRGN> expected(CreateRoundRectRgn(3, 3, w - 3, h - 3, 18, 18));
+        return boxOf(expected.Get());
+    };
+    // Frameless: window and client coordinates are the same.
+    const auto centreOf = [&](TWinControl* control) {
+        RECT r;
+        GetWindowRect(control->Handle(), &r);
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ScreenToClient(Form->Handle(), &p);
+        return p;
+    };
+    // A size the framework did not make, as the system's size loop makes it.
+    SetWindowPos(Form->Handle(), nullptr, 0, 0, 400, 260,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(regionBox(), rounded(400, 260));
+    for (TAdvGlowButton* button : {Pager->MinButton(), Pager->CloseButton()}) {
+        const POINT p = centreOf(button);
+        EXPECT_TRUE(PtInRegion(region.Get(), p.x, p.y)) << "a caption button can be reached";
+    }
+
+    // Maximised: the region is the whole window less its 3-pixel inset.
+    ShowWindow(Form->Handle(), SW_SHOWMAXIMIZED);
+    RECT window;
+    GetWindowRect(Form->Handle(), &window);
+    ASSERT_GT(window.right - window.left, 400);
+    EXPECT_EQ(regionBox(), rounded(window.right - window.left, window.bottom - window.top));
+    const POINT close = centreOf(Pager->CloseButton());
+    EXPECT_TRUE(PtInRegion(region.Get(), close.x, close.y));
+    ShowWindow(Form->Handle(), SW_RESTORE);
+    EXPECT_EQ(regionBox(), rounded(400, 260));
 }
 
 TEST_F(CaptionTest, AMaximisedWindowCoversTheWorkArea) {
@@ -460,6 +563,37 @@ TEST_F(CaptionTest, ARightClickOpensTheSystemMenuAndItsCommandReachesTheForm) {
     UnhookWindowsHookEx(gMenuHook);
     ASSERT_EQ(Form->Commands.size(), 1u);
     EXPECT_EQ(Form->Commands[0], kTestCommand);
+}
+
+// Closes every menu that opens with Escape.
+LRESULT CALLBACK EscapeMenus(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_MENU) {
+        const MSG* msg = reinterpret_cast<MSG*>(lParam);
+        static HWND escaped = nullptr;
+        if (msg->hwnd && msg->hwnd != escaped) {
+            escaped = msg->hwnd;
+            PostMessageA(msg->hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+    }
+    return CallNextHookEx(gMenuHook, code, wParam, lParam);
+}
+
+TEST_F(CaptionTest, TheStripIsRepaintedWhenTheSystemMenuCloses) {
+    Make();
+    Form->CarryOutCommands = true;
+    App->ProcessMessages();
+    RECT dirty;
+    ASSERT_FALSE(GetUpdateRect(Pager->Handle(), &dirty, FALSE)) << "painted at the start";
+    // Alt+Space, then Escape: the system draws its menu icon over the strip.
+    gMenuHook = SetWindowsHookExA(WH_MSGFILTER, EscapeMenus, nullptr, GetCurrentThreadId());
+    ASSERT_NE(gMenuHook, nullptr);
+    SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    UnhookWindowsHookEx(gMenuHook);
+    ASSERT_EQ(Form->Commands.size(), 1u) << "no command chosen";
+    ASSERT_TRUE(GetUpdateRect(Pager->Handle(), &dirty, FALSE));
+    const RECT strip = Pager->ClientRect();
+    EXPECT_TRUE(EqualRect(&dirty, &strip))
+        << dirty.left << "," << dirty.top << "," << dirty.right << "," << dirty.bottom;
 }
 
 // ---- styler, parent and pixels
