@@ -256,12 +256,12 @@ int TListBox::ItemAtPos(int x, int y) const {
 bool TListBox::HandleMeasureItem(MEASUREITEMSTRUCT* item) {
     const int index = static_cast<int>(item->itemID);
     item->itemHeight =
-        static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight);
+        static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight());
     return true;
 }
 
 int TListBox::MeasureItem(int) {
-    return ItemHeight;
+    return ItemHeight();
 }
 
 bool TListBox::HandleDrawItem(DRAWITEMSTRUCT* item) {

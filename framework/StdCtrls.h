@@ -98,7 +98,9 @@ class TListBox : public TWinControl {
     void SetItemHeights(int index, int height);
     // The item at a client point, or -1.
     int ItemAtPos(int x, int y) const;
-    int ItemHeight = 16;
+    // The height an item gets unless MeasureItem says otherwise.
+    int ItemHeight() const { return FItemHeight; }
+    virtual void SetItemHeight(int value) { FItemHeight = value; }
 
   protected:
     void CreateParams(TCreateParams& params) override;
@@ -120,6 +122,7 @@ class TListBox : public TWinControl {
         void* Object;
     };
     std::vector<std::unique_ptr<TItem>> FItems;
+    int FItemHeight = 16;
 };
 
 class TProgressBar : public TWinControl {

@@ -319,7 +319,7 @@ RECT THTMListBox::MeasureRect(int margin) const {
     RECT r = MakeRect(0, 0, ClientWidth(), Height());
     if (FScrollHorizontal)
         r.right = r.left + kHorizontalWidth;
-    else if (Height() < Count() * ItemHeight) // a vertical scroll bar is to be expected
+    else if (Height() < Count() * ItemHeight()) // a vertical scroll bar is to be expected
         r.right -= GetSystemMetrics(SM_CXVSCROLL);
     else
         r.right -= margin;
@@ -370,7 +370,7 @@ void THTMListBox::RemeasureItems(int margin, int lower) {
         SetRedraw(false);
     for (int i = 0; i < Count(); ++i) {
         if (!FAutoItemHeight) {
-            SetItemHeights(i, ItemHeight);
+            SetItemHeights(i, ItemHeight());
             continue;
         }
         const THtmlRenderResult m = MeasureText(Strings(i), r);
@@ -633,7 +633,7 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // painting. Shown as soon as the items overflow, as it would be
         // without the batch, it resizes the list while it holds few items,
         // rather than at the end, when every item would be measured again.
-        if (FUpdateCount > 0 && Height() < Count() * ItemHeight &&
+        if (FUpdateCount > 0 && Height() < Count() * ItemHeight() &&
             !(GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VSCROLL))
             ShowScrollBar(Handle(), SB_VERT, TRUE);
         // The system list finds the rectangle of each new item by adding up
@@ -749,9 +749,9 @@ void THTMListBox::SetPictureContainer(TPictureContainer* value) {
 }
 
 void THTMListBox::SetItemHeight(int value) {
-    if (value == ItemHeight)
+    if (value == ItemHeight())
         return;
-    ItemHeight = value;
+    TListBox::SetItemHeight(value);
     if (!FAutoItemHeight)
         UpdateItemHeights();
 }

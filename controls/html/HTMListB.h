@@ -8,6 +8,7 @@
 #include "controls/paint/AdvGradient.h"
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
+#include "framework/Timer.h"
 
 #include <functional>
 #include <stdexcept>
@@ -96,7 +97,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     bool AutoItemHeight() const { return FAutoItemHeight; }
     void SetAutoItemHeight(bool value) { Remeasure(FAutoItemHeight, value); }
     // Height of every item while AutoItemHeight is off.
-    void SetItemHeight(int value);
+    void SetItemHeight(int value) override;
     bool Multiline() const { return FMultiline; }
     void SetMultiline(bool value) { Remeasure(FMultiline, value); }
     bool Ellipsis() const { return FEllipsis; }

@@ -3,6 +3,7 @@
 // blink timer, sorting and the style table.
 #include "controls/html/HTMListB.h"
 #include "framework/Forms.h"
+#include "framework/HintWindow.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 
