@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 
 #include <stdexcept>
+#include <utility>
 
 char AcceleratorOf(const std::string& caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
@@ -193,14 +194,42 @@ void TListBox::HandleCreated() {
 
 void TListBox::SetString(int index, const std::string& text) {
     CheckIndex(index);
-    const int selected = ItemIndex();
-    void* object = Objects(index);
+    FItems[static_cast<std::size_t>(index)]->Text = text;
+    if (!HandleAllocated())
+        return;
+    if (DeferWindowTexts()) {
+        // Taking the item out and in again would move every item after it.
+        const int height = MeasureItem(index);
+        if (height != ItemHeights(index))
+            SetItemHeights(index, height);
+        FWindowTextsStale = true;
+        return;
+    }
+    // The system list cannot replace a text: the item goes out and in again.
+    const int selected = ItemIndex(), top = TopIndex();
     SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-    Delete(index);
-    InsertItem(index, text, object);
+    Perform(LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    InsertIntoWindow(index);
     SetItemIndex(selected);
+    SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     Invalidate();
+}
+
+void TListBox::RefreshWindowTexts() {
+    if (!std::exchange(FWindowTextsStale, false) || !HandleAllocated())
+        return;
+    // Filled anew from the end, which moves no item: one pass over the list.
+    const int selected = ItemIndex(), top = TopIndex();
+    FKeptHeights.resize(FItems.size());
+    for (int i = 0; i < Count(); ++i)
+        FKeptHeights[static_cast<std::size_t>(i)] = ItemHeights(i);
+    Perform(LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < Count(); ++i)
+        InsertIntoWindow(i);
+    FKeptHeights.clear();
+    SetItemIndex(selected);
+    SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
 void TListBox::Delete(int index) {
@@ -255,8 +284,11 @@ int TListBox::ItemAtPos(int x, int y) const {
 
 bool TListBox::HandleMeasureItem(MEASUREITEMSTRUCT* item) {
     const int index = static_cast<int>(item->itemID);
-    item->itemHeight =
-        static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight());
+    if (index >= 0 && static_cast<std::size_t>(index) < FKeptHeights.size())
+        item->itemHeight = static_cast<UINT>(FKeptHeights[static_cast<std::size_t>(index)]);
+    else
+        item->itemHeight =
+            static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight());
     return true;
 }
 

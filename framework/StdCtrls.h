@@ -85,7 +85,8 @@ class TListBox : public TWinControl {
     void* Objects(int index) const;
     int AddItem(const std::string& text, void* object);
     void InsertItem(int index, const std::string& text, void* object);
-    // Replaces a text; the item keeps its object and the selection stays.
+    // Replaces a text; the item keeps its object, and the selection and the
+    // top item stay.
     void SetString(int index, const std::string& text);
     void Delete(int index);
     void Clear();
@@ -113,6 +114,14 @@ class TListBox : public TWinControl {
     virtual void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                           bool focused);
     void CheckIndex(int index) const;
+    // True inside a batch whose end repaints the list: a replaced text then
+    // changes in place (items are drawn from our own copy) and only its height
+    // reaches the system list; the system list's copy of the texts waits for
+    // RefreshWindowTexts.
+    virtual bool DeferWindowTexts() const { return false; }
+    // Gives the system list the texts replaced since the last call; every item
+    // keeps its height, and the selection and the top item stay.
+    void RefreshWindowTexts();
 
   private:
     // Puts the item at `index` into the system list, which then measures it.
@@ -123,6 +132,9 @@ class TListBox : public TWinControl {
     };
     std::vector<std::unique_ptr<TItem>> FItems;
     int FItemHeight = 16;
+    bool FWindowTextsStale = false;
+    // The heights WM_MEASUREITEM answers with while RefreshWindowTexts runs.
+    std::vector<int> FKeptHeights;
 };
 
 class TProgressBar : public TWinControl {

@@ -166,6 +166,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool DeferWindowTexts() const override { return FUpdateCount > 0; }
     int MeasureItem(int index) override;
     void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                   bool focused) override;
@@ -198,6 +199,8 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void WidenTo(int extentX);
     int WidestItem();
     void Lookup(WORD key);
+    // Inside a batch, moves the top item near `index` when it lies far from it.
+    void FollowInBatch(int index);
     // The first item in [from, to) whose plain text starts with `prefix`,
     // compared in upper case; -1 if none.
     int FindPrefix(const std::string& prefix, int from, int to) const;
