@@ -171,7 +171,7 @@ int TListBox::AddItem(const std::string& text, void* object) {
 void TListBox::InsertItem(int index, const std::string& text, void* object) {
     if (index < 0 || index > Count())
         throw std::out_of_range("List index out of bounds");
-    FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object}));
+    FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object, -1}));
     InsertIntoWindow(index);
 }
 
@@ -199,9 +199,7 @@ void TListBox::SetString(int index, const std::string& text) {
         return;
     if (DeferWindowTexts()) {
         // Taking the item out and in again would move every item after it.
-        const int height = MeasureItem(index);
-        if (height != ItemHeights(index))
-            SetItemHeights(index, height);
+        FItems[static_cast<std::size_t>(index)]->PendingHeight = MeasureItem(index);
         FWindowTextsStale = true;
         return;
     }
@@ -222,8 +220,10 @@ void TListBox::RefreshWindowTexts() {
     // Filled anew from the end, which moves no item: one pass over the list.
     const int selected = ItemIndex(), top = TopIndex();
     FKeptHeights.resize(FItems.size());
-    for (int i = 0; i < Count(); ++i)
-        FKeptHeights[static_cast<std::size_t>(i)] = ItemHeights(i);
+    for (int i = 0; i < Count(); ++i) {
+        const int pending = std::exchange(FItems[static_cast<std::size_t>(i)]->PendingHeight, -1);
+        FKeptHeights[static_cast<std::size_t>(i)] = pending >= 0 ? pending : ItemHeights(i);
+    }
     Perform(LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < Count(); ++i)
         InsertIntoWindow(i);
@@ -273,6 +273,9 @@ int TListBox::ItemHeights(int index) const {
 }
 
 void TListBox::SetItemHeights(int index, int height) {
+    // A height set now replaces one that waits for RefreshWindowTexts.
+    if (index >= 0 && index < Count())
+        FItems[static_cast<std::size_t>(index)]->PendingHeight = -1;
     SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
 }
 

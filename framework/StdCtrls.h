@@ -115,12 +115,12 @@ class TListBox : public TWinControl {
                           bool focused);
     void CheckIndex(int index) const;
     // True inside a batch whose end repaints the list: a replaced text then
-    // changes in place (items are drawn from our own copy) and only its height
-    // reaches the system list; the system list's copy of the texts waits for
-    // RefreshWindowTexts.
+    // changes in place (items are drawn from our own copy), and its height
+    // and the system list's copy of it wait for RefreshWindowTexts.
     virtual bool DeferWindowTexts() const { return false; }
-    // Gives the system list the texts replaced since the last call; every item
-    // keeps its height, and the selection and the top item stay.
+    // Gives the system list the texts replaced since the last call and their
+    // heights; the other items keep theirs, and the selection and the top
+    // item stay.
     void RefreshWindowTexts();
 
   private:
@@ -129,6 +129,8 @@ class TListBox : public TWinControl {
     struct TItem {
         std::string Text;
         void* Object;
+        // The height of a replaced text that waits for RefreshWindowTexts, or -1.
+        int PendingHeight = -1;
     };
     std::vector<std::unique_ptr<TItem>> FItems;
     int FItemHeight = 16;
