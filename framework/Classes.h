@@ -1,10 +1,14 @@
 // Components: ownership, the loading phase and free notifications.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 enum class TOperation { opInsert, opRemove };
+
+class TComponent;
+using TNotifyEvent = std::function<void(TComponent* sender)>;
 
 // A component belongs to its owner, which frees it. While an owner is being
 // built it is loading; when the build ends every owned component is told,

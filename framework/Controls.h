@@ -1,5 +1,5 @@
 // Controls: windowless ones that their parent paints and routes the mouse to,
-// windowed ones bound to their HWND, and timers.
+// and windowed ones bound to their HWND.
 //
 // For a new control:
 // - Mouse: override MouseDown/MouseMove/MouseUp and MouseEnter/MouseLeave; the
@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,8 +68,6 @@ enum TModalResult : int {
     mrNo = IDNO,
     mrClose = 8
 };
-
-using TNotifyEvent = std::function<void(TComponent* sender)>;
 
 RECT MakeRect(int left, int top, int right, int bottom);
 bool PointInRect(const RECT& r, int x, int y);
@@ -186,6 +185,8 @@ class TControl : public TComponent {
     friend class TCustomForm;
     // Lets go of the mouse if this control holds it, and tells it so.
     void ReleaseHeldMouse();
+    // The window that routes the mouse to this control: itself or its parent.
+    TWinControl* MouseWindow() const;
     TWinControl* FParent = nullptr;
     TCustomForm* FHookForm = nullptr; // the form whose messages this control sees
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -201,11 +202,6 @@ class TControl : public TComponent {
     std::string FCaption;
     std::string FHint;
 };
-
-// The hint shown now, whose it is (null when none shows) and where it stands.
-const TControl* HintControl();
-const std::string& HintText();
-POINT HintPoint();
 
 // Parameters for creating a control's window.
 struct TCreateParams {
@@ -328,11 +324,30 @@ class TWinControl : public TControl {
     void RemoveControl(TControl* control);
     TControl* ControlAtPos(int x, int y) const;
     void UpdateHover(TControl* control);
+    TWinControl* ChildWithId(UINT id) const;
+
+    // WindowProc by message group; an empty result leaves the message to
+    // DefaultHandler.
+    std::optional<LRESULT> OnPaintMessage(UINT msg);
+    std::optional<LRESULT> OnChildNotification(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnFocusMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> OnKeyMessage(UINT msg, WPARAM& wParam);
+    std::optional<LRESULT> OnMouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void WmMouseLeave();
     void WmPaint();
+
+    // Mouse input to this window or the windowless child it goes to; true
+    // when a child took it.
     bool RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+    void MouseToSelf(UINT msg, TShiftState shift, int x, int y);
     bool SetCursorFor(LPARAM lParam);
+    // Captures the mouse for `holder` (this window or a windowless child).
+    void HoldMouse(TControl* holder);
+    // Ends the hold without reporting a loss.
+    void ReleaseMouse();
     // Releases the capture of this window without reporting a loss.
     void ReleaseOwnCapture();
+    // The capture went elsewhere: the holder is told.
     void MouseCaptureChanged();
     // The system moved or sized the window (a size loop, a maximise): the
     // stored bounds take what the window has.
@@ -342,14 +357,18 @@ class TWinControl : public TControl {
     UINT FControlId = 0; // the child window id it was made with
     WNDPROC FDefWndProc = nullptr;
     bool FOwnClass = false;
-    bool FTracking = false;
     bool FDoubleBuffered = true;
-    bool FMouseHeld = false; // this window holds the mouse for itself
-    bool FReleasingCapture = false;
     bool FCreatingHandle = false;
     std::vector<TControl*> FControls;
-    TControl* FMouseControl = nullptr;   // windowless child under the mouse
-    TControl* FCaptureControl = nullptr; // windowless child holding the mouse
+    TControl* FMouseControl = nullptr; // windowless child under the mouse
+    // The mouse from a press to its release, and the system's part in it.
+    struct TMouseCapture {
+        // Who holds it: nobody (null), this window, or a windowless child.
+        TControl* Holder = nullptr;
+        bool Releasing = false; // our own ReleaseCapture runs: no loss to report
+        bool Tracking = false;  // the system reports the mouse leaving the window
+    };
+    TMouseCapture FMouse;
     int FTabOrder = -1;
     bool FTabStop = false;
     TGdiObject<HBRUSH> FCtlBrush;
@@ -367,26 +386,4 @@ class TCustomControl : public TWinControl {
 class TGraphicControl : public TControl {
   public:
     using TControl::TControl;
-};
-
-// Window timer on the thread's message queue.
-class TTimer : public TComponent {
-  public:
-    explicit TTimer(TComponent* owner);
-    ~TTimer() override;
-    unsigned Interval() const { return FInterval; }
-    void SetInterval(unsigned ms);
-    bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool enabled);
-    void SetOnTimer(TNotifyEvent handler);
-    // One tick, as the message queue would deliver it.
-    void Tick();
-
-  private:
-    void Restart();
-    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept;
-    TNotifyEvent FOnTimer;
-    unsigned FInterval = 1000;
-    bool FEnabled = true;
-    UINT_PTR FId = 0;
 };

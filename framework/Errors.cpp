@@ -9,6 +9,14 @@ TExceptionHook& Hook() {
     static TExceptionHook hook;
     return hook;
 }
+
+// Writes the report to the debugger output and hands it to the hook.
+void Report(const char* kind, const char* where, const std::string& what) {
+    const std::string line = std::string("Korvandel: ") + kind + where + ": " + what + "\n";
+    OutputDebugStringA(line.c_str());
+    if (Hook())
+        Hook()(where, what);
+}
 } // namespace
 
 void ReportBoundaryException(const char* where) noexcept {
@@ -21,13 +29,17 @@ void ReportBoundaryException(const char* where) noexcept {
         } catch (...) {
             what = "unknown exception";
         }
-        const std::string line =
-            std::string("Korvandel: exception in ") + where + ": " + what + "\n";
-        OutputDebugStringA(line.c_str());
-        if (Hook())
-            Hook()(where, what);
+        Report("exception in ", where, what);
     } catch (...) {
         // The report itself failed (no memory, a throwing hook): nothing more to do.
+    }
+}
+
+void ReportSystemFailure(const char* where, const std::string& call, unsigned long error) noexcept {
+    try {
+        Report("failure in ", where, call + " failed with error " + std::to_string(error));
+    } catch (...) {
+        // As above: a report must not throw.
     }
 }
 

@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 
 #include <stdexcept>
+#include <utility>
 
 char AcceleratorOf(const std::string& caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
@@ -170,7 +171,7 @@ int TListBox::AddItem(const std::string& text, void* object) {
 void TListBox::InsertItem(int index, const std::string& text, void* object) {
     if (index < 0 || index > Count())
         throw std::out_of_range("List index out of bounds");
-    FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object}));
+    FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object, -1}));
     InsertIntoWindow(index);
 }
 
@@ -193,14 +194,42 @@ void TListBox::HandleCreated() {
 
 void TListBox::SetString(int index, const std::string& text) {
     CheckIndex(index);
-    const int selected = ItemIndex();
-    void* object = Objects(index);
+    FItems[static_cast<std::size_t>(index)]->Text = text;
+    if (!HandleAllocated())
+        return;
+    if (DeferWindowTexts()) {
+        // Taking the item out and in again would move every item after it.
+        FItems[static_cast<std::size_t>(index)]->PendingHeight = MeasureItem(index);
+        FWindowTextsStale = true;
+        return;
+    }
+    // The system list cannot replace a text: the item goes out and in again.
+    const int selected = ItemIndex(), top = TopIndex();
     SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
-    Delete(index);
-    InsertItem(index, text, object);
+    Perform(LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    InsertIntoWindow(index);
     SetItemIndex(selected);
+    SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
     Invalidate();
+}
+
+void TListBox::RefreshWindowTexts() {
+    if (!std::exchange(FWindowTextsStale, false) || !HandleAllocated())
+        return;
+    // Filled anew from the end, which moves no item: one pass over the list.
+    const int selected = ItemIndex(), top = TopIndex();
+    FKeptHeights.resize(FItems.size());
+    for (int i = 0; i < Count(); ++i) {
+        const int pending = std::exchange(FItems[static_cast<std::size_t>(i)]->PendingHeight, -1);
+        FKeptHeights[static_cast<std::size_t>(i)] = pending >= 0 ? pending : ItemHeights(i);
+    }
+    Perform(LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < Count(); ++i)
+        InsertIntoWindow(i);
+    FKeptHeights.clear();
+    SetItemIndex(selected);
+    SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
 
 void TListBox::Delete(int index) {
@@ -240,7 +269,7 @@ RECT TListBox::ItemRect(int index) const {
 
 void TListBox::ChangeScale(int m, int d) {
     TWinControl::ChangeScale(m, d);
-    ItemHeight = MulDiv(ItemHeight, m, d);
+    SetItemHeight(MulDiv(ItemHeight(), m, d));
 }
 
 int TListBox::ItemHeights(int index) const {
@@ -249,6 +278,9 @@ int TListBox::ItemHeights(int index) const {
 }
 
 void TListBox::SetItemHeights(int index, int height) {
+    // A height set now replaces one that waits for RefreshWindowTexts.
+    if (index >= 0 && index < Count())
+        FItems[static_cast<std::size_t>(index)]->PendingHeight = -1;
     SendMessageA(Handle(), LB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0));
 }
 
@@ -260,13 +292,16 @@ int TListBox::ItemAtPos(int x, int y) const {
 
 bool TListBox::HandleMeasureItem(MEASUREITEMSTRUCT* item) {
     const int index = static_cast<int>(item->itemID);
-    item->itemHeight =
-        static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight);
+    if (index >= 0 && static_cast<std::size_t>(index) < FKeptHeights.size())
+        item->itemHeight = static_cast<UINT>(FKeptHeights[static_cast<std::size_t>(index)]);
+    else
+        item->itemHeight =
+            static_cast<UINT>(index >= 0 && index < Count() ? MeasureItem(index) : ItemHeight());
     return true;
 }
 
 int TListBox::MeasureItem(int) {
-    return ItemHeight;
+    return ItemHeight();
 }
 
 bool TListBox::HandleDrawItem(DRAWITEMSTRUCT* item) {

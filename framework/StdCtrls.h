@@ -85,7 +85,8 @@ class TListBox : public TWinControl {
     void* Objects(int index) const;
     int AddItem(const std::string& text, void* object);
     void InsertItem(int index, const std::string& text, void* object);
-    // Replaces a text; the item keeps its object and the selection stays.
+    // Replaces a text; the item keeps its object, and the selection and the
+    // top item stay.
     void SetString(int index, const std::string& text);
     void Delete(int index);
     void Clear();
@@ -98,7 +99,9 @@ class TListBox : public TWinControl {
     void SetItemHeights(int index, int height);
     // The item at a client point, or -1.
     int ItemAtPos(int x, int y) const;
-    int ItemHeight = 16;
+    // The height an item gets unless MeasureItem says otherwise.
+    int ItemHeight() const { return FItemHeight; }
+    virtual void SetItemHeight(int value) { FItemHeight = value; }
     void ChangeScale(int m, int d) override;
 
   protected:
@@ -112,6 +115,14 @@ class TListBox : public TWinControl {
     virtual void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                           bool focused);
     void CheckIndex(int index) const;
+    // True inside a batch whose end repaints the list: a replaced text then
+    // changes in place (items are drawn from our own copy), and its height
+    // and the system list's copy of it wait for RefreshWindowTexts.
+    virtual bool DeferWindowTexts() const { return false; }
+    // Gives the system list the texts replaced since the last call and their
+    // heights; the other items keep theirs, and the selection and the top
+    // item stay.
+    void RefreshWindowTexts();
 
   private:
     // Puts the item at `index` into the system list, which then measures it.
@@ -119,8 +130,14 @@ class TListBox : public TWinControl {
     struct TItem {
         std::string Text;
         void* Object;
+        // The height of a replaced text that waits for RefreshWindowTexts, or -1.
+        int PendingHeight = -1;
     };
     std::vector<std::unique_ptr<TItem>> FItems;
+    int FItemHeight = 16;
+    bool FWindowTextsStale = false;
+    // The heights WM_MEASUREITEM answers with while RefreshWindowTexts runs.
+    std::vector<int> FKeptHeights;
 };
 
 class TProgressBar : public TWinControl {

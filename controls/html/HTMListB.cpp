@@ -16,7 +16,7 @@ constexpr int kGradientSteps = 128;
 constexpr unsigned kBlinkInterval = 100;
 // Blinking text changes every fifth tick of the blink timer.
 constexpr int kTicksPerBlink = 5;
-// How many items a batch adds before the list's top item follows them.
+// How far a batch's items may lie below the list's top item before it follows them.
 constexpr int kTopItemStep = 256;
 
 // Two gradients split at the middle (left and right with `direction`, else
@@ -103,7 +103,7 @@ RECT THTMListBox::MeasureRect(int margin) const {
     RECT r = MakeRect(0, 0, ClientWidth(), Height());
     if (FScrollHorizontal)
         r.right = r.left + kHorizontalWidth;
-    else if (Height() < Count() * ItemHeight) // a vertical scroll bar is to be expected
+    else if (Height() < Count() * ItemHeight()) // a vertical scroll bar is to be expected
         r.right -= GetSystemMetrics(SM_CXVSCROLL);
     else
         r.right -= margin;
@@ -154,7 +154,7 @@ void THTMListBox::RemeasureItems(int margin, int lower) {
         SetRedraw(false);
     for (int i = 0; i < Count(); ++i) {
         if (!FAutoItemHeight) {
-            SetItemHeights(i, ItemHeight);
+            SetItemHeights(i, ItemHeight());
             continue;
         }
         const THtmlRenderResult m = MeasureText(Strings(i), r);
@@ -228,6 +228,10 @@ void THTMListBox::BeginUpdate() {
 void THTMListBox::EndUpdate() {
     if (FUpdateCount == 0)
         return;
+    // Still inside the batch: the system list takes the replaced texts
+    // without a repaint or a new extent for each.
+    if (FUpdateCount == 1)
+        RefreshWindowTexts();
     if (--FUpdateCount > 0)
         return;
     if (HandleAllocated())
@@ -408,23 +412,23 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case LB_INSERTSTRING: {
+        FollowInBatch(static_cast<int>(wParam));
         const LRESULT result = TListBox::WindowProc(msg, wParam, lParam);
         // The list does not update its scroll bar while a batch holds its
         // painting. Shown as soon as the items overflow, as it would be
         // without the batch, it resizes the list while it holds few items,
         // rather than at the end, when every item would be measured again.
-        if (FUpdateCount > 0 && Height() < Count() * ItemHeight &&
+        if (FUpdateCount > 0 && Height() < Count() * ItemHeight() &&
             !(GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VSCROLL))
             ShowScrollBar(Handle(), SB_VERT, TRUE);
-        // The system list finds the rectangle of each new item by adding up
-        // the heights from its top item. Keeping the top item near the end
-        // during a batch keeps every insertion from walking the whole list.
-        if (FUpdateCount > 0 && static_cast<int>(wParam) == Count() - 1 &&
-            Count() % kTopItemStep == 0)
-            SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(Count() - 1), 0);
         return result;
     }
+    case LB_SETITEMHEIGHT:
+        FollowInBatch(static_cast<int>(wParam));
+        return TListBox::WindowProc(msg, wParam, lParam);
     case LB_DELETESTRING:
+        FollowInBatch(static_cast<int>(wParam));
+        [[fallthrough]];
     case LB_RESETCONTENT: {
         const LRESULT result = TListBox::WindowProc(msg, wParam, lParam);
         if (FScrollHorizontal)
@@ -434,6 +438,18 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         return TListBox::WindowProc(msg, wParam, lParam);
     }
+}
+
+void THTMListBox::FollowInBatch(int index) {
+    // The system list finds the rectangle of an item it inserts, removes or
+    // gives a new height by adding up the heights from its top item. Keeping
+    // the top item near the items a batch works on keeps each change from
+    // walking the whole list; the batch's end puts the top item back.
+    if (FUpdateCount == 0)
+        return;
+    const int top = TopIndex();
+    if (index < top || index - top >= kTopItemStep)
+        SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
 int THTMListBox::FindPrefix(const std::string& prefix, int from, int to) const {
@@ -529,9 +545,9 @@ void THTMListBox::SetPictureContainer(TPictureContainer* value) {
 }
 
 void THTMListBox::SetItemHeight(int value) {
-    if (value == ItemHeight)
+    if (value == ItemHeight())
         return;
-    ItemHeight = value;
+    TListBox::SetItemHeight(value);
     if (!FAutoItemHeight)
         UpdateItemHeights();
 }

@@ -8,6 +8,7 @@
 #include "controls/paint/AdvGradient.h"
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
+#include "framework/Timer.h"
 
 #include <functional>
 #include <stdexcept>
@@ -31,7 +32,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     bool AutoItemHeight() const { return FAutoItemHeight; }
     void SetAutoItemHeight(bool value) { Remeasure(FAutoItemHeight, value); }
     // Height of every item while AutoItemHeight is off.
-    void SetItemHeight(int value);
+    void SetItemHeight(int value) override;
     bool Multiline() const { return FMultiline; }
     void SetMultiline(bool value) { Remeasure(FMultiline, value); }
     bool Ellipsis() const { return FEllipsis; }
@@ -100,6 +101,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool DeferWindowTexts() const override { return FUpdateCount > 0; }
     int MeasureItem(int index) override;
     void DrawItem(TCanvas& canvas, int index, const RECT& rect, bool selected,
                   bool focused) override;
@@ -132,6 +134,8 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void WidenTo(int extentX);
     int WidestItem();
     void Lookup(WORD key);
+    // Inside a batch, moves the top item near `index` when it lies far from it.
+    void FollowInBatch(int index);
     // The first item in [from, to) whose plain text starts with `prefix`,
     // compared in upper case; -1 if none.
     int FindPrefix(const std::string& prefix, int from, int to) const;

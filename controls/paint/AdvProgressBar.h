@@ -5,6 +5,7 @@
 
 #include "controls/paint/AdvGradient.h"
 #include "framework/Controls.h"
+#include "framework/Timer.h"
 
 #include <functional>
 #include <string>

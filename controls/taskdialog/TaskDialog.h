@@ -5,6 +5,7 @@
 
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "framework/Timer.h"
 
 #include <functional>
 #include <initializer_list>

@@ -341,6 +341,60 @@ TEST_F(FrameworkTest, NoExceptionLeavesTheWindowProcedureAndAGoneWindowIsUnbound
     EXPECT_EQ(TWinControl::FromHandle(hwnd), nullptr);
 }
 
+// A top-level window of a given class and owner.
+class TPopup : public TCustomControl {
+  public:
+    TPopup(std::string windowClass, HWND owner)
+        : TCustomControl(nullptr), FClass(std::move(windowClass)), FOwner(owner) {}
+
+  protected:
+    void CreateParams(TCreateParams& params) override {
+        TCustomControl::CreateParams(params);
+        params.Style = WS_POPUP;
+        if (!FClass.empty())
+            params.WindowClass = FClass;
+        params.WndParent = FOwner;
+    }
+
+  private:
+    std::string FClass;
+    HWND FOwner;
+};
+
+TEST_F(FrameworkTest, AWindowThatCannotBeMadeIsReported) {
+    struct TCase {
+        const char* name;
+        std::string windowClass; // empty: our own class
+        HWND owner;
+        bool made;
+    };
+    TForm form(nullptr);
+    const TCase cases[] = {
+        {"own class, no owner", "", nullptr, true},
+        {"own class, owned by a form", "", form.Handle(), true},
+        {"unknown class", "KorvandelNoSuchClass", nullptr, false},
+        {"owner handle that is no window", "", reinterpret_cast<HWND>(0x7FFF0001), false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> reports;
+        SetExceptionHook([&](const std::string& where, const std::string& what) {
+            reports.push_back(where + ": " + what);
+        });
+        TPopup popup(c.windowClass, c.owner);
+        popup.HandleNeeded();
+        SetExceptionHook(nullptr);
+        EXPECT_EQ(popup.HandleAllocated(), c.made);
+        if (c.made) {
+            EXPECT_TRUE(reports.empty());
+            continue;
+        }
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].rfind("window creation: CreateWindowEx ", 0), 0u) << reports[0];
+        EXPECT_NE(reports[0].find("failed with error"), std::string::npos) << reports[0];
+    }
+}
+
 class TSwatch : public TGraphicControl {
   public:
     TSwatch(TComponent* owner, TColor color) : TGraphicControl(owner), FFill(color) {}

@@ -3,7 +3,9 @@
 // the form's message hooks, cursors, hints, painting and boundary errors.
 #include "framework/Errors.h"
 #include "framework/Forms.h"
+#include "framework/HintWindow.h"
 #include "framework/StdCtrls.h"
+#include "framework/Timer.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>

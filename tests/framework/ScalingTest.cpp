@@ -107,7 +107,7 @@ TEST_F(FormScalingTest, AScaledFormGrowsFromItsDesignResolutionToTheScreens) {
         const RECT expected =
             MakeRect(scale(8), scale(25), scale(8) + scale(281), scale(25) + scale(124));
         EXPECT_TRUE(EqualRect(&list, &expected));
-        EXPECT_EQ(form.List->ItemHeight, scale(16));
+        EXPECT_EQ(form.List->ItemHeight(), scale(16));
         // The label, in the screen's font, is as large as its text and stands
         // where it was stored, above the list.
         const SIZE text = form.Caption->TextSize();
@@ -126,7 +126,7 @@ TEST_F(FormScalingTest, AFormThatDoesNotAskKeepsItsPixels) {
     EXPECT_EQ(form.ClientRect().bottom, 200);
     EXPECT_EQ(form.Bar->Height(), 27);
     EXPECT_EQ(form.List->Width(), 281);
-    EXPECT_EQ(form.List->ItemHeight, 16);
+    EXPECT_EQ(form.List->ItemHeight(), 16);
     EXPECT_EQ(form.ScaleToScreen(13), 13);
     form.SetScaled(true);
     EXPECT_EQ(form.ScaleToScreen(13), 20);

@@ -3,11 +3,13 @@
 // blink timer, sorting and the style table.
 #include "controls/html/HTMListB.h"
 #include "framework/Forms.h"
+#include "framework/HintWindow.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -222,6 +224,43 @@ TEST_F(HtmlListBoxTest, ReplacingTextsInsideABatchLeavesTheDrawingToItsEnd) {
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(List->Objects(i), &entries[i]);
         EXPECT_EQ(List->ItemHeights(i), i % 2 ? Gh : std::max(Gh, 16)) << i;
+    }
+}
+
+TEST_F(HtmlListBoxTest, ReplacedTextsGetTheirHeightsAndKeepTheSelectionAndTheTopItem) {
+    // Replaced one by one, and inside a batch; before the top item, on the
+    // selected item (out of sight), on the top item and further down.
+    const std::vector<int> replaced = {0, 5, 30, 31, 45, 59};
+    for (const bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "inside a batch" : "one by one");
+        List->Clear();
+        std::vector<int> entries(60);
+        for (int i = 0; i < 60; ++i)
+            List->AddItem("C:\\file " + std::to_string(i) + ".txt", &entries[i]);
+        List->SetItemIndex(5);
+        SendMessageA(List->Handle(), LB_SETTOPINDEX, 30, 0);
+        ASSERT_EQ(List->TopIndex(), 30);
+        if (batch)
+            List->BeginUpdate();
+        for (const int i : replaced)
+            List->SetString(i, "<IMG src=\"idx:0\"> C:\\file " + std::to_string(i) + ".txt");
+        if (batch)
+            List->EndUpdate();
+        EXPECT_EQ(List->ItemIndex(), 5);
+        EXPECT_EQ(List->TopIndex(), 30);
+        ASSERT_EQ(SendMessageA(List->Handle(), LB_GETCOUNT, 0, 0), 60);
+        for (int i = 0; i < 60; ++i) {
+            const bool marked = std::find(replaced.begin(), replaced.end(), i) != replaced.end();
+            const std::string text = std::string(marked ? "<IMG src=\"idx:0\"> " : "") +
+                                     "C:\\file " + std::to_string(i) + ".txt";
+            EXPECT_EQ(List->Strings(i), text) << i;
+            EXPECT_EQ(NativeText(i), text) << i;
+            EXPECT_EQ(List->Objects(i), &entries[i]) << i;
+            EXPECT_EQ(SendMessageA(List->Handle(), LB_GETITEMDATA, i, 0),
+                      reinterpret_cast<LRESULT>(&entries[i]))
+                << i;
+            EXPECT_EQ(List->ItemHeights(i), marked ? std::max(Gh, 16) : Gh) << i;
+        }
     }
 }
 
