@@ -642,6 +642,7 @@ std::vector<TWinControl*> TWinControl::TabList() const {
     for (TControl* c : FControls)
         if (c->IsWindowed())
             children.push_back(static_cast<TWinControl*>(c));
+    // Stable: controls of equal tab order keep the order they were made in.
     std::stable_sort(children.begin(), children.end(),
                      [](TWinControl* a, TWinControl* b) { return a->FTabOrder < b->FTabOrder; });
     std::vector<TWinControl*> list;
