@@ -12,3 +12,17 @@ inline std::unique_ptr<TApplication> FreshApplication() {
     }
     return std::make_unique<TApplication>();
 }
+
+// Two shown forms side by side: one that owns what a test opens, and the
+// application's main form, so that a test can tell which of them is the owner.
+struct TOwnerAndMainForms {
+    explicit TOwnerAndMainForms(TApplication& app) {
+        Owner.SetBounds(50, 50, 300, 200);
+        Owner.Show();
+        Main.SetBounds(400, 50, 300, 200);
+        Main.Show();
+        app.SetMainForm(&Main);
+    }
+    TForm Owner{nullptr};
+    TForm Main{nullptr};
+};

@@ -4,6 +4,7 @@
 #include "controls/taskdialog/TaskDialogEx.h"
 #include "controls/paint/AdvGlowButton.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/HeldKeys.h"
 #include "tests/support/ScreenResolution.h"
 
 #include <gtest/gtest.h>
@@ -36,23 +37,6 @@ void PostKey(UINT msg, WPARAM key, LPARAM flags = 0) {
     HWND focus = GetFocus();
     PostMessageA(focus, msg, key, flags | 1);
 }
-
-// Holds Ctrl (or other keys) in this thread's key state while it lives.
-class THeldKeys {
-  public:
-    explicit THeldKeys(std::initializer_list<int> keys) {
-        GetKeyboardState(FOld);
-        BYTE state[256];
-        GetKeyboardState(state);
-        for (int k : keys)
-            state[k] = 0x80;
-        SetKeyboardState(state);
-    }
-    ~THeldKeys() { SetKeyboardState(FOld); }
-
-  private:
-    BYTE FOld[256];
-};
 
 class MessageFormTest : public ::testing::Test {
   protected:
@@ -351,7 +335,7 @@ TEST_F(MessageFormTest, CtrlCCopiesCaptionInstructionAndPushButtons) {
         Run(*dialog, [&](TAdvMessageForm& form) {
             form.Show();
             {
-                THeldKeys ctrl{VK_CONTROL};
+                THeldKeys ctrl({VK_CONTROL});
                 MSG msg{GetFocus(), WM_KEYDOWN, 'C', 1, 0, {}};
                 form.DialogKey(msg);
             }
@@ -765,13 +749,9 @@ TEST_F(MessageFormTest, AnInstructionGivenWhileShownAppearsWideEnoughForItsAmper
 }
 
 TEST_F(MessageFormTest, TheWindowBelongsToTheFormItReportsTo) {
-    TForm owner(nullptr);
-    owner.SetBounds(50, 50, 300, 200);
-    owner.Show();
-    TForm main(nullptr);
-    main.SetBounds(400, 50, 300, 200);
-    main.Show();
-    app->SetMainForm(&main);
+    TOwnerAndMainForms forms(*app);
+    TForm& owner = forms.Owner;
+    TForm& main = forms.Main;
     for (const bool applicationIsParent : {false, true}) {
         SCOPED_TRACE(applicationIsParent ? "application is parent" : "owner form");
         TAdvTaskDialogEx dialog(&owner);

@@ -241,13 +241,9 @@ TEST_F(NativeDialogTest, TextsChangedWhileShownReachTheDialog) {
 }
 
 TEST_F(NativeDialogTest, TheDialogIsOwnedByTheFormAndDisablesIt) {
-    TForm owner(nullptr);
-    owner.SetBounds(50, 50, 300, 200);
-    owner.Show();
-    TForm main(nullptr);
-    main.SetBounds(400, 50, 300, 200);
-    main.Show();
-    app->SetMainForm(&main);
+    TOwnerAndMainForms forms(*app);
+    TForm& owner = forms.Owner;
+    TForm& main = forms.Main;
     for (const bool applicationIsParent : {false, true}) {
         SCOPED_TRACE(applicationIsParent ? "application is parent" : "owner form");
         TAdvTaskDialog dialog(&owner);
