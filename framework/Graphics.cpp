@@ -186,7 +186,7 @@ void TCanvas::RealizeFont() {
     SetTextColor(FDC, ColorToRGB(Font.Color()));
 }
 
-void TCanvas::RealizeBrush() {
+HBRUSH TCanvas::RealizeBrush() {
     const bool clear = Brush.FStyle == TBrushStyle::bsClear || Brush.FColor == clNone;
     const COLORREF rgb = ColorToRGB(Brush.FColor);
     // The solid brush is kept while its colour stays: a run of fills makes one.
@@ -210,6 +210,7 @@ void TCanvas::RealizeBrush() {
     // The brush it replaces is deselected by now and may go.
     if (made)
         FBrushHandle = std::move(made);
+    return clear ? nullptr : FBrushHandle.Get();
 }
 
 void TCanvas::RealizePen() {
@@ -250,9 +251,8 @@ int TCanvas::DrawText(const std::string& text, RECT& r, UINT flags) {
 }
 
 void TCanvas::FillRect(const RECT& r) {
-    RealizeBrush();
-    if (Brush.Style() == TBrushStyle::bsSolid)
-        ::FillRect(FDC, &r, FBrushHandle.Get());
+    if (HBRUSH brush = RealizeBrush())
+        ::FillRect(FDC, &r, brush);
 }
 
 void TCanvas::FrameRect(const RECT& r) {

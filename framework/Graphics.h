@@ -351,7 +351,8 @@ class TCanvas {
 
   private:
     void RealizeFont();
-    void RealizeBrush();
+    // The solid brush now selected, null for a clear one.
+    HBRUSH RealizeBrush();
     void RealizePen();
     void Release();
     HDC FDC = nullptr;

@@ -468,6 +468,21 @@ TEST_F(FrameworkTest, CanvasTextBackgroundFollowsTheBrushAndLinesExcludeTheirEnd
     EXPECT_EQ(canvas.Pixel(21, 2), RGB(255, 255, 255)) << "clear brush: transparent text";
     canvas.Brush.SetColor(clRed);
     EXPECT_EQ(canvas.Brush.Style(), TBrushStyle::bsSolid) << "a colour makes the brush solid";
+    // The canvas keeps its brush between fills: each fill still takes the current
+    // colour, and a clear one paints nothing.
+    canvas.FillRect(MakeRect(40, 0, 45, 5));
+    canvas.Brush.SetColor(clNone);
+    canvas.Brush.SetStyle(TBrushStyle::bsSolid);
+    canvas.FillRect(MakeRect(45, 0, 50, 5));
+    canvas.Brush.SetColor(clBlue);
+    canvas.FillRect(MakeRect(50, 0, 55, 5));
+    canvas.Brush.SetColor(clRed);
+    canvas.FrameRect(MakeRect(55, 0, 60, 5));
+    EXPECT_EQ(canvas.Pixel(41, 1), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.Pixel(46, 1), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Pixel(51, 1), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.Pixel(55, 0), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.Pixel(57, 2), RGB(255, 255, 255)) << "a frame leaves its inside";
 
     canvas.Pen.SetColor(clBlue);
     canvas.MoveTo(0, 20);
