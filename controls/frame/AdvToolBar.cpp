@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -311,11 +312,16 @@ RECT TAdvToolBarPager::TextRect() const {
     RECT r = CaptionRect();
     r.left += FCaption.Indent();
     if (FCloseButton)
-        r.right -= kCaptionButtonsWidth;
+        r.right -= Scaled(kCaptionButtonsWidth);
     return r;
 }
 
 void TAdvToolBarPager::ChangeScale(int m, int d) {
+    FScaleM *= m;
+    FScaleD *= d;
+    const int common = std::gcd(FScaleM, FScaleD);
+    FScaleM /= common;
+    FScaleD /= common;
     FCaption.SetHeight(MulDiv(FCaption.Height(), m, d));
     TCustomControl::ChangeScale(m, d);
 }
@@ -364,13 +370,14 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
     for (TAdvGlowButton* button : {FCloseButton, FMaxButton, FMinButton})
         button->Appearance().Assign(CurrentStyler().GlowButtonAppearance);
 
-    const int top = CaptionRect().top + 4;
-    const int closeLeft = Width() - kCaptionButtonSize - kCloseRightMargin;
-    const int maxLeft = closeLeft - kCaptionButtonSize - kCaptionButtonGap;
-    const int minLeft = maxLeft - kCaptionButtonSize - kCaptionButtonGap;
-    FCloseButton->SetBounds(closeLeft, top, kCaptionButtonSize, kCaptionButtonSize);
-    FMaxButton->SetBounds(maxLeft, top, kCaptionButtonSize, kCaptionButtonSize);
-    FMinButton->SetBounds(minLeft, top, kCaptionButtonSize, kCaptionButtonSize);
+    const int size = Scaled(kCaptionButtonSize), gap = Scaled(kCaptionButtonGap);
+    const int top = CaptionRect().top + Scaled(4);
+    const int closeLeft = Width() - size - Scaled(kCloseRightMargin);
+    const int maxLeft = closeLeft - size - gap;
+    const int minLeft = maxLeft - size - gap;
+    FCloseButton->SetBounds(closeLeft, top, size, size);
+    FMaxButton->SetBounds(maxLeft, top, size, size);
+    FMinButton->SetBounds(minLeft, top, size, size);
 
     if (redrawGlyphs)
         DrawGlyphs();

@@ -113,7 +113,8 @@ class TAdvToolBarPager : public TCustomControl, public IToolBarStylerClient {
 
     void StylerChanged(int code) override;
     void FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    // The caption strip keeps filling the pager's height as stored.
+    // The caption strip keeps filling the pager's height as stored, and the
+    // caption buttons grow with it.
     void ChangeScale(int m, int d) override;
 
   protected:
@@ -151,4 +152,8 @@ class TAdvToolBarPager : public TCustomControl, public IToolBarStylerClient {
     TAdvGlowButton* FMinButton = nullptr;
     TImageList* FCaptionGlyphs = nullptr;
     int FLastWindowState = SW_SHOWNORMAL; // the form's state when last seen
+    // The caption buttons' lengths are given at the stored resolution; these
+    // turn them into the screen's (ChangeScale).
+    int FScaleM = 1, FScaleD = 1;
+    int Scaled(int pixels) const { return MulDiv(pixels, FScaleM, FScaleD); }
 };

@@ -367,6 +367,33 @@ TEST_F(CaptionTest, ThreeButtonsStandRightAndOnlyTheChosenOnesWork) {
     EXPECT_FALSE(Pager->CloseButton()->Enabled());
 }
 
+// On a screen of more pixels per inch the stored layout grows, and with the
+// strip the buttons, their gaps and the room the text leaves them.
+TEST_F(CaptionTest, TheButtonsGrowWithTheStripOnAScaledForm) {
+    for (const int ppi : {120, 144}) {
+        SCOPED_TRACE(ppi);
+        Make();
+        Form->ChangeScale(ppi, 96);
+        const auto scaled = [ppi](int pixels) { return MulDiv(pixels, ppi, 96); };
+        const int w = Pager->Width(), size = scaled(16), gap = scaled(2);
+        ASSERT_EQ(Pager->CaptionRect().bottom, scaled(27));
+        const int closeLeft = w - size - scaled(6);
+        const struct {
+            TAdvGlowButton* button;
+            int left;
+        } cases[] = {{Pager->CloseButton(), closeLeft},
+                     {Pager->MaxButton(), closeLeft - size - gap},
+                     {Pager->MinButton(), closeLeft - 2 * (size + gap)}};
+        for (const auto& c : cases) {
+            EXPECT_EQ(c.button->Left(), c.left);
+            EXPECT_EQ(c.button->Top(), scaled(4));
+            EXPECT_EQ(c.button->Width(), size);
+            EXPECT_EQ(c.button->Height(), size);
+        }
+        EXPECT_EQ(Pager->TextRect().right, w - scaled(58));
+    }
+}
+
 // Pixels of image `index` drawn on white: true where the glyph colour shows.
 std::vector<std::string> Glyph(const TImageList& list, int index, TColor color) {
     TBitmap bmp(14, 14);
