@@ -129,8 +129,10 @@ class TListing {
 
     // Whether the name has folder twins here and is not exactly the newest of them,
     // the one twin that a walk goes into. Only folders are looked at, so the table
-    // stays as small as the listing's folders.
-    bool NamesALesserFolderTwin(std::string_view name) {
+    // stays as small as the listing's folders; innerRoot, if this listing holds it,
+    // is no twin of anything, since nothing is copied into its place. The same for
+    // every call on one listing.
+    bool NamesALesserFolderTwin(std::string_view name, const TFolderEntry* innerRoot) {
         const std::string key = FFs.NameKey(name);
         if (key.empty()) {
             return false;
@@ -138,7 +140,7 @@ class TListing {
         if (!FFolderTwinsMade) {
             FFolderTwinsMade = true;
             for (const TFolderEntry& entry : FEntries) {
-                if (entry.IsDirectory && !IsDotEntry(entry)) {
+                if (entry.IsDirectory && !IsDotEntry(entry) && &entry != innerRoot) {
                     auto [twins, added] = FFolderTwins.try_emplace(FFs.NameKey(entry.Name), &entry);
                     if (!added) {
                         twins->second.Several = true;
@@ -289,19 +291,33 @@ struct TInnerPath {
     TInnerPath Below(const TFolderEntry* child, const TFolderEntry* next) const {
         return {Names, child == next ? Depth + 1 : kOffInnerPath};
     }
+    // The inner root itself when the listed folder holds it, or null.
+    const TFolderEntry* Root(TListing& listing) const {
+        const TFolderEntry* next = Next(listing);
+        return next && !Walks(next, next) ? next : nullptr;
+    }
+};
+
+// The other side's listing of the folder being looked at, with the walk's place
+// there on the way to its inner root.
+struct TOtherSide {
+    TListing& Listing;
+    TInnerPath Inner;
 };
 
 // The children of a listing that a target folder could hold only in the place of
 // a case twin: of the files that the platform takes for one name, every one but
 // the newest (the first listed of equally new ones), and so of the folders. A file
 // and a folder of one name are not twins: the copy fails for whichever comes second.
-// Empty when there are none.
-std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& entries) {
+// Nor is the inner root, which takes no copy. Empty when there are none.
+std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& entries,
+                              const TFolderEntry* innerRoot) {
     std::vector<bool> lesser;
     std::unordered_map<std::string, std::size_t> newest[2]; // files, folders
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TFolderEntry& entry = entries[i];
-        if (entry.IsDirectory ? IsDotEntry(entry) : IsSkippedFile(fs, entry.Name)) {
+        if (entry.IsDirectory ? IsDotEntry(entry) || &entry == innerRoot
+                              : IsSkippedFile(fs, entry.Name)) {
             continue;
         }
         std::string key = fs.NameKey(entry.Name);
@@ -333,11 +349,12 @@ std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& 
 // where it is listed anyway: a walk that goes on alone goes below a folder that
 // the target does not have.
 template <class TOnFolder, class TOnFile>
-void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, TListing* target,
-                  TOnFolder onFolder, TOnFile onFile) {
+void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
+                  const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
-    const std::vector<bool> lesser = LesserTwins(fs, entries);
+    const std::vector<bool> lesser = LesserTwins(fs, entries, inner.Root(listing));
+    const TFolderEntry* targetRoot = target ? target->Inner.Root(target->Listing) : nullptr;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TFolderEntry& entry = entries[i];
         const bool lesserTwin = !lesser.empty() && lesser[i];
@@ -350,7 +367,8 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner, T
         if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
             continue;
         }
-        if (lesserTwin || (target && target->NamesALesserFolderTwin(entry.Name))) {
+        if (lesserTwin ||
+            (target && target->Listing.NamesALesserFolderTwin(entry.Name, targetRoot))) {
             onFile(entry, true);
         } else {
             onFolder(entry, inner.Below(&entry, next));
@@ -525,7 +543,7 @@ class TCompareRun {
             switch (disk.Read(FDiskRoot.Exact + diskRel)) {
             case TReadResult::Ok:
                 kept.State = TKeptFolder::TState::Listed;
-                diskFolders = Keep(kept, disk, stick, diskRel);
+                diskFolders = Keep(kept, disk, {stick, stickInner}, diskRel);
                 break;
             case TReadResult::Missing:
                 kept.State = TKeptFolder::TState::Empty;
@@ -534,7 +552,8 @@ class TCompareRun {
                 kept.State = TKeptFolder::TState::Failed;
                 break;
             }
-            StickFiles(stick, disk, diskFolders, stickRel, diskRel, stickInner);
+            StickFiles(stick, {disk, {FStickInDisk, kept.InnerDepth}}, diskFolders, stickRel,
+                       diskRel, stickInner);
         } else if (read == TReadResult::Failed) {
             FToDisk.Unlisted(stickRel);
         }
@@ -543,13 +562,14 @@ class TCompareRun {
 
     // The second direction's findings in one computer folder, against its stick twin.
     // Returns the kept sub-folders by their place in the listing.
-    std::vector<TKeptFolder*> Keep(TKeptFolder& kept, TListing& disk, TListing& stick,
+    std::vector<TKeptFolder*> Keep(TKeptFolder& kept, TListing& disk, const TOtherSide& stickSide,
                                    const std::string& diskRel) {
+        TListing& stick = stickSide.Listing;
         std::vector<TKeptFolder*> folders(disk.Entries().size());
         const TFolderPaths diskFolder = At(FDiskRoot, diskRel);
         const TFolderPaths stickFolder = At(FStickRoot, diskRel);
         ForEachChild(
-            FFs, disk, {FStickInDisk, kept.InnerDepth}, &stick,
+            FFs, disk, {FStickInDisk, kept.InnerDepth}, &stickSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 auto folder = std::make_unique<TKeptFolder>();
                 folder->Name = entry.Name;
@@ -567,13 +587,14 @@ class TCompareRun {
         return folders;
     }
 
-    void StickFiles(TListing& stick, TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
-                    const std::string& stickRel, const std::string& diskRel,
-                    const TInnerPath& inner) {
+    void StickFiles(TListing& stick, const TOtherSide& diskSide,
+                    const std::vector<TKeptFolder*>& diskFolders, const std::string& stickRel,
+                    const std::string& diskRel, const TInnerPath& inner) {
+        TListing& disk = diskSide.Listing;
         const TFolderPaths stickFolder = At(FStickRoot, stickRel);
         const TFolderPaths diskFolder = At(FDiskRoot, stickRel);
         ForEachChild(
-            FFs, stick, inner, &disk,
+            FFs, stick, inner, &diskSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
                 if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry)) {

@@ -311,6 +311,44 @@ TEST_F(ExactNamesTest, FolderCaseTwinsNeverShareATargetSilently) {
     EXPECT_EQ(Found(), Sorted({"s!Sub/", "s:SUB/b.txt", "d!sub/"}));
 }
 
+// A folder inside the other tree (the stick folder inside the computer folder,
+// or the other way round) takes no copies in its place, so a folder whose name
+// differs from it in case only is no twin of it and is synced as any other.
+TEST_F(ExactNamesTest, TheFolderOfTheOtherSideIsNoCaseTwin) {
+    if (!kFoldsCase) {
+        GTEST_SKIP() << "names match exactly here";
+    }
+    const struct {
+        const char* stick;
+        const char* disk;
+        const char* twin;
+        const char* inner;
+        const char* arrived;
+    } cases[] = {
+        {"stick", "stick/BACKUP", "stick/Backup/", "stick/BACKUP", "stick/BACKUP/Backup/f.txt"},
+        {"disk/USB", "disk", "disk/Usb/", "disk/USB", "disk/USB/Usb/f.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.twin);
+        TTempTree tree;
+        tree.AddFolder(c.inner);
+        tree.AddCaseTwin(c.twin);
+        tree.AddFile(std::string(c.twin) + "f.txt", "twin's");
+        // Copies into the inner folder keep it the newer one.
+        tree.SetTime(c.inner, kBaseTime + 40);
+        tree.SetTime(std::string(c.twin).substr(0, std::string(c.twin).size() - 1), kBaseTime + 20);
+        CompareFolders(Fs, List, Cancel, Pump, tree.Path(c.stick), tree.Path(c.disk));
+        ASSERT_EQ(List.size(), 1u);
+        EXPECT_EQ(List[0]->Kind, TEntryKind::File);
+        const TCopyRunResult result = Copy();
+        EXPECT_EQ(result.CopiedCount, 1);
+        EXPECT_EQ(result.FailedCount, 0);
+        EXPECT_EQ(tree.Read(c.arrived), "twin's");
+        CompareFolders(Fs, List, Cancel, Pump, tree.Path(c.stick), tree.Path(c.disk));
+        EXPECT_TRUE(List.empty());
+    }
+}
+
 // A read that ends early, as when the stick is pulled out in the middle of a file,
 // and reported as success must not replace the target. The file system's reports
 // of sizes in the kernel's folder are such sources: a page, while the reading
