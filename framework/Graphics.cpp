@@ -190,27 +190,24 @@ HBRUSH TCanvas::RealizeBrush() {
     const bool clear = Brush.FStyle == TBrushStyle::bsClear || Brush.FColor == clNone;
     const COLORREF rgb = ColorToRGB(Brush.FColor);
     // The solid brush is kept while its colour stays: a run of fills makes one.
-    TGdiObject<HBRUSH> made;
-    if (!clear && (!FBrushHandle || FBrushRGB != rgb)) {
-        made.Reset(CreateSolidBrush(rgb));
-        FBrushRGB = rgb;
-    }
-    HBRUSH brush = clear  ? static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))
-                   : made ? made.Get()
-                          : FBrushHandle.Get();
+    const bool fresh = !clear && (!FBrushHandle || FBrushRGB != rgb);
+    TGdiObject<HBRUSH> made(fresh ? CreateSolidBrush(rgb) : nullptr);
+    HBRUSH brush = clear ? nullptr : fresh ? made.Get() : FBrushHandle.Get();
     if (clear) {
         SetBkMode(FDC, TRANSPARENT);
     } else {
         SetBkColor(FDC, rgb);
         SetBkMode(FDC, OPAQUE);
     }
-    HGDIOBJ old = SelectObject(FDC, brush);
+    HGDIOBJ old = SelectObject(FDC, brush ? brush : GetStockObject(NULL_BRUSH));
     if (!FOldBrush)
         FOldBrush = old;
     // The brush it replaces is deselected by now and may go.
-    if (made)
+    if (made) {
         FBrushHandle = std::move(made);
-    return clear ? nullptr : FBrushHandle.Get();
+        FBrushRGB = rgb;
+    }
+    return brush;
 }
 
 void TCanvas::RealizePen() {

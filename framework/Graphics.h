@@ -351,7 +351,7 @@ class TCanvas {
 
   private:
     void RealizeFont();
-    // The solid brush now selected, null for a clear one.
+    // The solid brush now selected; null for a clear one, or one that could not be made.
     HBRUSH RealizeBrush();
     void RealizePen();
     void Release();

@@ -215,8 +215,14 @@ void TListBox::SetString(int index, const std::string& text) {
 }
 
 void TListBox::RefreshWindowTexts() {
-    if (!std::exchange(FWindowTextsStale, false) || !HandleAllocated())
+    if (!std::exchange(FWindowTextsStale, false))
         return;
+    if (!HandleAllocated()) {
+        // A window made later measures every item itself.
+        for (const auto& item : FItems)
+            item->PendingHeight = -1;
+        return;
+    }
     // Filled anew from the end, which moves no item: one pass over the list.
     const int selected = ItemIndex(), top = TopIndex();
     FKeptHeights.resize(FItems.size());
@@ -224,10 +230,14 @@ void TListBox::RefreshWindowTexts() {
         const int pending = std::exchange(FItems[static_cast<std::size_t>(i)]->PendingHeight, -1);
         FKeptHeights[static_cast<std::size_t>(i)] = pending >= 0 ? pending : ItemHeights(i);
     }
+    // However the refill ends, later insertions are measured again.
+    struct TForgetHeights {
+        std::vector<int>& Heights;
+        ~TForgetHeights() { Heights.clear(); }
+    } forget{FKeptHeights};
     Perform(LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < Count(); ++i)
         InsertIntoWindow(i);
-    FKeptHeights.clear();
     SetItemIndex(selected);
     SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
 }
