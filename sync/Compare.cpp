@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -127,33 +128,26 @@ class TListing {
         return found ? found : folded->second.First;
     }
 
+    // Case twins here: of the children that the platform takes for one name, every
+    // one but the newest (the first listed of equally new ones) is a lesser twin;
+    // files and folders apart, since a file and a folder of one name are not twins
+    // (the copy fails for whichever comes second). Skipped files are no twins, nor
+    // is innerRoot, if this listing holds it, since nothing is copied into its
+    // place; it is the same for every call on one listing.
+    bool IsLesserTwin(const TFolderEntry& entry, const TFolderEntry* innerRoot) {
+        MakeTwins(innerRoot);
+        return !FLesser.empty() && FLesser[static_cast<std::size_t>(&entry - FEntries.data())];
+    }
     // Whether the name has folder twins here and is not exactly the newest of them,
-    // the one twin that a walk goes into. Only folders are looked at, so the table
-    // stays as small as the listing's folders; innerRoot, if this listing holds it,
-    // is no twin of anything, since nothing is copied into its place. The same for
-    // every call on one listing.
+    // the one twin that a walk goes into.
     bool NamesALesserFolderTwin(std::string_view name, const TFolderEntry* innerRoot) {
-        const std::string key = FFs.NameKey(name);
-        if (key.empty()) {
+        MakeTwins(innerRoot);
+        if (FLesser.empty()) {
             return false;
         }
-        if (!FFolderTwinsMade) {
-            FFolderTwinsMade = true;
-            for (const TFolderEntry& entry : FEntries) {
-                if (entry.IsDirectory && !IsDotEntry(entry) && &entry != innerRoot) {
-                    auto [twins, added] = FFolderTwins.try_emplace(FFs.NameKey(entry.Name), &entry);
-                    if (!added) {
-                        twins->second.Several = true;
-                        if (UnixSeconds(entry.Time) > UnixSeconds(twins->second.Newest->Time)) {
-                            twins->second.Newest = &entry;
-                        }
-                    }
-                }
-            }
-        }
-        const auto twins = FFolderTwins.find(key);
-        return twins != FFolderTwins.end() && twins->second.Several &&
-               twins->second.Newest->Name != name;
+        const auto twins = FNewest[true].find(FFs.NameKey(name));
+        return twins != FNewest[true].end() && twins->second.Several &&
+               FEntries[twins->second.Index].Name != name;
     }
 
   private:
@@ -161,11 +155,42 @@ class TListing {
         const TFolderEntry* First = nullptr;
         const TFolderEntry* Newest = nullptr; // only when there are several
     };
-    struct TFolderTwins {
-        explicit TFolderTwins(const TFolderEntry* newest) : Newest(newest) {}
-        const TFolderEntry* Newest;
+    struct TNewest {
+        explicit TNewest(std::size_t index) : Index(index) {}
+        std::size_t Index;
         bool Several = false;
     };
+
+    void MakeTwins(const TFolderEntry* innerRoot) {
+        if (std::exchange(FTwinsMade, true)) {
+            return;
+        }
+        for (std::size_t i = 0; i < FEntries.size(); ++i) {
+            const TFolderEntry& entry = FEntries[i];
+            if (entry.IsDirectory ? IsDotEntry(entry) || &entry == innerRoot
+                                  : IsSkippedFile(FFs, entry.Name)) {
+                continue;
+            }
+            std::string key = FFs.NameKey(entry.Name);
+            if (key.empty()) {
+                FLesser.clear(); // names match exactly here
+                return;
+            }
+            const auto [kept, added] = FNewest[entry.IsDirectory].try_emplace(std::move(key), i);
+            if (added) {
+                continue;
+            }
+            kept->second.Several = true;
+            FLesser.resize(FEntries.size());
+            std::size_t& newest = kept->second.Index;
+            if (UnixSeconds(entry.Time) > UnixSeconds(FEntries[newest].Time)) {
+                FLesser[newest] = true;
+                newest = i;
+            } else {
+                FLesser[i] = true;
+            }
+        }
+    }
 
     void AddFolded(const std::string& name, const TFolderEntry& entry) {
         std::string key = FFs.NameKey(name);
@@ -186,8 +211,10 @@ class TListing {
     std::unordered_map<std::string_view, const TFolderEntry*> FExact;
     std::unordered_map<std::string, TFolded> FFolded;
     bool FFoldedMade = false;
-    std::unordered_map<std::string, TFolderTwins> FFolderTwins;
-    bool FFolderTwinsMade = false;
+    // FLesser by entry, empty where there are no twins; FNewest by name key.
+    std::vector<bool> FLesser;
+    std::unordered_map<std::string, TNewest> FNewest[2]; // files, folders
+    bool FTwinsMade = false;
 };
 
 // The folders being walked, outermost first. Without links the folders form a
@@ -305,40 +332,6 @@ struct TOtherSide {
     TInnerPath Inner;
 };
 
-// The children of a listing that a target folder could hold only in the place of
-// a case twin: of the files that the platform takes for one name, every one but
-// the newest (the first listed of equally new ones), and so of the folders. A file
-// and a folder of one name are not twins: the copy fails for whichever comes second.
-// Nor is the inner root, which takes no copy. Empty when there are none.
-std::vector<bool> LesserTwins(TFileSystem& fs, const std::vector<TFolderEntry>& entries,
-                              const TFolderEntry* innerRoot) {
-    std::vector<bool> lesser;
-    std::unordered_map<std::string, std::size_t> newest[2]; // files, folders
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const TFolderEntry& entry = entries[i];
-        if (entry.IsDirectory ? IsDotEntry(entry) || &entry == innerRoot
-                              : IsSkippedFile(fs, entry.Name)) {
-            continue;
-        }
-        std::string key = fs.NameKey(entry.Name);
-        if (key.empty()) {
-            return {}; // names match exactly here
-        }
-        const auto [kept, added] = newest[entry.IsDirectory].try_emplace(std::move(key), i);
-        if (added) {
-            continue;
-        }
-        lesser.resize(entries.size());
-        if (UnixSeconds(entry.Time) > UnixSeconds(entries[kept->second].Time)) {
-            lesser[kept->second] = true;
-            kept->second = i;
-        } else {
-            lesser[i] = true;
-        }
-    }
-    return lesser;
-}
-
 // The children of a listed folder that the comparison looks at, in listing
 // order: each folder to walk with the inner path below it (not "." or "..",
 // not the inner root), and each file that is not one of the skipped ones, with
@@ -353,11 +346,10 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
                   const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
-    const std::vector<bool> lesser = LesserTwins(fs, entries, inner.Root(listing));
+    const TFolderEntry* innerRoot = inner.Root(listing);
     const TFolderEntry* targetRoot = target ? target->Inner.Root(target->Listing) : nullptr;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const TFolderEntry& entry = entries[i];
-        const bool lesserTwin = !lesser.empty() && lesser[i];
+    for (const TFolderEntry& entry : entries) {
+        const bool lesserTwin = listing.IsLesserTwin(entry, innerRoot);
         if (!entry.IsDirectory) {
             if (!IsSkippedFile(fs, entry.Name)) {
                 onFile(entry, lesserTwin);

@@ -17,21 +17,19 @@ namespace {
 TAdvTaskDialog* gShown = nullptr;
 bool gGaveUp = false;
 
-// Ends a dialog that the test failed to close, so that it fails instead of hanging.
+// Ends a dialog that the test failed to close, so that it fails instead of hanging:
+// the system's by its window, the emulated one, whose modal loop ends with the
+// message loop, by a quit.
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
-    if (gShown && IsWindow(gShown->DialogHandle())) {
+    if (!gShown)
+        return;
+    if (gShown->DialogForm()) {
+        gGaveUp = true;
+        PostQuitMessage(0);
+    } else if (IsWindow(gShown->DialogHandle())) {
         gGaveUp = true;
         DestroyWindow(gShown->DialogHandle());
     }
-}
-
-// The same for the emulated window, whose modal loop ends with the message loop.
-void CALLBACK GiveUpEither(HWND hwnd, UINT msg, UINT_PTR id, DWORD time) {
-    if (gShown && gShown->DialogForm()) {
-        gGaveUp = true;
-        PostQuitMessage(0);
-    } else
-        GiveUp(hwnd, msg, id, time);
 }
 
 struct TChild {
@@ -82,13 +80,7 @@ class NativeDialogTest : public ::testing::Test {
     // Executes the dialog; `act` runs when the system reports it created.
     int Run(TAdvTaskDialog& dialog, std::function<void(HWND)> act) {
         dialog.OnDialogCreated = [&dialog, act](TComponent*) { act(dialog.DialogHandle()); };
-        gShown = &dialog;
-        gGaveUp = false;
-        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GiveUp);
-        const int result = dialog.Execute();
-        KillTimer(nullptr, guard);
-        gShown = nullptr;
-        EXPECT_FALSE(gGaveUp) << "the dialog had to be ended from outside";
+        const int result = ExecuteEither(dialog);
         EXPECT_EQ(dialog.DialogForm(), nullptr) << "no emulated window was made";
         return result;
     }
@@ -98,7 +90,7 @@ class NativeDialogTest : public ::testing::Test {
     int ExecuteEither(TAdvTaskDialog& dialog) {
         gShown = &dialog;
         gGaveUp = false;
-        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GiveUpEither);
+        const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GiveUp);
         const int result = dialog.Execute();
         KillTimer(nullptr, guard);
         gShown = nullptr;
