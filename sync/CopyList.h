@@ -10,6 +10,25 @@ enum class TEntryKind {
     CaseTwin, // a file or folder whose name the target holds only once, for a newer twin or another
 };
 
+// Why an entry could not be copied, kept with the entry for the list and the report.
+enum class TFailReason : unsigned char {
+    None,
+    AccessDenied,
+    InUse,
+    DiskFull,
+    DriveGone,
+    TooBigForFat,
+    CaseTwin,
+    Unlisted,
+    ChangedSinceCompare, // the target is no longer as the comparison saw it
+    NameOfAnotherFile,   // the target name reaches a file that has another long name
+    SourceGone,
+    Other,
+};
+
+// The reason in a few German words, in the ANSI code page; empty for None.
+const char* FailReasonText(TFailReason reason);
+
 // One planned copy, made by the comparison and carried out by the copy run.
 struct TCopyEntry {
     std::string SourcePath; // the paths as the user sees them
@@ -20,6 +39,7 @@ struct TCopyEntry {
     std::string TargetFile;
     // Anything but a file cannot be copied: it fails in every run, from the start.
     TEntryKind Kind = TEntryKind::File;
+    TFailReason Reason = TFailReason::None; // of the last failed attempt
 };
 
 // Ordered and owning; entries are held by pointer so that their addresses stay
