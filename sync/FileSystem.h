@@ -74,7 +74,8 @@ class TFileSystem {
     // directory or read-only.
     virtual bool CopyFileSafely(const std::string& source, const std::string& target) = 0;
     // Deletes a temporary file that an interrupted copy or replace left behind;
-    // refuses every path whose name is not of that making (IsOwnTempName).
+    // refuses every path whose name is not of that making (IsOwnTempName) and every
+    // file without the mark that such a file carries until it is complete.
     virtual bool RemoveOwnTemp(const std::string& path) = 0;
     // Case-insensitive comparison of two texts by the user's locale.
     virtual bool SameText(std::string_view a, std::string_view b) = 0;

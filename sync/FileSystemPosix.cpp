@@ -104,8 +104,13 @@ bool CopyBytes(int in, int out, std::uint64_t size) {
     }
 }
 
-// Makes a new temporary file beside the target, lets fill write it and puts it in
-// the target's place in one step; whatever fails, no temporary file stays behind.
+// No user keeps a file without any permissions, so that is the mark of a
+// temporary file still being made.
+constexpr mode_t kOwnTempMode = 0;
+
+// Makes a new temporary file beside the target, lets fill write it, gives it its
+// final mode and puts it in the target's place in one step; whatever fails, no
+// temporary file stays behind.
 bool ReplaceThroughTemp(const std::string& target, mode_t mode,
                         const std::function<bool(int fd)>& fill) {
     if (!MayReplace(target)) {
@@ -113,14 +118,14 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::string temp = TempPathBeside(target, attempt);
-        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnTempMode);
         if (fd < 0 && errno == EEXIST) {
             continue;
         }
         if (fd < 0) {
             return false;
         }
-        const bool filled = fill(fd);
+        const bool filled = fill(fd) && fchmod(fd, mode) == 0;
         if (close(fd) == 0 && filled && rename(temp.c_str(), target.c_str()) == 0) {
             return true;
         }
@@ -198,17 +203,18 @@ class TPosixFileSystem final : public TFileSystem {
         if (in.Get() < 0 || fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return false;
         }
-        return ReplaceThroughTemp(target, 0600, [&](int out) {
+        return ReplaceThroughTemp(target, st.st_mode & 0777, [&](int out) {
             const timespec times[2] = {st.st_atim, st.st_mtim};
             return CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size)) &&
-                   futimens(out, times) == 0 && fchmod(out, st.st_mode & 0777) == 0;
+                   futimens(out, times) == 0;
         });
     }
 
     bool RemoveOwnTemp(const std::string& path) override {
         struct stat st {};
         return IsOwnTempName(NamePart(path)) && lstat(path.c_str(), &st) == 0 &&
-               S_ISREG(st.st_mode) && unlink(path.c_str()) == 0;
+               S_ISREG(st.st_mode) && (st.st_mode & 07777) == kOwnTempMode &&
+               unlink(path.c_str()) == 0;
     }
 
     bool SameText(std::string_view a, std::string_view b) override {
@@ -265,7 +271,9 @@ class TPosixFileSystem final : public TFileSystem {
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
         // Flushed like the Windows back end's replace; copies are not, as there.
-        return ReplaceThroughTemp(path, 0666, [&](int out) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        return ReplaceThroughTemp(path, 0666 & ~mask, [&](int out) {
             return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0;
         });
     }

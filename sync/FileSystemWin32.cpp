@@ -129,15 +129,20 @@ bool MayReplace(const std::wstring& target) {
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
 }
 
+// Hidden while it is being made: with its name, the mark of a temporary file of
+// ours. A user's file of that name is not hidden, and is never removed.
+constexpr DWORD kOwnTempAttributes = FILE_ATTRIBUTE_HIDDEN;
+
 void RemoveTemp(const std::wstring& temp) {
     SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(temp.c_str());
 }
 
-// fill makes the temporary file of the given name and returns ERROR_SUCCESS or the
-// error; a name already taken asks for another one. The filled file replaces the
-// target in one step; whatever fails, no temporary file stays behind.
-bool ReplaceThroughTemp(const std::string& target,
+// fill makes the temporary file of the given name, marked as ours, and returns
+// ERROR_SUCCESS or the error; a name already taken asks for another one. The
+// filled file gets its final attributes and replaces the target in one step;
+// whatever fails, no temporary file stays behind.
+bool ReplaceThroughTemp(const std::string& target, DWORD attributes,
                         const std::function<DWORD(const std::wstring&)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
     if (!MayReplace(systemTarget)) {
@@ -149,7 +154,8 @@ bool ReplaceThroughTemp(const std::string& target,
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
+        if (error == ERROR_SUCCESS && SetFileAttributesW(temp.c_str(), attributes) &&
+            MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
             return true;
         }
         RemoveTemp(temp);
@@ -158,14 +164,26 @@ bool ReplaceThroughTemp(const std::string& target,
     return false;
 }
 
-bool SizeOf(const std::wstring& path, std::uint64_t& size) {
+bool SizeOf(const std::wstring& path, std::uint64_t& size, DWORD& attributes) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
     size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    attributes = data.dwFileAttributes;
     return true;
+}
+
+// The system's copy makes the new file with the source's attributes; its first
+// progress call comes right after, and marks the file as ours while it is filled.
+DWORD CALLBACK MarkNewCopy(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                           DWORD reason, HANDLE, HANDLE, LPVOID path) {
+    if (reason == CALLBACK_STREAM_SWITCH) {
+        const wchar_t* temp = static_cast<const std::wstring*>(path)->c_str();
+        SetFileAttributesW(temp, GetFileAttributesW(temp) | kOwnTempAttributes);
+    }
+    return PROGRESS_CONTINUE;
 }
 
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
@@ -177,7 +195,7 @@ TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
 
 DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    kOwnTempAttributes, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetLastError();
     }
@@ -252,15 +270,21 @@ class TWin32FileSystem final : public TFileSystem {
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
         const std::wstring systemSource = SystemPath(source);
         std::uint64_t sourceSize = 0;
-        if (!SizeOf(systemSource, sourceSize)) {
+        DWORD attributes = 0;
+        if (!SizeOf(systemSource, sourceSize, attributes)) {
             return false;
         }
-        return ReplaceThroughTemp(target, [&](const std::wstring& temp) -> DWORD {
-            if (!CopyFileW(systemSource.c_str(), temp.c_str(), TRUE)) {
+        return ReplaceThroughTemp(target, attributes, [&](const std::wstring& temp) -> DWORD {
+            std::wstring tempPath = temp;
+            if (!CopyFileExW(systemSource.c_str(), temp.c_str(), MarkNewCopy, &tempPath, nullptr,
+                             COPY_FILE_FAIL_IF_EXISTS)) {
                 return GetLastError();
             }
             std::uint64_t copied = 0;
-            return SizeOf(temp, copied) && copied == sourceSize ? ERROR_SUCCESS : ERROR_READ_FAULT;
+            DWORD copiedAttributes = 0;
+            return SizeOf(temp, copied, copiedAttributes) && copied == sourceSize
+                       ? ERROR_SUCCESS
+                       : ERROR_READ_FAULT;
         });
     }
 
@@ -270,7 +294,7 @@ class TWin32FileSystem final : public TFileSystem {
         }
         const std::wstring systemPath = SystemPath(path);
         const DWORD attributes = GetFileAttributesW(systemPath.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kOwnTempAttributes) ||
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
             return false;
         }
@@ -353,8 +377,9 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(
-            path, [&](const std::wstring& temp) { return WriteNewFile(temp, contents); });
+        return ReplaceThroughTemp(path, FILE_ATTRIBUTE_NORMAL, [&](const std::wstring& temp) {
+            return WriteNewFile(temp, contents);
+        });
     }
 };
 

@@ -34,7 +34,7 @@ std::string FileFolder(std::string_view path) {
 }
 
 namespace {
-constexpr std::string_view kTempPrefix = "~kv";
+constexpr std::string_view kTempPrefix = "~Korvandel-";
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::size_t kTempDigits = 8;
 } // namespace

@@ -13,8 +13,11 @@ std::string FolderPart(std::string_view path);
 // root keeps its delimiter ("E:\" for "E:\x", "/" for "/x").
 std::string FileFolder(std::string_view path);
 
-// A name for a temporary file in the folder of path; the comparison skips such
-// names (leading "~", extension ".tmp"). attempt varies the name after a clash.
+// A name for a temporary file in the folder of path, with the program's name in
+// it; the comparison skips such names (leading "~", extension ".tmp"). attempt
+// varies the name after a clash. While it is being made, the file also carries
+// the back end's own mark (hidden on Windows, no permissions elsewhere): only a
+// file with both is ever taken for a leftover.
 std::string TempPathBeside(std::string_view path, unsigned attempt);
 
 // True for a name that TempPathBeside makes, and for no other.

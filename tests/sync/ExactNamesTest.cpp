@@ -374,21 +374,30 @@ TEST_F(ExactNamesTest, CopyCutOffByAFailedReadKeepsTheOldTarget) {
     EXPECT_EQ(Tree.Names("disk"), std::vector<std::string>{"enabled"});
 }
 
-// Temporary files of the program's own naming that an interrupted copy left are
-// removed from a folder that a copy writes to; nothing else goes.
+// Temporary files of the program's own naming that an interrupted copy left, still
+// carrying the mark of a file being made, are removed from a folder that a copy
+// writes to; nothing else goes, a user's file of the same naming included.
 TEST_F(ExactNamesTest, OwnLeftoverTemporaryFilesGoWhereACopyWrites) {
-    const std::vector<std::string> others = {"~kv0BADF00E.tmp",     "~kv0badf00.tmp",
-                                             "~kv0badf00d.tmp.bak", "~kvabcdefgh.tmp",
-                                             "kv0badf00d.tmp",      "~WRL0001.tmp"};
+    const std::vector<std::string> others = {
+        "~Korvandel-0BADF00E.tmp", "~Korvandel-0badf00.tmp", "~Korvandel-0badf00d.tmp.bak",
+        "~Korvandel-abcdefgh.tmp", "Korvandel-0badf00d.tmp", "~WRL0001.tmp",
+        "~Korvandel-0badf0aa.tmp", "~kv0badf00d.tmp"};
+    const std::vector<std::string> marked = {"~Korvandel-0badf00d.tmp", "~Korvandel-12345678.tmp",
+                                             "~kv0badf00d.tmp"};
     for (const char* folder : {"disk/", "disk/quiet/"}) {
-        Tree.AddFile(folder + std::string("~kv0badf00d.tmp"), "cut off");
-        Tree.AddFile(folder + std::string("~kv12345678.tmp"), "cut off");
+        Tree.AddFile(folder + std::string("~Korvandel-0badf00d.tmp"), "cut off");
+        Tree.AddFile(folder + std::string("~Korvandel-12345678.tmp"), "cut off");
         for (const std::string& name : others) {
             Tree.AddFile(folder + name, "not ours");
         }
+        for (const std::string& name : marked) {
+            Tree.SetOwnTempMark(folder + name);
+        }
     }
-    Tree.SetReadOnly("disk/~kv12345678.tmp", true); // as a copy of a read-only file leaves it
-    Tree.AddFolder("disk/~kv0badf0ff.tmp");         // a folder, whatever its name
+    // As a copy of a read-only file leaves it.
+    Tree.SetReadOnly("disk/~Korvandel-12345678.tmp", true);
+    Tree.SetOwnTempMark("disk/~Korvandel-12345678.tmp");
+    Tree.AddFolder("disk/~Korvandel-0badf0ff.tmp"); // a folder, whatever its name
     Tree.AddFile("stick/new.txt");
     Compare();
     const TCopyRunResult result = Copy();
@@ -396,8 +405,9 @@ TEST_F(ExactNamesTest, OwnLeftoverTemporaryFilesGoWhereACopyWrites) {
     std::vector<std::string> kept = others;
     kept.push_back("new.txt");
     kept.push_back("quiet");
-    kept.push_back("~kv0badf0ff.tmp");
+    kept.push_back("~Korvandel-0badf0ff.tmp");
     EXPECT_EQ(Tree.Names("disk"), Sorted(kept));
+    EXPECT_FALSE(Tree.HasOwnTempMark("disk/new.txt")); // the mark goes before the replace
     // Nothing was copied into this folder, so nothing there is touched.
     EXPECT_EQ(Tree.Names("disk/quiet").size(), others.size() + 2);
     // And no other path is ever deleted as a leftover.
@@ -405,8 +415,8 @@ TEST_F(ExactNamesTest, OwnLeftoverTemporaryFilesGoWhereACopyWrites) {
     for (const std::string& name : others) {
         EXPECT_FALSE(fs.RemoveOwnTemp(Tree.Path("disk/quiet/" + name))) << name;
     }
-    EXPECT_FALSE(fs.RemoveOwnTemp(Tree.Path("disk/~kv0badf0ff.tmp")));
-    EXPECT_TRUE(Tree.Exists("disk/~kv0badf0ff.tmp"));
+    EXPECT_FALSE(fs.RemoveOwnTemp(Tree.Path("disk/~Korvandel-0badf0ff.tmp")));
+    EXPECT_TRUE(Tree.Exists("disk/~Korvandel-0badf0ff.tmp"));
 }
 
 } // namespace

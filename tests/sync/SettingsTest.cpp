@@ -87,6 +87,7 @@ TEST_F(SettingsTest, FirstStartReadsEmptyAndWritesBothKeys) {
     EXPECT_EQ(Tree.Read("Settings.prp"), "[PC1]\r\nStick=E:\\Daten\r\nDisk=\r\n");
     EXPECT_EQ(Read(), (TFolderPair{"E:\\Daten", ""}));
     ExpectOnlyTheFile();
+    EXPECT_FALSE(Tree.HasOwnTempMark("Settings.prp"));
 }
 
 TEST_F(SettingsTest, AnotherComputersSectionStaysByteForByte) {
@@ -311,14 +312,22 @@ TEST_F(SettingsTest, PipeInThePlaceOfTheFileIsNeitherWaitedForNorReplaced) {
 }
 #endif
 
+// A leftover is a file of the program's temporary naming that still carries the
+// mark of one being made; a user's file of that name, unmarked, stays.
 TEST_F(SettingsTest, WritingRemovesOnlyTheLeftoversOfAnEarlierCutOffWrite) {
-    Tree.AddFile("~kv0badf00d.tmp", "[PC1]\r\nSti");
-    for (const char* other : {"~kv0badf00.tmp", "~kvabcdefgh.tmp", "Notes.tmp"}) {
+    Tree.AddFile("~Korvandel-0badf00d.tmp", "[PC1]\r\nSti");
+    Tree.SetOwnTempMark("~Korvandel-0badf00d.tmp");
+    for (const char* other :
+         {"~Korvandel-0badf00e.tmp", "~Korvandel-0badf00.tmp", "~kv0badf00d.tmp", "Notes.tmp"}) {
         Tree.AddFile(other);
     }
+    Tree.AddFile("~kv0badf00f.tmp");
+    Tree.SetOwnTempMark("~kv0badf00f.tmp"); // an earlier naming, never this program's now
     Write({"s", "d"});
-    EXPECT_EQ(Tree.Names(""), (std::vector<std::string>{"Notes.tmp", "Settings.prp",
-                                                        "~kv0badf00.tmp", "~kvabcdefgh.tmp"}));
+    EXPECT_EQ(Tree.Names(""),
+              (std::vector<std::string>{"Notes.tmp", "Settings.prp", "~Korvandel-0badf00.tmp",
+                                        "~Korvandel-0badf00e.tmp", "~kv0badf00d.tmp",
+                                        "~kv0badf00f.tmp"}));
 }
 
 TEST_F(SettingsTest, UnchangedFoldersLeaveTheFileAlone) {

@@ -309,6 +309,19 @@ void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
     }
 }
 
+void TTempTree::SetOwnTempMark(std::string_view rel) const {
+    const std::wstring path = LongPath(Path(rel));
+    if (!SetFileAttributesW(path.c_str(),
+                            GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_HIDDEN)) {
+        Fail("hiding", Path(rel));
+    }
+}
+
+bool TTempTree::HasOwnTempMark(std::string_view rel) const {
+    const DWORD attributes = GetFileAttributesW(LongPath(Path(rel)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN);
+}
+
 std::vector<std::string> TTempTree::Names(std::string_view folder) const {
     std::string path = Path(folder);
     if (path.back() == kPathDelim) {
@@ -402,6 +415,17 @@ void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
     if (chmod(Path(rel).c_str(), readOnly ? mode : mode | S_IWUSR) != 0) {
         Fail("setting mode of", Path(rel));
     }
+}
+
+void TTempTree::SetOwnTempMark(std::string_view rel) const {
+    if (chmod(Path(rel).c_str(), 0) != 0) {
+        Fail("setting mode of", Path(rel));
+    }
+}
+
+bool TTempTree::HasOwnTempMark(std::string_view rel) const {
+    struct stat st {};
+    return stat(Path(rel).c_str(), &st) == 0 && (st.st_mode & 07777) == 0;
 }
 
 std::vector<std::string> TTempTree::Names(std::string_view folder) const {

@@ -46,6 +46,10 @@ class TTempTree {
     void SetTime(std::string_view rel, std::int64_t utcSeconds) const;
     bool IsReadOnly(std::string_view rel) const;
     void SetReadOnly(std::string_view rel, bool readOnly) const;
+    // Gives a file the mark that the program's temporary files carry while they are
+    // made (hidden on Windows, no permissions elsewhere).
+    void SetOwnTempMark(std::string_view rel) const;
+    bool HasOwnTempMark(std::string_view rel) const;
     std::vector<std::string> Names(std::string_view folder) const; // sorted, without "." and ".."
 
   private:
