@@ -122,6 +122,26 @@ std::wstring SystemPath(std::string_view path) {
     return L"\\\\?\\" + FullPathOf(wide);
 }
 
+// The key under which the file system finds a name: its upper case.
+std::wstring FoldedName(std::wstring_view name) {
+    const int length = static_cast<int>(name.size());
+    std::wstring upper(name.size(), L'\0');
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, name.data(), length, upper.data(), length);
+    return upper;
+}
+
+// A target name can reach an existing file under another long name, its short
+// name among them: replacing it would overwrite that file.
+bool ReachesAnotherFile(const std::wstring& target) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(target.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(find);
+    return FoldedName(data.cFileName) != FoldedName(target.substr(target.rfind(L'\\') + 1));
+}
+
 // MoveFileEx replaces a read-only file under some systems, so it is refused here.
 bool MayReplace(const std::wstring& target) {
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -145,7 +165,7 @@ void RemoveTemp(const std::wstring& temp) {
 bool ReplaceThroughTemp(const std::string& target, DWORD attributes,
                         const std::function<DWORD(const std::wstring&)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
-    if (!MayReplace(systemTarget)) {
+    if (!MayReplace(systemTarget) || ReachesAnotherFile(systemTarget)) {
         return false;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
@@ -320,10 +340,7 @@ class TWin32FileSystem final : public TFileSystem {
             }
             return key;
         }
-        const std::wstring wide = Utf16(name);
-        const int length = static_cast<int>(wide.size());
-        std::wstring upper(wide.size(), L'\0');
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), length, upper.data(), length);
+        const std::wstring upper = FoldedName(Utf16(name));
         return std::string(reinterpret_cast<const char*>(upper.data()),
                            upper.size() * sizeof(wchar_t));
     }

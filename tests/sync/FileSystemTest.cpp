@@ -224,9 +224,9 @@ TEST_F(FileSystemTest, ReplaceFileContentsGoesThroughATemporaryFile) {
 }
 
 #ifdef _WIN32
-// Temporary names have 15 characters, more than many targets' own names, so the
+// Temporary names have 23 characters, more than many targets' own names, so the
 // temporary path can be too long for the ANSI file functions where the target is
-// not: with the name "f.txt" the temporary path is 10 longer than the target, 261
+// not: with the name "f.txt" the temporary path is 18 longer than the target, 269
 // at a target of 251. Each length is compared with CopyFileA onto a sibling of the
 // same length. As seen under Wine 8, CopyFileA copies at all four lengths, 265
 // included, as Wine converts its target without the MAX_PATH limit; on Windows
@@ -264,6 +264,29 @@ TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
             EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
         }
     }
+}
+
+// A short name reaches the file of another long name: a copy onto it would replace
+// that file. A name that differs in letter case only is the file's own.
+TEST_F(FileSystemTest, CopyNeverWritesThroughTheShortNameOfAnotherFile) {
+    Tree.AddFile("disk/Program Files.txt", "the user's");
+    char shortPath[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(Tree.Path("disk/Program Files.txt").c_str(), shortPath, MAX_PATH),
+              0u);
+    const std::string alias = std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
+    if (alias == "Program Files.txt") {
+        GTEST_SKIP() << "this volume makes no short names";
+    }
+    Tree.AddFile("stick/" + alias, "other");
+    EXPECT_FALSE(Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias)))
+        << alias;
+    EXPECT_EQ(Tree.Names("disk"), std::vector<std::string>{"Program Files.txt"});
+    EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "the user's");
+
+    EXPECT_TRUE(
+        Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/PROGRAM FILES.TXT")));
+    EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "other");
+    EXPECT_EQ(Tree.Names("disk").size(), 1u);
 }
 #endif
 
