@@ -265,15 +265,42 @@ class TPathGuard {
     std::vector<TFrame> FFrames;
 };
 
+// A folder's identity tells it from others only where its volume has a serial
+// number and the file system numbers folders: drives without file numbers give
+// every folder 0, and two volumes without serial numbers can give their roots
+// one number.
+bool IsKnown(const TFolderId& id) {
+    return id.Volume != 0 && id.Index != 0;
+}
+
+// A full path as the platform tells paths apart: without the delimiters at its end
+// and with doubled ones single, folded where names are.
+std::string PathKey(TFileSystem& fs, std::string_view path) {
+    std::string plain;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        // The two delimiters that start a network path stay.
+        if (i < 2 || !IsDelimiter(path[i]) || !IsDelimiter(path[i - 1])) {
+            plain += path[i];
+        }
+    }
+    while (!plain.empty() && IsDelimiter(plain.back())) {
+        plain.pop_back();
+    }
+    std::string key = fs.NameKey(plain);
+    return key.empty() ? plain : key;
+}
+
 // The names of the folders from the outer root down to the inner root, when the
 // inner root lies below the outer one; empty otherwise. Copying into a folder
-// inside the walked tree would add one more level on every run.
+// inside the walked tree would add one more level on every run. Identities decide
+// where they are known and a folder's differs from its child's, paths elsewhere.
 std::vector<std::string> PathInside(TFileSystem& fs, const std::string& outerRoot,
                                     const std::string& innerRoot) {
     TFolderId outer;
-    if (!fs.FolderIdentity(outerRoot, outer) || outer.Index == 0) {
-        return {};
-    }
+    const bool outerKnown = fs.FolderIdentity(outerRoot, outer) && IsKnown(outer);
+    const std::string outerKey = PathKey(fs, outerRoot);
+    TFolderId child;
+    bool childKnown = fs.FolderIdentity(innerRoot, child) && IsKnown(child);
     std::vector<std::string> names;
     std::string path = innerRoot;
     for (;;) {
@@ -292,9 +319,13 @@ std::vector<std::string> PathInside(TFileSystem& fs, const std::string& outerRoo
         names.insert(names.begin(), std::move(name));
         path.resize(at);
         TFolderId id;
-        if (fs.FolderIdentity(path, id) && id == outer) {
+        const bool known =
+            fs.FolderIdentity(path, id) && IsKnown(id) && !(childKnown && id == child);
+        if (outerKnown && known ? id == outer : PathKey(fs, path) == outerKey) {
             return names;
         }
+        child = id;
+        childKnown = known;
     }
 }
 

@@ -33,7 +33,7 @@ class CompareTest : public ::testing::Test {
     }
 
     void Compare(const std::string& stick = "stick", const std::string& disk = "disk") {
-        CompareFolders(Fs, List, Cancel, Pump, Tree.Path(stick), Tree.Path(disk));
+        CompareFolders(*Using, List, Cancel, Pump, Tree.Path(stick), Tree.Path(disk));
     }
 
     // Each entry as "s:rel" (stick to computer) or "d:rel", in list order, with "!"
@@ -60,6 +60,7 @@ class CompareTest : public ::testing::Test {
 
     TTempTree Tree;
     TForwardingFileSystem Fs;
+    TFileSystem* Using = &Fs;
     TCopyList List;
     bool Cancel = false;
     int Pumps = 0;
@@ -422,11 +423,26 @@ TEST_F(CompareTest, FilesOutsideTheDosRangeAreCompared) {
     EXPECT_EQ(Sorted(Found()), Sorted({"s:new.txt", "s:old.txt"}));
 }
 
+// Folder identities as volumes give them that cannot tell every folder apart.
+struct TSameIdentityFileSystem : TForwardingFileSystem {
+    explicit TSameIdentityFileSystem(std::uint64_t volume) : Volume(volume) {}
+    bool FolderIdentity(const std::string&, TFolderId& id) override {
+        id = {Volume, 1};
+        return true;
+    }
+    std::uint64_t Volume;
+};
+
+// Whether a root lies inside the other is told by folder identities where they
+// are known, by the paths where they are not: on volumes without serial numbers
+// (two of them give their roots one identity) and where one number is given to
+// every folder. A tree beside the other is walked whole.
 TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
     Tree.AddFile("outer/a.txt");
     Tree.AddFile("outer/inner/d.txt"); // named like the inner root, one level higher
     Tree.AddFile("outer/x/c.txt");
     Tree.AddFile("outer/x/inner/b.txt");
+    Tree.AddFile("other/inner/e.txt");
     struct TCase {
         std::string Stick;
         std::string Disk;
@@ -436,21 +452,33 @@ TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
                                                   "s:b.txt"};
     const std::vector<std::string> diskInside = {"d:b.txt", "s:a.txt", "s:inner/d.txt",
                                                  "s:x/c.txt"};
-    std::vector<TCase> cases = {{"outer/x/inner", "outer", stickInside},
-                                {"outer", "outer/x/inner", diskInside},
-                                {"outer/x/inner/", "outer/", stickInside},
-                                {"outer//", "outer/x/inner", diskInside},
-                                {"outer", "outer", {}},
-                                {"outer/x/inner", "outer/x/inner/", {}}};
+    std::vector<TCase> cases = {
+        {"outer/x/inner", "outer", stickInside},
+        {"outer", "outer/x/inner", diskInside},
+        {"outer/x/inner/", "outer/", stickInside},
+        {"outer//", "outer/x/inner", diskInside},
+        {"outer", "outer", {}},
+        {"outer/x/inner", "outer/x/inner/", {}},
+        {"outer/x", "other/inner", {"d:e.txt", "s:c.txt", "s:inner/b.txt"}}};
 #ifdef _WIN32
     cases.push_back({"OUTER/X/Inner", "outer", stickInside});
     cases.push_back({"Outer/", "outer/X/INNER/", diskInside});
     cases.push_back({"outer/x/../x/inner", "OUTER", stickInside});
     cases.push_back({"outer", "OUTER/", {}});
 #endif
-    for (const TCase& c : cases) {
-        Compare(c.Stick, c.Disk);
-        EXPECT_EQ(Sorted(Found(c.Stick, c.Disk)), c.Found) << c.Stick << " / " << c.Disk;
+    TSameIdentityFileSystem noSerial(0);
+    TSameIdentityFileSystem oneNumber(0x5a000000);
+    for (TFileSystem* fs : {static_cast<TFileSystem*>(&Fs), static_cast<TFileSystem*>(&noSerial),
+                            static_cast<TFileSystem*>(&oneNumber)}) {
+        Using = fs;
+        for (const TCase& c : cases) {
+            Compare(c.Stick, c.Disk);
+            EXPECT_EQ(Sorted(Found(c.Stick, c.Disk)), c.Found)
+                << c.Stick << " / " << c.Disk << " with identities of "
+                << (fs == &Fs         ? "the system"
+                    : fs == &noSerial ? "no serial"
+                                      : "one number");
+        }
     }
 }
 
