@@ -207,9 +207,13 @@ DWORD CALLBACK MarkNewCopy(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_IN
 }
 
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
-    return {Wtf8(data.cFileName), Wtf8(data.cAlternateFileName),
-            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+    const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return {Wtf8(data.cFileName),
+            Wtf8(data.cAlternateFileName),
+            directory,
             DosTimeOf(data.ftLastWriteTime),
+            directory ? 0
+                      : static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
             (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
