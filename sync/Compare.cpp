@@ -142,10 +142,10 @@ class TListing {
         if (head == kNone) {
             return ByAlias(name);
         }
-        const TFolderEntry* found = Exact(name);
         if (FKeyed[head].Next == kNone) {
             return &FEntries[head];
         }
+        const TFolderEntry* found = Exact(name);
         if (!several) {
             return found ? found : &FEntries[head];
         }
