@@ -34,13 +34,16 @@ const TGlyph kRestoreGlyph = {{{4, 2}, {10, 2}},  {{4, 3}, {10, 3}},
                               {{2, 6}, {9, 6}},   {{2, 6}, {2, 10}, {8, 10}, {8, 6}}};
 const TGlyph kMinimizeGlyph = {{{3, 8}, {9, 8}}, {{3, 9}, {9, 9}}};
 
-// Adds one glyph to `list`, drawn in `color` on the mask colour.
+// Adds one glyph to `list`, drawn in `color` on the mask colour. On a finer
+// screen every pixel of it grows to a block, so that the lines stay sharp.
 int AddGlyph(TImageList& list, const TGlyph& glyph, TColor color) {
-    TGdiObject<HBITMAP> bitmap(
-        CreateCompatibleBitmap(TWindowDC(nullptr).Get(), kGlyphSize, kGlyphSize));
+    const TWindowDC screen(nullptr);
+    TGdiObject<HBITMAP> design(CreateCompatibleBitmap(screen.Get(), kGlyphSize, kGlyphSize));
+    TGdiObject<HBITMAP> scaled(CreateCompatibleBitmap(screen.Get(), list.Width(), list.Height()));
     TMemoryDC dc;
+    TMemoryDC scaledDc;
     {
-        TSelectScope select(dc.Get(), bitmap.Get());
+        TSelectScope select(dc.Get(), design.Get());
         TCanvas canvas(dc.Get());
         canvas.Brush.SetColor(kGlyphMask);
         canvas.FillRect(MakeRect(0, 0, kGlyphSize, kGlyphSize));
@@ -50,8 +53,12 @@ int AddGlyph(TImageList& list, const TGlyph& glyph, TColor color) {
             for (std::size_t i = 1; i < line.size(); ++i)
                 canvas.LineTo(line[i].x, line[i].y);
         }
+        TSelectScope selectScaled(scaledDc.Get(), scaled.Get());
+        SetStretchBltMode(scaledDc.Get(), COLORONCOLOR);
+        StretchBlt(scaledDc.Get(), 0, 0, list.Width(), list.Height(), dc.Get(), 0, 0, kGlyphSize,
+                   kGlyphSize, SRCCOPY);
     }
-    return ImageList_AddMasked(list.Handle(), bitmap.Get(), kGlyphMask);
+    return ImageList_AddMasked(list.Handle(), scaled.Get(), kGlyphMask);
 }
 
 // White outlines would vanish on the light faces.
@@ -379,7 +386,8 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
     FMaxButton->SetBounds(maxLeft, top, size, size);
     FMinButton->SetBounds(minLeft, top, size, size);
 
-    if (redrawGlyphs)
+    // A new scale needs glyphs of its size.
+    if (redrawGlyphs || (FCaptionGlyphs && FCaptionGlyphs->Width() != Scaled(kGlyphSize)))
         DrawGlyphs();
 
     FCloseButton->SetEnabled(FCaptionButtons & TCaptionButton::cbClose);
@@ -394,17 +402,22 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
 }
 
 void TAdvToolBarPager::DrawGlyphs() {
+    const int size = Scaled(kGlyphSize);
+    if (FCaptionGlyphs && FCaptionGlyphs->Width() != size) {
+        delete FCaptionGlyphs;
+        FCaptionGlyphs = nullptr;
+    }
     if (!FCaptionGlyphs)
-        FCaptionGlyphs = new TImageList(this, kGlyphSize, kGlyphSize);
+        FCaptionGlyphs = new TImageList(this, size, size);
     ImageList_RemoveAll(FCaptionGlyphs->Handle());
     const TColor color = CurrentStyler().PagerCaption->TextColor;
     auto showGlyph = [this](TAdvGlowButton* button, int index) {
         button->OnDrawButton = [this, index](TComponent* sender, TCanvas& canvas, int,
                                              const RECT&) {
             const auto* self = static_cast<TAdvGlowButton*>(sender);
-            FCaptionGlyphs->Draw(canvas, std::max(0, (self->Width() - kGlyphSize) / 2),
-                                 std::max(0, (self->Height() - kGlyphSize) / 2), index,
-                                 self->Enabled());
+            FCaptionGlyphs->Draw(canvas, std::max(0, (self->Width() - FCaptionGlyphs->Width()) / 2),
+                                 std::max(0, (self->Height() - FCaptionGlyphs->Height()) / 2),
+                                 index, self->Enabled());
         };
         button->Invalidate();
     };
