@@ -21,6 +21,9 @@ constexpr COLORREF kGlyphMask = RGB(255, 0, 255);
 constexpr TColor kNoStylerOutline = RGB(128, 128, 128);
 constexpr TColor kDisabledTextColor = RGB(128, 128, 128);
 constexpr WPARAM kDragMove = SC_MOVE + 1;
+// Posted to the pager when the system menu closes: taken inside the menu loop
+// while it still runs, and after it when a command ended it.
+constexpr UINT kEndMenuMode = WM_USER + 1;
 
 // The lines of one glyph: each a polyline whose last point is left out.
 using TGlyph = std::vector<std::vector<POINT>>;
@@ -489,6 +492,9 @@ void TAdvToolBarPager::MouseDown(TMouseButton button, TShiftState shift, int x, 
 
 LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case kEndMenuMode:
+        EndMenu();
+        return 0;
     case WM_NCHITTEST: {
         const LRESULT answer = TCustomControl::WindowProc(msg, wParam, lParam);
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -521,7 +527,7 @@ LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return TCustomControl::WindowProc(msg, wParam, lParam);
 }
 
-void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
     const bool closesPopups = msg == WM_SIZE || msg == WM_LBUTTONDOWN || msg == WM_MOVING ||
                               (msg == WM_SYSCOMMAND && ((wParam & 0xFFF0) == SC_MINIMIZE ||
                                                         (wParam & 0xFFF0) == SC_MAXIMIZE));
@@ -530,8 +536,16 @@ void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     // The maximise glyph turns into the restore glyph and back.
     if (msg == WM_SIZE && FCloseButton && FormWindowState() != FLastWindowState)
         UpdateCaptionButtons(true);
-    // The system menu's loop draws the menu's icon where a system caption
-    // would be, over the strip, and leaves it there.
+    // Escape after Alt+Space closes the system menu but keeps the form in menu
+    // mode, with the menu's icon selected where a system caption would be,
+    // over the strip; there is no caption to stay on, so the mode ends too.
+    // (Wine leaves the system menu's flag out of the message.)
+    const TCustomForm* form = Form();
+    if (msg == WM_UNINITMENUPOPUP && HandleAllocated() && form &&
+        (HIWORD(lParam) != 0 ||
+         reinterpret_cast<HMENU>(wParam) == GetSystemMenu(form->Handle(), FALSE)))
+        PostMessageA(Handle(), kEndMenuMode, 0, 0);
+    // The loop's end draws the icon once more, unselected; the strip covers it.
     if (msg == WM_EXITMENULOOP)
         Invalidate();
 }
