@@ -557,6 +557,11 @@ TEST_F(MainWindowTest, TheWarningImageAndTheCaptionGlyphsGrowWithTheScreen) {
         EXPECT_GT(GetRValue(body), 200);
         EXPECT_LT(GetBValue(body), 100);
 
+        // A marked row is as tall as the image it shows, or as its text.
+        w.ToStick->AddItem("<IMG src=\"idx:0\"> C:\\x", nullptr);
+        EXPECT_EQ(w.ToStick->ItemHeights(0),
+                  std::max<int>(size, TextSizeIn(w.ToStick->Font, "Ag").cy));
+
         const int glyph = MulDiv(14, ppi, 96);
         EXPECT_EQ(w.MainPager->CaptionGlyphs()->Width(), glyph);
         EXPECT_EQ(w.MainPager->CaptionGlyphs()->Height(), glyph);
