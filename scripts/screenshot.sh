@@ -97,7 +97,9 @@ ln -s "$drive" "$stick_link"
 
 # Xvfb picks a free display and writes its number, so that a second run or
 # another X server never gets our window.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# The screen grows with its resolution, so that the whole window fits.
+Xvfb -displayfd 3 -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp \
+  3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 wm=
 # Wine reads the resolution at start: set it first, and back to 96 when done
