@@ -452,18 +452,25 @@ TEST_F(CaptionTest, GlyphsAreDrawnByTheirLinesInTheTextColour) {
     EXPECT_EQ(restore[8], "..#.....#.....");
 }
 
-// The box of the '#' cells of a glyph.
-RECT GlyphBox(const std::vector<std::string>& glyph) {
-    RECT box = MakeRect(1000, 1000, -1, -1);
-    for (int y = 0; y < static_cast<int>(glyph.size()); ++y)
-        for (int x = 0; x < static_cast<int>(glyph[y].size()); ++x)
-            if (glyph[y][x] == '#') {
+// The box of the points of `area` where `isInk` holds.
+template <class TIsInk> RECT BoxOf(const RECT& area, TIsInk isInk) {
+    RECT box = MakeRect(area.right, area.bottom, area.left, area.top);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (isInk(x, y)) {
                 box.left = std::min<LONG>(box.left, x);
                 box.top = std::min<LONG>(box.top, y);
                 box.right = std::max<LONG>(box.right, x + 1);
                 box.bottom = std::max<LONG>(box.bottom, y + 1);
             }
     return box;
+}
+
+// The box of the '#' cells of a glyph.
+RECT GlyphBox(const std::vector<std::string>& glyph) {
+    const RECT all =
+        MakeRect(0, 0, static_cast<int>(glyph[0].size()), static_cast<int>(glyph.size()));
+    return BoxOf(all, [&](int x, int y) { return glyph[y][x] == '#'; });
 }
 
 // On finer screens the glyphs grow with the buttons and stay sharp: every
@@ -528,16 +535,7 @@ TEST_F(CaptionTest, ButtonsShowTheirGlyphEnabledOrDisabled) {
 
 // The box of the pixels that differ from the caption face.
 RECT InkBox(const TBitmap& shot, const RECT& area, const TBitmap& empty) {
-    RECT box = MakeRect(area.right, area.bottom, area.left, area.top);
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (PixelAt(shot, x, y) != PixelAt(empty, x, y)) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-    return box;
+    return BoxOf(area, [&](int x, int y) { return PixelAt(shot, x, y) != PixelAt(empty, x, y); });
 }
 
 TEST_F(CaptionTest, TheTextIsCentredLeftOfTheButtons) {
