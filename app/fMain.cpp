@@ -5,6 +5,7 @@
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
 #include "sync/Settings.h"
+#include "sync/StickDrive.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +16,24 @@ constexpr int kClientHeight = 469;
 constexpr TColor kPanelTextColor = 7485192;
 // "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
 constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
+
+// The warning image as drawn for screens of 96, 120, 144 and 192 pixels per inch.
+struct TWarningPicture {
+    int Size;
+    const char* Resource;
+};
+constexpr TWarningPicture kWarningPictures[] = {
+    {16, "WARNING"}, {20, "WARNING20"}, {24, "WARNING24"}, {32, "WARNING32"}};
+
+// The largest picture that fits `size`: a picture is never stretched, which
+// would blur it.
+const TWarningPicture& WarningPictureFor(int size) {
+    const TWarningPicture* chosen = &kWarningPictures[0];
+    for (const TWarningPicture& picture : kWarningPictures)
+        if (picture.Size <= size)
+            chosen = &picture;
+    return *chosen;
+}
 
 TFont TahomaFont(TColor color) {
     TFont font;
@@ -173,8 +192,9 @@ void TKorvandelMain::CreateControls() {
     Label2->SetBounds(8, 255, 65, 13);
     Label2->SetParent(pBack);
 
-    StdImages = new TImageList(this, 16, 16);
-    StdImages->AddResource(GetModuleHandleA(nullptr), "WARNING");
+    const TWarningPicture& warning = WarningPictureFor(ScaleToScreen(16));
+    StdImages = new TImageList(this, warning.Size, warning.Size);
+    StdImages->AddResource(GetModuleHandleA(nullptr), warning.Resource);
     ToStick->SetImages(StdImages);
     ToDisk->SetImages(StdImages);
 
@@ -226,14 +246,23 @@ void TKorvandelMain::FormCreate() {
     FSettingsFile =
         SettingsFileFor(Application ? ExactPath(Application->ExeName()) : std::string());
     const TFolderPair folders = ReadFolders(FFileSystem, FSettingsFile, FComputerName);
-    StickDir->SetText(folders.Stick);
+    FStickSerial = folders.StickSerial;
+    FStickFolder =
+        FollowedStickFolder(FFileSystem, folders.Stick, FStickSerial, FFileSystem.ExecutablePath());
+    StickDir->SetText(FStickFolder);
     DiskDir->SetText(folders.Disk);
 }
 
 void TKorvandelMain::FormDestroy() {
     FCopyList.clear();
+    // The folder shown at start keeps its stick: its drive may hold another
+    // volume today, or none, without that making it the stick.
+    const std::string stick = StickDir->Text();
+    std::optional<std::uint32_t> serial = FStickSerial;
+    if (stick != FStickFolder || !serial)
+        serial = DriveSerialOf(FFileSystem, stick);
     WriteFolders(FFileSystem, FSettingsFile, FComputerName,
-                 TFolderPair{StickDir->Text(), DiskDir->Text()});
+                 TFolderPair{stick, DiskDir->Text(), serial});
 }
 
 void TKorvandelMain::SetFoldersEnabled(bool enabled) {

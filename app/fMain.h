@@ -14,6 +14,8 @@
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class TKorvandelMain : public TAdvToolBarForm {
@@ -63,6 +65,9 @@ class TKorvandelMain : public TAdvToolBarForm {
 
     std::string FSettingsFile;
     std::string FComputerName;
+    // The stick folder as shown at start, and the serial remembered for it.
+    std::string FStickFolder;
+    std::optional<std::uint32_t> FStickSerial;
     TCopyList FCopyList;
     bool FCancelCopy = false;
     bool FCancelScan = false;

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (16, 32 and 48 pixels), the 16 x 16 warning
-image, the task dialog's bitmaps (arrow, expand and collapse buttons,
-shield) and the directory edit's folder glyph, and writes Korvandel.ico and the .bmp files beside this script.
+"""Draws the program's icon (16, 32 and 48 pixels), the warning image (16, 20,
+24 and 32 pixels, for screens of 96 to 192 pixels per inch), the task dialog's
+bitmaps (arrow, expand and collapse buttons, shield) and the directory edit's
+folder glyph, and writes Korvandel.ico and the .bmp files beside this script.
 
 Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
 the same drawing serves every size."""
@@ -217,15 +218,41 @@ def bgra_rows(pixels):
     return out
 
 
-def write_warning_bmp(path):
-    pixels = render(16, warning_layers())
+# The warning image for screens of 120, 144 and 192 pixels per inch; 96 is
+# write_warning_bmp's.
+LARGER_WARNING_SIZES = (20, 24, 32)
+
+
+def write_bmp8(path, pixels):
+    """An 8-bit bitmap with a palette of just the colours used: the larger
+    warning images take a third of their 32-bit size in the program."""
+    palette = []
+    for row in pixels:
+        for colour in row:
+            if colour not in palette:
+                palette.append(colour)
+    assert len(palette) <= 256, path
+    size_x, size_y = len(pixels[0]), len(pixels)
+    stride = (size_x + 3) // 4 * 4
+    data = b"".join(bytes(palette.index(c) for c in row) + bytes(stride - size_x)
+                    for row in reversed(pixels))  # bottom-up
+    pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    header = struct.pack("<IiiHHIIiiII", 40, size_x, size_y, 1, 8, 0, len(data), 2835, 2835,
+                         len(palette), 0)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(pal) + len(data), 0, 0, 14 + 40 + len(pal)))
+        f.write(header + pal + data)
+
+
+def write_warning_bmp(path, size):
+    pixels = render(size, warning_layers())
     # The image list takes the bottom-left colour (magenta) as transparent for
     # its mask; a 32-bit image list draws by the alpha channel instead when an
     # image has one, so the transparent pixels carry alpha 0 as well.
     solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
              for row in pixels]
     data = bgra_rows(solid)
-    header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(data), 2835, 2835, 0, 0)
     with open(path, "wb") as f:
         f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
         f.write(header + data)
@@ -325,7 +352,10 @@ def write_icon(path):
 
 
 if __name__ == "__main__":
-    write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
+    write_warning_bmp(os.path.join(HERE, "Warning.bmp"), 16)
+    # Fuchsia, the bottom-left pixel, is what the image list leaves transparent.
+    for size in LARGER_WARNING_SIZES:
+        write_bmp8(os.path.join(HERE, "Warning%d.bmp" % size), keyed(render(size, warning_layers())))
     write_icon(os.path.join(HERE, "Korvandel.ico"))
     write_task_dialog_bitmaps()
     write_bmp4(os.path.join(HERE, "AdvDirectoryEdit.bmp"), FOLDER_GLYPH,

@@ -8,7 +8,7 @@ packages=(
   googletest
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine
-  xvfb xauth x11-apps xdotool imagemagick
+  xvfb xauth x11-apps xdotool imagemagick evilwm
 )
 
 sudo_cmd=()

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Starts Korvandel (the build this machine can run) under Xvfb with two prepared folders, presses "Vergleichen"
-# and writes a PNG of the window. Usage: scripts/screenshot.sh [out.png] [--no-compare]
+# Starts Korvandel (the build this machine can run, built first when needed) under Xvfb with two
+# prepared folders, presses "Vergleichen" and writes a PNG of the window. As a user has it, the
+# program runs from a stick at E: (a drive letter of the prefix, mapped to a folder) that holds
+# the folder E:\Sync, and the computer's folder is C:\Users\Anna\Dokumente.
+# Usage: scripts/screenshot.sh [out.png] [--no-compare]
 # With --report-ok or --report-fail it also presses "Kopieren" (with one target blocked for
 # --report-fail) and writes a PNG of the report instead; --native as a further argument shows
 # the report in the system's task dialog (a build of the program that forces that face).
 # With --copy-fail it copies with one target blocked, closes the report and selects an item,
 # so the window shows the failed item with its warning mark. With --select it selects the
 # first item of "Auf den Stick" after the comparison. With --dpi N the screen has N pixels per
-# inch (Wine's LogPixels) for this run; the prefix is set back to 96 afterwards.
+# inch (Wine's LogPixels) for this run; the prefix is set back to 96 afterwards. With
+# --system-menu a window manager runs, and Alt+Space opens the system menu and Escape closes
+# it again before the picture is taken.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -16,6 +21,7 @@ report=
 native=0
 copyfail=0
 select=0
+systemmenu=0
 dpi=96
 args=("${@:2}")
 for ((i = 0; i < ${#args[@]}; i++)); do
@@ -32,40 +38,70 @@ for ((i = 0; i < ${#args[@]}; i++)); do
     --native) native=1 ;;
     --copy-fail) report=fail copyfail=1 ;;
     --select) select=1 ;;
+    --system-menu) systemmenu=1 ;;
     *) echo "Unknown argument: $arg" >&2; exit 1 ;;
   esac
 done
 source "$root/scripts/wine-env.sh"
 bits=$(korvandel_wine_bits)
-exe="$root/build/win$bits/app/Korvandel.exe"
-[ "$native" = 1 ] && exe="$root/build/win$bits/tests/app/KorvandelNativeFace.exe"
-[ -f "$exe" ] || { echo "Build first: scripts/run.sh builds $exe" >&2; exit 1; }
-
-work="$root/build/screenshot"
-rm -rf "$work"
-mkdir -p "$work/stick/Briefe" "$work/disk/Fotos"
-cp "$exe" "$work/Korvandel.exe"
-echo "Entwurf" >"$work/stick/Briefe/Antrag.txt"
-echo "Liste" >"$work/stick/Einkauf & Co.txt"
-echo "neu" >"$work/stick/Notizen.txt"
-echo "alt" >"$work/disk/Notizen.txt"
-touch -d '2024-01-01 10:00' "$work/disk/Notizen.txt"
-if [ "$report" = fail ]; then
-  # A file where the copy needs a folder: "Briefe/Antrag.txt" cannot be copied.
-  echo "kein Ordner" >"$work/disk/Briefe"
+target=Korvandel exe="$root/build/win$bits/app/Korvandel.exe"
+if [ "$native" = 1 ]; then
+  target=KorvandelNativeFace exe="$root/build/win$bits/tests/app/KorvandelNativeFace.exe"
 fi
-echo "Urlaub" >"$work/disk/Fotos/Strand.jpg"
-echo "Bericht" >"$work/disk/Bericht.doc"
+[ -f "$root/build/win$bits/build.ninja" ] ||
+  cmake -S "$root" -B "$root/build/win$bits" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$(korvandel_arch "$bits").cmake" >/dev/null
+cmake --build "$root/build/win$bits" --target "$target" -j "$(nproc)" >/dev/null
 
 export KORVANDEL_WINE_KIND=x11
 WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11 "$bits")
 export WINEPREFIX
 source "$root/scripts/wine-env.sh" "$bits"
 
+# The stick: the program and its settings in its root, the user's files in Sync.
+work="$root/build/screenshot"
+rm -rf "$work"
+drive="$work/stick"
+stick="$drive/Sync"
+mkdir -p "$stick/Briefe" "$stick/Steuer 2025"
+cp "$exe" "$drive/Korvandel.exe"
+echo "Entwurf" >"$stick/Briefe/Antrag Elterngeld.txt"
+echo "Liste" >"$stick/Einkauf & Co.txt"
+echo "Belege" >"$stick/Steuer 2025/Rechnung Handwerker.pdf"
+echo "neu" >"$stick/Notizen.txt"
+
+# The computer's folder, on the prefix's C: drive.
+disk="$WINEPREFIX/drive_c/users/Anna/Dokumente"
+rm -rf "$WINEPREFIX/drive_c/users/Anna"
+mkdir -p "$disk/Fotos/Urlaub Ostsee" "$disk/Rezepte"
+echo "alt" >"$disk/Notizen.txt"
+touch -d '2024-01-01 10:00' "$disk/Notizen.txt"
+if [ "$report" = fail ]; then
+  # A file where the copy needs a folder: "Briefe\Antrag Elterngeld.txt" cannot be copied.
+  echo "kein Ordner" >"$disk/Briefe"
+fi
+echo "Urlaub" >"$disk/Fotos/Urlaub Ostsee/Strand.jpg"
+echo "Bewerbung" >"$disk/Bewerbung Stadtwerke.doc"
+echo "Teig" >"$disk/Rezepte/Apfelkuchen.txt"
+
+# E: is a link in the prefix's dosdevices folder, and Wine reads the stick's
+# serial from .windows-serial in its root. Wine learns of drive links when its
+# server starts: none may be running that knows the old set.
+serial=4B56A5E1
+echo "$serial" >"$drive/.windows-serial"
+"$KORVANDEL_WINESERVER" -k 2>/dev/null || true
+"$KORVANDEL_WINESERVER" -w 2>/dev/null || true
+stick_link="$WINEPREFIX/dosdevices/e:"
+rm -f "$stick_link"
+ln -s "$drive" "$stick_link"
+
 # Xvfb picks a free display and writes its number, so that a second run or
 # another X server never gets our window.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# The screen grows with its resolution, so that the whole window fits.
+Xvfb -displayfd 3 -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp \
+  3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
+wm=
 # Wine reads the resolution at start: set it first, and back to 96 when done
 # (after the program has ended), so that other screenshots stay at 96.
 set_dpi() {
@@ -79,6 +115,8 @@ cleanup() {
     set_dpi 96 || true
     "$KORVANDEL_WINESERVER" -w 2>/dev/null || true
   fi
+  rm -f "$stick_link"
+  [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
   kill $xvfb 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -88,16 +126,19 @@ for _ in $(seq 1 40); do
 done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+if [ "$systemmenu" = 1 ]; then
+  evilwm >/dev/null 2>&1 &
+  wm=$!
+fi
 if [ "$dpi" != 96 ]; then
   set_dpi "$dpi"
 fi
 
 computer=$("$KORVANDEL_WINE" cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
-to_win() { echo "Z:${1//\//\\}"; }
-printf '[%s]\r\nStick=%s\r\nDisk=%s\r\n' "$computer" "$(to_win "$work/stick")" \
-  "$(to_win "$work/disk")" >"$work/Settings.prp"
+printf '[%s]\r\nStick=E:\\Sync\r\nDisk=C:\\Users\\Anna\\Dokumente\r\nStickSerial=%s\r\n' \
+  "$computer" "$serial" >"$drive/Settings.prp"
 
-"$KORVANDEL_WINE" "$work/Korvandel.exe" &
+"$KORVANDEL_WINE" 'E:\Korvandel.exe' &
 for _ in $(seq 1 40); do
   win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
   [ -n "$win" ] && break
@@ -143,6 +184,13 @@ if [ -n "$report" ]; then
   else
     eval "$(xdotool getwindowgeometry --shell "$shot")"
   fi
+fi
+if [ "$systemmenu" = 1 ]; then
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  xdotool key alt+space
+  sleep 1
+  xdotool key Escape
+  sleep 2
 fi
 import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
 echo "$out"

@@ -64,6 +64,10 @@ class TFileSystem {
     virtual TReadResult ListFolder(const std::string& folder,
                                    std::vector<TFolderEntry>& entries) = 0;
     virtual bool FolderIdentity(const std::string& folder, TFolderId& id) = 0;
+    // The serial number of the volume that holds a path (on Windows the volume
+    // at the path's root); false when the drive is missing, holds no medium or
+    // cannot be asked.
+    virtual bool VolumeSerial(const std::string& path, std::uint32_t& serial) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
     // Creates one directory; fails when the parent is missing or the name is taken.
     virtual bool MakeDirectory(const std::string& path) = 0;

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -186,6 +187,21 @@ class TPosixFileSystem final : public TFileSystem {
             return false;
         }
         id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+        return true;
+    }
+
+    bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
+        struct statvfs vfs {};
+        if (statvfs(path.c_str(), &vfs) != 0) {
+            return false;
+        }
+        // Some file systems give no id; the device number tells volumes apart there.
+        std::uint64_t id = vfs.f_fsid;
+        struct stat st {};
+        if (id == 0 && stat(path.c_str(), &st) == 0) {
+            id = static_cast<std::uint64_t>(st.st_dev);
+        }
+        serial = static_cast<std::uint32_t>(id ^ id >> 32);
         return true;
     }
 

@@ -233,6 +233,33 @@ DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
     return written ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }
 
+// The root folder of a path as the volume functions take it, E:\ or
+// \\server\share\ (with a backslash at the end); empty for a path without either.
+std::wstring RootOf(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        path = L"\\" + path.substr(7);
+    } else if (path.starts_with(L"\\\\?\\")) {
+        path = path.substr(4);
+    }
+    if (path.size() >= 2 && path[1] == L':' && (path[0] | 0x20) >= L'a' &&
+        (path[0] | 0x20) <= L'z') {
+        return path.substr(0, 2) + L"\\";
+    }
+    if (!path.starts_with(L"\\\\")) {
+        return {};
+    }
+    const std::size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos || server == 2) {
+        return {};
+    }
+    const std::size_t share = path.find(L'\\', server + 1);
+    if (share == server + 1) {
+        return {};
+    }
+    return (share == std::wstring::npos ? path : path.substr(0, share)) + L"\\";
+}
+
 class TWin32FileSystem final : public TFileSystem {
   public:
     TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
@@ -285,6 +312,23 @@ class TWin32FileSystem final : public TFileSystem {
         if (known) {
             id = {info.dwVolumeSerialNumber,
                   static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+        }
+        return known;
+    }
+
+    bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
+        const std::wstring root = RootOf(Utf16(path));
+        if (root.empty()) {
+            return false;
+        }
+        // A card reader without a card would otherwise ask the user for one.
+        const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+        DWORD number = 0;
+        const bool known =
+            GetVolumeInformationW(root.c_str(), nullptr, 0, &number, nullptr, nullptr, nullptr, 0);
+        SetErrorMode(errorMode);
+        if (known) {
+            serial = number;
         }
         return known;
     }

@@ -3,6 +3,7 @@
 #include "sync/Paths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,7 @@ struct TSection {
     const TLine* Last = nullptr; // last non-blank line of the section
     TKeyLine Stick;
     TKeyLine Disk;
+    TKeyLine StickSerial;
 };
 
 TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<TLine>& lines,
@@ -96,7 +98,8 @@ TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<T
                                            ? std::string_view()
                                            : Trim(content.substr(equals + 1));
         for (auto [name, found] :
-             {std::pair{"Stick", &section.Stick}, std::pair{"Disk", &section.Disk}}) {
+             {std::pair{"Stick", &section.Stick}, std::pair{"Disk", &section.Disk},
+              std::pair{"StickSerial", &section.StickSerial}}) {
             if (!found->Line && fs.SameText(key, name)) {
                 *found = {&line, value};
             }
@@ -112,6 +115,41 @@ std::string ReadValue(std::string_view value) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(value.substr(0, kMaxValueLength));
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Up to eight hexadecimal digits, as written below; anything else is no serial.
+std::optional<std::uint32_t> ReadSerial(std::string_view value) {
+    if (value.empty() || value.size() > 8) {
+        return std::nullopt;
+    }
+    std::uint32_t serial = 0;
+    for (const char c : value) {
+        const int digit = HexDigit(c);
+        if (digit < 0) {
+            return std::nullopt;
+        }
+        serial = serial << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return serial;
+}
+
+std::string SerialText(std::optional<std::uint32_t> serial) {
+    if (!serial) {
+        return {};
+    }
+    char text[9];
+    std::snprintf(text, sizeof(text), "%08X", static_cast<unsigned>(*serial));
+    return text;
 }
 
 // A line break in a value would start a line of its own.
@@ -141,14 +179,16 @@ std::string UpdatedText(TFileSystem& fs, std::string_view text, const std::strin
     const TSection section = FindSection(fs, text, lines, computerName);
     const std::string stickLine = "Stick=" + std::string(FirstLineOf(folders.Stick));
     const std::string diskLine = "Disk=" + std::string(FirstLineOf(folders.Disk));
+    const std::string serialLine = "StickSerial=" + SerialText(folders.StickSerial);
 
     std::vector<TEdit> edits;
     std::string added;
     for (auto [key, line] :
-         {std::pair{&section.Stick, &stickLine}, std::pair{&section.Disk, &diskLine}}) {
+         {std::pair{&section.Stick, &stickLine}, std::pair{&section.Disk, &diskLine},
+          std::pair{&section.StickSerial, &serialLine}}) {
         if (key->Line) {
             edits.push_back({key->Line->Begin, key->Line->End, *line});
-        } else {
+        } else if (key != &section.StickSerial || folders.StickSerial) {
             added += *line;
             added += lineBreak;
         }
@@ -196,7 +236,8 @@ TFolderPair ReadFolders(TFileSystem& fs, const std::string& settingsFile,
             return {};
         }
         const TSection section = FindSection(fs, text, SplitLines(text), computerName);
-        return {ReadValue(section.Stick.Value), ReadValue(section.Disk.Value)};
+        return {ReadValue(section.Stick.Value), ReadValue(section.Disk.Value),
+                ReadSerial(ReadValue(section.StickSerial.Value))};
     } catch (...) {
         return {};
     }

@@ -21,6 +21,9 @@ constexpr COLORREF kGlyphMask = RGB(255, 0, 255);
 constexpr TColor kNoStylerOutline = RGB(128, 128, 128);
 constexpr TColor kDisabledTextColor = RGB(128, 128, 128);
 constexpr WPARAM kDragMove = SC_MOVE + 1;
+// Posted to the pager when the system menu closes: taken inside the menu loop
+// while it still runs, and after it when a command ended it.
+constexpr UINT kEndMenuMode = WM_USER + 1;
 
 // The lines of one glyph: each a polyline whose last point is left out.
 using TGlyph = std::vector<std::vector<POINT>>;
@@ -34,13 +37,16 @@ const TGlyph kRestoreGlyph = {{{4, 2}, {10, 2}},  {{4, 3}, {10, 3}},
                               {{2, 6}, {9, 6}},   {{2, 6}, {2, 10}, {8, 10}, {8, 6}}};
 const TGlyph kMinimizeGlyph = {{{3, 8}, {9, 8}}, {{3, 9}, {9, 9}}};
 
-// Adds one glyph to `list`, drawn in `color` on the mask colour.
+// Adds one glyph to `list`, drawn in `color` on the mask colour. On a finer
+// screen every pixel of it grows to a block, so that the lines stay sharp.
 int AddGlyph(TImageList& list, const TGlyph& glyph, TColor color) {
-    TGdiObject<HBITMAP> bitmap(
-        CreateCompatibleBitmap(TWindowDC(nullptr).Get(), kGlyphSize, kGlyphSize));
+    const TWindowDC screen(nullptr);
+    TGdiObject<HBITMAP> design(CreateCompatibleBitmap(screen.Get(), kGlyphSize, kGlyphSize));
+    TGdiObject<HBITMAP> scaled(CreateCompatibleBitmap(screen.Get(), list.Width(), list.Height()));
     TMemoryDC dc;
+    TMemoryDC scaledDc;
     {
-        TSelectScope select(dc.Get(), bitmap.Get());
+        TSelectScope select(dc.Get(), design.Get());
         TCanvas canvas(dc.Get());
         canvas.Brush.SetColor(kGlyphMask);
         canvas.FillRect(MakeRect(0, 0, kGlyphSize, kGlyphSize));
@@ -50,8 +56,12 @@ int AddGlyph(TImageList& list, const TGlyph& glyph, TColor color) {
             for (std::size_t i = 1; i < line.size(); ++i)
                 canvas.LineTo(line[i].x, line[i].y);
         }
+        TSelectScope selectScaled(scaledDc.Get(), scaled.Get());
+        SetStretchBltMode(scaledDc.Get(), COLORONCOLOR);
+        StretchBlt(scaledDc.Get(), 0, 0, list.Width(), list.Height(), dc.Get(), 0, 0, kGlyphSize,
+                   kGlyphSize, SRCCOPY);
     }
-    return ImageList_AddMasked(list.Handle(), bitmap.Get(), kGlyphMask);
+    return ImageList_AddMasked(list.Handle(), scaled.Get(), kGlyphMask);
 }
 
 // White outlines would vanish on the light faces.
@@ -379,7 +389,8 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
     FMaxButton->SetBounds(maxLeft, top, size, size);
     FMinButton->SetBounds(minLeft, top, size, size);
 
-    if (redrawGlyphs)
+    // A new scale needs glyphs of its size.
+    if (redrawGlyphs || (FCaptionGlyphs && FCaptionGlyphs->Width() != Scaled(kGlyphSize)))
         DrawGlyphs();
 
     FCloseButton->SetEnabled(FCaptionButtons & TCaptionButton::cbClose);
@@ -394,17 +405,22 @@ void TAdvToolBarPager::UpdateCaptionButtons(bool redrawGlyphs) {
 }
 
 void TAdvToolBarPager::DrawGlyphs() {
+    const int size = Scaled(kGlyphSize);
+    if (FCaptionGlyphs && FCaptionGlyphs->Width() != size) {
+        delete FCaptionGlyphs;
+        FCaptionGlyphs = nullptr;
+    }
     if (!FCaptionGlyphs)
-        FCaptionGlyphs = new TImageList(this, kGlyphSize, kGlyphSize);
+        FCaptionGlyphs = new TImageList(this, size, size);
     ImageList_RemoveAll(FCaptionGlyphs->Handle());
     const TColor color = CurrentStyler().PagerCaption->TextColor;
     auto showGlyph = [this](TAdvGlowButton* button, int index) {
         button->OnDrawButton = [this, index](TComponent* sender, TCanvas& canvas, int,
                                              const RECT&) {
             const auto* self = static_cast<TAdvGlowButton*>(sender);
-            FCaptionGlyphs->Draw(canvas, std::max(0, (self->Width() - kGlyphSize) / 2),
-                                 std::max(0, (self->Height() - kGlyphSize) / 2), index,
-                                 self->Enabled());
+            FCaptionGlyphs->Draw(canvas, std::max(0, (self->Width() - FCaptionGlyphs->Width()) / 2),
+                                 std::max(0, (self->Height() - FCaptionGlyphs->Height()) / 2),
+                                 index, self->Enabled());
         };
         button->Invalidate();
     };
@@ -476,6 +492,9 @@ void TAdvToolBarPager::MouseDown(TMouseButton button, TShiftState shift, int x, 
 
 LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case kEndMenuMode:
+        EndMenu();
+        return 0;
     case WM_NCHITTEST: {
         const LRESULT answer = TCustomControl::WindowProc(msg, wParam, lParam);
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -508,7 +527,7 @@ LRESULT TAdvToolBarPager::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return TCustomControl::WindowProc(msg, wParam, lParam);
 }
 
-void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
     const bool closesPopups = msg == WM_SIZE || msg == WM_LBUTTONDOWN || msg == WM_MOVING ||
                               (msg == WM_SYSCOMMAND && ((wParam & 0xFFF0) == SC_MINIMIZE ||
                                                         (wParam & 0xFFF0) == SC_MAXIMIZE));
@@ -517,8 +536,16 @@ void TAdvToolBarPager::FormMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     // The maximise glyph turns into the restore glyph and back.
     if (msg == WM_SIZE && FCloseButton && FormWindowState() != FLastWindowState)
         UpdateCaptionButtons(true);
-    // The system menu's loop draws the menu's icon where a system caption
-    // would be, over the strip, and leaves it there.
+    // Escape after Alt+Space closes the system menu but keeps the form in menu
+    // mode, with the menu's icon selected where a system caption would be,
+    // over the strip; there is no caption to stay on, so the mode ends too.
+    // (Wine leaves the system menu's flag out of the message.)
+    const TCustomForm* form = Form();
+    if (msg == WM_UNINITMENUPOPUP && HandleAllocated() && form &&
+        (HIWORD(lParam) != 0 ||
+         reinterpret_cast<HMENU>(wParam) == GetSystemMenu(form->Handle(), FALSE)))
+        PostMessageA(Handle(), kEndMenuMode, 0, 0);
+    // The loop's end draws the icon once more, unselected; the strip covers it.
     if (msg == WM_EXITMENULOOP)
         Invalidate();
 }

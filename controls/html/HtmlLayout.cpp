@@ -690,8 +690,12 @@ bool THtmlLayout::ImageTag(const TTag& tag) {
     SIZE size{0, 0};
     for (const TMarkupImage& image : images) {
         size = image.Size(width, height);
-        size.cx = MulDiv(size.cx, dpiX, 96);
-        size.cy = MulDiv(size.cy, dpiY, 96);
+        // An image list holds its images at the screen's size, as they are
+        // drawn; other pictures are given at 96 pixels per inch.
+        if (!image.List) {
+            size.cx = MulDiv(size.cx, dpiX, 96);
+            size.cy = MulDiv(size.cy, dpiY, 96);
+        }
     }
     const int lineWidth = FRight - FLeft;
     if (FPass == TPass::psMeasure && size.cx < lineWidth && FLine.Width + size.cx > lineWidth)

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -529,6 +530,71 @@ TEST_F(MainWindowTest, EveryTextFitsItsControlOnScreensOf96To144PixelsPerInch) {
     }
 }
 
+// Finer screens get the warning image drawn larger, never stretched, and the
+// caption buttons' glyphs grow with their buttons.
+TEST_F(MainWindowTest, TheWarningImageAndTheCaptionGlyphsGrowWithTheScreen) {
+    const std::pair<int, int> cases[] = {{96, 16}, {110, 16}, {120, 20}, {144, 24}, {192, 32}};
+    for (const auto& [ppi, size] : cases) {
+        SCOPED_TRACE(std::to_string(ppi) + " pixels per inch");
+        TScreenResolution screen(ppi);
+        TKorvandelMain& w = Open();
+        ASSERT_EQ(w.StdImages->Count(), 1);
+        EXPECT_EQ(w.StdImages->Width(), size);
+        EXPECT_EQ(w.StdImages->Height(), size);
+        // The triangle fills the picture: drawn for this size, not a small one
+        // in a large frame. Its corners stay transparent.
+        TBitmap image(size, size);
+        image.Canvas().Brush.SetColor(clWhite);
+        image.Canvas().FillRect(MakeRect(0, 0, size, size));
+        w.StdImages->Draw(image.Canvas(), 0, 0, 0);
+        EXPECT_EQ(image.Canvas().Pixel(0, 0), RGB(255, 255, 255));
+        EXPECT_EQ(image.Canvas().Pixel(size - 1, 0), RGB(255, 255, 255));
+        for (const int x : {1, size / 2, size - 2}) {
+            const COLORREF base = image.Canvas().Pixel(x, size * 7 / 8);
+            EXPECT_NE(base, RGB(255, 255, 255)) << "the base at " << x;
+        }
+        const COLORREF body = image.Canvas().Pixel(size / 4, size * 13 / 16);
+        EXPECT_GT(GetRValue(body), 200);
+        EXPECT_LT(GetBValue(body), 100);
+
+        // A marked row is as tall as the image it shows, or as its text.
+        w.ToStick->AddItem("<IMG src=\"idx:0\"> C:\\x", nullptr);
+        EXPECT_EQ(w.ToStick->ItemHeights(0),
+                  std::max<int>(size, TextSizeIn(w.ToStick->Font, "Ag").cy));
+
+        const int glyph = MulDiv(14, ppi, 96);
+        EXPECT_EQ(w.MainPager->CaptionGlyphs()->Width(), glyph);
+        EXPECT_EQ(w.MainPager->CaptionGlyphs()->Height(), glyph);
+        Close();
+    }
+}
+
+// The program declares that it scales itself, so that Windows does not
+// stretch its window as a picture; the system takes it at its word.
+TEST_F(MainWindowTest, TheManifestDeclaresSystemWideResolutionAwareness) {
+    const HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                               SizeofResource(nullptr, found));
+    // Each part inside the one before it.
+    std::size_t at = 0;
+    for (const char* part :
+         {"<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">", "<windowsSettings>",
+          "<dpiAware "
+          "xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+          "</windowsSettings>", "</application>", "</assembly>"}) {
+        at = manifest.find(part, at);
+        ASSERT_NE(at, std::string::npos) << part;
+    }
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    using TIsAware = BOOL(WINAPI*)();
+    const auto isAware = reinterpret_cast<TIsAware>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "IsProcessDPIAware")));
+    ASSERT_NE(isAware, nullptr);
+    EXPECT_TRUE(isAware());
+}
+
 // What a window surface shows, painted into a bitmap as a paint would.
 std::unique_ptr<TBitmap> Painted(TWinControl& control) {
     auto bmp = std::make_unique<TBitmap>(control.Width(), control.Height());
@@ -663,6 +729,69 @@ TEST_F(MainWindowTest, TheCaptionBarClosesTheProgramAndTheFoldersAreSaved) {
         EXPECT_TRUE(app->Terminated());
         ExpectFoldersSavedOnClose();
     }
+}
+
+// The stick came back under G: while E: is gone or holds another stick; the
+// program runs from the stick or from the computer.
+TEST_F(MainWindowTest, TheStickFolderFollowsTheStickToItsNewLetter) {
+    struct TDrives : TForwardingFileSystem {
+        bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
+            const auto drive = Serials.find(path);
+            if (drive != Serials.end())
+                serial = drive->second;
+            return drive != Serials.end();
+        }
+        std::string ExecutablePath() override { return Program; }
+        std::map<std::string, std::uint32_t> Serials;
+        std::string Program;
+    };
+    struct TCase {
+        const char* what;
+        std::map<std::string, std::uint32_t> serials;
+        std::string program;
+        std::string shown;
+        std::string savedSerial;
+    };
+    const TCase cases[] = {
+        {"E: is gone", {{"G:\\", 0x1234ABCD}}, "G:\\Korvandel.exe", "G:\\Sync", "1234ABCD"},
+        {"another stick at E:",
+         {{"E:\\", 0x0BADF00D}, {"G:\\", 0x1234ABCD}},
+         "G:\\Korvandel.exe",
+         "G:\\Sync",
+         "1234ABCD"},
+        // Nothing says where the stick is; the other stick is not taken for it.
+        {"run from the computer",
+         {{"E:\\", 0x0BADF00D}, {"C:\\", 0x00C0FFEE}},
+         "C:\\Korvandel.exe",
+         "E:\\Sync",
+         "1234ABCD"},
+    };
+    const std::string section = "[" + ReadComputerName(SystemFileSystem()) + "]\r\n";
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutFile(settings,
+                section + "Stick=E:\\Sync\r\nDisk=" + disk + "\r\nStickSerial=1234ABCD\r\n", 0);
+        TDrives drives;
+        drives.Serials = c.serials;
+        drives.Program = c.program;
+        EXPECT_EQ(Open(drives).StickDir->Text(), c.shown);
+        EXPECT_EQ(window->DiskDir->Text(), disk);
+        Close();
+        EXPECT_EQ(FileText(settings), section + "Stick=" + c.shown + "\r\nDisk=" + disk +
+                                          "\r\nStickSerial=" + c.savedSerial + "\r\n");
+    }
+}
+
+// A folder that the user picks is remembered with the serial of its drive.
+TEST_F(MainWindowTest, AChosenStickFolderIsRememberedWithItsDrivesSerial) {
+    TForwardingFileSystem fs;
+    Open(fs).StickDir->SetText(stick);
+    std::uint32_t serial = 0;
+    ASSERT_TRUE(SystemFileSystem().VolumeSerial(stick, serial));
+    Close();
+    EXPECT_EQ(
+        ReadFolders(SystemFileSystem(), settings, ReadComputerName(SystemFileSystem())).StickSerial,
+        serial);
 }
 
 TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {

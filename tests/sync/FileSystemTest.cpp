@@ -183,6 +183,18 @@ TEST_F(FileSystemTest, FolderIdentityFollowsLinks) {
     EXPECT_FALSE(Fs.FolderIdentity(Tree.Path("missing/"), a));
 }
 
+#ifndef _WIN32
+// Drives under Wine: MappedDrivesTest.cpp.
+TEST_F(FileSystemTest, VolumeSerialIsTheSameAllOverOneVolume) {
+    Tree.AddFolder("a/b");
+    std::uint32_t root = 0, deep = 0;
+    ASSERT_TRUE(Fs.VolumeSerial(Tree.Root(), root));
+    ASSERT_TRUE(Fs.VolumeSerial(Tree.Path("a/b"), deep));
+    EXPECT_EQ(deep, root);
+    EXPECT_FALSE(Fs.VolumeSerial(Tree.Path("missing/x"), deep));
+}
+#endif
+
 TEST_F(FileSystemTest, DirectoriesAreMadeOneAtATime) {
     Tree.AddFile("file");
     EXPECT_TRUE(Fs.MakeDirectory(Tree.Path("new")));

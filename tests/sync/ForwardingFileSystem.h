@@ -11,6 +11,9 @@ class TForwardingFileSystem : public TFileSystem {
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
         return FBase.FolderIdentity(folder, id);
     }
+    bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
+        return FBase.VolumeSerial(path, serial);
+    }
     bool IsDirectory(const std::string& path) override { return FBase.IsDirectory(path); }
     bool MakeDirectory(const std::string& path) override { return FBase.MakeDirectory(path); }
     bool CopyFileSafely(const std::string& source, const std::string& target) override {

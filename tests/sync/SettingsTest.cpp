@@ -13,13 +13,19 @@
 
 #include <cstring>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 // Found by gtest through the type's namespace.
 void PrintTo(const TFolderPair& pair, std::ostream* out) {
-    *out << "{Stick=\"" << pair.Stick << "\", Disk=\"" << pair.Disk << "\"}";
+    *out << "{Stick=\"" << pair.Stick << "\", Disk=\"" << pair.Disk << "\", StickSerial=";
+    if (pair.StickSerial)
+        *out << std::hex << *pair.StickSerial << std::dec;
+    else
+        *out << "none";
+    *out << "}";
 }
 
 namespace {
@@ -88,6 +94,43 @@ TEST_F(SettingsTest, FirstStartReadsEmptyAndWritesBothKeys) {
     EXPECT_EQ(Read(), (TFolderPair{"E:\\Daten", ""}));
     ExpectOnlyTheFile();
     EXPECT_FALSE(Tree.HasOwnTempMark("Settings.prp"));
+}
+
+TEST_F(SettingsTest, TheSticksSerialIsKeptBesideItsFolder) {
+    Write({"E:\\Sync", "C:\\Daten", 0x00C0FFEE});
+    EXPECT_EQ(Tree.Read("Settings.prp"),
+              "[PC1]\r\nStick=E:\\Sync\r\nDisk=C:\\Daten\r\nStickSerial=00C0FFEE\r\n");
+    EXPECT_EQ(Read(), (TFolderPair{"E:\\Sync", "C:\\Daten", 0x00C0FFEE}));
+
+    // Every other key and section stays; an unknown serial empties the line.
+    const std::string others = "[PC2]\nStickSerial=FFFFFFFF\nStick=x\n";
+    Tree.AddFile("Settings.prp", "[PC1]\nStickSerial=1\nStick=s\nExtra=keep\nDisk=d\n" + others);
+    Write({"s", "d", 0xFFFFFFFF});
+    EXPECT_EQ(Tree.Read("Settings.prp"),
+              "[PC1]\nStickSerial=FFFFFFFF\nStick=s\nExtra=keep\nDisk=d\n" + others);
+    Write({"s", "d", std::nullopt});
+    EXPECT_EQ(Tree.Read("Settings.prp"),
+              "[PC1]\nStickSerial=\nStick=s\nExtra=keep\nDisk=d\n" + others);
+    EXPECT_EQ(Read("PC2").StickSerial, 0xFFFFFFFF);
+    ExpectOnlyTheFile();
+}
+
+TEST_F(SettingsTest, OnlyHexadecimalSerialsOfEightDigitsAtMostAreRead) {
+    const std::pair<std::string, std::optional<std::uint32_t>> cases[] = {
+        {"StickSerial=1234ABCD", 0x1234ABCD},
+        {" stickserial = 00c0ffee ", 0x00C0FFEE},
+        {"StickSerial=\"7\"", 7},
+        {"StickSerial=", std::nullopt},
+        {"StickSerial=123456789", std::nullopt},
+        {"StickSerial=-1", std::nullopt},
+        {"StickSerial=0x12", std::nullopt},
+        {"StickSerial=12 34", std::nullopt},
+        {"StickSerial=Stick", std::nullopt},
+    };
+    for (const auto& [line, serial] : cases) {
+        Tree.AddFile("Settings.prp", "[PC1]\nStick=s\n" + line + "\n");
+        EXPECT_EQ(Read(), (TFolderPair{"s", "", serial})) << line;
+    }
 }
 
 TEST_F(SettingsTest, AnotherComputersSectionStaysByteForByte) {

@@ -396,14 +396,14 @@ TEST_F(CaptionTest, TheButtonsGrowWithTheStripOnAScaledForm) {
 
 // Pixels of image `index` drawn on white: true where the glyph colour shows.
 std::vector<std::string> Glyph(const TImageList& list, int index, TColor color) {
-    TBitmap bmp(14, 14);
+    TBitmap bmp(list.Width(), list.Height());
     bmp.Canvas().Brush.SetColor(clWhite);
-    bmp.Canvas().FillRect(MakeRect(0, 0, 14, 14));
+    bmp.Canvas().FillRect(MakeRect(0, 0, list.Width(), list.Height()));
     list.Draw(bmp.Canvas(), 0, 0, index);
     std::vector<std::string> rows;
-    for (int y = 0; y < 14; ++y) {
+    for (int y = 0; y < list.Height(); ++y) {
         std::string row;
-        for (int x = 0; x < 14; ++x) {
+        for (int x = 0; x < list.Width(); ++x) {
             const TColor p = PixelAt(bmp, x, y);
             row += p == color ? '#' : p == clWhite ? '.' : '?';
         }
@@ -452,6 +452,74 @@ TEST_F(CaptionTest, GlyphsAreDrawnByTheirLinesInTheTextColour) {
     EXPECT_EQ(restore[8], "..#.....#.....");
 }
 
+// The box of the points of `area` where `isInk` holds.
+template <class TIsInk> RECT BoxOf(const RECT& area, TIsInk isInk) {
+    RECT box = MakeRect(area.right, area.bottom, area.left, area.top);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (isInk(x, y)) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    return box;
+}
+
+// The box of the '#' cells of a glyph.
+RECT GlyphBox(const std::vector<std::string>& glyph) {
+    const RECT all =
+        MakeRect(0, 0, static_cast<int>(glyph[0].size()), static_cast<int>(glyph.size()));
+    return BoxOf(all, [&](int x, int y) { return glyph[y][x] == '#'; });
+}
+
+// On finer screens the glyphs grow with the buttons and stay sharp: every
+// pixel is the text colour or background, and the strokes thicken.
+TEST_F(CaptionTest, GlyphsGrowSharplyWithTheScreen) {
+    RECT designCross{}, designBar{}; // at 96 pixels per inch, the first round
+    for (const int ppi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(ppi);
+        Make();
+        if (ppi != 96)
+            Form->ChangeScale(ppi, 96);
+        const auto scaled = [ppi](int pixels) { return MulDiv(pixels, ppi, 96); };
+        const TImageList& list = *Pager->CaptionGlyphs();
+        ASSERT_EQ(list.Width(), scaled(14));
+        ASSERT_EQ(list.Height(), scaled(14));
+        ASSERT_EQ(list.Count(), 3);
+        const std::vector<std::string> close = Glyph(list, 0, clBlue);
+        const std::vector<std::string> minimize = Glyph(list, 2, clBlue);
+        for (const auto& glyph : {close, minimize})
+            for (const std::string& row : glyph)
+                EXPECT_EQ(row.find('?'), std::string::npos) << row;
+        // The cross and the bar grow by the screen's factor, the bar's two
+        // rows included.
+        const RECT cross = GlyphBox(close), bar = GlyphBox(minimize);
+        if (ppi == 96) {
+            designCross = cross;
+            designBar = bar;
+            ASSERT_EQ(designBar.bottom - designBar.top, 2);
+        }
+        for (const auto& [box, design] :
+             {std::pair{cross, designCross}, std::pair{bar, designBar}}) {
+            EXPECT_NEAR(box.right - box.left, scaled(design.right - design.left), 1);
+            EXPECT_NEAR(box.bottom - box.top, scaled(design.bottom - design.top), 1);
+        }
+
+        // The button shows the whole glyph in its middle.
+        const TBitmap& button = ShotOf(Pager->CloseButton());
+        const int offset = (Pager->CloseButton()->Width() - list.Width()) / 2;
+        int inked = 0, shown = 0;
+        for (int y = 0; y < list.Height(); ++y)
+            for (int x = 0; x < list.Width(); ++x)
+                if (close[y][x] == '#') {
+                    ++inked;
+                    shown += PixelAt(button, x + offset, y + offset) == clBlue;
+                }
+        EXPECT_EQ(shown, inked);
+    }
+}
+
 TEST_F(CaptionTest, ButtonsShowTheirGlyphEnabledOrDisabled) {
     Make();
     // The close cross starts at (3, 10) of the glyph, at (1, 1) in the button.
@@ -467,16 +535,7 @@ TEST_F(CaptionTest, ButtonsShowTheirGlyphEnabledOrDisabled) {
 
 // The box of the pixels that differ from the caption face.
 RECT InkBox(const TBitmap& shot, const RECT& area, const TBitmap& empty) {
-    RECT box = MakeRect(area.right, area.bottom, area.left, area.top);
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (PixelAt(shot, x, y) != PixelAt(empty, x, y)) {
-                box.left = std::min<LONG>(box.left, x);
-                box.top = std::min<LONG>(box.top, y);
-                box.right = std::max<LONG>(box.right, x + 1);
-                box.bottom = std::max<LONG>(box.bottom, y + 1);
-            }
-    return box;
+    return BoxOf(area, [&](int x, int y) { return PixelAt(shot, x, y) != PixelAt(empty, x, y); });
 }
 
 TEST_F(CaptionTest, TheTextIsCentredLeftOfTheButtons) {
