@@ -359,6 +359,10 @@ TEST(GaugeText, PercentagePositionAndFormat) {
         s.Format = c.format;
         EXPECT_EQ(GaugeText(s), c.text);
     }
+    // A negative figure: the sign stays in front of the zeros.
+    TGaugeSettings negative = Flat(-7, 80);
+    negative.Format = "[%04d|%-4d|%4d|%1d]";
+    EXPECT_EQ(GaugeText(negative), "[-007|-7  |  -7|-7]");
 }
 
 TEST(GaugeArithmetic, PercentageRoundsHalfToEven) {
