@@ -62,10 +62,6 @@ WINEPREFIX=$("$root/scripts/wine-prefix.sh" x11 "$bits")
 export WINEPREFIX
 source "$root/scripts/wine-env.sh" "$bits"
 
-# Xvfb picks a free display and writes its number, so that a second run or
-# another X server never gets our window.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
 # Wine reads the resolution at start: set it first, and back to 96 when done
 # (after the program has ended), so that other screenshots stay at 96.
 set_dpi() {
@@ -79,15 +75,10 @@ cleanup() {
     set_dpi 96 || true
     "$KORVANDEL_WINESERVER" -w 2>/dev/null || true
   fi
-  kill $xvfb 2>/dev/null || true
+  [ -z "${korvandel_xvfb:-}" ] || kill "$korvandel_xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 1 40); do
-  [ -s "$work/display" ] && break
-  sleep 0.25
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+korvandel_start_xvfb "$work"
 if [ "$dpi" != 96 ]; then
   set_dpi "$dpi"
 fi
