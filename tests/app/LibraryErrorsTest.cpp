@@ -53,7 +53,8 @@ int main() {
         "an allocation beyond the address space",
         [] {
             std::allocator<long long> a;
-            const std::size_t volatile count = a.max_size() + 1;
+            const std::size_t volatile count =
+                std::allocator_traits<std::allocator<long long>>::max_size(a) + 1;
             a.deallocate(a.allocate(count), count);
         },
         "");
