@@ -571,7 +571,7 @@ void TAdvMessageForm::CopyToClipboard() {
         // Reported where it happened: nothing may leave the dialog's Execute.
         try {
             throw EKorvandelError("Zwischenablage kann nicht ge\xF6"
-                                     "ffnet werden");
+                                  "ffnet werden");
         } catch (...) {
             ReportBoundaryException("Ctrl+C");
         }
