@@ -11,6 +11,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -360,9 +361,13 @@ TEST(GaugeText, PercentagePositionAndFormat) {
         EXPECT_EQ(GaugeText(s), c.text);
     }
     // A negative figure: the sign stays in front of the zeros.
-    TGaugeSettings negative = Flat(-7, 80);
-    negative.Format = "[%04d|%-4d|%4d|%1d]";
-    EXPECT_EQ(GaugeText(negative), "[-007|-7  |  -7|-7]");
+    const std::pair<const char*, const char*> negatives[] = {
+        {"[%04d]", "[-007]"}, {"[%-4d|%d]", "[-7  |80]"}, {"[%4d]", "[  -7]"}, {"[%1d]", "[-7]"}};
+    for (const auto& [format, text] : negatives) {
+        TGaugeSettings s = Flat(-7, 80);
+        s.Format = format;
+        EXPECT_EQ(GaugeText(s), text) << format;
+    }
 }
 
 TEST(GaugeArithmetic, PercentageRoundsHalfToEven) {
