@@ -7,7 +7,6 @@
 #include "sync/Settings.h"
 #include "sync/StickDrive.h"
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -41,12 +40,6 @@ TFont TahomaFont(TColor color) {
     font.SetSize(8);
     font.SetColor(color);
     return font;
-}
-
-std::string Format(const char* format, int a, int b = 0) {
-    char text[256];
-    std::snprintf(text, sizeof(text), format, a, b);
-    return text;
 }
 } // namespace
 
@@ -329,9 +322,9 @@ void TKorvandelMain::bCopyClick(TComponent*) {
         result.Cancelled ? "Abbruch durch den Benutzer" : "Kopierergebnis";
     if (result.FailedCount > 0) {
         ShowReport(this, Application->Title, instruction,
-                   Format("%d Dateien konnten nicht kopiert werden\r\n"
-                          "%d Dateien wurden erfolgreich kopiert",
-                          result.FailedCount, result.CopiedCount),
+                   std::to_string(result.FailedCount) +
+                       " Dateien konnten nicht kopiert werden\r\n" +
+                       std::to_string(result.CopiedCount) + " Dateien wurden erfolgreich kopiert",
                    "", tiWarning);
         // One batch per list: thousands of failures are marked without a
         // repaint each.
@@ -346,8 +339,9 @@ void TKorvandelMain::bCopyClick(TComponent*) {
         }
     } else {
         ShowReport(this, Application->Title, instruction,
-                   Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount), "",
-                   tiInformation);
+                   "Alle " + std::to_string(result.CopiedCount) +
+                       " Dateien wurden erfolgreich kopiert.",
+                   "", tiInformation);
         ToStick->Clear();
         ToDisk->Clear();
         FCopyList.clear();

@@ -1,5 +1,7 @@
-set(CMAKE_C_COMPILER ${KORVANDEL_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KORVANDEL_TRIPLE}-g++-posix)
+# The win32 thread model: the program runs no threads, and the posix model's
+# threads library would add its weight and Vista-only imports.
+set(CMAKE_C_COMPILER ${KORVANDEL_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${KORVANDEL_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER ${KORVANDEL_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KORVANDEL_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows with Debian's MinGW-w64 (posix thread model).
+# Cross build for 32-bit Windows with Debian's MinGW-w64 (win32 thread model).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(KORVANDEL_TRIPLE i686-w64-mingw32)

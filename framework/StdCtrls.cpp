@@ -1,9 +1,9 @@
 #include "framework/StdCtrls.h"
 
 #include "framework/CaseFold.h"
+#include "framework/Errors.h"
 #include "framework/Forms.h"
 
-#include <stdexcept>
 #include <utility>
 
 char AcceleratorOf(const std::string& caption) {
@@ -149,8 +149,7 @@ void TListBox::CreateParams(TCreateParams& params) {
 }
 
 void TListBox::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw std::out_of_range("List index out of bounds");
+    CheckListIndex(index, Count());
 }
 
 const std::string& TListBox::Strings(int index) const {
@@ -170,7 +169,7 @@ int TListBox::AddItem(const std::string& text, void* object) {
 
 void TListBox::InsertItem(int index, const std::string& text, void* object) {
     if (index < 0 || index > Count())
-        throw std::out_of_range("List index out of bounds");
+        throw EListError("List index out of bounds");
     FItems.insert(FItems.begin() + index, std::make_unique<TItem>(TItem{text, object, -1}));
     InsertIntoWindow(index);
 }

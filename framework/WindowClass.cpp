@@ -3,7 +3,6 @@
 #include "framework/Controls.h"
 #include "framework/Errors.h"
 
-#include <cstdio>
 #include <map>
 
 std::string OwnClassFor(UINT classStyle, WNDPROC proc) {
@@ -13,9 +12,11 @@ std::string OwnClassFor(UINT classStyle, WNDPROC proc) {
         return it->second;
     std::string name = kOwnClass;
     if (classStyle != CS_DBLCLKS) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof(suffix), ".%X", classStyle);
-        name += suffix;
+        // ".2B": the style in hexadecimal digits.
+        name += '.';
+        const std::size_t digits = name.size();
+        for (UINT rest = classStyle; rest || name.size() == digits; rest >>= 4)
+            name.insert(digits, 1, "0123456789ABCDEF"[rest & 15]);
     }
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);

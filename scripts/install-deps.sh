@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build make git python3 clang-format
   googletest
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-apps xdotool imagemagick evilwm
 )

@@ -95,12 +95,6 @@ stick_link="$WINEPREFIX/dosdevices/e:"
 rm -f "$stick_link"
 ln -s "$drive" "$stick_link"
 
-# Xvfb picks a free display and writes its number, so that a second run or
-# another X server never gets our window.
-# The screen grows with its resolution, so that the whole window fits.
-Xvfb -displayfd 3 -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp \
-  3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
 wm=
 # Wine reads the resolution at start: set it first, and back to 96 when done
 # (after the program has ended), so that other screenshots stay at 96.
@@ -117,15 +111,11 @@ cleanup() {
   fi
   rm -f "$stick_link"
   [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
-  kill $xvfb 2>/dev/null || true
+  [ -z "${korvandel_xvfb:-}" ] || kill "$korvandel_xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 1 40); do
-  [ -s "$work/display" ] && break
-  sleep 0.25
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+# The screen grows with its resolution, so that the whole window fits.
+korvandel_start_xvfb "$work" "$((1024 * dpi / 96))x$((768 * dpi / 96))"
 if [ "$systemmenu" = 1 ]; then
   evilwm >/dev/null 2>&1 &
   wm=$!

@@ -34,3 +34,18 @@ korvandel_arch() {
 korvandel_prefix_dir() { # root, kind, bits
   if [ "$3" = 64 ]; then echo "$1/build/wine64-$2"; else echo "$1/build/wine-$2"; fi
 }
+
+# Starts Xvfb on a free display (it picks one and writes its number, so that
+# a second run or another X server never gets our windows) and exports
+# DISPLAY; korvandel_xvfb holds its process. Arguments: a scratch folder and
+# the screen's size (WxH, 1024x768 when not given).
+korvandel_start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 "${2:-1024x768}x24" -nolisten tcp 3>"$1/display" >/dev/null 2>&1 &
+  korvandel_xvfb=$!
+  for _ in $(seq 1 40); do
+    [ -s "$1/display" ] && break
+    sleep 0.25
+  done
+  [ -s "$1/display" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(tr -d '[:space:]' <"$1/display")"
+}

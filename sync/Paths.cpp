@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 
 bool IsFolderBreak(char c) {
     return c == kPathDelim || (kHasDriveLetters && c == ':');
@@ -44,8 +43,9 @@ std::string TempPathBeside(std::string_view path, unsigned attempt) {
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     const auto tag = static_cast<unsigned>(ticks ^ (ticks >> 32)) ^ (++counter * 2654435761u) ^
                      (attempt * 40503u);
-    char digits[kTempDigits + 1];
-    std::snprintf(digits, sizeof digits, "%08x", tag);
+    std::string digits(kTempDigits, '0');
+    for (std::size_t i = 0; i < kTempDigits; ++i)
+        digits[kTempDigits - 1 - i] = "0123456789abcdef"[(tag >> (4 * i)) & 15];
     return FolderPart(path) + std::string(kTempPrefix) + digits + std::string(kTempSuffix);
 }
 

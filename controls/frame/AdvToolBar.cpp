@@ -1,10 +1,11 @@
 #include "controls/frame/AdvToolBar.h"
 
+#include "framework/Errors.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
 #include <numeric>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -255,7 +256,7 @@ TAdvToolBarPager::~TAdvToolBarPager() {
 
 void TAdvToolBarPager::SetParent(TWinControl* parent) {
     if (dynamic_cast<TAdvToolBarPager*>(parent))
-        throw std::invalid_argument("Invalid Parent");
+        throw EInvalidOperation("Invalid Parent");
     TCustomControl::SetParent(parent);
     // The maximise glyph needs the form.
     if (FCloseButton)

@@ -8,15 +8,15 @@
 #include "controls/paint/AdvGradient.h"
 #include "framework/Graphics.h"
 #include "framework/StdCtrls.h"
+#include "framework/Errors.h"
 #include "framework/Timer.h"
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 
-class EHTMListBoxError : public std::out_of_range {
+class EHTMListBoxError : public EListError {
   public:
-    using std::out_of_range::out_of_range;
+    using EListError::EListError;
 };
 
 // A list box whose items are markup, each measured and drawn by the renderer.

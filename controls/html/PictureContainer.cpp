@@ -411,7 +411,7 @@ TPictureItem& TPictureCollection::Add() {
 }
 
 void TPictureCollection::Delete(int index) {
-    FItems.at(index); // a bad index throws
+    CheckListIndex(index, Count());
     FItems.erase(FItems.begin() + index);
 }
 

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "framework/Classes.h"
+#include "framework/Errors.h"
 #include "framework/Graphics.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,9 +20,9 @@ std::string UpperCaseAscii(std::string text);
 
 // Raised inside picture loading; the loaders that take files, resources and
 // URLs catch it and leave the picture empty.
-class EPictureError : public std::runtime_error {
+class EPictureError : public EKorvandelError {
   public:
-    using std::runtime_error::runtime_error;
+    using EKorvandelError::EKorvandelError;
 };
 
 // One frame of an animated GIF: where it sits on the logical screen and how
@@ -102,7 +102,10 @@ class THTMLPictureCache {
     // The entry for `url`; a new one is created and loaded at once.
     THTMLPicture& Get(const std::string& url);
     int Count() const { return static_cast<int>(FItems.size()); }
-    THTMLPicture& Items(int index) const { return *FItems.at(index); }
+    THTMLPicture& Items(int index) const {
+        CheckListIndex(index, Count());
+        return *FItems[static_cast<std::size_t>(index)];
+    }
     void Clear() { FItems.clear(); }
 
   private:
@@ -119,7 +122,10 @@ class TPictureCollection {
   public:
     TPictureItem& Add();
     int Count() const { return static_cast<int>(FItems.size()); }
-    TPictureItem& Items(int index) const { return *FItems.at(index); }
+    TPictureItem& Items(int index) const {
+        CheckListIndex(index, Count());
+        return *FItems[static_cast<std::size_t>(index)];
+    }
     void Delete(int index);
     void Clear() { FItems.clear(); }
 

@@ -1,7 +1,6 @@
 #include "controls/paint/AdvProgressBar.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -183,9 +182,22 @@ void DrawGaugeText(TCanvas& canvas, const TGaugeSettings& s, const RECT& r) {
     }
 }
 
+// One placeholder's figure as printf writes it: right-aligned in `width`,
+// left-aligned with the flag '-', padded with zeros after the sign with '0'.
+std::string PadFigure(int value, char flag, std::size_t width) {
+    std::string figure = std::to_string(value);
+    if (figure.size() >= width)
+        return figure;
+    const std::size_t fill = width - figure.size();
+    if (flag == '-')
+        return figure.append(fill, ' ');
+    return figure.insert(flag == '0' && value < 0 ? 1 : 0, fill, flag == '0' ? '0' : ' ');
+}
+
 // Appends the format with its placeholders filled to `out`; false when the
-// format is not acceptable. Each placeholder is checked, then expanded on its
-// own with one int argument, so nothing else ever reaches snprintf.
+// format is not acceptable. A placeholder is %d or %i with at most one flag
+// ('-' or '0') and a width of at most two digits, and there are two of them at
+// most, one for each argument.
 bool ExpandFormat(const std::string& format, const int (&args)[2], std::string& out) {
     int used = 0;
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -199,18 +211,17 @@ bool ExpandFormat(const std::string& format, const int (&args)[2], std::string& 
             i = j;
             continue;
         }
+        char flag = 0;
         if (j < format.size() && (format[j] == '-' || format[j] == '0'))
-            ++j;
+            flag = format[j++];
         const std::size_t widthStart = j;
+        std::size_t width = 0;
         while (j < format.size() && format[j] >= '0' && format[j] <= '9')
-            ++j;
+            width = width * 10 + static_cast<std::size_t>(format[j++] - '0');
         if (j - widthStart > 2 || j >= format.size() || (format[j] != 'd' && format[j] != 'i') ||
             used == 2)
             return false;
-        const std::string spec = format.substr(i, j - i + 1);
-        char piece[128];
-        std::snprintf(piece, sizeof(piece), spec.c_str(), args[used++]);
-        out += piece;
+        out += PadFigure(args[used++], flag, width);
         i = j;
     }
     return true;

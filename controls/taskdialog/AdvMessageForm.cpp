@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
-#include <stdexcept>
 
 namespace {
 
@@ -571,8 +570,8 @@ void TAdvMessageForm::CopyToClipboard() {
     if (!OpenClipboard(Handle())) {
         // Reported where it happened: nothing may leave the dialog's Execute.
         try {
-            throw std::runtime_error("Zwischenablage kann nicht ge\xF6"
-                                     "ffnet werden");
+            throw EKorvandelError("Zwischenablage kann nicht ge\xF6"
+                                  "ffnet werden");
         } catch (...) {
             ReportBoundaryException("Ctrl+C");
         }

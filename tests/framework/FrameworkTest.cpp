@@ -516,7 +516,7 @@ TEST_F(FrameworkTest, ListItemsKeepTheirObjectsAndHeightsWhenTextsChange) {
     EXPECT_EQ(list->Strings(1), "abcdefgh");
     EXPECT_EQ(list->ItemHeights(1), 18) << "a new text is measured again";
     EXPECT_EQ(list->ItemIndex(), 1) << "the selection stays";
-    EXPECT_THROW(list->Objects(2), std::out_of_range);
+    EXPECT_THROW(list->Objects(2), EListError);
     list->Clear();
     EXPECT_EQ(list->Count(), 0);
 }

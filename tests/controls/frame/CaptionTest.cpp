@@ -3,6 +3,7 @@
 // buttons and their glyphs, the text, the mouse on the strip, the system menu
 // and the pixels of the face.
 #include "controls/frame/AdvToolBar.h"
+#include "framework/Errors.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/VistaAnswer.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -705,7 +705,7 @@ TEST_F(CaptionTest, APagerInsideAPagerIsAnInvalidParent) {
     try {
         inner->SetParent(Pager);
         FAIL() << "no exception";
-    } catch (const std::invalid_argument& e) {
+    } catch (const EInvalidOperation& e) {
         EXPECT_STREQ(e.what(), "Invalid Parent");
     }
     EXPECT_EQ(inner->Parent(), nullptr);

@@ -182,8 +182,8 @@ TEST_F(PictureTest, ContainerFindsNamesCaseInsensitively) {
     EXPECT_EQ(container.FindPicture("none"), nullptr);
     container.Items.Delete(0);
     EXPECT_EQ(container.FindPicture("logo"), &second.Picture);
-    EXPECT_THROW(container.Items.Delete(5), std::out_of_range);
-    EXPECT_THROW(container.Items.Items(-1), std::out_of_range);
+    EXPECT_THROW(container.Items.Delete(5), EListError);
+    EXPECT_THROW(container.Items.Items(-1), EListError);
 }
 
 TEST_F(PictureTest, FilePictureUsedTwiceIsLoadedOnce) {

@@ -11,6 +11,7 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -358,6 +359,14 @@ TEST(GaugeText, PercentagePositionAndFormat) {
         s.ShowPercentage = c.showPercentage;
         s.Format = c.format;
         EXPECT_EQ(GaugeText(s), c.text);
+    }
+    // A negative figure: the sign stays in front of the zeros.
+    const std::pair<const char*, const char*> negatives[] = {
+        {"[%04d]", "[-007]"}, {"[%-4d|%d]", "[-7  |80]"}, {"[%4d]", "[  -7]"}, {"[%1d]", "[-7]"}};
+    for (const auto& [format, text] : negatives) {
+        TGaugeSettings s = Flat(-7, 80);
+        s.Format = format;
+        EXPECT_EQ(GaugeText(s), text) << format;
     }
 }
 
