@@ -392,17 +392,22 @@ TEST_F(MainWindowTest, TabAndShiftTabPassEveryControlInReadingOrderSkippingUnava
         EXPECT_TRUE(w.StickDir->Focused());
         round({w.StickDir, stickButton, w.DiskDir, diskButton, w.bScan, w.ToStick, w.ToDisk});
     }
-    // At the first pump of the run; the test's own pumps pass, and so do
-    // those of the walk itself.
-    std::vector<HWND> comparing;
-    bool walked = false;
-    app->OnPump = [&](int) {
-        if (w.bScanCancel->Visible() && !std::exchange(walked, true))
-            comparing = TabWalk(3);
+    // Presses `key` on `start` and walks three Tabs from the focus at the
+    // first pump of the run, while `cancel` shows; the test's own pumps pass,
+    // and so do those of the walk itself.
+    const auto walkDuringRun = [&](TAdvGlowButton* start, WPARAM key, TAdvGlowButton* cancel) {
+        std::vector<HWND> walk;
+        bool walked = false;
+        app->OnPump = [&](int) {
+            if (cancel->Visible() && !std::exchange(walked, true))
+                walk = TabWalk(3);
+        };
+        start->SetFocus();
+        Press(key);
+        app->OnPump = nullptr;
+        return walk;
     };
-    w.bScan->SetFocus();
-    Press(VK_RETURN);
-    app->OnPump = nullptr;
+    const std::vector<HWND> comparing = walkDuringRun(w.bScan, VK_RETURN, w.bScanCancel);
     {
         SCOPED_TRACE("comparing: only the cancel button and the lists");
         EXPECT_EQ(comparing, Handles({w.bScanCancel, w.ToStick, w.ToDisk, w.bScanCancel}));
@@ -420,15 +425,7 @@ TEST_F(MainWindowTest, TabAndShiftTabPassEveryControlInReadingOrderSkippingUnava
         round({w.StickDir, stickButton, w.bScan, w.ToStick, w.ToDisk, w.bCopy});
         w.DiskDir->SetEnabled(true);
     }
-    std::vector<HWND> copying;
-    walked = false;
-    app->OnPump = [&](int) {
-        if (w.bCancel->Visible() && !std::exchange(walked, true))
-            copying = TabWalk(3);
-    };
-    w.bCopy->SetFocus();
-    Press(VK_SPACE);
-    app->OnPump = nullptr;
+    const std::vector<HWND> copying = walkDuringRun(w.bCopy, VK_SPACE, w.bCancel);
     {
         SCOPED_TRACE("copying: the lists and the cancel button");
         EXPECT_EQ(copying, Handles({w.bCancel, w.ToStick, w.ToDisk, w.bCancel}));
