@@ -96,13 +96,14 @@ void TKorvandelMain::CreateControls() {
         control->SetTabOrder(tabOrder);
         control->SetParent(pBack);
     };
-    // The four buttons keep the window's own Luna colours and are mouse-only.
+    // The four buttons keep the window's own Luna colours. Each is a tab
+    // stop; a cancel button also takes Escape while it shows.
     auto glowButton = [&](const char* caption, int top, int tabOrder, bool visible,
                           void (TKorvandelMain::*handler)(TComponent*)) {
         auto* button = new TAdvGlowButton(this);
         SetOffice2007LunaAppearance(button->Appearance());
         button->SetCaption(caption);
-        button->SetTabStop(false);
+        button->SetTabStop(true);
         button->SetVisible(visible);
         button->OnClick = [this, handler](TComponent* sender) { (this->*handler)(sender); };
         place(button, 221, top, 100, 33, tabOrder);
@@ -110,10 +111,12 @@ void TKorvandelMain::CreateControls() {
     };
 
     // The folders: the label left of the edit, in the panel's font until the
-    // edit is first focused and in LabelFont from then on.
+    // edit is first focused and in LabelFont from then on; its access key
+    // focuses the edit, and Tab goes on to the browse button.
     auto folderEdit = [&](const char* label, const char* browseText, int top, int tabOrder) {
         auto* edit = new TAdvDirectoryEdit(this);
         edit->SetLabelCaption(label);
+        edit->Button()->SetTabStop(true);
         edit->SetLabelPosition(lpLeftCenter);
         edit->SetLabelTransparent(true);
         edit->LabelFont.Assign(TahomaFont(clWindowText));
@@ -122,8 +125,8 @@ void TKorvandelMain::CreateControls() {
         place(edit, 40, top, 281, 21, tabOrder);
         return edit;
     };
-    StickDir = folderEdit("Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks", 16, 0);
-    DiskDir = folderEdit("Platte", "W\xE4hlen Sie das Vrzeichnis am Computer", 43, 1);
+    StickDir = folderEdit("&Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks", 16, 0);
+    DiskDir = folderEdit("&Platte", "W\xE4hlen Sie das Vrzeichnis am Computer", 43, 1);
 
     // The result lists: markup items in the panel's font, the warning image
     // for failed items, and the Luna selection that the form styler gives
@@ -170,9 +173,11 @@ void TKorvandelMain::CreateControls() {
         return bar;
     };
 
-    ToStick = resultList(125, 2);
-    bScan = glowButton("Vergleichen", 70, 3, true, &TKorvandelMain::bScanClick);
-    bCopy = glowButton("Kopieren", 399, 4, true, &TKorvandelMain::bCopyClick);
+    // Tab goes in reading order: the folders, the compare button (or its
+    // cancel button), the lists, the copy button (or its cancel button).
+    ToStick = resultList(125, 4);
+    bScan = glowButton("&Vergleichen", 70, 2, true, &TKorvandelMain::bScanClick);
+    bCopy = glowButton("&Kopieren", 399, 6, true, &TKorvandelMain::bCopyClick);
     bCopy->SetEnabled(false);
     ToDisk = resultList(269, 5);
 
@@ -192,9 +197,11 @@ void TKorvandelMain::CreateControls() {
     ToDisk->SetImages(StdImages);
 
     CopyProg = progressBar(408, false);
-    bCancel = glowButton("Abbrechen", 399, 6, false, &TKorvandelMain::bCancelClick);
+    bCancel = glowButton("Abbrechen", 399, 7, false, &TKorvandelMain::bCancelClick);
     ScanProg = progressBar(77, true);
-    bScanCancel = glowButton("Abbrechen", 70, 7, false, &TKorvandelMain::bScanCancelClick);
+    bScanCancel = glowButton("Abbrechen", 70, 3, false, &TKorvandelMain::bScanCancelClick);
+    bCancel->Cancel = true;
+    bScanCancel->Cancel = true;
 
     AdvToolBarOfficeStyler1 = new TAdvToolBarOfficeStyler(this);
     AdvToolBarOfficeStyler1->SetStyle(bsOffice2007Luna);
@@ -265,9 +272,17 @@ void TKorvandelMain::SetFoldersEnabled(bool enabled) {
     StickDir->SetEnabled(enabled);
 }
 
+void TKorvandelMain::SwapButtons(TAdvGlowButton* hidden, TAdvGlowButton* shown) {
+    // The keyboard stays on the button's place rather than moving on.
+    const bool focused = hidden->Focused();
+    shown->Show();
+    if (focused)
+        shown->SetFocus();
+    hidden->Hide();
+}
+
 void TKorvandelMain::bScanClick(TComponent*) {
-    bScan->Hide();
-    bScanCancel->Show();
+    SwapButtons(bScan, bScanCancel);
     bCopy->SetEnabled(false);
     SetFoldersEnabled(false);
 
@@ -292,8 +307,7 @@ void TKorvandelMain::bScanClick(TComponent*) {
     ToDisk->EndUpdate();
 
     ScanProg->Hide();
-    bScan->Show();
-    bScanCancel->Hide();
+    SwapButtons(bScanCancel, bScan);
     SetFoldersEnabled(true);
     bCopy->SetEnabled(!FCopyList.empty());
 }
@@ -302,8 +316,7 @@ void TKorvandelMain::bCopyClick(TComponent*) {
     CopyProg->SetPosition(0);
     CopyProg->SetMax(static_cast<int>(FCopyList.size()) - 1);
     CopyProg->Show();
-    bCopy->Hide();
-    bCancel->Show();
+    SwapButtons(bCopy, bCancel);
     FCancelCopy = false;
     SetFoldersEnabled(false);
     bScan->SetEnabled(false);
@@ -313,8 +326,7 @@ void TKorvandelMain::bCopyClick(TComponent*) {
         [this](int position) { CopyProg->SetPosition(position); });
 
     CopyProg->Hide();
-    bCopy->Show();
-    bCancel->Hide();
+    SwapButtons(bCancel, bCopy);
     SetFoldersEnabled(true);
     bScan->SetEnabled(true);
 

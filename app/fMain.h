@@ -62,6 +62,8 @@ class TKorvandelMain : public TAdvToolBarForm {
                     const std::string& content, const std::string& customButton,
                     TTaskDialogIcon icon);
     void SetFoldersEnabled(bool enabled);
+    // Shows `shown` in the place of `hidden`, with the focus if `hidden` had it.
+    void SwapButtons(TAdvGlowButton* hidden, TAdvGlowButton* shown);
 
     std::string FSettingsFile;
     std::string FComputerName;

@@ -246,6 +246,16 @@ void TControl::MouseLeave() {
 bool TControl::DialogChar(char) {
     return false;
 }
+
+bool TControl::ShowsFocusCues() const {
+    const TCustomForm* form = Form();
+    return !form || form->ShowsCue(UISF_HIDEFOCUS);
+}
+
+bool TControl::ShowsAccelCues() const {
+    const TCustomForm* form = Form();
+    return !form || form->ShowsCue(UISF_HIDEACCEL);
+}
 void TControl::FontChanged() {
     Invalidate();
 }

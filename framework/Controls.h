@@ -158,6 +158,9 @@ class TControl : public TComponent {
     // What Enter or Escape does to the button they pick; a toggle may also flip.
     virtual void DialogKeyClick() { Click(); }
     virtual bool DialogChar(char ch);
+    // Keyboard cues as the form shows them now (TCustomForm::ShowsCue).
+    bool ShowsFocusCues() const;
+    bool ShowsAccelCues() const;
 
     // Scales the lengths a stored description gives in pixels (the bounds,
     // and in a descendant its other lengths) by m / d, from the resolution

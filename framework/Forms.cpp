@@ -124,12 +124,17 @@ void TCustomForm::CenterOnScreen() {
 }
 
 void TCustomForm::Show() {
-    if (!FShownOnce) {
+    const bool first = !FShownOnce;
+    if (first) {
         FShownOnce = true;
         if (FPosition == TPosition::poScreenCenter)
             CenterOnScreen();
     }
     HandleNeeded();
+    // Focus rectangles and underlines wait for the keyboard.
+    if (first)
+        SendMessageA(Handle(), WM_UPDATEUISTATE,
+                     MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     SetVisible(true);
     SetForegroundWindow(Handle());
     if (!FActiveControl) {
@@ -240,18 +245,25 @@ bool Within(const TControl* control, const TControl* container) {
 TWinControl* TCustomForm::NextControl(const TWinControl* from, bool forward) const {
     const std::vector<TWinControl*> list = TabList();
     const std::size_t n = list.size();
-    // Where `from` stands: its last entry, or that of the last control inside it.
+    // Where `from` stands: its own entry, from which Tab goes on into the
+    // stops inside it (an edit's button), or, for a control that is no stop
+    // itself, the entry of the last control inside it.
     std::size_t at = n;
-    for (std::size_t i = 0; i < n; ++i)
-        if (from && Within(list[i], from))
+    bool listed = false;
+    for (std::size_t i = 0; i < n && from && !listed; ++i) {
+        listed = list[i] == from;
+        if (listed || Within(list[i], from))
             at = i;
+    }
     for (std::size_t step = 1; step <= n; ++step) {
         std::size_t i;
         if (at == n)
             i = forward ? step - 1 : n - step;
         else
             i = forward ? (at + step) % n : (at + n - step) % n;
-        if (list[i]->CanFocus() && !(from && Within(list[i], from)))
+        // Not `from` itself, nor what lies inside a control that is no stop.
+        const bool skipped = from && Within(list[i], from) && (!listed || list[i] == from);
+        if (list[i]->CanFocus() && !skipped)
             return list[i];
     }
     return nullptr;
@@ -329,6 +341,36 @@ bool TCustomForm::AcceleratorChar(char ch) {
         this, [ch](TControl* c) { return c->Showing() && c->EnabledChain() && c->DialogChar(ch); });
 }
 
+bool TCustomForm::ShowsCue(WORD cue) const {
+    BOOL always = FALSE;
+    if (SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &always, 0) && always)
+        return true;
+    return !(FHiddenCues & cue);
+}
+
+void TCustomForm::ShowKeyboardCues(WORD cues) {
+    // Through the system, which passes the state on to the system controls
+    // inside (their own focus rectangles) and back to the form.
+    if ((FHiddenCues & cues) && HandleAllocated())
+        SendMessageA(Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, cues), 0);
+}
+
+void TCustomForm::UpdateCues(WORD action, WORD cues) {
+    const WORD before = FHiddenCues;
+    if (action == UIS_SET)
+        FHiddenCues |= cues;
+    else if (action == UIS_CLEAR)
+        FHiddenCues &= static_cast<WORD>(~cues);
+    if (FHiddenCues == before)
+        return;
+    Invalidate();
+    ForEachControl(this, [](TControl* c) {
+        if (c->IsWindowed())
+            c->Invalidate();
+        return false;
+    });
+}
+
 bool TCustomForm::DialogKey(const MSG& msg) {
     if (msg.message == WM_KEYDOWN && KeyPreview) {
         WORD key = static_cast<WORD>(msg.wParam);
@@ -336,6 +378,8 @@ bool TCustomForm::DialogKey(const MSG& msg) {
         if (!key)
             return true;
     }
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU)
+        ShowKeyboardCues(UISF_HIDEACCEL);
     if (msg.message == WM_SYSCHAR)
         return AcceleratorChar(static_cast<char>(msg.wParam));
     if (msg.message != WM_KEYDOWN)
@@ -348,6 +392,7 @@ bool TCustomForm::DialogKey(const MSG& msg) {
             return false;
         if (GetKeyState(VK_CONTROL) < 0)
             return false;
+        ShowKeyboardCues(UISF_HIDEFOCUS);
         SelectNext(GetKeyState(VK_SHIFT) >= 0);
         return true;
     case VK_RETURN:
@@ -392,6 +437,9 @@ LRESULT TCustomForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             FActiveControl->SetFocus();
             return 0;
         }
+        break;
+    case WM_UPDATEUISTATE:
+        UpdateCues(LOWORD(wParam), HIWORD(wParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL));
         break;
     default:
         break;

@@ -61,6 +61,12 @@ class TCustomForm : public TWinControl {
     // Moves the focus to the next (or previous) control in tab order.
     void SelectNext(bool forward);
 
+    // Whether the keyboard cue UISF_HIDEFOCUS or UISF_HIDEACCEL names shows:
+    // focus rectangles and accelerator underlines are hidden from the first
+    // show until Tab or Alt is pressed or the system shows them (its
+    // WM_UPDATEUISTATE), and always shown when the user chose so.
+    bool ShowsCue(WORD cue) const;
+
     // Handles Tab, Enter, Escape and accelerators before the message is
     // dispatched; true when the message is used up.
     bool DialogKey(const MSG& msg);
@@ -94,6 +100,11 @@ class TCustomForm : public TWinControl {
     std::vector<TControl*> FMessageHooks;
     TControl* FindButton(bool defaultButton) const;
     bool AcceleratorChar(char ch);
+    // Shows the keyboard cues named from now on, and tells the system so.
+    void ShowKeyboardCues(WORD cues);
+    // Takes a change of the cues (UIS_SET or UIS_CLEAR); what shows them
+    // paints again.
+    void UpdateCues(WORD action, WORD cues);
     TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSingle;
     TPosition FPosition = TPosition::poDesigned;
     int FModalResult = 0;
@@ -102,6 +113,7 @@ class TCustomForm : public TWinControl {
     int FPixelsPerInch = 96;
     bool FScaled = false;
     TWinControl* FActiveControl = nullptr; // forgotten when freed
+    WORD FHiddenCues = 0;                  // UISF_HIDEFOCUS, UISF_HIDEACCEL
 };
 
 using TForm = TCustomForm;

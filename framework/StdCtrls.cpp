@@ -17,6 +17,17 @@ char AcceleratorOf(const std::string& caption) {
     return 0;
 }
 
+std::string WithoutAccelChar(const std::string& caption) {
+    std::string shown;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        // The character an ampersand marks, or the second of "&&".
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 // ---- TButtonControl
 
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
@@ -428,8 +439,12 @@ void TLabel::Paint(TCanvas& canvas) {
         canvas.FillRect(r);
     }
     canvas.Font = Font;
+    // The accelerator is underlined only while the form shows such cues.
+    const bool hidden = ShowAccelChar && !ShowsAccelCues();
+    const std::string text = hidden ? WithoutAccelChar(Caption()) : Caption();
+    const UINT flags = DrawFlags() | (hidden ? DT_NOPREFIX : 0);
     if (EnabledChain()) {
-        canvas.DrawText(Caption(), r, DrawFlags());
+        canvas.DrawText(text, r, flags);
         return;
     }
     // Disabled: embossed, a highlight one pixel down and right under the shadow.
@@ -437,9 +452,9 @@ void TLabel::Paint(TCanvas& canvas) {
     RECT lit = r;
     OffsetRect(&lit, 1, 1);
     canvas.Font.SetColor(clBtnHighlight);
-    canvas.DrawText(Caption(), lit, DrawFlags());
+    canvas.DrawText(text, lit, flags);
     canvas.Font.SetColor(clBtnShadow);
-    canvas.DrawText(Caption(), r, DrawFlags());
+    canvas.DrawText(text, r, flags);
 }
 
 void TLabel::SetFocusControl(TWinControl* control) {

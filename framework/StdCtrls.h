@@ -235,3 +235,6 @@ class TPanel : public TCustomPanel {
 
 // Accelerator letter of a caption ("&Datei" gives 'D'), or 0.
 char AcceleratorOf(const std::string& caption);
+// A caption as it shows with its underline hidden, to be drawn without prefix
+// processing: every lone "&" dropped, "&&" as one.
+std::string WithoutAccelChar(const std::string& caption);

@@ -82,6 +82,7 @@ void TAdvSpeedButton::Paint(TCanvas& canvas) {
         DrawFrameControl(canvas.Handle(), &face, DFC_BUTTON,
                          DFCS_BUTTONPUSH | (FDown ? DFCS_PUSHED : 0));
     }
+    PaintFocus(canvas);
     const POINT glyph = GlyphPlace(FDown);
     if (HasGlyph())
         FGlyph->Draw(canvas, glyph.x, glyph.y, 0);
@@ -98,6 +99,16 @@ void TAdvSpeedButton::Paint(TCanvas& canvas) {
     if (FDown)
         OffsetRect(&text, 1, 1);
     canvas.DrawText(Caption(), text, DT_CENTER | DT_TOP | DT_SINGLELINE);
+}
+
+void TAdvSpeedButton::PaintFocus(TCanvas& canvas) {
+    const auto* holder = dynamic_cast<const TWinControl*>(Parent());
+    if (!holder || !holder->Focused() || !ShowsFocusCues())
+        return;
+    // Inside the face's edges, around the glyph.
+    RECT r = ClientRect();
+    InflateRect(&r, -2, -2);
+    canvas.DrawFocusRect(r);
 }
 
 void TAdvSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -168,11 +179,39 @@ void TEditButton::BoundsChanged() {
     FSpeedButton->SetBounds(0, 0, Width(), Height());
 }
 
+LRESULT TEditButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // A push button to the form: Enter presses it rather than a default button.
+    if (msg == WM_GETDLGCODE)
+        return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    return TCustomControl::WindowProc(msg, wParam, lParam);
+}
+
+void TEditButton::Click() {
+    TCustomControl::Click();
+    if (OnButtonClick)
+        OnButtonClick(this);
+}
+
+void TEditButton::KeyPress(char& key) {
+    TCustomControl::KeyPress(key);
+    if (key == ' ')
+        Click();
+}
+
+void TEditButton::DoEnter() {
+    TCustomControl::DoEnter();
+    Invalidate();
+}
+
+void TEditButton::DoExit() {
+    TCustomControl::DoExit();
+    Invalidate();
+}
+
 void TEditButton::ButtonMouseUp(TMouseButton button) {
     if (button != TMouseButton::mbLeft)
         return;
-    if (OnButtonClick)
-        OnButtonClick(this);
+    Click();
     if (FocusTarget && FocusTarget->TabStop() && FocusTarget->CanFocus() && !FocusTarget->Focused())
         FocusTarget->SetFocus();
     else if (TabStop() && CanFocus() && !Focused())

@@ -37,11 +37,14 @@ class TAdvSpeedButton : public TGraphicControl {
   private:
     // The themed push button; false when no theme is active.
     bool PaintThemed(TCanvas& canvas) const;
+    // A focus rectangle while the holder has the focus and cues show.
+    void PaintFocus(TCanvas& canvas);
     std::unique_ptr<TImageList> FGlyph;
     bool FDown = false;
 };
 
-// The holder window of the button. Its width is always ButtonWidth.
+// The holder window of the button. Its width is always ButtonWidth. As a tab
+// stop it shows the focus, and Enter or Space presses the button.
 class TEditButton : public TCustomControl {
   public:
     explicit TEditButton(TComponent* owner);
@@ -52,9 +55,15 @@ class TEditButton : public TCustomControl {
     // Takes the focus after a click when it can; the edit the button belongs to.
     TWinControl* FocusTarget = nullptr;
     TNotifyEvent OnButtonClick;
+    // What a click of the button does: fires OnButtonClick.
+    void Click() override;
 
   protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void BoundsChanged() override;
+    void KeyPress(char& key) override;
+    void DoEnter() override;
+    void DoExit() override;
 
   private:
     void ButtonMouseUp(TMouseButton button);

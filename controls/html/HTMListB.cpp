@@ -77,6 +77,10 @@ int THTMListBox::ClientWidth() const {
     return Width();
 }
 
+bool THTMListBox::VerticalBarShown() const {
+    return HandleAllocated() && (GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VSCROLL);
+}
+
 int THTMListBox::ClientHeight() const {
     RECT r;
     if (HandleAllocated() && GetClientRect(Handle(), &r))
@@ -94,6 +98,8 @@ THtmlRenderOptions THTMListBox::RenderOptions() const {
     o.PictureContainer = FPictureContainer;
     o.LineSpacing = FLineSpacing;
     o.WordWrap = !FEllipsis;
+    // Items are names: every "&" in them is one.
+    o.ShowAccelChar = false;
     o.ImageScale = 1.0;
     o.HoverColor = o.HoverFontColor = clNone;
     return o;
@@ -103,10 +109,10 @@ RECT THTMListBox::MeasureRect(int margin) const {
     RECT r = MakeRect(0, 0, ClientWidth(), Height());
     if (FScrollHorizontal)
         r.right = r.left + kHorizontalWidth;
-    else if (Height() < Count() * ItemHeight()) // a vertical scroll bar is to be expected
-        r.right -= GetSystemMetrics(SM_CXVSCROLL);
+    else if (Height() < Count() * ItemHeight() && !VerticalBarShown())
+        r.right -= GetSystemMetrics(SM_CXVSCROLL); // a bar is to be expected
     else
-        r.right -= margin;
+        r.right -= margin; // a bar that shows is outside the client area already
     return r;
 }
 
@@ -418,8 +424,7 @@ LRESULT THTMListBox::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // painting. Shown as soon as the items overflow, as it would be
         // without the batch, it resizes the list while it holds few items,
         // rather than at the end, when every item would be measured again.
-        if (FUpdateCount > 0 && Height() < Count() * ItemHeight() &&
-            !(GetWindowLongPtrA(Handle(), GWL_STYLE) & WS_VSCROLL))
+        if (FUpdateCount > 0 && Height() < Count() * ItemHeight() && !VerticalBarShown())
             ShowScrollBar(Handle(), SB_VERT, TRUE);
         return result;
     }

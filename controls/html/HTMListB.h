@@ -126,8 +126,8 @@ class THTMListBox : public TListBox, public IComponentStyle {
     void RemeasureItems(int margin, int lower);
     THtmlRenderOptions RenderOptions() const;
     // The measuring rectangle from `left`, with the width rule: 4096 wide
-    // when scrolling horizontally, else the client width less the predicted
-    // vertical scroll bar or `margin`.
+    // when scrolling horizontally, else the client width less a vertical
+    // scroll bar that is expected but not shown yet, or less `margin`.
     RECT MeasureRect(int margin) const;
     THtmlRenderResult MeasureText(const std::string& text, const RECT& r);
     int LimitHeight(int height) const;
@@ -143,6 +143,7 @@ class THTMListBox : public TListBox, public IComponentStyle {
     POINT HintPosition(POINT cursor) const override;
     int ClientWidth() const;
     int ClientHeight() const;
+    bool VerticalBarShown() const;
 
     TImageList* FImages = nullptr;
     bool FAutoItemHeight = true;

@@ -271,32 +271,52 @@ bool THtmlLayout::FitPiece(std::string& raw, std::string& text, int& width) {
     // it is wider than a whole line it is broken there.
     if (FLaidText.find_first_not_of(' ') != npos)
         return false;
-    // On a line that holds no word yet (an image before a path, say) it is
-    // broken where it passes the edge, so nothing is cut off. Its blank may
-    // hang over the edge.
+    // On a line that holds no word yet (an image before a path, say) a word
+    // wider than the rest of the line is broken, so nothing is cut off. Its
+    // blank may hang over the edge.
     std::string word = raw;
     while (!word.empty() && word.back() == ' ')
         word.pop_back();
-    if (word.empty() || before + PieceWidth(DecodePiece(word)) <= available)
+    const auto startWidth = [&](std::size_t end) {
+        return PieceWidth(DecodePiece(word.substr(0, end)));
+    };
+    if (word.empty() || before + startWidth(word.size()) <= available)
         return true;
-    std::vector<std::size_t> ends;
-    for (std::size_t at = 0; at < word.size();)
-        ends.push_back(at += CharLength(word, at, !(FTextFlags & DT_NOPREFIX)));
-    // The longest start of the word that fits.
-    std::size_t low = 0, high = ends.size();
-    while (low < high) {
-        const std::size_t middle = (low + high + 1) / 2;
-        if (before + PieceWidth(DecodePiece(word.substr(0, ends[middle - 1]))) <= available)
-            low = middle;
-        else
-            high = middle - 1;
+    // A path breaks after a delimiter; inside a part only where the part
+    // alone is wider than a line.
+    std::vector<std::size_t> ends, delimited;
+    for (std::size_t at = 0; at < word.size();) {
+        const std::size_t length = CharLength(word, at, !(FTextFlags & DT_NOPREFIX));
+        if (length == 1 && (word[at] == '\\' || word[at] == '/'))
+            delimited.push_back(at + length);
+        ends.push_back(at += length);
     }
-    if (low == 0) {
-        if (before > 0 || !FLaidText.empty())
-            return false; // a fresh line has more room
-        low = 1;          // one character at least, or nothing would ever be laid out
+    // The last of the ascending `cuts` whose start of the word fits; 0 if none.
+    const auto lastFitting = [&](const std::vector<std::size_t>& cuts) {
+        std::size_t low = 0, high = cuts.size();
+        while (low < high) {
+            const std::size_t middle = (low + high + 1) / 2;
+            if (before + startWidth(cuts[middle - 1]) <= available)
+                low = middle;
+            else
+                high = middle - 1;
+        }
+        return low == 0 ? 0 : cuts[low - 1];
+    };
+    const bool lineUsed = before > 0 || !FLaidText.empty();
+    std::size_t cut = lastFitting(delimited);
+    if (cut == 0) {
+        const std::size_t part = delimited.empty() ? word.size() : delimited.front();
+        if (lineUsed && startWidth(part) <= available)
+            return false; // a fresh line holds the first part whole
+        cut = lastFitting(ends);
     }
-    raw.resize(ends[low - 1]);
+    if (cut == 0) {
+        if (lineUsed)
+            return false;   // a fresh line has more room
+        cut = ends.front(); // one character at least, or nothing would ever be laid out
+    }
+    raw.resize(cut);
     text = DecodePiece(raw);
     width = PieceWidth(text);
     FLineBreak = true;

@@ -40,9 +40,10 @@ bool EndsWithNoCase(const std::string& text, std::string_view lowerWhat) {
 // start, so two never overlap, and no replacement holds ";". Hence one pass
 // that replaces an entity as soon as its ";" arrives reaches it in linear
 // time, where sweeping the whole text once per replacement would not.
-void ReplaceEntities(std::string& text) {
-    static constexpr std::pair<std::string_view, std::string_view> entities[] = {
-        {"&amp;", "&&"},      {"&quot;", "\""},    {"&sect;", "\xA7"},
+// With accelerators an ampersand is written "&&".
+void ReplaceEntities(std::string& text, std::string_view ampersand) {
+    const std::pair<std::string_view, std::string_view> entities[] = {
+        {"&amp;", ampersand}, {"&quot;", "\""},    {"&sect;", "\xA7"},
         {"&permil;", "\x89"}, {"&reg;", "\xAE"},   {"&copy;", "\xA9"},
         {"&para;", "\xB6"},   {"&trade;", "\x99"}, {"&euro;", "\x80"}};
     std::string done;
@@ -77,15 +78,15 @@ std::string DropSections(const std::string& text, std::string_view open, std::st
 
 // DrawText flags for the whole text, and the text as the layout reads it:
 // entities replaced, the first "<#" opened up and carriage returns as BR.
-UINT PrepareText(std::string& text, bool wordWrap) {
+UINT PrepareText(std::string& text, bool wordWrap, bool showAccelChar) {
     UINT flags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_EXTERNALLEADING;
-    if (text.find(" & ") != npos)
+    if (!showAccelChar || text.find(" & ") != npos)
         flags |= DT_NOPREFIX;
     if (!wordWrap)
         flags |= DT_END_ELLIPSIS;
 
     if (text.find('&') != npos)
-        ReplaceEntities(text);
+        ReplaceEntities(text, showAccelChar ? "&&" : "&");
     if (const std::size_t hash = text.find("<#"); hash != npos) {
         text.erase(hash, 1);
         if (const std::size_t gt = text.find('>', hash); gt != npos)
@@ -110,7 +111,7 @@ UINT PrepareText(std::string& text, bool wordWrap) {
 bool RenderHtmlText(TCanvas& canvas, const std::string& text, const RECT& rect,
                     const THtmlRenderOptions& options, THtmlRenderResult& result) {
     std::string prepared = text;
-    const UINT flags = PrepareText(prepared, options.WordWrap);
+    const UINT flags = PrepareText(prepared, options.WordWrap, options.ShowAccelChar);
     return THtmlLayout(canvas, rect, options, result, flags).Run(prepared);
 }
 

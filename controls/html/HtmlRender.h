@@ -30,6 +30,9 @@ struct THtmlRenderOptions {
     // Break lines at blanks; false keeps each line in one row and ends
     // overflowing pieces with an ellipsis.
     bool WordWrap = true;
+    // A lone "&" underlines the next character (unless the text holds " & ");
+    // false shows every "&" as it is, as in a file name, and "&amp;" as one.
+    bool ShowAccelChar = true;
     double ImageScale = 1.0;
     TColor URLColor = clBlue;
     TColor HoverColor = clNone, HoverFontColor = clNone;

@@ -242,6 +242,14 @@ bool TAdvCustomGlowButton::Tracking() const {
     return FPress == TPress::psMouse || FPress == TPress::psMouseOutside;
 }
 
+std::string TAdvCustomGlowButton::ShownCaption() const {
+    return ShowsAccelCues() ? Caption() : WithoutAccelChar(Caption());
+}
+
+bool TAdvCustomGlowButton::FocusShown() const {
+    return Focused() && ShowsFocusCues();
+}
+
 bool TAdvCustomGlowButton::HotFocus() const {
     return FFocusType == TFocusType::ftHot || FFocusType == TFocusType::ftHotBorder;
 }
@@ -519,7 +527,7 @@ TGlowFace TAdvCustomGlowButton::CurrentFace() const {
     // No fade shows on a disabled button.
     if (disabled)
         face = a.Disabled();
-    if (Focused() && HotFocus() && !Pressed())
+    if (FocusShown() && HotFocus() && !Pressed())
         face = a.Hot();
     return face;
 }
@@ -539,7 +547,7 @@ void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font,
     TGPStringFormat format(FWordWrap ? 0 : gdip::StringFormatFlagsNoWrap);
     format.SetAlign(gdip::StringAlignmentCenter);
     format.SetLineAlign(gdip::StringAlignmentCenter);
-    format.SetHotkeyPrefix(gdip::HotkeyPrefixShow);
+    format.SetHotkeyPrefix(ShowsAccelCues() ? gdip::HotkeyPrefixShow : gdip::HotkeyPrefixNone);
     format.SetTrimming(FTrimming);
     graphics.SetTextRenderingHint(FAntiAlias == TAntiAlias::aaClearType
                                       ? gdip::TextRenderingHintClearTypeGridFit
@@ -547,7 +555,7 @@ void TAdvCustomGlowButton::DrawCaption(TGPGraphics& graphics, const TFont& font,
     const TGPSolidBrush brush(MakeGPColor(Enabled() ? font.Color() : kDisabledTextColor));
     // Two pixels in from the left, so the caption sits a pixel right of centre.
     const gdip::RectF layout(r.left + 2, r.top, r.right - r.left - 2, r.bottom - r.top);
-    graphics.DrawString(ToWide(Caption()), gpFont, layout, format, brush);
+    graphics.DrawString(ToWide(ShownCaption()), gpFont, layout, format, brush);
 }
 
 void TAdvCustomGlowButton::DrawCaptionGdi(TCanvas& canvas, const TFont& font, const RECT& r) {
@@ -555,14 +563,16 @@ void TAdvCustomGlowButton::DrawCaptionGdi(TCanvas& canvas, const TFont& font, co
     canvas.Font.SetColor(Enabled() ? font.Color() : kDisabledTextColor);
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     RECT text = MakeRect(r.left + 2, r.top, r.right, r.bottom);
-    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    const std::string caption = ShownCaption();
+    const UINT prefix = ShowsAccelCues() ? 0 : DT_NOPREFIX;
+    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix;
     if (FWordWrap) {
-        flags = DT_CENTER | DT_WORDBREAK;
+        flags = DT_CENTER | DT_WORDBREAK | prefix;
         RECT measure = text;
-        const int height = canvas.DrawText(Caption(), measure, flags | DT_CALCRECT);
+        const int height = canvas.DrawText(caption, measure, flags | DT_CALCRECT);
         text.top += (r.bottom - r.top - height) / 2;
     }
-    canvas.DrawText(Caption(), text, flags);
+    canvas.DrawText(caption, text, flags);
 }
 
 void TAdvCustomGlowButton::PaintParent(HDC dc) {
@@ -596,7 +606,7 @@ void TAdvCustomGlowButton::PaintWindow(TCanvas& canvas) {
     const int h = r.bottom - r.top;
     const TGlowFace face = CurrentFace();
     const int state = EffectiveState();
-    const bool focused = Focused();
+    const bool focused = FocusShown();
     // A transparent button at rest shows only its parent and caption.
     const bool idle =
         FTransparent && !MouseInControl() && !(focused && HotFocus()) && state != stDown;

@@ -188,6 +188,11 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     bool Pressed() const;
     // A mouse press began here and has not been released.
     bool Tracking() const;
+    // Has the focus, and the form shows focus cues.
+    bool FocusShown() const;
+    // The caption to draw: with its accelerator marked while the form shows
+    // underlines, else as it reads (drawn without prefix processing).
+    std::string ShownCaption() const;
     bool HotFocus() const;
     bool Active() const;
     void RepaintNow();

@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -322,17 +323,6 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     EXPECT_GT(GetRValue(body), 200);
     EXPECT_LT(GetBValue(body), 100);
 
-    // Tab goes through the two folders and the two lists; the buttons are mouse-only.
-    std::vector<HWND> order;
-    for (int i = 0; i < 5; ++i) {
-        order.push_back(GetFocus());
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-        app->ProcessMessages();
-    }
-    const std::vector<HWND> expected{w.StickDir->Handle(), w.DiskDir->Handle(), w.ToStick->Handle(),
-                                     w.ToDisk->Handle(), w.StickDir->Handle()};
-    EXPECT_EQ(order, expected);
-
     // The caption bar's minimise button works with the mouse only and
     // leaves the keyboard focus where it was.
     const HWND focus = GetFocus();
@@ -342,28 +332,106 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     ShowWindow(w.Handle(), SW_RESTORE);
 }
 
-TEST_F(MainWindowTest, ShiftTabGoesBackThroughTheFoldersAndListsSkippingDisabledOnes) {
+// The window's keys as the system delivers them: a key-down (with Alt a
+// system key-down) to the window with the focus, and the character it
+// translates to.
+void Key(UINT msg, WPARAM key) {
+    const LPARAM scan = LPARAM(MapVirtualKeyA(UINT(key), 0)) << 16;
+    const LPARAM alt = msg == WM_SYSKEYDOWN || msg == WM_SYSCHAR ? KF_ALTDOWN << 16 : 0;
+    PostMessageA(GetFocus(), msg, key, scan | alt | 1 | (msg == WM_KEYUP ? 0xC0000000 : 0));
+    Application->ProcessMessages();
+}
+
+void Press(WPARAM key) {
+    Key(WM_KEYDOWN, key);
+    Key(WM_KEYUP, key);
+}
+
+// Alt and a letter: the access key.
+void AltKey(char letter) {
+    Key(WM_SYSKEYDOWN, VK_MENU);
+    Key(WM_SYSCHAR, static_cast<WPARAM>(letter));
+}
+
+// The window with the focus now and after each of `steps` Tabs (Shift+Tab
+// with `back`).
+std::vector<HWND> TabWalk(int steps, bool back = false) {
+    const THeldKeys shift(back ? std::vector<int>{VK_SHIFT} : std::vector<int>{});
+    std::vector<HWND> order{GetFocus()};
+    for (int i = 0; i < steps; ++i) {
+        Key(WM_KEYDOWN, VK_TAB);
+        order.push_back(GetFocus());
+    }
+    return order;
+}
+
+std::vector<HWND> Handles(std::initializer_list<TWinControl*> controls) {
+    std::vector<HWND> handles;
+    for (TWinControl* c : controls)
+        handles.push_back(c->Handle());
+    return handles;
+}
+
+TEST_F(MainWindowTest, TabAndShiftTabPassEveryControlInReadingOrderSkippingUnavailableOnes) {
+    PutFile(stick + "\\a.txt", "a", 0);
     TKorvandelMain& w = Open();
-    // The focus at the start and after each Shift+Tab.
-    const auto backwards = [&](int steps) {
-        const THeldKeys shift({VK_SHIFT});
-        std::vector<HWND> order{GetFocus()};
-        for (int i = 0; i < steps; ++i) {
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-            app->ProcessMessages();
-            order.push_back(GetFocus());
-        }
-        return order;
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    TWinControl* const stickButton = w.StickDir->Button();
+    TWinControl* const diskButton = w.DiskDir->Button();
+    // Each walk goes once round from its first control, forwards and then back.
+    const auto round = [&](std::initializer_list<TWinControl*> controls) {
+        std::vector<HWND> forwards = Handles(controls);
+        forwards.push_back(forwards.front());
+        std::vector<HWND> backwards(forwards.rbegin(), forwards.rend());
+        const int steps = static_cast<int>(controls.size());
+        EXPECT_EQ(TabWalk(steps), forwards);
+        EXPECT_EQ(TabWalk(steps, true), backwards);
     };
-    w.StickDir->SetFocus();
-    const std::vector<HWND> all{w.StickDir->Handle(), w.ToDisk->Handle(), w.ToStick->Handle(),
-                                w.DiskDir->Handle(), w.StickDir->Handle()};
-    EXPECT_EQ(backwards(4), all);
-    w.DiskDir->SetEnabled(false);
-    w.ToStick->SetFocus();
-    const std::vector<HWND> skipping{w.ToStick->Handle(), w.StickDir->Handle(), w.ToDisk->Handle(),
-                                     w.ToStick->Handle()};
-    EXPECT_EQ(backwards(3), skipping);
+    {
+        SCOPED_TRACE("at the start, nothing to copy");
+        EXPECT_TRUE(w.StickDir->Focused());
+        round({w.StickDir, stickButton, w.DiskDir, diskButton, w.bScan, w.ToStick, w.ToDisk});
+    }
+    // Presses `key` on `start` and walks three Tabs from the focus at the
+    // first pump of the run, while `cancel` shows; the test's own pumps pass,
+    // and so do those of the walk itself.
+    const auto walkDuringRun = [&](TAdvGlowButton* start, WPARAM key, TAdvGlowButton* cancel) {
+        std::vector<HWND> walk;
+        bool walked = false;
+        app->OnPump = [&](int) {
+            if (cancel->Visible() && !std::exchange(walked, true))
+                walk = TabWalk(3);
+        };
+        start->SetFocus();
+        Press(key);
+        app->OnPump = nullptr;
+        return walk;
+    };
+    const std::vector<HWND> comparing = walkDuringRun(w.bScan, VK_RETURN, w.bScanCancel);
+    {
+        SCOPED_TRACE("comparing: only the cancel button and the lists");
+        EXPECT_EQ(comparing, Handles({w.bScanCancel, w.ToStick, w.ToDisk, w.bScanCancel}));
+    }
+    {
+        SCOPED_TRACE("compared: the focus is back on the button, and Kopieren is a stop");
+        EXPECT_TRUE(w.bScan->Focused());
+        round({w.bScan, w.ToStick, w.ToDisk, w.bCopy, w.StickDir, stickButton, w.DiskDir,
+               diskButton});
+    }
+    {
+        SCOPED_TRACE("a disabled folder with its button is passed by");
+        w.DiskDir->SetEnabled(false);
+        w.StickDir->SetFocus();
+        round({w.StickDir, stickButton, w.bScan, w.ToStick, w.ToDisk, w.bCopy});
+        w.DiskDir->SetEnabled(true);
+    }
+    const std::vector<HWND> copying = walkDuringRun(w.bCopy, VK_SPACE, w.bCancel);
+    {
+        SCOPED_TRACE("copying: the lists and the cancel button");
+        EXPECT_EQ(copying, Handles({w.bCancel, w.ToStick, w.ToDisk, w.bCancel}));
+    }
+    ASSERT_EQ(reports.size(), 1u);
 }
 
 TEST_F(MainWindowTest, TheFolderEditsCarryTheirLabelsAndBrowseButtons) {
@@ -374,8 +442,8 @@ TEST_F(MainWindowTest, TheFolderEditsCarryTheirLabelsAndBrowseButtons) {
         const char* Label;
         const char* BrowseText;
     } edits[] = {
-        {w.StickDir, "Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks"},
-        {w.DiskDir, "Platte", "W\xE4hlen Sie das Vrzeichnis am Computer"},
+        {w.StickDir, "&Stick", "W\xE4hlen Sie das Verzeichnis des USB-Sticks"},
+        {w.DiskDir, "&Platte", "W\xE4hlen Sie das Vrzeichnis am Computer"},
     };
     for (const auto& e : edits) {
         SCOPED_TRACE(e.Label);
@@ -799,21 +867,107 @@ TEST_F(MainWindowTest, TheKeyboardStaysAliveThroughACompareAndACopyRun) {
     TKorvandelMain& w = Open();
     w.StickDir->SetText(stick);
     w.DiskDir->SetText(disk);
-    // The runs disable the folder edit that has the focus.
-    for (TAdvGlowButton* run : {w.bScan, w.bCopy}) {
-        SCOPED_TRACE(run->Caption());
+    // Started by their access keys, the runs disable the folder edit that has
+    // the focus.
+    const struct {
+        char Key;
+        TWinControl* Focus; // after the run
+        TWinControl* Next;  // after a Tab
+    } runs[] = {{'v', w.bScan, w.ToStick}, {'k', w.ToStick, w.ToDisk}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.Key);
         w.StickDir->SetFocus();
         ASSERT_TRUE(w.StickDir->Focused());
-        Click(run);
-        ASSERT_NE(GetFocus(), nullptr) << "something has the keyboard";
-        EXPECT_TRUE(w.ToStick->Focused()) << "the next control in tab order";
+        AltKey(run.Key);
+        EXPECT_TRUE(run.Focus->Focused()) << "the next control in tab order that stays";
         // The focus went past DiskDir, which the user never entered.
         EXPECT_EQ(w.DiskDir->EditLabel()->Font.Color(), 7485192u);
-        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-        app->ProcessMessages();
-        EXPECT_TRUE(w.ToDisk->Focused()) << "Tab works";
+        Key(WM_KEYDOWN, VK_TAB);
+        EXPECT_TRUE(run.Next->Focused()) << "Tab works";
     }
     ASSERT_EQ(reports.size(), 1u);
+}
+
+TEST_F(MainWindowTest, AccessKeysEnterSpaceAndEscapePressWhatTheMouseWould) {
+    PutFile(stick + "\\root1.txt", "1", 0);
+    PutFile(stick + "\\a\\inner.txt", "2", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    int browsed = 0;
+    SetFolderBrowser([&](BROWSEINFOA&) -> LPITEMIDLIST {
+        ++browsed;
+        return nullptr;
+    });
+    // Pumps inside a run; the test's own pass.
+    int pumps = 0;
+    const auto running = [&] { return w.bScanCancel->Visible() || w.bCancel->Visible(); };
+    app->OnPump = [&](int) { pumps += running(); };
+
+    // The labels' keys focus their edits; without Alt a letter is typed.
+    AltKey('p');
+    EXPECT_TRUE(w.DiskDir->Focused());
+    AltKey('S');
+    EXPECT_TRUE(w.StickDir->Focused());
+    Key(WM_CHAR, 'p');
+    EXPECT_EQ(w.StickDir->Text(), "p") << "typed over the selected text";
+    EXPECT_TRUE(w.StickDir->Focused());
+    w.StickDir->SetText(stick);
+    // A disabled button's key does nothing, nor does Escape while no run goes.
+    AltKey('k');
+    Press(VK_ESCAPE);
+    EXPECT_EQ(pumps, 0);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
+
+    AltKey('v');
+    EXPECT_GT(pumps, 0) << "compared";
+    EXPECT_EQ(w.ToDisk->Count(), 2);
+    // Enter and Space on the browse buttons open the folder dialog.
+    w.StickDir->Button()->SetFocus();
+    Press(VK_RETURN);
+    w.DiskDir->Button()->SetFocus();
+    Press(VK_SPACE);
+    EXPECT_EQ(browsed, 2);
+    SetFolderBrowser(nullptr);
+
+    // Escape during a comparison presses "Abbrechen": at the pump in the
+    // folder "a" the stick's root is listed, "a" no more. Alt+V and Alt+K
+    // do nothing meanwhile.
+    int runPumps = 0;
+    bool sending = false;
+    const auto atRunPump = [&](int n, const std::function<void()>& keys) {
+        runPumps = 0;
+        app->OnPump = [&, n, keys](int) {
+            if (sending || !running() || ++runPumps != n)
+                return;
+            sending = true;
+            keys();
+            sending = false;
+        };
+    };
+    atRunPump(2, [] {
+        AltKey('v');
+        AltKey('k');
+        Press(VK_ESCAPE);
+    });
+    w.ToDisk->SetFocus();
+    Press(VK_RETURN);
+    EXPECT_EQ(runPumps, 0) << "Enter on a list presses nothing";
+    w.bScan->SetFocus();
+    Press(VK_RETURN);
+    EXPECT_EQ(Texts(w.ToDisk), (std::vector<std::string>{stick + "\\root1.txt"}));
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(StateOf(w), kIdleReady);
+
+    // And during a copy, before its file.
+    atRunPump(1, [] { Press(VK_ESCAPE); });
+    AltKey('k');
+    app->OnPump = nullptr;
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].Text.find("Abbruch durch den Benutzer"), std::string::npos);
+    EXPECT_NE(reports[0].Text.find("Alle 0 Dateien"), std::string::npos) << reports[0].Text;
+    EXPECT_EQ(StateOf(w), kIdleReady) << "Kopieren stays enabled after a copy run";
 }
 
 TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {

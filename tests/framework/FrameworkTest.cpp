@@ -5,6 +5,7 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/KeyboardCues.h"
 
 #include <objbase.h>
 
@@ -297,6 +298,90 @@ TEST_F(FrameworkTest, DialogKeysMoveFocusAndPressTheDefaultAndCancelButtons) {
     EXPECT_EQ(f.label->FocusControl(), nullptr);
     SendMessageA(f.form.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
     f.Key(WM_SYSCHAR, 'z');
+}
+
+// The label painted alone into a white bitmap, against the system's own text
+// with the underline hidden or shown.
+bool LabelShowsUnderline(TLabel& label) {
+    const auto paint = [&label](bool own, UINT flags) {
+        auto bitmap = std::make_unique<TBitmap>(label.Width(), label.Height());
+        bitmap->Canvas().Brush.SetColor(clWhite);
+        bitmap->Canvas().FillRect(label.ClientRect());
+        if (own) {
+            label.Paint(bitmap->Canvas());
+        } else {
+            bitmap->Canvas().Font = label.Font;
+            bitmap->Canvas().Brush.SetStyle(TBrushStyle::bsClear);
+            RECT r = label.ClientRect();
+            bitmap->Canvas().DrawText(flags ? WithoutAccelChar(label.Caption()) : label.Caption(),
+                                      r, DT_SINGLELINE | DT_LEFT | DT_TOP | flags);
+        }
+        return bitmap;
+    };
+    const auto same = [&label](TBitmap& a, TBitmap& b) {
+        for (int y = 0; y < label.Height(); ++y)
+            for (int x = 0; x < label.Width(); ++x)
+                if (a.Canvas().Pixel(x, y) != b.Canvas().Pixel(x, y))
+                    return false;
+        return true;
+    };
+    const auto painted = paint(true, 0);
+    const auto hidden = paint(false, DT_NOPREFIX), shown = paint(false, 0);
+    EXPECT_FALSE(same(*hidden, *shown)) << "an underline to tell apart";
+    EXPECT_TRUE(same(*painted, *hidden) || same(*painted, *shown));
+    return same(*painted, *shown);
+}
+
+TEST(AccelCharTest, TheLetterAndTheCaptionWithoutItsUnderline) {
+    const struct {
+        const char* Caption;
+        char Letter;
+        const char* Shown;
+    } cases[] = {{"&Datei", 'D', "Datei"}, {"Ver&gleichen", 'g', "Vergleichen"},
+                 {"A&&B", 0, "A&B"},       {"R&&&D", 'D', "R&D"},
+                 {"plain", 0, "plain"},    {"", 0, ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(AcceleratorOf(c.Caption), c.Letter) << c.Caption;
+        EXPECT_EQ(WithoutAccelChar(c.Caption), c.Shown) << c.Caption;
+    }
+}
+
+TEST_F(FrameworkTest, KeyboardCuesWaitForTabOrAltUnlessTheSystemShowsThem) {
+    const TAlwaysShownCues notAlways(false);
+    TDialogFixture f;
+    const auto cues = [&f] {
+        return std::pair{f.first->ShowsFocusCues(), f.label->ShowsAccelCues()};
+    };
+    EXPECT_EQ(cues(), std::pair(false, false)) << "hidden from the first show";
+    EXPECT_FALSE(LabelShowsUnderline(*f.label));
+    f.Key(WM_SYSKEYDOWN, VK_MENU);
+    EXPECT_EQ(cues(), std::pair(false, true)) << "Alt shows the underlines";
+    EXPECT_TRUE(LabelShowsUnderline(*f.label));
+    f.Key(WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(cues(), std::pair(true, true)) << "Tab shows the focus";
+
+    // The system may hide and show them again, and the form paints again; a
+    // form shown later starts hidden.
+    ValidateRect(f.form.Handle(), nullptr);
+    SendMessageA(f.form.Handle(), WM_UPDATEUISTATE,
+                 MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+    EXPECT_EQ(cues(), std::pair(false, false));
+    EXPECT_TRUE(GetUpdateRect(f.form.Handle(), nullptr, FALSE));
+    SendMessageA(f.form.Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    EXPECT_EQ(cues(), std::pair(true, false));
+    TForm other(nullptr);
+    auto* edit = new TEdit(&other);
+    edit->SetParent(&other);
+    f.form.Show();
+    other.Show();
+    EXPECT_FALSE(edit->ShowsFocusCues());
+    EXPECT_TRUE(f.first->ShowsFocusCues()) << "each form has its own";
+
+    // A user who has them always shown sees them at once.
+    const TAlwaysShownCues always(true);
+    EXPECT_TRUE(edit->ShowsFocusCues());
+    EXPECT_TRUE(edit->ShowsAccelCues());
+    EXPECT_TRUE(LabelShowsUnderline(*f.label));
 }
 
 TEST_F(FrameworkTest, FontFollowsTheParentUntilChanged) {

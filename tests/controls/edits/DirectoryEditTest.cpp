@@ -4,6 +4,7 @@
 #include "controls/edits/AdvDirectoryEdit.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/HeldKeys.h"
+#include "tests/support/KeyboardCues.h"
 #include "tests/support/VistaAnswer.h"
 
 #include <uxtheme.h>
@@ -457,6 +458,75 @@ TEST_F(DirectoryEditTest, TheFirstSpecialKeyAfterTheDialogIsLeftAlone) {
     EXPECT_EQ(Edit->Text(), "x");
     escape();
     EXPECT_EQ(Edit->Text(), "start");
+}
+
+TEST_F(DirectoryEditTest, AsATabStopTheButtonShowsItsFocusAndEnterOrSpaceOpenTheDialog) {
+    const TAlwaysShownCues notAlways(false);
+    TEditButton* button = Edit->Button();
+    button->SetTabStop(true);
+    const auto key = [&](UINT msg, WPARAM code) {
+        const LPARAM scan = LPARAM(MapVirtualKeyA(UINT(code), 0)) << 16;
+        PostMessageA(GetFocus(), msg, code, scan | 1 | (msg == WM_KEYUP ? 0xC0000000 : 0));
+        App->ProcessMessages();
+    };
+    const auto tab = [&](bool back) {
+        const THeldKeys shift(back ? std::vector<int>{VK_SHIFT} : std::vector<int>{});
+        key(WM_KEYDOWN, VK_TAB);
+        return GetFocus();
+    };
+    // The holder painted alone.
+    const auto shot = [&] {
+        auto bitmap = std::make_unique<TBitmap>(button->Width(), button->Height());
+        button->PaintTo(bitmap->Canvas());
+        return bitmap;
+    };
+    const auto unfocused = shot();
+
+    // From the edit Tab goes on to its button, and Shift+Tab back.
+    First->SetFocus();
+    const std::vector<HWND> order{tab(false), tab(false), tab(false), tab(true), tab(true)};
+    const std::vector<HWND> expected{Edit->Handle(), button->Handle(), First->Handle(),
+                                     button->Handle(), Edit->Handle()};
+    EXPECT_EQ(order, expected);
+
+    // A dotted rectangle inside the face's edges while the button has the focus.
+    button->SetFocus();
+    const auto focused = shot();
+    int dotted = 0;
+    for (int y = 0; y < button->Height(); ++y)
+        for (int x = 0; x < button->Width(); ++x) {
+            const bool changed = focused->Canvas().Pixel(x, y) != unfocused->Canvas().Pixel(x, y);
+            const bool onRing =
+                (x == 2 || x == button->Width() - 3 || y == 2 || y == button->Height() - 3) &&
+                x >= 2 && x <= button->Width() - 3 && y >= 2 && y <= button->Height() - 3;
+            EXPECT_TRUE(!changed || onRing) << x << "," << y;
+            dotted += changed;
+        }
+    EXPECT_GT(dotted, 8);
+    SendMessageA(Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    const auto hidden = shot();
+    int shown = 0;
+    for (int y = 0; y < button->Height(); ++y)
+        for (int x = 0; x < button->Width(); ++x)
+            shown += hidden->Canvas().Pixel(x, y) != unfocused->Canvas().Pixel(x, y);
+    EXPECT_EQ(shown, 0) << "no rectangle while focus cues are hidden";
+
+    // Enter and Space press it; the focus stays on it.
+    key(WM_KEYDOWN, VK_RETURN);
+    key(WM_KEYUP, VK_RETURN);
+    EXPECT_EQ(Calls.size(), 1u);
+    key(WM_KEYDOWN, VK_SPACE);
+    key(WM_KEYUP, VK_SPACE);
+    EXPECT_EQ(Calls.size(), 2u);
+    EXPECT_TRUE(button->Focused());
+    key(WM_KEYDOWN, 'A');
+    EXPECT_EQ(Calls.size(), 2u) << "other keys do nothing";
+
+    // With the edit disabled neither is a stop.
+    Edit->SetEnabled(false);
+    First->SetFocus();
+    EXPECT_EQ(tab(false), First->Handle());
+    EXPECT_EQ(tab(true), First->Handle());
 }
 
 TEST_F(DirectoryEditTest, OnlyAnExistingFolderValidates) {

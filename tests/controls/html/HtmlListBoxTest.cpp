@@ -410,6 +410,100 @@ TEST_F(HtmlListBoxTest, DrawsLastRowFillGradientSelectionAndFrame) {
     EXPECT_GT(blue, 0);
 }
 
+// An item drawn unselected into a bitmap as tall as `height`, white below it.
+std::unique_ptr<TBitmap> DrawnItem(TTestListBox& list, int index, int width, int height) {
+    auto bmp = std::make_unique<TBitmap>(width, height);
+    bmp->Canvas().Brush.SetColor(clWhite);
+    bmp->Canvas().FillRect(MakeRect(0, 0, width, height));
+    TCanvas canvas(bmp->Canvas().Handle());
+    canvas.Font = list.Font;
+    list.DrawItem(canvas, index, MakeRect(0, 0, width, list.ItemHeights(index)), false, false);
+    GdiFlush();
+    return bmp;
+}
+
+TEST_F(HtmlListBoxTest, NamesAreDrawnExactlyAsTheyAreWithEveryAmpersand) {
+    // Pieces as the renderer draws them, each up to and including a blank.
+    const std::vector<std::vector<std::string>> names = {
+        {"C:\\M\xFCller&S\xF6hne.txt"},   {"C:\\R&D ", "Bericht.doc"},
+        {"C:\\Tom ", "&& ", "Jerry.txt"}, {"C:\\a&b ", "& ", "c&amp.txt"},
+        {"C:\\v1.2..final...&.txt"},
+    };
+    for (const auto& pieces : names) {
+        std::string name;
+        for (const std::string& piece : pieces)
+            name += piece;
+        SCOPED_TRACE(name);
+        List->Clear();
+        List->AddItem(name, nullptr);
+        ASSERT_EQ(List->ItemHeights(0), Gh) << "one line";
+        const auto drawn = DrawnItem(*List, 0, ClientRight, Gh);
+
+        TBitmap expected(ClientRight, Gh);
+        TCanvas& e = expected.Canvas();
+        e.Brush.SetColor(clWindow);
+        e.FillRect(MakeRect(0, 0, ClientRight, Gh));
+        e.Font = List->Font;
+        e.Brush.SetStyle(TBrushStyle::bsClear);
+        RECT line = MakeRect(3, 0, ClientRight, Gh);
+        for (const std::string& piece : pieces) {
+            RECT measured = line;
+            const UINT flags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_NOPREFIX;
+            e.DrawText(piece, measured, flags | DT_CALCRECT);
+            e.DrawText(piece, line, flags);
+            line.left = measured.right;
+        }
+        GdiFlush();
+        int differing = 0;
+        for (int y = 0; y < Gh; ++y)
+            for (int x = 0; x < ClientRight; ++x)
+                differing += PixelAt(*drawn, x, y) != PixelAt(expected, x, y);
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+// An item is as tall as the lines its drawing shows: the last line band holds
+// text, and nothing passes the right edge.
+TEST_F(HtmlListBoxTest, ItemHeightsFollowTheLinesTheDrawingShows) {
+    const auto expectLines = [&](int index, int lines) {
+        EXPECT_EQ(List->ItemHeights(index), lines * Gh);
+        RECT client;
+        GetClientRect(List->Handle(), &client);
+        const auto drawn = DrawnItem(*List, index, client.right, List->ItemHeights(index));
+        bool lastLine = false;
+        for (int y = (lines - 1) * Gh; y < lines * Gh; ++y)
+            for (int x = 0; x < client.right; ++x)
+                lastLine |= PixelAt(*drawn, x, y) == RGB(8, 55, 114);
+        EXPECT_TRUE(lastLine) << "the last line shows text";
+    };
+    TCanvas& measure = List->MeasureCanvas();
+    const std::string path = "C:\\Dokumente\\Projekte\\2026\\Unterlagen zum Antrag\\"
+                             "Ein-sehr-langer-Ordnername-fuer-die-Ablage\\Antrag.txt";
+    List->AddItem(path, nullptr);
+    const int room = ClientRight - 3;
+    ASSERT_GT(measure.TextWidth(path), room);
+    expectLines(0, List->ItemHeights(0) / Gh);
+    EXPECT_GE(List->ItemHeights(0), 3 * Gh);
+
+    // With the list's own scroll bar shown, a name that fills the line
+    // (the bar's width or less short of it) still takes one line.
+    List->Clear();
+    for (int i = 0; i < 20; ++i)
+        List->AddItem("C:\\f" + std::to_string(i) + ".txt", nullptr);
+    RECT client;
+    GetClientRect(List->Handle(), &client);
+    ASSERT_LT(client.right, ClientRight) << "the scroll bar shows";
+    std::string name = "C:\\Daten\\";
+    while (measure.TextWidth(name + "ax.txt") <= client.right - 3 - 4)
+        name += 'a';
+    name += "x.txt";
+    ASSERT_GT(measure.TextWidth(name), client.right - 3 - GetSystemMetrics(SM_CXVSCROLL));
+    List->AddItem(name, nullptr);
+    expectLines(20, 1);
+    List->UpdateItemHeights();
+    EXPECT_EQ(List->ItemHeights(20), Gh - 2) << "measured again, still one line";
+}
+
 TEST_F(HtmlListBoxTest, AnchorAtPointFindsTheHrefAndItsItem) {
     List->AddItem("C:\\plain.txt", nullptr);
     List->AddItem("<A href=\"http://example.org/\">link</A> and more text", nullptr);

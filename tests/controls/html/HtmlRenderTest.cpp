@@ -71,6 +71,8 @@ struct TPlainCase {
     const char* Markup;
     const char* Shown;
     bool Prefix;
+    // Rendered as names, without access keys (ShowAccelChar false).
+    bool Names = false;
 };
 
 std::vector<std::string> SplitPieces(const std::string& shown) {
@@ -88,6 +90,7 @@ class PlainTextTest : public RenderTest, public ::testing::WithParamInterface<TP
 
 TEST_P(PlainTextTest, DrawsLikeTheSystemText) {
     const TPlainCase& c = GetParam();
+    Options.ShowAccelChar = !c.Names;
     THtmlRenderResult result;
     Render(c.Markup, kArea, result);
     EXPECT_EQ(result.ExtentY, Gh);
@@ -121,7 +124,14 @@ INSTANTIATE_TEST_SUITE_P(
         TPlainCase{"a\nb", "ab", true}, TPlainCase{"a\tb", "a\tb", true},
         TPlainCase{"<Z>gone</Z>kept", "kept", true}, TPlainCase{"kept<Z>gone", "kept", true},
         TPlainCase{"C:\\Programme\\Korvandel\\Settings.prp",
-                   "C:\\Programme\\Korvandel\\Settings.prp", true}));
+                   "C:\\Programme\\Korvandel\\Settings.prp", true},
+        // Names show every ampersand as it is; "&amp;" is one.
+        TPlainCase{"M\xFCller&S\xF6hne.txt", "M\xFCller&S\xF6hne.txt", false, true},
+        TPlainCase{"R&D Bericht.doc", "R&D |Bericht.doc", false, true},
+        TPlainCase{"Tom && Jerry.txt", "Tom |&& |Jerry.txt", false, true},
+        TPlainCase{"&&&x&", "&&&x&", false, true}, TPlainCase{"R&amp;D", "R&D", false, true},
+        TPlainCase{"&amp; & x", "& |& |x", false, true},
+        TPlainCase{"C:\\A&B\\v1.2..final...txt", "C:\\A&B\\v1.2..final...txt", false, true}));
 
 // The entity rule as written for the markup: each sweep replaces the first
 // occurrence (any case) of every entity, until a sweep changes nothing.
@@ -176,35 +186,51 @@ TEST_F(RenderTest, EntitiesEndAsRepeatedSweepsLeaveThem) {
     }
 }
 
-// The longest starts of `text` that fit `room`, then `room` on every later line.
-std::vector<std::string> BreakAt(TCanvas& canvas, std::string text, int firstRoom, int room) {
+// The lines a word without blanks takes: the longest start that fits `room`
+// (`firstRoom` on the first line) and ends after a "\" or "/", or, where none
+// does, the longest start that fits at all.
+std::vector<std::string> PathLines(TCanvas& canvas, std::string text, int firstRoom, int room) {
     std::vector<std::string> lines;
     for (int r = firstRoom; !text.empty(); r = room) {
-        std::size_t n = 1;
-        while (n < text.size() && canvas.TextWidth(text.substr(0, n + 1)) <= r)
-            ++n;
+        std::size_t n = canvas.TextWidth(text) <= r ? text.size() : 0;
+        for (std::size_t i = 0; n < text.size() && i < text.size(); ++i)
+            if ((text[i] == '\\' || text[i] == '/') && canvas.TextWidth(text.substr(0, i + 1)) <= r)
+                n = i + 1;
+        if (n == 0)
+            for (n = 1; n < text.size() && canvas.TextWidth(text.substr(0, n + 1)) <= r;)
+                ++n;
         lines.push_back(text.substr(0, n));
         text.erase(0, n);
     }
     return lines;
 }
 
-TEST_F(RenderTest, AWordWiderThanTheLineBreaksWhereItPassesTheEdge) {
-    const std::string path = "C:\\Dokumente\\Ein-sehr-langer-Ordnername\\Unterordner\\Datei.txt";
-    const RECT narrow = MakeRect(10, 5, 110, 115);
+TEST_F(RenderTest, AWordWiderThanTheLineBreaksAfterAPathDelimiterOrElseAtTheEdge) {
+    const RECT narrow = MakeRect(10, 5, 130, 115);
     const int room = narrow.right - (narrow.left + 1);
-    ASSERT_GT(Width(path), 100);
+    const std::string path = "C:\\Dokumente\\Projekte\\2026\\Unterlagen\\Antrag.txt";
+    const std::string longPart = "C:\\Daten\\Ein-sehr-langer-Ordnername-ohne-Ende\\Datei.txt";
     const std::string marker = "<IMG src=\"idx:0\"> ";
+    ASSERT_GT(Width(path), room);
+    ASSERT_GT(Width("Ein-sehr-langer-Ordnername-ohne-Ende\\"), room);
     Options.Images = Images.get();
+    // Image, blank, then the text, all on the bottom of the image.
+    const int image = std::max(16, Gh);
+    const int afterImage = 16 + Width(" ");
     struct {
         const char* name;
         std::string text;
         bool wrap;
+        std::string word;   // what breaks over the lines
+        bool marked, after; // behind the image, after the word "Datei "
     } const cases[] = {
-        {"wrapping: broken over lines", path, true},
-        {"wrapping: the same after other words", "Datei " + path, true},
-        {"marked: the image stays before the path", marker + path, true},
-        {"one row: ended with an ellipsis", path, false},
+        {"a path breaks after its delimiters", path, true, path, false, false},
+        {"forward slashes too", "C:/Dokumente/Projekte/2026/Unterlagen/Antrag.txt", true,
+         "C:/Dokumente/Projekte/2026/Unterlagen/Antrag.txt", false, false},
+        {"a part wider than the line breaks inside", longPart, true, longPart, false, false},
+        {"after other words it starts the next line", "Datei " + path, true, path, false, true},
+        {"behind the image", marker + path, true, path, true, false},
+        {"one row: ended with an ellipsis", path, false, path, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -222,21 +248,21 @@ TEST_F(RenderTest, AWordWiderThanTheLineBreaksWhereItPassesTheEdge) {
             RECT line = MakeRect(left, top, narrow.right, top + Gh);
             e.DrawText(path, line, DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_END_ELLIPSIS);
             top += Gh;
-        } else if (c.text == path) {
-            lines = BreakAt(Canvas, path, room, room);
-        } else if (c.text[0] == 'D') {
-            lines = BreakAt(Canvas, path, room, room);
-            lines.insert(lines.begin(), "Datei ");
-        } else {
-            // Image, blank, then as much of the path as fits, all on the
-            // bottom of the image.
-            const int image = std::max(16, Gh);
-            const int after = 16 + Width(" ");
-            lines = BreakAt(Canvas, path, room - after, room);
+        } else if (c.marked) {
+            lines = PathLines(Canvas, c.word, room - afterImage, room);
             ImageList_Draw(Images->Handle(), 0, e.Handle(), left, top, ILD_NORMAL);
             e.TextOut(left + 16, top + image - Gh, " " + lines[0]);
             lines.erase(lines.begin());
             top += image;
+        } else {
+            lines = PathLines(Canvas, c.word, room, room);
+            if (c.after)
+                lines.insert(lines.begin(), "Datei ");
+        }
+        // The rule breaks after delimiters where the parts allow it.
+        if (c.wrap && c.word == path) {
+            for (std::size_t i = c.after ? 1 : 0; i + 1 < lines.size(); ++i)
+                EXPECT_EQ(lines[i].back(), '\\') << lines[i];
         }
         for (const std::string& line : lines) {
             e.TextOut(left, top, line);
@@ -245,6 +271,46 @@ TEST_F(RenderTest, AWordWiderThanTheLineBreaksWhereItPassesTheEdge) {
         EXPECT_EQ(result.ExtentY, top - narrow.top);
         EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
         EXPECT_LE(InkBounds(kWhole).right, narrow.right);
+    }
+}
+
+// A name that fits a line of its own but not the rest of a line moves to the
+// next line whole; one wider than any line is broken where it passes the edge.
+TEST_F(RenderTest, ANameIsBrokenOnlyWhereItIsWiderThanALine) {
+    const RECT narrow = MakeRect(10, 5, 130, 115);
+    const int room = narrow.right - (narrow.left + 1);
+    const int afterImage = 16 + Width(" ");
+    std::string fits = "Bericht";
+    while (Width(fits) <= room - afterImage)
+        fits += 'x';
+    ASSERT_LE(Width(fits), room - 8) << "a name that fits a line of its own";
+    std::string wide = fits;
+    while (Width(wide) <= room)
+        wide += 'y';
+    Options.Images = Images.get();
+    const int image = std::max(16, Gh);
+    for (const auto& [name, lines] :
+         {std::pair{fits, std::vector<std::string>{"", fits}},
+          std::pair{wide, PathLines(Canvas, wide, room - afterImage, room)}}) {
+        SCOPED_TRACE(name);
+        Clear();
+        THtmlRenderResult result;
+        Render("<IMG src=\"idx:0\"> " + name, narrow, result);
+        auto expected = Expected();
+        TCanvas& e = expected->Canvas();
+        // Each line as the system draws it, clipped at the right edge.
+        const auto line = [&](int x, int bottom, const std::string& text) {
+            RECT r = MakeRect(x, bottom - Gh, narrow.right, bottom);
+            e.DrawText(text, r, DT_SINGLELINE | DT_BOTTOM);
+        };
+        const int left = narrow.left + 1;
+        ImageList_Draw(Images->Handle(), 0, e.Handle(), left, narrow.top, ILD_NORMAL);
+        line(left + 16, narrow.top + image, " " + lines[0]);
+        int top = narrow.top + image;
+        for (std::size_t i = 1; i < lines.size(); ++i, top += Gh)
+            line(left, top + Gh, lines[i]);
+        EXPECT_EQ(result.ExtentY, top - narrow.top);
+        EXPECT_TRUE(SameArea(Bitmap, *expected, kWhole));
     }
 }
 

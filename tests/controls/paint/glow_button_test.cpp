@@ -5,6 +5,7 @@
 #include "framework/StdCtrls.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
+#include "tests/support/KeyboardCues.h"
 
 #include <gtest/gtest.h>
 
@@ -449,17 +450,38 @@ TEST_F(GlowButtonTest, PaintsOnlyItsOwnRectangleOnACanvasWithAnotherOrigin) {
     EXPECT_EQ(PixelAt(big, 30, 38), kNormal);
 }
 
-TEST_F(GlowButtonTest, FocusRingShowsOnlyWithTheFocus) {
+TEST_F(GlowButtonTest, FocusRingShowsOnlyWithTheFocusWhileTheFormShowsFocusCues) {
+    const TAlwaysShownCues notAlways(false);
     Button->SetTabStop(true);
     const int y = Button->Height() / 2 + 4;
+    const auto ring = [&] { return Near(PixelAt(Paint(), 1, y), 0xE4AD89, 24); };
+    const auto cues = [&](WORD action) {
+        SendMessageA(Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(action, UISF_HIDEFOCUS), 0);
+    };
     EXPECT_EQ(PixelAt(Paint(), 1, y), kNormal);
     Button->SetFocus();
     ASSERT_TRUE(Button->Focused());
-    EXPECT_TRUE(Near(PixelAt(Paint(), 1, y), 0xE4AD89, 24));
+    EXPECT_EQ(PixelAt(Paint(), 1, y), kNormal) << "no cue before the keyboard is used";
+    cues(UIS_CLEAR);
+    EXPECT_TRUE(ring());
+    Button->SetFocusType(TFocusType::ftHotBorder);
+    EXPECT_TRUE(ring());
+    EXPECT_EQ(PixelAt(Paint(), 10, 8), kHot);
     Button->SetFocusType(TFocusType::ftNone);
     EXPECT_EQ(PixelAt(Paint(), 1, y), kNormal);
     Button->SetFocusType(TFocusType::ftHot);
     EXPECT_EQ(PixelAt(Paint(), 10, 8), kHot) << "a hot focus shows the hot look";
+    cues(UIS_SET);
+    EXPECT_EQ(PixelAt(Paint(), 10, 8), kNormal) << "hidden cues hide the hot focus too";
+    Button->SetFocusType(TFocusType::ftBorder);
+    EXPECT_FALSE(ring());
+    {
+        const TAlwaysShownCues always(true);
+        EXPECT_TRUE(ring()) << "always shown";
+    }
+    ::SetFocus(Form->Handle());
+    cues(UIS_CLEAR);
+    EXPECT_FALSE(ring()) << "only with the focus";
 }
 
 // An outline font that GDI+ finds on this system, or an empty name. Without
@@ -540,6 +562,37 @@ TEST_P(GlowCaptionTest, IsGreyWhenDisabled) {
     const int grey = darkest();
     EXPECT_GE(grey, 0x80 - 8) << "nothing darker than the grey caption";
     EXPECT_LE(grey, 0x80 + 8) << "but the caption is there";
+}
+
+// The access key is underlined while the form shows underlines, and otherwise
+// the caption looks as it would without the ampersand.
+TEST_P(GlowCaptionTest, UnderlinesItsAccessKeyOnlyWhileTheFormShowsUnderlines) {
+    const TAlwaysShownCues notAlways(false);
+    Button->Font.SetColor(clWhite);
+    const auto shot = [this](const std::string& caption) {
+        Button->SetCaption(caption);
+        auto bitmap = std::make_unique<TBitmap>(Button->Width(), Button->Height());
+        Button->PaintWindow(bitmap->Canvas());
+        return bitmap;
+    };
+    // Where two pictures differ: the rows from the first to the last; none if alike.
+    const auto differing = [this](TBitmap& a, TBitmap& b) {
+        std::pair rows{Button->Height(), -1};
+        for (int y = 0; y < Button->Height(); ++y)
+            for (int x = 0; x < Button->Width(); ++x)
+                if (PixelAt(a, x, y) != PixelAt(b, x, y))
+                    rows = {std::min(rows.first, y), std::max(rows.second, y)};
+        return rows;
+    };
+    const std::pair none{Button->Height(), -1};
+    const auto plain = shot("Vergleichen");
+    EXPECT_EQ(differing(*shot("&Vergleichen"), *plain), none) << "no underline before Alt";
+    SendMessageA(Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    EXPECT_EQ(differing(*shot("Vergleichen"), *plain), none) << "nothing to underline";
+    // A line of its own below the middle of the caption.
+    const auto [first, last] = differing(*shot("&Vergleichen"), *plain);
+    EXPECT_GT(first, Button->Height() / 2);
+    EXPECT_LE(last - first, 1);
 }
 
 std::string CaptionPathName(const ::testing::TestParamInfo<TCaptionPath>& info) {
