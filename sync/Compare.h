@@ -2,6 +2,7 @@
 
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
+#include "sync/SyncRecord.h"
 
 #include <functional>
 #include <string>
@@ -20,6 +21,9 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
                 bool FromStick);
 
 // The whole comparison run: clears cancel and the list, then stick to computer,
-// then computer to stick.
+// then computer to stick. With a record, a file that both sides hold and the
+// record knows goes by which side changed since; a run that is not cancelled
+// then leaves the next record in it.
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
-                    const std::string& stickText, const std::string& diskText);
+                    const std::string& stickText, const std::string& diskText,
+                    TSyncRecord* record = nullptr);

@@ -24,6 +24,8 @@ struct TDosTime {
 // 1980..2107, which the DOS form cannot hold, are clamped to the nearer end.
 TDosTime PackDosTime(int year, int month, int day, int hour, int minute, int second);
 
+enum class TReadResult { Ok, Missing, Failed };
+
 struct TFolderEntry {
     std::string Name;
     std::string AltName; // another name the platform finds the entry by (short name), or empty
@@ -32,6 +34,15 @@ struct TFolderEntry {
     // Reached through a link or mount point; only such an entry can lead back to a
     // folder above it.
     bool IsLink = false;
+    std::uint64_t Size = 0; // of a file; 0 for a folder
+};
+
+// What a path holds at the moment it is asked for.
+struct TPathState {
+    TReadResult Result = TReadResult::Missing; // Failed when it cannot be told
+    bool IsDirectory = false;
+    TDosTime Time;
+    std::uint64_t Size = 0;
 };
 
 // The same for every path that reaches a folder, through links or not.
@@ -40,8 +51,6 @@ struct TFolderId {
     std::uint64_t Index = 0;
     bool operator==(const TFolderId&) const = default;
 };
-
-enum class TReadResult { Ok, Missing, Failed };
 
 // Paths and names are exact: every name as the file system holds it, in 8 bits per
 // unit (on Windows the UTF-16 names as WTF-8, so that names outside the ANSI code
@@ -65,6 +74,8 @@ class TFileSystem {
                                    std::vector<TFolderEntry>& entries) = 0;
     virtual bool FolderIdentity(const std::string& folder, TFolderId& id) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
+    // The path's state as a listing of its folder would give it, links followed.
+    virtual TPathState StateOf(const std::string& path) = 0;
     // Creates one directory; fails when the parent is missing or the name is taken.
     virtual bool MakeDirectory(const std::string& path) = 0;
     // Copies contents, read-only attribute and last-write time into a temporary file

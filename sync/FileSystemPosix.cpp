@@ -165,7 +165,8 @@ class TPosixFileSystem final : public TFileSystem {
                                {},
                                S_ISDIR(st.st_mode),
                                DosTimeOf(st.st_mtime, offset),
-                               IsLinkEntry(dirFd, *item)});
+                               IsLinkEntry(dirFd, *item),
+                               S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size)});
         }
         const bool complete = errno == 0;
         closedir(dir);
@@ -188,6 +189,19 @@ class TPosixFileSystem final : public TFileSystem {
     bool IsDirectory(const std::string& path) override {
         struct stat st {};
         return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+
+    TPathState StateOf(const std::string& path) override {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
+            TPathState none;
+            none.Result =
+                errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
+            return none;
+        }
+        const bool isDirectory = S_ISDIR(st.st_mode);
+        return {TReadResult::Ok, isDirectory, DosTimeOf(st.st_mtime, OffsetNow()),
+                isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size)};
     }
 
     bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }

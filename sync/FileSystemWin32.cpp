@@ -168,11 +168,17 @@ bool SizeOf(const std::wstring& path, std::uint64_t& size) {
     return true;
 }
 
+std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : static_cast<std::uint64_t>(high) << 32 | low;
+}
+
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
-    return {Wtf8(data.cFileName), Wtf8(data.cAlternateFileName),
+    return {Wtf8(data.cFileName),
+            Wtf8(data.cAlternateFileName),
             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
             DosTimeOf(data.ftLastWriteTime),
-            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+            FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
 }
 
 DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
@@ -241,6 +247,21 @@ class TWin32FileSystem final : public TFileSystem {
     bool IsDirectory(const std::string& path) override {
         const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    TPathState StateOf(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
+            const DWORD error = GetLastError();
+            TPathState none;
+            none.Result = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                              ? TReadResult::Missing
+                              : TReadResult::Failed;
+            return none;
+        }
+        return {TReadResult::Ok, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                DosTimeOf(data.ftLastWriteTime),
+                FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
     }
 
     bool MakeDirectory(const std::string& path) override {
