@@ -4,10 +4,12 @@
 
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
+#include "sync/InStep.h"
 #include "sync/Settings.h"
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 constexpr int kClientWidth = 331;
@@ -15,6 +17,8 @@ constexpr int kClientHeight = 469;
 constexpr TColor kPanelTextColor = 7485192;
 // "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
 constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
+// The second image: a file that both sides changed.
+constexpr char kConflictMarker[] = "<IMG src=\"idx:1\"> ";
 
 TFont TahomaFont(TColor color) {
     TFont font;
@@ -175,6 +179,7 @@ void TKorvandelMain::CreateControls() {
 
     StdImages = new TImageList(this, 16, 16);
     StdImages->AddResource(GetModuleHandleA(nullptr), "WARNING");
+    StdImages->AddResource(GetModuleHandleA(nullptr), "CONFLICT");
     ToStick->SetImages(StdImages);
     ToDisk->SetImages(StdImages);
 
@@ -255,9 +260,17 @@ void TKorvandelMain::bScanClick(TComponent*) {
     ToDisk->Clear();
     ScanProg->Show();
 
+    // The record belongs to this computer and these two folders.
+    FRecordFile = std::make_unique<TSyncRecordFile>(
+        SyncRecordFileFor(FSettingsFile, FComputerName, ExactPath(FolderRoot(StickDir->Text())),
+                          ExactPath(FolderRoot(DiskDir->Text()))));
+    FRecordDamaged =
+        FRecordFile->Load(FFileSystem, FRecord) == TRecordLoad::Damaged || FRecordDamaged;
     CompareFolders(
         FFileSystem, FCopyList, FCancelScan, [] { Application->ProcessMessages(); },
-        StickDir->Text(), DiskDir->Text());
+        StickDir->Text(), DiskDir->Text(), &FRecord);
+    if (!FCancelScan)
+        SaveRecord();
 
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
@@ -265,7 +278,11 @@ void TKorvandelMain::bScanClick(TComponent*) {
     // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
         (entry->ToStickFlag ? ToStick : ToDisk)
-            ->AddItem((entry->Copied ? "" : kFailureMarker) + entry->SourcePath, entry.get());
+            ->AddItem((!entry->Copied    ? kFailureMarker
+                       : entry->Conflict ? kConflictMarker
+                                         : "") +
+                          entry->SourcePath,
+                      entry.get());
     ToStick->EndUpdate();
     ToDisk->EndUpdate();
 
@@ -288,7 +305,9 @@ void TKorvandelMain::bCopyClick(TComponent*) {
 
     const TCopyRunResult result = RunCopy(
         FFileSystem, FCopyList, FCancelCopy, [] { Application->ProcessMessages(); },
-        [this](int position) { CopyProg->SetPosition(position); });
+        [this](int position) { CopyProg->SetPosition(position); }, FComputerName);
+    RecordCopied(FRecord, FCopyList);
+    SaveRecord();
 
     CopyProg->Hide();
     bCopy->Show();
@@ -298,11 +317,22 @@ void TKorvandelMain::bCopyClick(TComponent*) {
 
     const std::string instruction =
         result.Cancelled ? "Abbruch durch den Benutzer" : "Kopierergebnis";
+    // Lines that follow the counts, when there is something to say.
+    std::string notes;
+    if (result.KeptOlderCount > 0)
+        notes += "\r\n" + Format("%d Dateien waren auf beiden Seiten ge\xe4ndert; die \xe4ltere "
+                                 "Fassung liegt daneben.",
+                                 result.KeptOlderCount);
+    if (std::exchange(FRecordDamaged, false))
+        notes += "\r\nDer gespeicherte Stand des letzten Abgleichs war besch\xe4"
+                 "digt; "
+                 "Korvandel beginnt einen neuen.";
     if (result.FailedCount > 0) {
         ShowReport(this, Application->Title, instruction,
                    Format("%d Dateien konnten nicht kopiert werden\r\n"
                           "%d Dateien wurden erfolgreich kopiert",
-                          result.FailedCount, result.CopiedCount),
+                          result.FailedCount, result.CopiedCount) +
+                       notes,
                    "", tiWarning);
         // One batch per list: thousands of failures are marked without a
         // repaint each.
@@ -317,12 +347,20 @@ void TKorvandelMain::bCopyClick(TComponent*) {
         }
     } else {
         ShowReport(this, Application->Title, instruction,
-                   Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount), "",
-                   tiInformation);
+                   Format("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount) +
+                       notes,
+                   "", tiInformation);
         ToStick->Clear();
         ToDisk->Clear();
         FCopyList.clear();
     }
+}
+
+// A record that cannot be written leaves the one before, which only makes the
+// next comparison more careful.
+void TKorvandelMain::SaveRecord() {
+    if (FRecordFile)
+        FRecordFile->Save(FFileSystem, FRecord);
 }
 
 void TKorvandelMain::bCancelClick(TComponent*) {

@@ -13,7 +13,9 @@
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
+#include "sync/SyncRecord.h"
 
+#include <memory>
 #include <string>
 
 class TKorvandelMain : public TAdvToolBarForm {
@@ -44,6 +46,11 @@ class TKorvandelMain : public TAdvToolBarForm {
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }
+    // The record of the folders last compared; empty before the first comparison.
+    const std::string& SyncRecordFile() const {
+        static const std::string none;
+        return FRecordFile ? FRecordFile->Path() : none;
+    }
 
     void bScanClick(TComponent* sender);
     void bCopyClick(TComponent* sender);
@@ -60,6 +67,7 @@ class TKorvandelMain : public TAdvToolBarForm {
                     const std::string& content, const std::string& customButton,
                     TTaskDialogIcon icon);
     void SetFoldersEnabled(bool enabled);
+    void SaveRecord();
 
     std::string FSettingsFile;
     std::string FComputerName;
@@ -67,4 +75,8 @@ class TKorvandelMain : public TAdvToolBarForm {
     bool FCancelCopy = false;
     bool FCancelScan = false;
     TFileSystem& FFileSystem;
+    // What both folders held when last in step, for the two folders last compared.
+    TSyncRecord FRecord;
+    std::unique_ptr<TSyncRecordFile> FRecordFile;
+    bool FRecordDamaged = false; // until a report has said that a new one begins
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program's icon (16, 32 and 48 pixels), the 16 x 16 warning
-image, the task dialog's bitmaps (arrow, expand and collapse buttons,
+and conflict images, the task dialog's bitmaps (arrow, expand and collapse buttons,
 shield) and the directory edit's folder glyph, and writes Korvandel.ico and the .bmp files beside this script.
 
 Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
@@ -88,6 +88,23 @@ def warning_layers():
         (poly(inner), body),
         (rect(0.44, 0.32, 0.56, 0.64), (96, 96, 96)),
         (rect(0.44, 0.70, 0.56, 0.80), (96, 96, 96)),
+    ]
+
+
+def conflict_layers():
+    """Two versions of one page, one over the other, with an orange flash across."""
+    back = [(0.06, 0.04), (0.58, 0.04), (0.70, 0.16), (0.70, 0.70), (0.06, 0.70)]
+    back_in = [(0.13, 0.11), (0.55, 0.11), (0.63, 0.19), (0.63, 0.63), (0.13, 0.63)]
+    front = [(0.30, 0.28), (0.82, 0.28), (0.94, 0.40), (0.94, 0.96), (0.30, 0.96)]
+    front_in = [(0.37, 0.35), (0.79, 0.35), (0.87, 0.43), (0.87, 0.89), (0.37, 0.89)]
+    flash = [(0.62, 0.30), (0.40, 0.62), (0.56, 0.62), (0.44, 0.94), (0.80, 0.54),
+             (0.63, 0.54), (0.76, 0.30)]
+    return [
+        (poly(back), (40, 70, 140)),
+        (poly(back_in), (186, 210, 246)),
+        (poly(front), (90, 90, 100)),
+        (poly(front_in), (255, 255, 255)),
+        (poly(flash), (242, 120, 10)),
     ]
 
 
@@ -231,6 +248,18 @@ def write_warning_bmp(path):
         f.write(header + data)
 
 
+def write_conflict_bmp(path):
+    """Stored as the warning image is, so that the list's image list takes both alike."""
+    pixels = render(16, conflict_layers())
+    solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
+             for row in pixels]
+    data = bgra_rows(solid)
+    header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
+        f.write(header + data)
+
+
 # The open folder on the directory edit's button, pixel by pixel: K black,
 # Y yellow, S silver, "." white (drawn transparent, as the bottom-left pixel).
 FOLDER_GLYPH = [
@@ -326,6 +355,7 @@ def write_icon(path):
 
 if __name__ == "__main__":
     write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
+    write_conflict_bmp(os.path.join(HERE, "Conflict.bmp"))
     write_icon(os.path.join(HERE, "Korvandel.ico"))
     write_task_dialog_bitmaps()
     write_bmp4(os.path.join(HERE, "AdvDirectoryEdit.bmp"), FOLDER_GLYPH,
