@@ -1,56 +1,167 @@
-// Times the comparison of two generated folder trees beside one plain listing of
-// both trees, and prints the peak memory of each run.
+// Times the comparison of two generated folder trees against a raw walk of both
+// trees, the least that any listing giving names, times and sizes costs, and
+// against the engine's own listing; prints the peak memory of each run.
 //
-//   bench_compare                         every figure: 50,000 files in 500 folders,
-//                                         20,000 in one folder, 100,000 and 200,000
-//                                         files in 100 per folder, each in a run of
-//                                         its own so that each peak is its own
-//   bench_compare FILES FOLDERS [ROUNDS]  one pair of trees
+//   bench_compare                         every figure: 20,000 files in one folder,
+//                                         50,000 in 500 and 200,000 in 2,000, each
+//                                         in a run of its own so that each peak is
+//                                         its own
+//   bench_compare FILES FOLDERS [ROUNDS [FOLDER]]
+//                                         one pair of trees; in FOLDER they are
+//                                         built unless there already and kept, so
+//                                         that two builds can be timed on them
+//
+// Names are made like real ones: 5 to 40 characters of words, blanks, hyphens
+// and umlauts before a short distinct code and an extension.
 
 #include "BenchSupport.h"
 #include "sync/Compare.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void WriteFile(const fs::path& path, fs::file_time_type time) {
-    std::ofstream(path) << "x";
-    fs::last_write_time(path, time);
+// One open per file: under Wine every open of a new name reads the whole folder.
+bool MakeFile(const fs::path& path, std::int64_t unixSeconds) {
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    const std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + 11644473600) * 10000000;
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const bool made =
+        WriteFile(file, "x", 1, &written, nullptr) && SetFileTime(file, nullptr, nullptr, &time);
+    return CloseHandle(file) && made;
+#else
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return false;
+    }
+    const timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
+    const bool made = write(fd, "x", 1) == 1 && futimens(fd, times) == 0;
+    return close(fd) == 0 && made;
+#endif
+}
+
+// A small generator of its own, so that every platform makes the same names.
+class TRandom {
+  public:
+    std::uint32_t Below(std::uint32_t bound) {
+        FState = FState * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<std::uint32_t>(FState >> 33) % bound;
+    }
+
+  private:
+    std::uint64_t FState = 0x4b6f7276616e64;
+};
+
+// Words without separators, so that the code after the last separator tells
+// names apart.
+const char8_t* const kWords[] = {
+    u8"Bericht", u8"Übersicht",       u8"Größe",    u8"März",   u8"Protokoll",
+    u8"Angebot", u8"final",           u8"Rechnung", u8"Kopie",  u8"Präsentation",
+    u8"Kunden",  u8"Entwurf",         u8"alt",      u8"Müller", u8"Straße",
+    u8"Fotos",   u8"Urlaub",          u8"v2",       u8"neu",    u8"Österreich",
+    u8"Liste",   u8"Jahresabschluss", u8"Notizen",  u8"IMG"};
+const char8_t* const kSeparators[] = {u8" ", u8" ", u8"-", u8"_"};
+const char8_t* const kExtensions[] = {u8".pdf", u8".docx", u8".txt", u8".jpg", u8".xlsx", u8".odt"};
+
+std::size_t Characters(const std::u8string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char8_t c) { return (c & 0xC0) != 0x80; }));
+}
+
+// Distinct for every k, also with letters folded: the code is lower case.
+std::u8string Code(long k) {
+    std::u8string code;
+    do {
+        code.insert(code.begin(), u8"0123456789abcdefghijklmnopqrstuvwxyz"[k % 36]);
+        k /= 36;
+    } while (k > 0);
+    return code;
+}
+
+// 5 to 40 characters where the code leaves room; the words are cut to fit.
+std::u8string RealName(TRandom& random, long k) {
+    const std::size_t length = 5 + random.Below(36);
+    const std::u8string tail = Code(k) + kExtensions[random.Below(std::size(kExtensions))];
+    std::u8string words;
+    while (Characters(words) + 1 + Characters(tail) < length) {
+        if (!words.empty()) {
+            words += kSeparators[random.Below(std::size(kSeparators))];
+        }
+        words += kWords[random.Below(std::size(kWords))];
+    }
+    while (!words.empty() && Characters(words) + 1 + Characters(tail) > length) {
+        char8_t cut = 0;
+        do { // the whole of a character
+            cut = words.back();
+            words.pop_back();
+        } while ((cut & 0xC0) == 0x80);
+    }
+    if (words.empty()) {
+        return tail;
+    }
+    return words + kSeparators[random.Below(std::size(kSeparators))] + tail;
+}
+
+std::u8string AsciiUpper(std::u8string text) {
+    for (char8_t& c : text) {
+        c = c >= u8'a' && c <= u8'z' ? static_cast<char8_t>(c - 32) : c;
+    }
+    return text;
 }
 
 // Per side, in every 100 files: 2 newer on the stick, 2 newer on the computer, 1
 // missing on each side, and 1 whose name differs in letter case only.
 void BuildTrees(const fs::path& root, int files, int folders) {
-    const auto now =
-        std::chrono::time_point_cast<std::chrono::seconds>(fs::file_time_type::clock::now());
-    const fs::file_time_type base =
-        now - std::chrono::seconds(86400 + now.time_since_epoch().count() % 2);
+    const std::int64_t now = std::time(nullptr);
+    const std::int64_t base = now - 86400 - now % 2;
     const int perFolder = (files + folders - 1) / folders;
+    TRandom random;
+    long failed = 0;
     for (int k = 0; k < files; ++k) {
-        const std::string folder = Numbered("d", k / perFolder);
-        const std::string name = Numbered("file", k, ".txt");
+        const fs::path folder(u8"Ordner " + Code(k / perFolder));
         const fs::path stick = root / "stick" / folder;
         const fs::path disk = root / "disk" / folder;
         if (k % perFolder == 0) {
             fs::create_directories(stick);
             fs::create_directories(disk);
         }
+        const std::u8string name = RealName(random, k);
         const int kind = k % 100;
-        const auto stickTime = base + std::chrono::seconds(kind == 1 || kind == 51 ? 10 : 0);
-        const auto diskTime = base + std::chrono::seconds(kind == 2 || kind == 52 ? 10 : 0);
+        const std::int64_t stickTime = base + (kind == 1 || kind == 51 ? 10 : 0);
+        const std::int64_t diskTime = base + (kind == 2 || kind == 52 ? 10 : 0);
         if (kind != 4) {
-            WriteFile(stick / name, stickTime);
+            failed += !MakeFile(stick / fs::path(name), stickTime);
         }
         if (kind != 3) {
-            WriteFile(disk / (kind == 5 ? Numbered("FILE", k, ".TXT") : name), diskTime);
+            failed += !MakeFile(disk / fs::path(kind == 5 ? AsciiUpper(name) : name), diskTime);
         }
+    }
+    if (failed > 0) {
+        std::printf("  %ld files could not be made\n", failed);
     }
 }
 
@@ -71,30 +182,172 @@ long ListTree(TFileSystem& fileSystem, const std::string& folder) {
     return count;
 }
 
-int MeasureOnePair(int files, int folders, int rounds) {
-    const fs::path root = ScratchFolder("kvbench");
-    const std::string stick = (root / "stick").string();
-    const std::string disk = (root / "disk").string();
+#ifdef _WIN32
+const char* const kRawWalk = "FindFirstFileExW with FindExInfoBasic and FindNextFileW";
+const char* const kSecondRawWalk = "FindFirstFileA and FindNextFileA";
+
+bool IsDots(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+bool IsDots(const char* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+// folder ends with a backslash.
+long RawWalk(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    long count = 0;
+    do {
+        if (IsDots(data.cFileName)) {
+            continue;
+        }
+        ++count;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            count += RawWalk(folder + data.cFileName + L'\\');
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
+long SecondRawWalk(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    const HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    long count = 0;
+    do {
+        if (IsDots(data.cFileName)) {
+            continue;
+        }
+        ++count;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            count += SecondRawWalk(folder + data.cFileName + '\\');
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return count;
+}
+
+long RawWalkOf(const fs::path& root) {
+    return RawWalk(L"\\\\?\\" + root.wstring() + L'\\');
+}
+
+long SecondRawWalkOf(const fs::path& root) {
+    return SecondRawWalk(root.string() + '\\');
+}
+#else
+const char* const kRawWalk = "readdir and one fstatat per entry for its time and size";
+const char* const kSecondRawWalk = nullptr;
+
+bool IsDots(const char* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+long RawWalk(int parent, const char* name) {
+    const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+    if (!dir) {
+        return 0;
+    }
+    long count = 0;
+    while (const dirent* item = readdir(dir)) {
+        if (IsDots(item->d_name)) {
+            continue;
+        }
+        struct stat st {};
+        if (fstatat(fd, item->d_name, &st, 0) != 0) {
+            continue;
+        }
+        ++count;
+        if (S_ISDIR(st.st_mode)) {
+            count += RawWalk(fd, item->d_name);
+        }
+    }
+    closedir(dir);
+    return count;
+}
+
+long RawWalkOf(const fs::path& root) {
+    return RawWalk(AT_FDCWD, root.c_str());
+}
+
+long SecondRawWalkOf(const fs::path&) {
+    return 0;
+}
+#endif
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void PrintTimings(const char* what, const TTimings& timings, double base, long entries) {
+    const double median = Median(timings.Seconds);
+    std::printf("  %-30s median %8.3f s, best %8.3f s, %5.2f us per entry, %5.2f x the raw walk\n",
+                what, median, timings.Best(), median * 1e6 / static_cast<double>(entries),
+                median / base);
+}
+
+// keep: a folder to build the trees in unless they are there already, and to leave
+// them in; empty for a scratch folder removed at the end.
+int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) {
+    const fs::path root = keep.empty() ? ScratchFolder("kvbench") : fs::path(keep);
+    const fs::path built = root / "built";
+    const fs::path stickPath = root / "stick";
+    const fs::path diskPath = root / "disk";
+    const std::string stick = stickPath.string();
+    const std::string disk = diskPath.string();
     TFileSystem& fileSystem = SystemFileSystem();
 
     auto start = TBenchClock::now();
-    BuildTrees(root, files, folders);
-    std::printf("%d files in %d folders per side, built in %.1f s under %s\n", files, folders,
+    if (!fs::exists(built)) {
+        fs::remove_all(stickPath);
+        fs::remove_all(diskPath);
+        BuildTrees(root, files, folders);
+        std::ofstream(built) << files << " " << folders << "\n";
+    }
+    std::printf("%d files in %d folders per side, ready in %.1f s under %s\n", files, folders,
                 SecondsSince(start), root.string().c_str());
-    // Warms the caches for all that follows.
     // The exact paths that the comparison lists by.
     const std::string stickRoot = ExactPath(FolderRoot(stick));
     const std::string diskRoot = ExactPath(FolderRoot(disk));
-    long listed = ListTree(fileSystem, stickRoot) + ListTree(fileSystem, diskRoot);
+    // Warms the caches for all that follows.
+    const long listed = RawWalkOf(stickPath) + RawWalkOf(diskPath);
+    ListTree(fileSystem, stickRoot);
+    ListTree(fileSystem, diskRoot);
     const double peakBefore = PeakMemoryMiB();
 
+    TTimings raw;
+    TTimings secondRaw;
     TTimings listing;
     TTimings comparison;
     TCopyList list;
     long pumps = 0;
     for (int round = 0; round < rounds; ++round) {
         start = TBenchClock::now();
-        listed = ListTree(fileSystem, stickRoot) + ListTree(fileSystem, diskRoot);
+        RawWalkOf(stickPath);
+        RawWalkOf(diskPath);
+        raw.Seconds.push_back(SecondsSince(start));
+
+        if (kSecondRawWalk) {
+            start = TBenchClock::now();
+            SecondRawWalkOf(stickPath);
+            SecondRawWalkOf(diskPath);
+            secondRaw.Seconds.push_back(SecondsSince(start));
+        }
+
+        start = TBenchClock::now();
+        ListTree(fileSystem, stickRoot);
+        ListTree(fileSystem, diskRoot);
         listing.Seconds.push_back(SecondsSince(start));
 
         bool cancel = false;
@@ -108,21 +361,34 @@ int MeasureOnePair(int files, int folders, int rounds) {
     for (const auto& entry : list) {
         toStick += entry->ToStickFlag;
     }
-    std::printf("  comparison:                  best %8.3f s, spread %6.3f s, %5.2f us per entry; "
-                "%ld entries (%ld to the computer, %ld to the stick), %ld pumps\n",
-                comparison.Best(), comparison.Spread(), comparison.Best() * 1e6 / listed,
+    const double base = Median(raw.Seconds);
+    std::printf("  %ld entries in both trees, %d rounds; raw walk: %s\n", listed, rounds, kRawWalk);
+    PrintTimings("comparison:", comparison, base, listed);
+    PrintTimings("raw walk of both trees:", raw, base, listed);
+    if (kSecondRawWalk) {
+        std::printf("  second raw walk: %s\n", kSecondRawWalk);
+        PrintTimings("second raw walk:", secondRaw, base, listed);
+    }
+    PrintTimings("engine's listing of both:", listing, base, listed);
+    std::printf("  comparison / raw walk:         %.2f", Median(comparison.Seconds) / base);
+    if (kSecondRawWalk) {
+        std::printf(", / second raw walk: %.2f",
+                    Median(comparison.Seconds) / Median(secondRaw.Seconds));
+    }
+    std::printf(", / engine's listing: %.2f (medians)\n",
+                Median(comparison.Seconds) / Median(listing.Seconds));
+    std::printf("  found: %ld entries (%ld to the computer, %ld to the stick), %ld pumps\n",
                 static_cast<long>(list.size()), static_cast<long>(list.size()) - toStick, toStick,
                 pumps);
-    std::printf("  plain listing of both trees: best %8.3f s, spread %6.3f s, %ld entries\n",
-                listing.Best(), listing.Spread(), listed);
-    std::printf("  comparison / listing:        %.2f (best against best, %d rounds)\n",
-                comparison.Best() / listing.Best(), rounds);
-    std::printf("  peak memory:                 %.1f MiB (%.1f MiB before the first comparison)\n",
-                PeakMemoryMiB(), peakBefore);
+    std::printf(
+        "  peak memory:                   %.1f MiB (%.1f MiB before the first comparison)\n",
+        PeakMemoryMiB(), peakBefore);
     std::fflush(stdout);
 
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
+    if (keep.empty()) {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
     return 0;
 }
 
@@ -135,8 +401,7 @@ int main(int argc, char** argv) {
             int Folders;
             int Rounds;
         };
-        const TPair pairs[] = {
-            {50000, 500, 5}, {20000, 1, 5}, {100000, 1000, 3}, {200000, 2000, 3}};
+        const TPair pairs[] = {{20000, 1, 7}, {50000, 500, 5}, {200000, 2000, 3}};
         int failed = 0;
         for (const TPair& pair : pairs) {
             std::fflush(stdout);
@@ -149,9 +414,10 @@ int main(int argc, char** argv) {
     const int files = std::atoi(argv[1]);
     const int folders = argc > 2 ? std::atoi(argv[2]) : 1;
     const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+    const std::string keep = argc > 4 ? argv[4] : "";
     if (files < 1 || folders < 1 || rounds < 1) {
-        std::fprintf(stderr, "usage: bench_compare [files folders [rounds]]\n");
+        std::fprintf(stderr, "usage: bench_compare [files folders [rounds [folder]]]\n");
         return 2;
     }
-    return MeasureOnePair(files, folders, rounds);
+    return MeasureOnePair(files, folders, rounds, keep);
 }

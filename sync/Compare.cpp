@@ -16,14 +16,21 @@ namespace {
 
 // The platform's comparison decides whether a name is one of the fixed names.
 // It passes over hyphens and apostrophes and folds letters by the user's
-// locale, so only a name of another length made of printable ASCII without
-// those two can be told apart here; that spares the costly call for nearly
-// every file, and every other name gets the platform's answer.
-bool IsFixedName(TFileSystem& fs, std::string_view name, std::string_view fixed) {
-    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-        return c >= 0x20 && c < 0x7f && c != '-' && c != '\'';
-    });
-    return !(plain && name.size() != fixed.size()) && fs.SameText(name, fixed);
+// locale, so a name of printable ASCII is told apart here when it holds another
+// number of other characters than the fixed names; that spares the costly call
+// for nearly every file, and every other name gets the platform's answer.
+bool IsFixedName(TFileSystem& fs, std::string_view name) {
+    constexpr std::string_view kProgram = "Korvandel.exe";
+    constexpr std::string_view kSettings = "Settings.prp";
+    std::size_t weighed = 0;
+    for (const char c : name) {
+        if (c < 0x20 || c >= 0x7f) {
+            return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
+        }
+        weighed += c != '-' && c != '\'';
+    }
+    return (weighed == kProgram.size() && fs.SameText(name, kProgram)) ||
+           (weighed == kSettings.size() && fs.SameText(name, kSettings));
 }
 
 bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
@@ -34,8 +41,7 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
         std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos) {
         return true;
     }
-    return name.starts_with('~') || IsFixedName(fs, name, "Korvandel.exe") ||
-           IsFixedName(fs, name, "Settings.prp");
+    return name.starts_with('~') || IsFixedName(fs, name);
 }
 
 // Both sides are local already.
@@ -71,9 +77,28 @@ TFolderPaths At(const TFolderPaths& root, const std::string& relPath) {
     return {root.Exact + relPath, root.Text + PathText(relPath)};
 }
 
+// A name with the key under which the platform finds it.
+struct TName {
+    std::string_view Name;
+    std::string_view Key;
+    std::size_t Hash;
+};
+
+// Could the platform have made this name as an entry's short alias: at most
+// eight characters, a dot and three more, none of them a blank.
+bool MayBeAlias(std::string_view name) {
+    const std::size_t dot = name.find('.');
+    const std::size_t base = std::min(dot, name.size());
+    return base >= 1 && base <= 8 && name.size() - base <= 4 && name.find(' ') == name.npos &&
+           (dot == name.npos || name.find('.', dot + 1) == name.npos);
+}
+
 // One folder listing that answers lookups as the platform's lookup of an exact path
 // would: the exact name first, else the first entry that the platform takes for
-// the same name. The lookup tables are made on the first lookup that needs them.
+// the same name. Each name is folded once, when the first lookup needs the keys;
+// entries of one key are chained in listing order, so that twins are seen at
+// once and cost nothing where there are none. Where the platform matches names
+// exactly, the key is the name itself.
 class TListing {
   public:
     explicit TListing(TFileSystem& fs) : FFs(fs) {}
@@ -83,46 +108,54 @@ class TListing {
     TReadResult Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
     const std::vector<TFolderEntry>& Entries() const { return FEntries; }
 
+    // The name of one of this listing's entries with its key.
+    TName NameOf(const TFolderEntry& entry) {
+        Index();
+        const std::size_t i = IndexOf(entry);
+        return {entry.Name, KeyAt(i), FKeyed[i].Hash};
+    }
+
     // The entry of exactly this name, or null.
-    const TFolderEntry* Exact(std::string_view name) {
-        if (FExact.empty()) {
-            FExact.reserve(FEntries.size());
-            for (const TFolderEntry& entry : FEntries) {
-                FExact.try_emplace(entry.Name, &entry);
+    const TFolderEntry* Exact(const TName& name) {
+        for (std::uint32_t i = Head(name); i != kNone; i = FKeyed[i].Next) {
+            if (FEntries[i].Name == name.Name) {
+                return &FEntries[i];
             }
         }
-        const auto exact = FExact.find(name);
-        return exact == FExact.end() ? nullptr : exact->second;
+        return nullptr;
     }
 
     // With `several`: set when the platform takes more than one entry for the name,
     // the exact one among them or not; without an exact one the newest of them is
     // given then.
-    const TFolderEntry* Find(std::string_view name, bool* several = nullptr) {
+    const TFolderEntry* Find(const TName& name, bool* several = nullptr) {
+        const std::uint32_t head = Head(name);
+        if (head == kNone) {
+            return ByAlias(name);
+        }
         const TFolderEntry* found = Exact(name);
-        if (found && !several) {
+        if (FKeyed[head].Next == kNone) {
+            return &FEntries[head];
+        }
+        if (!several) {
+            return found ? found : &FEntries[head];
+        }
+        *several = true;
+        if (found) {
             return found;
         }
-        const std::string key = FFs.NameKey(name);
-        if (key.empty()) {
-            return found;
+        std::uint32_t newest = head;
+        for (std::uint32_t i = FKeyed[head].Next; i != kNone; i = FKeyed[i].Next) {
+            newest =
+                UnixSeconds(FEntries[i].Time) > UnixSeconds(FEntries[newest].Time) ? i : newest;
         }
-        if (!FFoldedMade) {
-            FFoldedMade = true;
-            for (const TFolderEntry& entry : FEntries) {
-                AddFolded(entry.Name, entry);
-                AddFolded(entry.AltName, entry);
-            }
-        }
-        const auto folded = FFolded.find(key);
-        if (folded == FFolded.end()) {
-            return found;
-        }
-        if (several && folded->second.Newest) {
-            *several = true;
-            return found ? found : folded->second.Newest;
-        }
-        return found ? found : folded->second.First;
+        return &FEntries[newest];
+    }
+
+    const TFolderEntry* Find(std::string_view name) {
+        std::string key = FFs.NameKey(name);
+        const std::string_view keyView = key.empty() ? name : std::string_view(key);
+        return Find(TName{name, keyView, std::hash<std::string_view>{}(keyView)});
     }
 
     // Case twins here: of the children that the platform takes for one name, every
@@ -130,88 +163,155 @@ class TListing {
     // files and folders apart, since a file and a folder of one name are not twins
     // (the copy fails for whichever comes second). Skipped files are no twins, nor
     // is innerRoot, if this listing holds it, since nothing is copied into its
-    // place; it is the same for every call on one listing.
+    // place.
     bool IsLesserTwin(const TFolderEntry& entry, const TFolderEntry* innerRoot) {
-        MakeTwins(innerRoot);
-        return !FLesser.empty() && FLesser[static_cast<std::size_t>(&entry - FEntries.data())];
+        const std::uint32_t head = Head(NameOf(entry));
+        if (FKeyed[head].Next == kNone || !IsTwinKind(entry, entry.IsDirectory, innerRoot)) {
+            return false;
+        }
+        return Newest(head, entry.IsDirectory, innerRoot).Index != IndexOf(entry);
     }
     // Whether the name has folder twins here and is not exactly the newest of them,
     // the one twin that a walk goes into.
-    bool NamesALesserFolderTwin(std::string_view name, const TFolderEntry* innerRoot) {
-        MakeTwins(innerRoot);
-        if (FLesser.empty()) {
+    bool NamesALesserFolderTwin(const TName& name, const TFolderEntry* innerRoot) {
+        const std::uint32_t head = Head(name);
+        if (head == kNone || FKeyed[head].Next == kNone) {
             return false;
         }
-        const auto twins = FNewest[true].find(FFs.NameKey(name));
-        return twins != FNewest[true].end() && twins->second.Several &&
-               FEntries[twins->second.Index].Name != name;
+        const TNewest newest = Newest(head, true, innerRoot);
+        return newest.Several && FEntries[newest.Index].Name != name.Name;
     }
 
   private:
-    struct TFolded {
-        const TFolderEntry* First = nullptr;
-        const TFolderEntry* Newest = nullptr; // only when there are several
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    struct TKeyed {
+        std::size_t Hash = 0;
+        std::uint32_t Offset = 0; // in FKeys; kNone: the key is the name
+        std::uint32_t Length = 0;
+        std::uint32_t Next = kNone; // the next entry of the same key
     };
     struct TNewest {
-        explicit TNewest(std::size_t index) : Index(index) {}
-        std::size_t Index;
+        std::uint32_t Index = kNone;
         bool Several = false;
     };
 
-    void MakeTwins(const TFolderEntry* innerRoot) {
-        if (std::exchange(FTwinsMade, true)) {
+    std::size_t IndexOf(const TFolderEntry& entry) const {
+        return static_cast<std::size_t>(&entry - FEntries.data());
+    }
+
+    std::string_view KeyAt(std::size_t i) const {
+        const TKeyed& keyed = FKeyed[i];
+        return keyed.Offset == kNone ? std::string_view(FEntries[i].Name)
+                                     : std::string_view(FKeys).substr(keyed.Offset, keyed.Length);
+    }
+
+    void Index() {
+        if (FIndexed) {
             return;
         }
+        FIndexed = true;
+        FKeyed.resize(FEntries.size());
+        std::size_t slots = 8;
+        while (slots < 2 * FEntries.size()) {
+            slots *= 2;
+        }
+        FSlots.assign(slots, kNone);
         for (std::size_t i = 0; i < FEntries.size(); ++i) {
-            const TFolderEntry& entry = FEntries[i];
-            if (entry.IsDirectory ? IsDotEntry(entry) || &entry == innerRoot
-                                  : IsSkippedFile(FFs, entry.Name)) {
-                continue;
-            }
-            std::string key = FFs.NameKey(entry.Name);
+            TKeyed& keyed = FKeyed[i];
+            const std::string key = FFs.NameKey(FEntries[i].Name);
             if (key.empty()) {
-                FLesser.clear(); // names match exactly here
-                return;
+                keyed.Offset = kNone;
+            } else {
+                keyed.Offset = static_cast<std::uint32_t>(FKeys.size());
+                keyed.Length = static_cast<std::uint32_t>(key.size());
+                FKeys += key;
             }
-            const auto [kept, added] = FNewest[entry.IsDirectory].try_emplace(std::move(key), i);
-            if (added) {
+            keyed.Hash = std::hash<std::string_view>{}(KeyAt(i));
+            std::uint32_t& slot = Slot(KeyAt(i), keyed.Hash);
+            if (slot == kNone) {
+                slot = static_cast<std::uint32_t>(i);
                 continue;
             }
-            kept->second.Several = true;
-            FLesser.resize(FEntries.size());
-            std::size_t& newest = kept->second.Index;
-            if (UnixSeconds(entry.Time) > UnixSeconds(FEntries[newest].Time)) {
-                FLesser[newest] = true;
-                newest = i;
-            } else {
-                FLesser[i] = true;
+            std::uint32_t last = slot;
+            while (FKeyed[last].Next != kNone) {
+                last = FKeyed[last].Next;
+            }
+            FKeyed[last].Next = static_cast<std::uint32_t>(i);
+        }
+    }
+
+    // The slot of the key: its first entry, or an empty slot where it would go.
+    std::uint32_t& Slot(std::string_view key, std::size_t hash) {
+        const std::size_t mask = FSlots.size() - 1;
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            const std::uint32_t i = FSlots[at];
+            if (i == kNone || (FKeyed[i].Hash == hash && KeyAt(i) == key)) {
+                return FSlots[at];
             }
         }
     }
 
-    void AddFolded(const std::string& name, const TFolderEntry& entry) {
-        std::string key = FFs.NameKey(name);
-        if (name.empty() || key.empty()) {
-            return;
+    // The first entry of the name's key, or kNone.
+    std::uint32_t Head(const TName& name) {
+        Index();
+        return Slot(name.Key, name.Hash);
+    }
+
+    bool IsTwinKind(const TFolderEntry& entry, bool folders, const TFolderEntry* innerRoot) {
+        if (entry.IsDirectory != folders) {
+            return false;
         }
-        TFolded& folded = FFolded[std::move(key)];
-        if (!folded.First) {
-            folded.First = &entry;
-        } else if (folded.First != &entry) {
-            const TFolderEntry* newest = folded.Newest ? folded.Newest : folded.First;
-            folded.Newest = UnixSeconds(entry.Time) > UnixSeconds(newest->Time) ? &entry : newest;
+        return folders ? !IsDotEntry(entry) && &entry != innerRoot
+                       : !IsSkippedFile(FFs, entry.Name);
+    }
+
+    // The newest twin of the kind among the entries of one key.
+    TNewest Newest(std::uint32_t head, bool folders, const TFolderEntry* innerRoot) {
+        TNewest newest;
+        for (std::uint32_t i = head; i != kNone; i = FKeyed[i].Next) {
+            if (!IsTwinKind(FEntries[i], folders, innerRoot)) {
+                continue;
+            }
+            if (newest.Index == kNone) {
+                newest.Index = i;
+                continue;
+            }
+            newest.Several = true;
+            if (UnixSeconds(FEntries[i].Time) > UnixSeconds(FEntries[newest.Index].Time)) {
+                newest.Index = i;
+            }
         }
+        return newest;
+    }
+
+    // The platform finds an entry by its short alias too; the aliases are folded
+    // only when a name that could be one is not found otherwise.
+    const TFolderEntry* ByAlias(const TName& name) {
+        if (!MayBeAlias(name.Name)) {
+            return nullptr;
+        }
+        if (!FAliasesMade) {
+            FAliasesMade = true;
+            for (const TFolderEntry& entry : FEntries) {
+                if (!entry.AltName.empty()) {
+                    std::string key = FFs.NameKey(entry.AltName);
+                    FAliases.try_emplace(key.empty() ? entry.AltName : std::move(key), &entry);
+                }
+            }
+        }
+        const auto alias = FAliases.find(std::string(name.Key));
+        return alias == FAliases.end() ? nullptr : alias->second;
     }
 
     TFileSystem& FFs;
     std::vector<TFolderEntry> FEntries;
-    std::unordered_map<std::string_view, const TFolderEntry*> FExact;
-    std::unordered_map<std::string, TFolded> FFolded;
-    bool FFoldedMade = false;
-    // FLesser by entry, empty where there are no twins; FNewest by name key.
-    std::vector<bool> FLesser;
-    std::unordered_map<std::string, TNewest> FNewest[2]; // files, folders
-    bool FTwinsMade = false;
+    bool FIndexed = false;
+    std::string FKeys;                 // every folded key, one after another
+    std::vector<TKeyed> FKeyed;        // by entry
+    std::vector<std::uint32_t> FSlots; // open addressing by key: the key's first entry
+    std::unordered_map<std::string, const TFolderEntry*> FAliases;
+    bool FAliasesMade = false;
 };
 
 // The folders being walked, outermost first. Without links the folders form a
@@ -346,18 +446,17 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
     const TFolderEntry* innerRoot = inner.Root(listing);
     const TFolderEntry* targetRoot = target ? target->Inner.Root(target->Listing) : nullptr;
     for (const TFolderEntry& entry : entries) {
-        const bool lesserTwin = listing.IsLesserTwin(entry, innerRoot);
         if (!entry.IsDirectory) {
             if (!IsSkippedFile(fs, entry.Name)) {
-                onFile(entry, lesserTwin);
+                onFile(entry, listing.IsLesserTwin(entry, innerRoot));
             }
             continue;
         }
         if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
             continue;
         }
-        if (lesserTwin ||
-            (target && target->Listing.NamesALesserFolderTwin(entry.Name, targetRoot))) {
+        if (listing.IsLesserTwin(entry, innerRoot) ||
+            (target && target->Listing.NamesALesserFolderTwin(listing.NameOf(entry), targetRoot))) {
             onFile(entry, true);
         } else {
             onFolder(entry, inner.Below(&entry, next));
@@ -392,7 +491,7 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                                         const TFolderPaths& src, const TFolderPaths& dst,
                                         bool fromStick, TInStepRules* rules) {
     bool several = false;
-    const TFolderEntry* found = lesserTwin ? nullptr : target.Find(file.Name, &several);
+    const TFolderEntry* found = lesserTwin ? nullptr : target.Find(source.NameOf(file), &several);
     const std::string relPath = rules ? rules->PathOf((fromStick ? src : dst).Exact,
                                                       found && !fromStick ? found->Name : file.Name)
                                       : std::string();
@@ -421,7 +520,7 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
     if (verdict == TPairVerdict::InStep || verdict == TPairVerdict::Leave) {
         return nullptr;
     }
-    const bool another = found && found->Name != file.Name && source.Exact(found->Name);
+    const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
     auto entry = MakeEntry(src, dst, file.Name, fromStick,
                            several || another ? TEntryKind::CaseTwin : TEntryKind::File);
     entry->RelPath = relPath;
@@ -638,8 +737,8 @@ class TCompareRun {
         if (diskFolders.empty()) {
             return nullptr;
         }
-        const TFolderEntry* diskFolder = disk.Find(stickFolder.Name);
-        if (!diskFolder || stick.Find(diskFolder->Name) != &stickFolder) {
+        const TFolderEntry* diskFolder = disk.Find(stick.NameOf(stickFolder));
+        if (!diskFolder || stick.Find(disk.NameOf(*diskFolder)) != &stickFolder) {
             return nullptr;
         }
         return diskFolders[static_cast<std::size_t>(diskFolder - disk.Entries().data())];

@@ -31,10 +31,10 @@ struct TFolderEntry {
     std::string AltName; // another name the platform finds the entry by (short name), or empty
     bool IsDirectory = false;
     TDosTime Time;
+    std::uint64_t Size = 0; // in bytes; 0 for a folder
     // Reached through a link or mount point; only such an entry can lead back to a
     // folder above it.
     bool IsLink = false;
-    std::uint64_t Size = 0; // of a file; 0 for a folder
 };
 
 // What a path holds at the moment it is asked for.

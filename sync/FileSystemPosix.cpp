@@ -161,12 +161,13 @@ class TPosixFileSystem final : public TFileSystem {
                 fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
             }
+            const bool directory = S_ISDIR(st.st_mode);
             entries.push_back({item->d_name,
                                {},
-                               S_ISDIR(st.st_mode),
+                               directory,
                                DosTimeOf(st.st_mtime, offset),
-                               IsLinkEntry(dirFd, *item),
-                               S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size)});
+                               directory ? 0 : static_cast<std::uint64_t>(st.st_size),
+                               IsLinkEntry(dirFd, *item)});
         }
         const bool complete = errno == 0;
         closedir(dir);

@@ -173,12 +173,14 @@ std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
 }
 
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
+    const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return {Wtf8(data.cFileName),
             Wtf8(data.cAlternateFileName),
-            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            directory,
             DosTimeOf(data.ftLastWriteTime),
-            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
-            FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
+            directory ? 0
+                      : static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {

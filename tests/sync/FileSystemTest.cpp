@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -77,17 +78,21 @@ class FileSystemTest : public ::testing::Test {
     TTempTree Tree;
 };
 
-TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
+TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTimeAndSize) {
     constexpr std::int64_t k1975 = 157766400;
+    constexpr std::uint64_t kBig = (std::uint64_t{5} << 30) + 3; // needs the high part
     Tree.AddFile("f.txt", "x", kBaseTime); // 2024-06-01 12:00:00 UTC, 13:00 at UTC+1
-    Tree.AddFile("old.txt", "x", k1975);
+    Tree.AddFile("old.txt", "eleven byte", k1975);
+    Tree.AddFile("big.bin", "", kBaseTime);
+    std::filesystem::resize_file(Tree.Path("big.bin"), kBig);
+    Tree.SetTime("big.bin", kBaseTime);
     Tree.AddFile("d/inner.txt");
     Tree.SetTime("d", kBaseTime - 3600 * 24 * 31 + 58);
     std::vector<TFolderEntry> entries;
     ASSERT_EQ(Fs.ListFolder(Tree.Root(), entries), TReadResult::Ok);
     std::sort(entries.begin(), entries.end(),
               [](const TFolderEntry& a, const TFolderEntry& b) { return a.Name < b.Name; });
-    ASSERT_EQ(entries.size(), 5u);
+    ASSERT_EQ(entries.size(), 6u);
     EXPECT_EQ(entries[0].Name, ".");
     EXPECT_EQ(entries[1].Name, "..");
     EXPECT_TRUE(entries[0].IsDirectory);
@@ -97,11 +102,14 @@ TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
         bool IsDirectory;
         std::uint16_t Date;
         std::uint16_t Time;
+        std::uint64_t Size;
     };
     const TExpected expected[] = {
-        {"d", true, DosDate(2024, 5, 1), DosTime(13, 0, 58)},
-        {"f.txt", false, DosDate(2024, 6, 1), DosTime(13, 0, 0)},
-        {"old.txt", false, DosDate(1980, 1, 1), DosTime(0, 0, 0)}, // before 1980: the earliest
+        {"big.bin", false, DosDate(2024, 6, 1), DosTime(13, 0, 0), kBig},
+        {"d", true, DosDate(2024, 5, 1), DosTime(13, 0, 58), 0}, // a folder has no size
+        {"f.txt", false, DosDate(2024, 6, 1), DosTime(13, 0, 0), 1},
+        // before 1980: the earliest
+        {"old.txt", false, DosDate(1980, 1, 1), DosTime(0, 0, 0), 11},
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         const TFolderEntry& entry = entries[i + 2];
@@ -109,6 +117,7 @@ TEST_F(FileSystemTest, ListFolderGivesEveryEntryWithItsLocalDosTime) {
         EXPECT_EQ(entry.IsDirectory, expected[i].IsDirectory) << entry.Name;
         EXPECT_EQ(entry.Time.Date, expected[i].Date) << entry.Name;
         EXPECT_EQ(entry.Time.Time, expected[i].Time) << entry.Name << " (runs with TZ=KVT-1)";
+        EXPECT_EQ(entry.Size, expected[i].Size) << entry.Name;
     }
 }
 
