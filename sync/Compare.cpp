@@ -492,9 +492,10 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                                         bool fromStick, TInStepRules* rules) {
     bool several = false;
     const TFolderEntry* found = lesserTwin ? nullptr : target.Find(source.NameOf(file), &several);
-    const std::string relPath = rules ? rules->PathOf((fromStick ? src : dst).Exact,
-                                                      found && !fromStick ? found->Name : file.Name)
-                                      : std::string();
+    const std::string_view relPath =
+        rules ? std::string_view(rules->PathOf((fromStick ? src : dst).Exact,
+                                               found && !fromStick ? found->Name : file.Name))
+              : std::string_view();
     if (lesserTwin) {
         auto entry = MakeEntry(src, dst, file.IsDirectory ? file.Name + kPathDelim : file.Name,
                                fromStick, TEntryKind::CaseTwin);
@@ -504,9 +505,9 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
     const bool bothFiles = found && !found->IsDirectory;
     const TSideStamp sourceSide{file.Time, file.Size};
     const TSideStamp targetSide{found ? found->Time : TDosTime{}, found ? found->Size : 0};
-    TPairVerdict verdict = bothFiles && rules
-                               ? rules->Judge(relPath, sourceSide, targetSide, fromStick)
-                               : TPairVerdict::TodaysRules;
+    TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
+    TPairVerdict verdict = last ? TInStepRules::Judge(last, sourceSide, targetSide, fromStick)
+                                : TPairVerdict::TodaysRules;
     if (verdict == TPairVerdict::TodaysRules && found) {
         const bool inStep = !SourceIsNewer(file.Time, found->Time) &&
                             !SourceIsNewer(found->Time, file.Time) && file.Size == found->Size;
@@ -515,7 +516,7 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                       : TPairVerdict::Copy;
     }
     if (verdict == TPairVerdict::InStep && rules && fromStick) {
-        rules->NoteInStep(relPath, {sourceSide, targetSide});
+        rules->NoteInStep(relPath, last, {sourceSide, targetSide});
     }
     if (verdict == TPairVerdict::InStep || verdict == TPairVerdict::Leave) {
         return nullptr;
@@ -819,6 +820,6 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
                 rules ? &*rules : nullptr)
         .Run();
     if (rules && !cancel) {
-        *record = rules->Finish(list);
+        rules->Finish(list);
     }
 }

@@ -1,8 +1,7 @@
 #include "sync/InStep.h"
 
-TPairVerdict TInStepRules::Judge(std::string_view relPath, const TSideStamp& source,
-                                 const TSideStamp& target, bool fromStick) const {
-    const TInStep* last = FLast.Find(relPath);
+TPairVerdict TInStepRules::Judge(const TInStep* last, const TSideStamp& source,
+                                 const TSideStamp& target, bool fromStick) {
     if (!last) {
         return TPairVerdict::TodaysRules;
     }
@@ -25,20 +24,15 @@ TPairVerdict TInStepRules::Judge(std::string_view relPath, const TSideStamp& sou
     return stickWins == fromStick ? TPairVerdict::Conflict : TPairVerdict::Leave;
 }
 
-TSyncRecord TInStepRules::Finish(const TCopyList& list) {
+void TInStepRules::Finish(const TCopyList& list) {
     for (const auto& entry : list) {
-        const auto keep = [&](const std::string& path, const TInStep& pair) {
-            if (!FNext.Find(path)) {
-                FNext.Set(path, pair);
-            }
-        };
         if (entry->Kind == TEntryKind::UnlistedFolder) {
-            FLast.ForEachBelow(entry->RelPath, keep);
-        } else if (const TInStep* last = FLast.Find(entry->RelPath)) {
-            keep(entry->RelPath, *last);
+            FRecord.KeepBelow(entry->RelPath);
+        } else {
+            FRecord.Keep(entry->RelPath);
         }
     }
-    return std::move(FNext);
+    FRecord.DropUntouched();
 }
 
 void RecordCopied(TSyncRecord& record, const TCopyList& list) {

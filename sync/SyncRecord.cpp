@@ -110,21 +110,50 @@ bool IsUnchanged(const TSideStamp& now, const TSideStamp& recorded) {
 
 const TInStep* TSyncRecord::Find(std::string_view relPath) const {
     const auto found = FPairs.find(relPath);
-    return found == FPairs.end() ? nullptr : &found->second;
+    return found == FPairs.end() ? nullptr : &found->second.Pair;
+}
+
+void TSyncRecord::Set(std::string_view relPath, const TInStep& pair) {
+    if (const auto found = FPairs.find(relPath); found != FPairs.end()) {
+        found->second = {pair, FPass};
+    } else {
+        FPairs.emplace(std::string(relPath), TKept{pair, FPass});
+    }
 }
 
 void TSyncRecord::ForEachBelow(
     std::string_view prefix,
     const std::function<void(const std::string&, const TInStep&)>& take) const {
-    for (const auto& [path, pair] : FPairs) {
+    for (const auto& [path, kept] : FPairs) {
         if (path.starts_with(prefix)) {
-            take(path, pair);
+            take(path, kept.Pair);
         }
     }
 }
 
+TInStep* TSyncRecord::Touch(std::string_view relPath) {
+    const auto found = FPairs.find(relPath);
+    if (found == FPairs.end()) {
+        return nullptr;
+    }
+    found->second.Pass = FPass;
+    return &found->second.Pair;
+}
+
+void TSyncRecord::KeepBelow(std::string_view prefix) {
+    for (auto& [path, kept] : FPairs) {
+        if (path.starts_with(prefix)) {
+            kept.Pass = FPass;
+        }
+    }
+}
+
+void TSyncRecord::DropUntouched() {
+    std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; });
+}
+
 std::string TSyncRecord::Encode() const {
-    std::vector<const std::pair<const std::string, TInStep>*> sorted;
+    std::vector<const std::pair<const std::string, TKept>*> sorted;
     sorted.reserve(FPairs.size());
     for (const auto& pair : FPairs) {
         sorted.push_back(&pair);
@@ -137,7 +166,7 @@ std::string TSyncRecord::Encode() const {
     std::int64_t previousTime = 0;
     for (const auto* pair : sorted) {
         const std::string& path = pair->first;
-        const TInStep& inStep = pair->second;
+        const TInStep& inStep = pair->second.Pair;
         const std::size_t shared = static_cast<std::size_t>(
             std::mismatch(path.begin(), path.end(), previous.begin(), previous.end()).first -
             path.begin());
@@ -224,7 +253,7 @@ bool TSyncRecord::Decode(std::string_view bytes) {
         }
         previousTime = Packed(inStep.Stick.Time);
         path = next;
-        FPairs.emplace(std::move(next), inStep);
+        FPairs.emplace(std::move(next), TKept{inStep, FPass});
     }
     if (!reader.AtEnd()) {
         FPairs.clear();

@@ -39,11 +39,21 @@ enum class TRecordLoad { Ok, Missing, Damaged };
 class TSyncRecord {
   public:
     const TInStep* Find(std::string_view relPath) const;
-    void Set(std::string relPath, const TInStep& pair) { FPairs[std::move(relPath)] = pair; }
+    // Sets the pair of a path; makes a new one only for a path not yet recorded.
+    void Set(std::string_view relPath, const TInStep& pair);
     std::size_t Count() const { return FPairs.size(); }
     // Calls take for every path that starts with prefix.
     void ForEachBelow(std::string_view prefix,
                       const std::function<void(const std::string&, const TInStep&)>& take) const;
+
+    // A pass over both trees: every path set or kept from its start on stays when
+    // it ends, every other one is dropped.
+    void BeginPass() { ++FPass; }
+    // The pair of a path, kept for this pass and open to be set; null when none.
+    TInStep* Touch(std::string_view relPath);
+    void Keep(std::string_view relPath) { Touch(relPath); }
+    void KeepBelow(std::string_view prefix);
+    void DropUntouched();
 
     // Sorted paths with shared beginnings left out and numbers as varints, behind
     // a header with a magic, the version and a checksum of the rest.
@@ -58,7 +68,12 @@ class TSyncRecord {
             return std::hash<std::string_view>{}(text);
         }
     };
-    std::unordered_map<std::string, TInStep, THash, std::equal_to<>> FPairs;
+    struct TKept {
+        TInStep Pair;
+        unsigned Pass = 0; // the last pass that set or kept it
+    };
+    std::unordered_map<std::string, TKept, THash, std::equal_to<>> FPairs;
+    unsigned FPass = 0;
 };
 
 // The record of this computer and this pair of folders (both exact roots), in
