@@ -22,8 +22,9 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
 
 // The whole comparison run: clears cancel and the list, then stick to computer,
 // then computer to stick. With a record, a file that both sides hold and the
-// record knows goes by which side changed since; a run that is not cancelled
-// then leaves the next record in it.
+// record knows goes by which side changed since; the record takes every file
+// found in step, and a run that is not cancelled drops the rest from it, but for
+// the files listed.
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
                     const std::string& stickText, const std::string& diskText,
                     TSyncRecord* record = nullptr);

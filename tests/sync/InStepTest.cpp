@@ -352,7 +352,7 @@ TEST_F(InStepTest, AListedFileKeepsItsRecordUntilItsCopySucceeds) {
     Compare();
     EXPECT_EQ(Found(), std::vector<std::string>{"s!a.txt"});
 
-    // A cancelled comparison changes nothing in the record.
+    // A cancelled comparison drops nothing from the record.
     const TInStep before = *Record.Find("a.txt");
     Pump = [this] { Cancel = true; };
     Compare();
