@@ -235,14 +235,18 @@ def bgra_rows(pixels):
 
 
 def write_warning_bmp(path):
-    pixels = render(16, warning_layers())
+    write_keyed_bmp32(path, render(16, warning_layers()))
+
+
+def write_keyed_bmp32(path, pixels):
     # The image list takes the bottom-left colour (magenta) as transparent for
     # its mask; a 32-bit image list draws by the alpha channel instead when an
     # image has one, so the transparent pixels carry alpha 0 as well.
     solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
              for row in pixels]
     data = bgra_rows(solid)
-    header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
+    size = len(pixels)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(data), 2835, 2835, 0, 0)
     with open(path, "wb") as f:
         f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
         f.write(header + data)
@@ -250,14 +254,7 @@ def write_warning_bmp(path):
 
 def write_conflict_bmp(path):
     """Stored as the warning image is, so that the list's image list takes both alike."""
-    pixels = render(16, conflict_layers())
-    solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
-             for row in pixels]
-    data = bgra_rows(solid)
-    header = struct.pack("<IiiHHIIiiII", 40, 16, 16, 1, 32, 0, len(data), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
-        f.write(header + data)
+    write_keyed_bmp32(path, render(16, conflict_layers()))
 
 
 # The open folder on the directory edit's button, pixel by pixel: K black,

@@ -328,23 +328,25 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     // Two images on a transparent background: the orange warning triangle, and two
     // pages with a pale blue one behind and an orange flash for a conflict.
     ASSERT_EQ(w.StdImages->Count(), 2);
-    TBitmap image(16, 16);
-    image.Canvas().Brush.SetColor(clWhite);
-    image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
-    w.StdImages->Draw(image.Canvas(), 0, 0, 0);
-    EXPECT_EQ(image.Canvas().Pixel(0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(image.Canvas().Pixel(15, 15), RGB(255, 255, 255));
-    const COLORREF body = image.Canvas().Pixel(4, 13);
-    EXPECT_GT(GetRValue(body), 200);
-    EXPECT_LT(GetBValue(body), 100);
-    image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
-    w.StdImages->Draw(image.Canvas(), 0, 0, 1);
-    EXPECT_EQ(image.Canvas().Pixel(0, 15), RGB(255, 255, 255));
-    EXPECT_EQ(image.Canvas().Pixel(15, 0), RGB(255, 255, 255));
-    const COLORREF flash = image.Canvas().Pixel(8, 8);
-    EXPECT_GT(GetRValue(flash), 200);
-    EXPECT_LT(GetBValue(flash), 100);
-    const COLORREF behind = image.Canvas().Pixel(3, 3);
+    const struct {
+        POINT Clear[2];
+        POINT Orange;
+    } images[] = {{{{0, 0}, {15, 15}}, {4, 13}}, {{{0, 15}, {15, 0}}, {8, 8}}};
+    for (int index = 0; index < 2; ++index) {
+        TBitmap image(16, 16);
+        image.Canvas().Brush.SetColor(clWhite);
+        image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
+        w.StdImages->Draw(image.Canvas(), 0, 0, index);
+        for (const POINT& clear : images[index].Clear)
+            EXPECT_EQ(image.Canvas().Pixel(clear.x, clear.y), RGB(255, 255, 255)) << index;
+        const COLORREF orange =
+            image.Canvas().Pixel(images[index].Orange.x, images[index].Orange.y);
+        EXPECT_GT(GetRValue(orange), 200) << index;
+        EXPECT_LT(GetBValue(orange), 100) << index;
+    }
+    TBitmap conflict(16, 16);
+    w.StdImages->Draw(conflict.Canvas(), 0, 0, 1);
+    const COLORREF behind = conflict.Canvas().Pixel(3, 3);
     EXPECT_GT(GetBValue(behind), GetRValue(behind));
 
     // Tab goes through the two folders and the two lists; the buttons are mouse-only.

@@ -4,10 +4,7 @@
 // round no version written since the round before is lost, a file changed on one
 // side only has reached the other, and once everything is copied nothing more
 // is listed.
-#include "TestTree.h"
-#include "sync/Compare.h"
-#include "sync/CopyRun.h"
-#include "sync/InStep.h"
+#include "RecordedRun.h"
 
 #include <gtest/gtest.h>
 
@@ -59,19 +56,8 @@ bool IsNameOf(const std::string& rel, const std::string& path) {
            rel.ends_with(extension) && rel.find('/', slash) == std::string::npos;
 }
 
-class HistoryTest : public ::testing::Test {
+class HistoryTest : public ::testing::Test, protected TRecordedRun {
   protected:
-    void Compare() {
-        CompareFolders(Fs, List, Cancel, Pump, Tree->Path("stick"), Tree->Path("disk"), &Record);
-    }
-
-    TCopyRunResult Copy() {
-        const TCopyRunResult result = RunCopy(
-            Fs, List, Cancel, Pump, [](int) {}, "PC1");
-        RecordCopied(Record, List);
-        return result;
-    }
-
     // Contents and sizes differ from version to version; every time is even and
     // new, apart from a restored version's.
     TVersion NewVersion(const std::string& path) {
@@ -116,7 +102,7 @@ class HistoryTest : public ::testing::Test {
 
     void Collect(const std::string& side, const std::string& rel, TSide& files) const {
         for (const std::string& name : Tree->Names(side + "/" + rel)) {
-            if (Fs.IsDirectory(Tree->Path(side + "/" + rel + name))) {
+            if (SystemFileSystem().IsDirectory(Tree->Path(side + "/" + rel + name))) {
                 Collect(side, rel + name + "/", files);
             } else {
                 files[rel + name] = Tree->Read(side + "/" + rel + name);
@@ -255,12 +241,6 @@ class HistoryTest : public ::testing::Test {
         EXPECT_TRUE(List.empty());
     }
 
-    TFileSystem& Fs = SystemFileSystem();
-    std::unique_ptr<TTempTree> Tree;
-    TSyncRecord Record;
-    TCopyList List;
-    bool Cancel = false;
-    TPump Pump = [] {};
     std::mt19937 Random;
     int Counter = 0;
     std::map<std::string, std::vector<TVersion>> History; // by path, every version made
@@ -278,8 +258,7 @@ TEST_F(HistoryTest, NoEditIsLostOverRoundsOfEditsOnEitherSide) {
     for (const unsigned seed : seeds) {
         std::printf("seed %u (KORVANDEL_HISTORY_SEED repeats it)\n", seed);
         Random.seed(seed);
-        Tree = std::make_unique<TTempTree>();
-        Record = {};
+        Fresh();
         History.clear();
         // Random trees, the first comparison by the clock alone.
         for (const std::string& path : Paths()) {

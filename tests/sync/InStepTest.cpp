@@ -1,8 +1,7 @@
 // The record of the state in step, and what the comparison and the copy run make
 // of it: who changed decides, both changed keeps the replaced version beside, and
 // a target that changed after the comparison is not replaced.
-#include "ForwardingFileSystem.h"
-#include "TestTree.h"
+#include "RecordedRun.h"
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
 #include "sync/CopyStep.h"
@@ -181,24 +180,8 @@ TEST(SyncRecordTest, ConflictNamesKeepTheExtensionAndCountOnWhenTaken) {
 }
 
 // Real trees on both sides, compared and copied with the record as the window does.
-class InStepTest : public ::testing::Test {
+class InStepTest : public ::testing::Test, protected TRecordedRun {
   protected:
-    void SetUp() override {
-        Tree->AddFolder("stick");
-        Tree->AddFolder("disk");
-    }
-
-    void Compare() {
-        CompareFolders(Fs, List, Cancel, Pump, Tree->Path("stick"), Tree->Path("disk"), &Record);
-    }
-
-    TCopyRunResult Copy() {
-        const TCopyRunResult result = RunCopy(
-            Fs, List, Cancel, Pump, [](int) {}, "PC1");
-        RecordCopied(Record, List);
-        return result;
-    }
-
     // "s:rel" for stick to computer, "d:rel" the other way, "!" for a conflict.
     std::vector<std::string> Found() const {
         std::vector<std::string> found;
@@ -221,22 +204,6 @@ class InStepTest : public ::testing::Test {
     }
 
     std::vector<std::string> Names(const std::string& folder) const { return Tree->Names(folder); }
-
-    // A fresh pair of empty folders and no record.
-    void Fresh() {
-        Owned = std::make_unique<TTempTree>();
-        Tree = Owned.get();
-        Record = {};
-        SetUp();
-    }
-
-    std::unique_ptr<TTempTree> Owned = std::make_unique<TTempTree>();
-    TTempTree* Tree = Owned.get();
-    TForwardingFileSystem Fs;
-    TCopyList List;
-    TSyncRecord Record;
-    bool Cancel = false;
-    TPump Pump = [] {};
 };
 
 // Items 1 to 3 of the issue and the allowances: each case starts in step.
