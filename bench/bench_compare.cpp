@@ -183,23 +183,20 @@ long ListTree(TFileSystem& fileSystem, const std::string& folder) {
     return count;
 }
 
+template <class TChar> bool IsDots(const TChar* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
 #ifdef _WIN32
 const char* const kRawWalk = "FindFirstFileExW with FindExInfoBasic and FindNextFileW";
 const char* const kSecondRawWalk = "FindFirstFileA and FindNextFileA";
 
-bool IsDots(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
-}
-
-bool IsDots(const char* name) {
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
-
-// folder ends with a backslash.
-long RawWalk(const std::wstring& folder) {
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &data,
-                                         FindExSearchNameMatch, nullptr, 0);
+// Counts the entries below a folder that ends with a backslash, listed with the
+// given pair of find functions.
+template <class TChar, class TData, class TFirst, class TNext>
+long FindWalk(const std::basic_string<TChar>& folder, TFirst first, TNext next) {
+    TData data;
+    const HANDLE find = first((folder + TChar('*')).c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
         return 0;
     }
@@ -210,47 +207,27 @@ long RawWalk(const std::wstring& folder) {
         }
         ++count;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            count += RawWalk(folder + data.cFileName + L'\\');
+            count += FindWalk<TChar, TData>(folder + data.cFileName + TChar('\\'), first, next);
         }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    return count;
-}
-
-long SecondRawWalk(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    const HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    long count = 0;
-    do {
-        if (IsDots(data.cFileName)) {
-            continue;
-        }
-        ++count;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            count += SecondRawWalk(folder + data.cFileName + '\\');
-        }
-    } while (FindNextFileA(find, &data));
+    } while (next(find, &data));
     FindClose(find);
     return count;
 }
 
 long RawWalkOf(const fs::path& root) {
-    return RawWalk(L"\\\\?\\" + root.wstring() + L'\\');
+    const auto first = [](const wchar_t* pattern, WIN32_FIND_DATAW* data) {
+        return FindFirstFileExW(pattern, FindExInfoBasic, data, FindExSearchNameMatch, nullptr, 0);
+    };
+    return FindWalk<wchar_t, WIN32_FIND_DATAW>(L"\\\\?\\" + root.wstring() + L'\\', first,
+                                               FindNextFileW);
 }
 
 long SecondRawWalkOf(const fs::path& root) {
-    return SecondRawWalk(root.string() + '\\');
+    return FindWalk<char, WIN32_FIND_DATAA>(root.string() + '\\', FindFirstFileA, FindNextFileA);
 }
 #else
 const char* const kRawWalk = "readdir and one fstatat per entry for its time and size";
 const char* const kSecondRawWalk = nullptr;
-
-bool IsDots(const char* name) {
-    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-}
 
 long RawWalk(int parent, const char* name) {
     const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);

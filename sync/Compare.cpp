@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -85,11 +84,13 @@ struct TName {
 };
 
 // Could the platform have made this name as an entry's short alias: at most
-// eight characters, a dot and three more, none of them a blank.
+// eight characters, a dot and three more, none of them a blank, and the tilde
+// that every alias made for a longer name holds.
 bool MayBeAlias(std::string_view name) {
     const std::size_t dot = name.find('.');
     const std::size_t base = std::min(dot, name.size());
     return base >= 1 && base <= 8 && name.size() - base <= 4 && name.find(' ') == name.npos &&
+           name.find('~') != name.npos &&
            (dot == name.npos || name.find('.', dot + 1) == name.npos);
 }
 
@@ -105,7 +106,12 @@ class TListing {
     TListing(const TListing&) = delete;
     TListing& operator=(const TListing&) = delete;
 
-    TReadResult Read(const std::string& folder) { return FFs.ListFolder(folder, FEntries); }
+    TReadResult Read(const std::string& folder) {
+        FFolder = folder;
+        const TReadResult read = FFs.ListFolder(folder, FEntries);
+        FListed = read == TReadResult::Ok;
+        return read;
+    }
     const std::vector<TFolderEntry>& Entries() const { return FEntries; }
 
     // The name of one of this listing's entries with its key.
@@ -133,10 +139,10 @@ class TListing {
         if (head == kNone) {
             return ByAlias(name);
         }
-        const TFolderEntry* found = Exact(name);
         if (FKeyed[head].Next == kNone) {
             return &FEntries[head];
         }
+        const TFolderEntry* found = Exact(name);
         if (!several) {
             return found ? found : &FEntries[head];
         }
@@ -153,9 +159,8 @@ class TListing {
     }
 
     const TFolderEntry* Find(std::string_view name) {
-        std::string key = FFs.NameKey(name);
-        const std::string_view keyView = key.empty() ? name : std::string_view(key);
-        return Find(TName{name, keyView, std::hash<std::string_view>{}(keyView)});
+        std::string key;
+        return Find(Named(name, key));
     }
 
     // Case twins here: of the children that the platform takes for one name, every
@@ -195,6 +200,13 @@ class TListing {
         std::uint32_t Index = kNone;
         bool Several = false;
     };
+
+    // A name that no entry here holds, with its key made into key.
+    TName Named(std::string_view name, std::string& key) {
+        key = FFs.NameKey(name);
+        const std::string_view folded = key.empty() ? name : std::string_view(key);
+        return {name, folded, std::hash<std::string_view>{}(folded)};
+    }
 
     std::size_t IndexOf(const TFolderEntry& entry) const {
         return static_cast<std::size_t>(&entry - FEntries.data());
@@ -285,23 +297,18 @@ class TListing {
         return newest;
     }
 
-    // The platform finds an entry by its short alias too; the aliases are folded
-    // only when a name that could be one is not found otherwise.
+    // The platform finds an entry by its short alias too; the listing holds no
+    // aliases, so a name that could be one is asked for where nothing else matches.
     const TFolderEntry* ByAlias(const TName& name) {
-        if (!MayBeAlias(name.Name)) {
+        if (!FListed || !MayBeAlias(name.Name)) {
             return nullptr;
         }
-        if (!FAliasesMade) {
-            FAliasesMade = true;
-            for (const TFolderEntry& entry : FEntries) {
-                if (!entry.AltName.empty()) {
-                    std::string key = FFs.NameKey(entry.AltName);
-                    FAliases.try_emplace(key.empty() ? entry.AltName : std::move(key), &entry);
-                }
-            }
+        const std::string own = FFs.AliasedName(FFolder + std::string(name.Name));
+        if (own.empty()) {
+            return nullptr;
         }
-        const auto alias = FAliases.find(std::string(name.Key));
-        return alias == FAliases.end() ? nullptr : alias->second;
+        std::string key;
+        return Exact(Named(own, key));
     }
 
     TFileSystem& FFs;
@@ -310,8 +317,8 @@ class TListing {
     std::string FKeys;                 // every folded key, one after another
     std::vector<TKeyed> FKeyed;        // by entry
     std::vector<std::uint32_t> FSlots; // open addressing by key: the key's first entry
-    std::unordered_map<std::string, const TFolderEntry*> FAliases;
-    bool FAliasesMade = false;
+    std::string FFolder;
+    bool FListed = false;
 };
 
 // The folders being walked, outermost first. Without links the folders form a

@@ -28,7 +28,6 @@ enum class TReadResult { Ok, Missing, Failed };
 
 struct TFolderEntry {
     std::string Name;
-    std::string AltName; // another name the platform finds the entry by (short name), or empty
     bool IsDirectory = false;
     TDosTime Time;
     std::uint64_t Size = 0; // in bytes; 0 for a folder
@@ -92,6 +91,9 @@ class TFileSystem {
     // The key under which a lookup finds an entry that has no exactly equal name;
     // empty where the platform matches names exactly.
     virtual std::string NameKey(std::string_view name) = 0;
+    // The name of the entry that the platform finds at this path under another name
+    // than its own (a short alias); empty when it finds none that way.
+    virtual std::string AliasedName(const std::string& path) = 0;
     // The platform's computer-name call into a caller's buffer; its result unchecked.
     virtual void ComputerNameInto(char* buffer, unsigned size) = 0;
     virtual std::string ExecutablePath() = 0;

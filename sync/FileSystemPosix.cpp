@@ -162,10 +162,7 @@ class TPosixFileSystem final : public TFileSystem {
                 continue;
             }
             const bool directory = S_ISDIR(st.st_mode);
-            entries.push_back({item->d_name,
-                               {},
-                               directory,
-                               DosTimeOf(st.st_mtime, offset),
+            entries.push_back({item->d_name, directory, DosTimeOf(st.st_mtime, offset),
                                directory ? 0 : static_cast<std::uint64_t>(st.st_size),
                                IsLinkEntry(dirFd, *item)});
         }
@@ -239,6 +236,7 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     std::string NameKey(std::string_view) override { return {}; }
+    std::string AliasedName(const std::string&) override { return {}; }
 
     void ComputerNameInto(char* buffer, unsigned size) override { gethostname(buffer, size); }
 

@@ -174,10 +174,7 @@ std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
 
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
     const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return {Wtf8(data.cFileName),
-            Wtf8(data.cAlternateFileName),
-            directory,
-            DosTimeOf(data.ftLastWriteTime),
+    return {Wtf8(data.cFileName), directory, DosTimeOf(data.ftLastWriteTime),
             directory ? 0
                       : static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
             (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
@@ -206,8 +203,20 @@ class TWin32FileSystem final : public TFileSystem {
   public:
     TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
         entries.clear();
+        const std::wstring pattern = SystemPath(folder) + L"*";
         WIN32_FIND_DATAW data;
-        const HANDLE find = FindFirstFileW((SystemPath(folder) + L"*").c_str(), &data);
+        // Without short names, which only a lookup that finds nothing else needs;
+        // systems before Windows 7 refuse that level.
+        HANDLE find = INVALID_HANDLE_VALUE;
+        if (!FBasicRefused) {
+            find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                    nullptr, 0);
+            FBasicRefused =
+                find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER;
+        }
+        if (FBasicRefused) {
+            find = FindFirstFileW(pattern.c_str(), &data);
+        }
         if (find == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             // A drive root without entries has no "." either and finds nothing; a name
@@ -327,6 +336,22 @@ class TWin32FileSystem final : public TFileSystem {
                            upper.size() * sizeof(wchar_t));
     }
 
+    std::string AliasedName(const std::string& path) override {
+        const std::string_view name = NamePart(path);
+        // A pattern would find other names.
+        if (name.find_first_of("*?") != name.npos) {
+            return {};
+        }
+        WIN32_FIND_DATAW data;
+        const HANDLE find = FindFirstFileW(SystemPath(path).c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) {
+            return {};
+        }
+        FindClose(find);
+        std::string found = Wtf8(data.cFileName);
+        return found == name ? std::string() : found;
+    }
+
     void ComputerNameInto(char* buffer, unsigned size) override {
         DWORD length = size;
         GetComputerNameA(buffer, &length);
@@ -379,6 +404,9 @@ class TWin32FileSystem final : public TFileSystem {
         return ReplaceThroughTemp(
             path, [&](const std::wstring& temp) { return WriteNewFile(temp, contents); });
     }
+
+  private:
+    bool FBasicRefused = false;
 };
 
 } // namespace

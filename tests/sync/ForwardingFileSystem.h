@@ -20,6 +20,7 @@ class TForwardingFileSystem : public TFileSystem {
     bool RemoveOwnTemp(const std::string& path) override { return FBase.RemoveOwnTemp(path); }
     bool SameText(std::string_view a, std::string_view b) override { return FBase.SameText(a, b); }
     std::string NameKey(std::string_view name) override { return FBase.NameKey(name); }
+    std::string AliasedName(const std::string& path) override { return FBase.AliasedName(path); }
     void ComputerNameInto(char* buffer, unsigned size) override {
         FBase.ComputerNameInto(buffer, size);
     }
