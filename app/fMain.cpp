@@ -4,10 +4,12 @@
 
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
+#include "sync/InStep.h"
 #include "sync/Settings.h"
 #include "sync/StickDrive.h"
 
 #include <memory>
+#include <utility>
 
 namespace {
 constexpr int kClientWidth = 331;
@@ -15,22 +17,28 @@ constexpr int kClientHeight = 469;
 constexpr TColor kPanelTextColor = 7485192;
 // "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
 constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
+// The second image: a file that both sides changed.
+constexpr char kConflictMarker[] = "<IMG src=\"idx:1\"> ";
 
-// The warning image as drawn for screens of 96, 120, 144 and 192 pixels per inch.
-struct TWarningPicture {
+// The list images, warning and conflict, as drawn for screens of 96, 120, 144
+// and 192 pixels per inch.
+struct TListPictures {
     int Size;
-    const char* Resource;
+    const char* Warning;
+    const char* Conflict;
 };
-constexpr TWarningPicture kWarningPictures[] = {
-    {16, "WARNING"}, {20, "WARNING20"}, {24, "WARNING24"}, {32, "WARNING32"}};
+constexpr TListPictures kListPictures[] = {{16, "WARNING", "CONFLICT"},
+                                           {20, "WARNING20", "CONFLICT20"},
+                                           {24, "WARNING24", "CONFLICT24"},
+                                           {32, "WARNING32", "CONFLICT32"}};
 
-// The largest picture that fits `size`: a picture is never stretched, which
+// The largest pictures that fit `size`: a picture is never stretched, which
 // would blur it.
-const TWarningPicture& WarningPictureFor(int size) {
-    const TWarningPicture* chosen = &kWarningPictures[0];
-    for (const TWarningPicture& picture : kWarningPictures)
-        if (picture.Size <= size)
-            chosen = &picture;
+const TListPictures& ListPicturesFor(int size) {
+    const TListPictures* chosen = &kListPictures[0];
+    for (const TListPictures& pictures : kListPictures)
+        if (pictures.Size <= size)
+            chosen = &pictures;
     return *chosen;
 }
 
@@ -190,9 +198,10 @@ void TKorvandelMain::CreateControls() {
     Label2->SetBounds(8, 255, 65, 13);
     Label2->SetParent(pBack);
 
-    const TWarningPicture& warning = WarningPictureFor(ScaleToScreen(16));
-    StdImages = new TImageList(this, warning.Size, warning.Size);
-    StdImages->AddResource(GetModuleHandleA(nullptr), warning.Resource);
+    const TListPictures& pictures = ListPicturesFor(ScaleToScreen(16));
+    StdImages = new TImageList(this, pictures.Size, pictures.Size);
+    StdImages->AddResource(GetModuleHandleA(nullptr), pictures.Warning);
+    StdImages->AddResource(GetModuleHandleA(nullptr), pictures.Conflict);
     ToStick->SetImages(StdImages);
     ToDisk->SetImages(StdImages);
 
@@ -292,9 +301,17 @@ void TKorvandelMain::bScanClick(TComponent*) {
     ToDisk->Clear();
     ScanProg->Show();
 
+    // The record belongs to this computer and these two folders.
+    FRecordFile = std::make_unique<TSyncRecordFile>(
+        SyncRecordFileFor(FSettingsFile, FComputerName, ExactPath(FolderRoot(StickDir->Text())),
+                          ExactPath(FolderRoot(DiskDir->Text()))));
+    FRecordDamaged =
+        FRecordFile->Load(FFileSystem, FRecord) == TRecordLoad::Damaged || FRecordDamaged;
     CompareFolders(
         FFileSystem, FCopyList, FCancelScan, [] { Application->ProcessMessages(); },
-        StickDir->Text(), DiskDir->Text());
+        StickDir->Text(), DiskDir->Text(), &FRecord);
+    if (!FCancelScan)
+        SaveRecord();
 
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
@@ -302,7 +319,11 @@ void TKorvandelMain::bScanClick(TComponent*) {
     // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
         (entry->ToStickFlag ? ToStick : ToDisk)
-            ->AddItem((entry->Copied ? "" : kFailureMarker) + entry->SourcePath, entry.get());
+            ->AddItem((!entry->Copied    ? kFailureMarker
+                       : entry->Conflict ? kConflictMarker
+                                         : "") +
+                          entry->SourcePath,
+                      entry.get());
     ToStick->EndUpdate();
     ToDisk->EndUpdate();
 
@@ -323,7 +344,9 @@ void TKorvandelMain::bCopyClick(TComponent*) {
 
     const TCopyRunResult result = RunCopy(
         FFileSystem, FCopyList, FCancelCopy, [] { Application->ProcessMessages(); },
-        [this](int position) { CopyProg->SetPosition(position); });
+        [this](int position) { CopyProg->SetPosition(position); }, FComputerName);
+    RecordCopied(FRecord, FCopyList);
+    SaveRecord();
 
     CopyProg->Hide();
     SwapButtons(bCancel, bCopy);
@@ -332,12 +355,22 @@ void TKorvandelMain::bCopyClick(TComponent*) {
 
     const std::string instruction =
         result.Cancelled ? "Abbruch durch den Benutzer" : "Kopierergebnis";
+    // Lines that follow the counts, when there is something to say.
+    std::string notes;
+    if (result.KeptOlderCount > 0)
+        notes += "\r\n" + std::to_string(result.KeptOlderCount) +
+                 " Dateien waren auf beiden Seiten ge\xe4ndert; die \xe4ltere Fassung liegt "
+                 "daneben.";
+    if (std::exchange(FRecordDamaged, false))
+        notes += "\r\nDer gespeicherte Stand des letzten Abgleichs war besch\xe4"
+                 "digt; "
+                 "Korvandel beginnt einen neuen.";
     if (result.FailedCount > 0) {
-        ShowReport(this, Application->Title, instruction,
-                   std::to_string(result.FailedCount) +
-                       " Dateien konnten nicht kopiert werden\r\n" +
-                       std::to_string(result.CopiedCount) + " Dateien wurden erfolgreich kopiert",
-                   "", tiWarning);
+        ShowReport(
+            this, Application->Title, instruction,
+            std::to_string(result.FailedCount) + " Dateien konnten nicht kopiert werden\r\n" +
+                std::to_string(result.CopiedCount) + " Dateien wurden erfolgreich kopiert" + notes,
+            "", tiWarning);
         // One batch per list: thousands of failures are marked without a
         // repaint each.
         for (THTMListBox* list : {ToStick, ToDisk}) {
@@ -352,12 +385,19 @@ void TKorvandelMain::bCopyClick(TComponent*) {
     } else {
         ShowReport(this, Application->Title, instruction,
                    "Alle " + std::to_string(result.CopiedCount) +
-                       " Dateien wurden erfolgreich kopiert.",
+                       " Dateien wurden erfolgreich kopiert." + notes,
                    "", tiInformation);
         ToStick->Clear();
         ToDisk->Clear();
         FCopyList.clear();
     }
+}
+
+// A record that cannot be written leaves the one before, which only makes the
+// next comparison more careful.
+void TKorvandelMain::SaveRecord() {
+    if (FRecordFile)
+        FRecordFile->Save(FFileSystem, FRecord);
 }
 
 void TKorvandelMain::bCancelClick(TComponent*) {

@@ -13,9 +13,11 @@
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
+#include "sync/SyncRecord.h"
 
 #include <cstdint>
 #include <optional>
+#include <memory>
 #include <string>
 
 class TKorvandelMain : public TAdvToolBarForm {
@@ -46,6 +48,11 @@ class TKorvandelMain : public TAdvToolBarForm {
 
     const TCopyList& CopyList() const { return FCopyList; }
     const std::string& SettingsFile() const { return FSettingsFile; }
+    // The record of the folders last compared; empty before the first comparison.
+    const std::string& SyncRecordFile() const {
+        static const std::string none;
+        return FRecordFile ? FRecordFile->Path() : none;
+    }
 
     void bScanClick(TComponent* sender);
     void bCopyClick(TComponent* sender);
@@ -64,6 +71,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     void SetFoldersEnabled(bool enabled);
     // Shows `shown` in the place of `hidden`, with the focus if `hidden` had it.
     void SwapButtons(TAdvGlowButton* hidden, TAdvGlowButton* shown);
+    void SaveRecord();
 
     std::string FSettingsFile;
     std::string FComputerName;
@@ -74,4 +82,8 @@ class TKorvandelMain : public TAdvToolBarForm {
     bool FCancelCopy = false;
     bool FCancelScan = false;
     TFileSystem& FFileSystem;
+    // What both folders held when last in step, for the two folders last compared.
+    TSyncRecord FRecord;
+    std::unique_ptr<TSyncRecordFile> FRecordFile;
+    bool FRecordDamaged = false; // until a report has said that a new one begins
 };

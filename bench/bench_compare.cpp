@@ -16,6 +16,7 @@
 
 #include "BenchSupport.h"
 #include "sync/Compare.h"
+#include "sync/SyncRecord.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -303,10 +304,27 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     ListTree(fileSystem, diskRoot);
     const double peakBefore = PeakMemoryMiB();
 
+    // The record as the window keeps it: made by a first comparison, then loaded
+    // before each comparison that it serves.
+    const std::string recordPath = ExactPath((root / "~record.dat").string());
+    TSyncRecord record;
+    {
+        TCopyList first;
+        bool cancel = false;
+        CompareFolders(
+            fileSystem, first, cancel, [] {}, stick, disk, &record);
+        TSyncRecordFile(recordPath).Save(fileSystem, record);
+    }
+    const std::size_t recordPairs = record.Count();
+    std::string recordBytes;
+    fileSystem.ReadWholeFile(recordPath, 1u << 30, recordBytes);
+
     TTimings raw;
     TTimings secondRaw;
     TTimings listing;
     TTimings comparison;
+    TTimings loading;
+    TTimings withRecord;
     TCopyList list;
     long pumps = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -333,6 +351,14 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
         CompareFolders(
             fileSystem, list, cancel, [&] { ++pumps; }, stick, disk);
         comparison.Seconds.push_back(SecondsSince(start));
+
+        start = TBenchClock::now();
+        TSyncRecordFile(recordPath).Load(fileSystem, record);
+        loading.Seconds.push_back(SecondsSince(start));
+        start = TBenchClock::now();
+        CompareFolders(
+            fileSystem, list, cancel, [] {}, stick, disk, &record);
+        withRecord.Seconds.push_back(SecondsSince(start));
     }
     long toStick = 0;
     for (const auto& entry : list) {
@@ -341,6 +367,9 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     const double base = Median(raw.Seconds);
     std::printf("  %ld entries in both trees, %d rounds; raw walk: %s\n", listed, rounds, kRawWalk);
     PrintTimings("comparison:", comparison, base, listed);
+    PrintTimings("comparison with the record:", withRecord, base, listed);
+    PrintTimings("loading the record:", loading, base, listed);
+    std::printf("  record: %zu files in step, %zu bytes\n", recordPairs, recordBytes.size());
     PrintTimings("raw walk of both trees:", raw, base, listed);
     if (kSecondRawWalk) {
         std::printf("  second raw walk: %s\n", kSecondRawWalk);
@@ -354,6 +383,8 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     }
     std::printf(", / engine's listing: %.2f (medians)\n",
                 Median(comparison.Seconds) / Median(listing.Seconds));
+    std::printf("  with the record, loading included / raw walk: %.2f (medians)\n",
+                (Median(withRecord.Seconds) + Median(loading.Seconds)) / base);
     std::printf("  found: %ld entries (%ld to the computer, %ld to the stick), %ld pumps\n",
                 static_cast<long>(list.size()), static_cast<long>(list.size()) - toStick, toStick,
                 pumps);

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program's icon (16, 32 and 48 pixels), the warning image (16, 20,
-24 and 32 pixels, for screens of 96 to 192 pixels per inch), the task dialog's
-bitmaps (arrow, expand and collapse buttons, shield) and the directory edit's
-folder glyph, and writes Korvandel.ico and the .bmp files beside this script.
+"""Draws the program's icon (16, 32 and 48 pixels), the warning and conflict
+images (16, 20, 24 and 32 pixels, for screens of 96 to 192 pixels per inch),
+the task dialog's bitmaps (arrow, expand and collapse buttons, shield) and the
+directory edit's folder glyph, and writes Korvandel.ico and the .bmp files
+beside this script.
 
 Shapes are described in a 0..1 square and sampled 4 x 4 times per pixel, so
 the same drawing serves every size."""
@@ -89,6 +90,23 @@ def warning_layers():
         (poly(inner), body),
         (rect(0.44, 0.32, 0.56, 0.64), (96, 96, 96)),
         (rect(0.44, 0.70, 0.56, 0.80), (96, 96, 96)),
+    ]
+
+
+def conflict_layers():
+    """Two versions of one page, one over the other, with an orange flash across."""
+    back = [(0.06, 0.04), (0.58, 0.04), (0.70, 0.16), (0.70, 0.70), (0.06, 0.70)]
+    back_in = [(0.13, 0.11), (0.55, 0.11), (0.63, 0.19), (0.63, 0.63), (0.13, 0.63)]
+    front = [(0.30, 0.28), (0.82, 0.28), (0.94, 0.40), (0.94, 0.96), (0.30, 0.96)]
+    front_in = [(0.37, 0.35), (0.79, 0.35), (0.87, 0.43), (0.87, 0.89), (0.37, 0.89)]
+    flash = [(0.62, 0.30), (0.40, 0.62), (0.56, 0.62), (0.44, 0.94), (0.80, 0.54),
+             (0.63, 0.54), (0.76, 0.30)]
+    return [
+        (poly(back), (40, 70, 140)),
+        (poly(back_in), (186, 210, 246)),
+        (poly(front), (90, 90, 100)),
+        (poly(front_in), (255, 255, 255)),
+        (poly(flash), (242, 120, 10)),
     ]
 
 
@@ -218,9 +236,9 @@ def bgra_rows(pixels):
     return out
 
 
-# The warning image for screens of 120, 144 and 192 pixels per inch; 96 is
-# write_warning_bmp's.
-LARGER_WARNING_SIZES = (20, 24, 32)
+# The list images for screens of 120, 144 and 192 pixels per inch; 96 takes
+# the 16-pixel ones.
+LARGER_IMAGE_SIZES = (20, 24, 32)
 
 
 def write_bmp8(path, pixels):
@@ -244,18 +262,27 @@ def write_bmp8(path, pixels):
         f.write(header + pal + data)
 
 
-def write_warning_bmp(path, size):
-    pixels = render(size, warning_layers())
+def write_warning_bmp(path):
+    write_keyed_bmp32(path, render(16, warning_layers()))
+
+
+def write_keyed_bmp32(path, pixels):
     # The image list takes the bottom-left colour (magenta) as transparent for
     # its mask; a 32-bit image list draws by the alpha channel instead when an
     # image has one, so the transparent pixels carry alpha 0 as well.
     solid = [[(r, g, b, 255) if a >= 128 else (255, 0, 255, 0) for r, g, b, a in row]
              for row in pixels]
     data = bgra_rows(solid)
+    size = len(pixels)
     header = struct.pack("<IiiHHIIiiII", 40, size, size, 1, 32, 0, len(data), 2835, 2835, 0, 0)
     with open(path, "wb") as f:
         f.write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(data), 0, 0, 54))
         f.write(header + data)
+
+
+def write_conflict_bmp(path):
+    """Stored as the warning image is, so that the list's image list takes both alike."""
+    write_keyed_bmp32(path, render(16, conflict_layers()))
 
 
 # The open folder on the directory edit's button, pixel by pixel: K black,
@@ -352,10 +379,12 @@ def write_icon(path):
 
 
 if __name__ == "__main__":
-    write_warning_bmp(os.path.join(HERE, "Warning.bmp"), 16)
+    write_warning_bmp(os.path.join(HERE, "Warning.bmp"))
+    write_conflict_bmp(os.path.join(HERE, "Conflict.bmp"))
     # Fuchsia, the bottom-left pixel, is what the image list leaves transparent.
-    for size in LARGER_WARNING_SIZES:
+    for size in LARGER_IMAGE_SIZES:
         write_bmp8(os.path.join(HERE, "Warning%d.bmp" % size), keyed(render(size, warning_layers())))
+        write_bmp8(os.path.join(HERE, "Conflict%d.bmp" % size), keyed(render(size, conflict_layers())))
     write_icon(os.path.join(HERE, "Korvandel.ico"))
     write_task_dialog_bitmaps()
     write_bmp4(os.path.join(HERE, "AdvDirectoryEdit.bmp"), FOLDER_GLYPH,

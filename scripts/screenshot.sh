@@ -12,7 +12,10 @@
 # first item of "Auf den Stick" after the comparison. With --dpi N the screen has N pixels per
 # inch (Wine's LogPixels) for this run; the prefix is set back to 96 afterwards. With
 # --system-menu a window manager runs, and Alt+Space opens the system menu and Escape closes
-# it again before the picture is taken.
+# it again before the picture is taken. With --conflict it compares and copies once, so that
+# both folders are in step, then edits "Notizen.txt" on both sides and compares again: the
+# window shows the conflict; with --report-ok as well it copies and writes a PNG of the report
+# that counts it.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -22,6 +25,7 @@ native=0
 copyfail=0
 select=0
 systemmenu=0
+conflict=0
 dpi=96
 args=("${@:2}")
 for ((i = 0; i < ${#args[@]}; i++)); do
@@ -39,6 +43,7 @@ for ((i = 0; i < ${#args[@]}; i++)); do
     --copy-fail) report=fail copyfail=1 ;;
     --select) select=1 ;;
     --system-menu) systemmenu=1 ;;
+    --conflict) conflict=1 ;;
     *) echo "Unknown argument: $arg" >&2; exit 1 ;;
   esac
 done
@@ -139,13 +144,39 @@ sleep 2
 eval "$(xdotool getwindowgeometry --shell "$win")"
 # The window's layout is given at 96 pixels per inch and grows with the screen's.
 px() { echo $((($1 * dpi + 48) / 96)); }
-if [ "$compare" = 1 ]; then
-  # "Vergleichen" sits at (221, 70) on the panel, 27 pixels below the top.
+# "Vergleichen" sits at (221, 70) on the panel, 27 pixels below the top.
+press_compare() {
   xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 86))))) click 1
   sleep 2
   xdotool mousemove $((X + $(px 100))) $((Y + $(px 200)))
   sleep 1
+}
+# "Kopieren" sits at (221, 399) on the panel; prints the report's window.
+press_copy() {
+  xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 415))))) click 1
+  local shown=
+  for _ in $(seq 1 40); do
+    sleep 0.5
+    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
+      [ "$w" != "$win" ] && shown=$w
+    done
+    [ -n "$shown" ] && break
+  done
+  [ -n "$shown" ] || { echo "The report did not appear" >&2; exit 1; }
+  sleep 2
+  echo "$shown"
+}
+if [ "$conflict" = 1 ]; then
+  press_compare
+  first=$(press_copy)
+  xdotool windowactivate --sync "$first" key Return 2>/dev/null || xdotool key Return
+  sleep 2
+  # Edited on both sides since: the computer's edit is the newer.
+  echo "neu vom Stick, nochmals bearbeitet" >"$stick/Notizen.txt"
+  touch -d '-2 minutes' "$stick/Notizen.txt"
+  echo "am Computer bearbeitet" >"$disk/Notizen.txt"
 fi
+[ "$compare" = 1 ] && press_compare
 # The first item of "Auf den Stick" (the list at (8, 125) on the panel).
 select_first_item() {
   xdotool mousemove $((X + $(px 60))) $((Y + $(px $((27 + 131))))) click 1
@@ -155,18 +186,7 @@ select_first_item() {
 }
 [ "$select" = 1 ] && select_first_item
 if [ -n "$report" ]; then
-  # "Kopieren" sits at (221, 399) on the panel.
-  xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 415))))) click 1
-  shot=
-  for _ in $(seq 1 40); do
-    sleep 0.5
-    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
-      [ "$w" != "$win" ] && shot=$w
-    done
-    [ -n "$shot" ] && break
-  done
-  [ -n "$shot" ] || { echo "The report did not appear" >&2; exit 1; }
-  sleep 2
+  shot=$(press_copy)
   if [ "$copyfail" = 1 ]; then
     xdotool windowactivate --sync "$shot" key Return 2>/dev/null || xdotool key Return
     sleep 2

@@ -1,5 +1,7 @@
 #include "sync/Compare.h"
 
+#include "sync/InStep.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -41,14 +43,9 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
     return name.starts_with('~') || IsFixedName(fs, name);
 }
 
-// Seconds since 1970-01-01 of the same wall clock; both sides are local already.
+// Both sides are local already.
 std::int64_t UnixSeconds(TDosTime time) {
-    using namespace std::chrono;
-    const year_month_day date{year{1980 + (time.Date >> 9)}, month{(time.Date >> 5) & 15u},
-                              day{time.Date & 31u}};
-    const std::int64_t days = sys_days{date}.time_since_epoch().count();
-    return days * 86400 + (time.Time >> 11) * 3600 + ((time.Time >> 5) & 63) * 60 +
-           (time.Time & 31) * 2;
+    return WallSeconds(time);
 }
 
 // Exactly one hour newer counts as unchanged: a clock shift, not an edit.
@@ -525,32 +522,62 @@ std::unique_ptr<TCopyEntry> MakeEntry(const TFolderPaths& src, const TFolderPath
 // a whole, its paths ending with the delimiter); so does a
 // newer file whose target is one of several twins there, or is found under the name
 // of another file of the source folder, since the copy would put one name's
-// contents in another's place.
+// contents in another's place. With rules, a file that both sides hold and the
+// record knows goes by who changed it, and one in step is noted for the next record.
 std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                                         const TFolderEntry& file, bool lesserTwin,
                                         const TFolderPaths& src, const TFolderPaths& dst,
-                                        bool fromStick) {
-    if (lesserTwin) {
-        return MakeEntry(src, dst, file.IsDirectory ? file.Name + kPathDelim : file.Name, fromStick,
-                         TEntryKind::CaseTwin);
-    }
+                                        bool fromStick, TInStepRules* rules) {
     bool several = false;
-    const TFolderEntry* found = target.Find(source.NameOf(file), &several);
-    if (found && !SourceIsNewer(file.Time, found->Time)) {
+    const TFolderEntry* found = lesserTwin ? nullptr : target.Find(source.NameOf(file), &several);
+    const std::string_view relPath =
+        rules ? std::string_view(rules->PathOf((fromStick ? src : dst).Exact,
+                                               found && !fromStick ? found->Name : file.Name))
+              : std::string_view();
+    if (lesserTwin) {
+        auto entry = MakeEntry(src, dst, file.IsDirectory ? file.Name + kPathDelim : file.Name,
+                               fromStick, TEntryKind::CaseTwin);
+        entry->RelPath = relPath;
+        return entry;
+    }
+    const bool bothFiles = found && !found->IsDirectory;
+    const TSideStamp sourceSide{file.Time, file.Size};
+    const TSideStamp targetSide{found ? found->Time : TDosTime{}, found ? found->Size : 0};
+    TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
+    TPairVerdict verdict = last ? TInStepRules::Judge(last, sourceSide, targetSide, fromStick)
+                                : TPairVerdict::TodaysRules;
+    if (verdict == TPairVerdict::TodaysRules && found) {
+        const bool inStep = !SourceIsNewer(file.Time, found->Time) &&
+                            !SourceIsNewer(found->Time, file.Time) && file.Size == found->Size;
+        verdict = !SourceIsNewer(file.Time, found->Time)
+                      ? (bothFiles && inStep ? TPairVerdict::InStep : TPairVerdict::Leave)
+                      : TPairVerdict::Copy;
+    }
+    if (verdict == TPairVerdict::InStep && rules && fromStick) {
+        rules->NoteInStep(relPath, last, {sourceSide, targetSide});
+    }
+    if (verdict == TPairVerdict::InStep || verdict == TPairVerdict::Leave) {
         return nullptr;
     }
     const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
-    return MakeEntry(src, dst, file.Name, fromStick,
-                     several || another ? TEntryKind::CaseTwin : TEntryKind::File);
+    auto entry = MakeEntry(src, dst, file.Name, fromStick,
+                           several || another ? TEntryKind::CaseTwin : TEntryKind::File);
+    entry->RelPath = relPath;
+    entry->Conflict = verdict == TPairVerdict::Conflict;
+    entry->TargetSeen =
+        found ? TPathState{TReadResult::Ok, found->IsDirectory, found->Time, found->Size}
+              : TPathState{};
+    return entry;
 }
 
 // One direction of the comparison, walking the source tree as it stands.
 class TScan {
   public:
     TScan(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-          const TFolderPaths& srcRoot, const TFolderPaths& dstRoot, bool fromStick)
+          const TFolderPaths& srcRoot, const TFolderPaths& dstRoot, bool fromStick,
+          TInStepRules* rules)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FSrcRoot(srcRoot), FDstRoot(dstRoot),
-          FFromStick(fromStick), FGuard(fs) {}
+          FFromStick(fromStick), FGuard(fs), FRules(rules) {}
 
     TPathGuard& Guard() { return FGuard; }
 
@@ -577,6 +604,7 @@ class TScan {
     void Unlisted(const std::string& relPath) {
         FList.push_back(MakeEntry(At(FSrcRoot, relPath), At(FDstRoot, relPath), "", FFromStick,
                                   TEntryKind::UnlistedFolder));
+        FList.back()->RelPath = relPath;
     }
 
   private:
@@ -595,7 +623,7 @@ class TScan {
                     target.emplace(FFs).Read(dstFolder.Exact);
                 }
                 if (auto copy = CompareFile(source, *target, file, lesserTwin, srcFolder, dstFolder,
-                                            FFromStick)) {
+                                            FFromStick, FRules)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -609,6 +637,7 @@ class TScan {
     const TFolderPaths& FDstRoot;
     const bool FFromStick;
     TPathGuard FGuard;
+    TInStepRules* FRules;
 };
 
 // What the computer-to-stick direction finds in one computer folder that the
@@ -638,12 +667,12 @@ struct TKeptFolder {
 class TCompareRun {
   public:
     TCompareRun(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot)
-        : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FStickRoot(stickRoot),
+                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot, TInStepRules* rules)
+        : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FRules(rules), FStickRoot(stickRoot),
           FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot.Exact, diskRoot.Exact)),
           FStickInDisk(PathInside(fs, diskRoot.Exact, stickRoot.Exact)),
-          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true),
-          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false) {}
+          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true, rules),
+          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false, rules) {}
 
     void Run() {
         TKeptFolder root;
@@ -709,7 +738,7 @@ class TCompareRun {
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
                 if (auto copy = CompareFile(disk, stick, file, lesserTwin, diskFolder, stickFolder,
-                                            false)) {
+                                            false, FRules)) {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             });
@@ -733,8 +762,8 @@ class TCompareRun {
                 }
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
-                if (auto copy =
-                        CompareFile(stick, disk, file, lesserTwin, stickFolder, diskFolder, true)) {
+                if (auto copy = CompareFile(stick, disk, file, lesserTwin, stickFolder, diskFolder,
+                                            true, FRules)) {
                     FList.push_back(std::move(copy));
                 }
             });
@@ -785,6 +814,7 @@ class TCompareRun {
     TCopyList& FList;
     const bool& FCancel;
     const TPump& FPump;
+    TInStepRules* FRules;
     const TFolderPaths& FStickRoot;
     const TFolderPaths& FDiskRoot;
     const std::vector<std::string> FDiskInStick;
@@ -809,16 +839,25 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
     const TFolderPaths dst{ExactPath(DstRoot), DstRoot};
     const std::string relPath = ExactPath(SrcRoot + RelPath).substr(src.Exact.size());
     const std::vector<std::string> inner = PathInside(fs, src.Exact + relPath, dst.Exact);
-    TScan(fs, list, cancel, pump, src, dst, FromStick).Folder(relPath, false, {inner, 0});
+    TScan(fs, list, cancel, pump, src, dst, FromStick, nullptr).Folder(relPath, false, {inner, 0});
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
-                    const std::string& stickText, const std::string& diskText) {
+                    const std::string& stickText, const std::string& diskText,
+                    TSyncRecord* record) {
     cancel = false;
     list.clear();
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
-    TCompareRun(fs, list, cancel, pump, {ExactPath(stickRoot), stickRoot},
-                {ExactPath(diskRoot), diskRoot})
+    const TFolderPaths stick{ExactPath(stickRoot), stickRoot};
+    std::optional<TInStepRules> rules;
+    if (record) {
+        rules.emplace(*record, stick.Exact.size());
+    }
+    TCompareRun(fs, list, cancel, pump, stick, {ExactPath(diskRoot), diskRoot},
+                rules ? &*rules : nullptr)
         .Run();
+    if (rules && !cancel) {
+        rules->Finish(list);
+    }
 }

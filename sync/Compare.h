@@ -2,6 +2,7 @@
 
 #include "sync/CopyList.h"
 #include "sync/FileSystem.h"
+#include "sync/SyncRecord.h"
 
 #include <functional>
 #include <string>
@@ -20,6 +21,10 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
                 bool FromStick);
 
 // The whole comparison run: clears cancel and the list, then stick to computer,
-// then computer to stick.
+// then computer to stick. With a record, a file that both sides hold and the
+// record knows goes by which side changed since; the record takes every file
+// found in step, and a run that is not cancelled drops the rest from it, but for
+// the files listed.
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
-                    const std::string& stickText, const std::string& diskText);
+                    const std::string& stickText, const std::string& diskText,
+                    TSyncRecord* record = nullptr);

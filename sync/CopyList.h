@@ -1,6 +1,9 @@
 #pragma once
 
+#include "sync/SyncRecord.h"
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +43,16 @@ struct TCopyEntry {
     // Anything but a file cannot be copied: it fails in every run, from the start.
     TEntryKind Kind = TEntryKind::File;
     TFailReason Reason = TFailReason::None; // of the last failed attempt
+    // The exact path below the stick root, under which the record keeps the file.
+    std::string RelPath = {};
+    // The target as the comparison saw it, or as the last copy left it: a target
+    // that is no longer so is not replaced. Unset for an entry that no comparison made.
+    std::optional<TPathState> TargetSeen = {};
+    // Both sides were changed: the target's version is kept beside it first.
+    bool Conflict = false;
+    bool OlderKept = false;
+    // Both sides after the last attempt, when it succeeded and left them alike.
+    std::optional<TInStep> InStepAfterCopy = {};
 };
 
 // Ordered and owning; entries are held by pointer so that their addresses stay

@@ -1,5 +1,6 @@
 #include "sync/CopyRun.h"
 
+#include "sync/CopyStep.h"
 #include "sync/Paths.h"
 
 #include <unordered_set>
@@ -21,7 +22,7 @@ static bool ForceDirectories(TFileSystem& fs, std::string path) {
 }
 
 TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                       const std::function<void(int)>& setPosition) {
+                       const std::function<void(int)>& setPosition, std::string_view computerName) {
     TCopyRunResult result;
     std::unordered_set<std::string> cleaned;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -44,8 +45,10 @@ TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, con
         if (!fs.IsDirectory(folder)) {
             ForceDirectories(fs, folder);
         }
-        entry.Copied = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile);
+        const TCopyOutcome outcome = CopyEntry(fs, entry, computerName);
+        entry.Copied = outcome != TCopyOutcome::Failed;
         ++(entry.Copied ? result.CopiedCount : result.FailedCount);
+        result.KeptOlderCount += outcome == TCopyOutcome::CopiedKeepingOlder;
     }
     result.Cancelled = cancel;
     return result;

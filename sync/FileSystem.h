@@ -24,6 +24,8 @@ struct TDosTime {
 // 1980..2107, which the DOS form cannot hold, are clamped to the nearer end.
 TDosTime PackDosTime(int year, int month, int day, int hour, int minute, int second);
 
+enum class TReadResult { Ok, Missing, Failed };
+
 struct TFolderEntry {
     std::string Name;
     bool IsDirectory = false;
@@ -34,14 +36,20 @@ struct TFolderEntry {
     bool IsLink = false;
 };
 
+// What a path holds at the moment it is asked for.
+struct TPathState {
+    TReadResult Result = TReadResult::Missing; // Failed when it cannot be told
+    bool IsDirectory = false;
+    TDosTime Time;
+    std::uint64_t Size = 0;
+};
+
 // The same for every path that reaches a folder, through links or not.
 struct TFolderId {
     std::uint64_t Volume = 0;
     std::uint64_t Index = 0;
     bool operator==(const TFolderId&) const = default;
 };
-
-enum class TReadResult { Ok, Missing, Failed };
 
 // Paths and names are exact: every name as the file system holds it, in 8 bits per
 // unit (on Windows the UTF-16 names as WTF-8, so that names outside the ANSI code
@@ -69,6 +77,8 @@ class TFileSystem {
     // cannot be asked.
     virtual bool VolumeSerial(const std::string& path, std::uint32_t& serial) = 0;
     virtual bool IsDirectory(const std::string& path) = 0;
+    // The path's state as a listing of its folder would give it, links followed.
+    virtual TPathState StateOf(const std::string& path) = 0;
     // Creates one directory; fails when the parent is missing or the name is taken.
     virtual bool MakeDirectory(const std::string& path) = 0;
     // Copies contents, read-only attribute and last-write time into a temporary file

@@ -210,6 +210,19 @@ class TPosixFileSystem final : public TFileSystem {
         return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
+    TPathState StateOf(const std::string& path) override {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
+            TPathState none;
+            none.Result =
+                errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
+            return none;
+        }
+        const bool isDirectory = S_ISDIR(st.st_mode);
+        return {TReadResult::Ok, isDirectory, DosTimeOf(st.st_mtime, OffsetNow()),
+                isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size)};
+    }
+
     bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
 
     bool CopyFileSafely(const std::string& source, const std::string& target) override {

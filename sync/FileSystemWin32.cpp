@@ -206,11 +206,14 @@ DWORD CALLBACK MarkNewCopy(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_IN
     return PROGRESS_CONTINUE;
 }
 
+std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : static_cast<std::uint64_t>(high) << 32 | low;
+}
+
 TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
     const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return {Wtf8(data.cFileName), directory, DosTimeOf(data.ftLastWriteTime),
-            directory ? 0
-                      : static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+            FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow),
             (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
@@ -336,6 +339,21 @@ class TWin32FileSystem final : public TFileSystem {
     bool IsDirectory(const std::string& path) override {
         const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    TPathState StateOf(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
+            const DWORD error = GetLastError();
+            TPathState none;
+            none.Result = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                              ? TReadResult::Missing
+                              : TReadResult::Failed;
+            return none;
+        }
+        return {TReadResult::Ok, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                DosTimeOf(data.ftLastWriteTime),
+                FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
     }
 
     bool MakeDirectory(const std::string& path) override {

@@ -185,6 +185,7 @@ class MainWindowTest : public ::testing::Test {
         app->Title = "Korvandel";
         settings = SettingsFileFor(app->ExeName());
         DeleteFileA(settings.c_str());
+        RemoveRecords();
         gReports = &reports;
         hook = SetWindowsHookExA(WH_CALLWNDPROCRET, ReportHook, nullptr, GetCurrentThreadId());
     }
@@ -197,7 +198,22 @@ class MainWindowTest : public ::testing::Test {
         window.reset();
         app.reset();
         DeleteFileA(settings.c_str());
+        RemoveRecords();
         RemoveTree(base);
+    }
+
+    // Every test starts without a record of the folders in step: the folders are
+    // the same for all of them.
+    void RemoveRecords() const {
+        const std::string folder = settings.substr(0, settings.rfind('\\') + 1);
+        WIN32_FIND_DATAA data;
+        const HANDLE find = FindFirstFileA((folder + "~Korvandel Stand *.dat").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return;
+        do
+            DeleteFileA((folder + data.cFileName).c_str());
+        while (FindNextFileA(find, &data));
+        FindClose(find);
     }
 
     TKorvandelMain& Open(TFileSystem& fileSystem = SystemFileSystem()) {
@@ -311,17 +327,29 @@ TEST_F(MainWindowTest, StartsIdleWithItsControlsInPlace) {
     }
     EXPECT_EQ(w.Label1->Caption(), "Auf den Stick");
     EXPECT_EQ(w.Label2->Caption(), "Auf die Platte");
-    // One image: the orange warning triangle on a transparent background.
-    ASSERT_EQ(w.StdImages->Count(), 1);
-    TBitmap image(16, 16);
-    image.Canvas().Brush.SetColor(clWhite);
-    image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
-    w.StdImages->Draw(image.Canvas(), 0, 0, 0);
-    EXPECT_EQ(image.Canvas().Pixel(0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(image.Canvas().Pixel(15, 15), RGB(255, 255, 255));
-    const COLORREF body = image.Canvas().Pixel(4, 13);
-    EXPECT_GT(GetRValue(body), 200);
-    EXPECT_LT(GetBValue(body), 100);
+    // Two images on a transparent background: the orange warning triangle, and two
+    // pages with a pale blue one behind and an orange flash for a conflict.
+    ASSERT_EQ(w.StdImages->Count(), 2);
+    const struct {
+        POINT Clear[2];
+        POINT Orange;
+    } images[] = {{{{0, 0}, {15, 15}}, {4, 13}}, {{{0, 15}, {15, 0}}, {8, 8}}};
+    for (int index = 0; index < 2; ++index) {
+        TBitmap image(16, 16);
+        image.Canvas().Brush.SetColor(clWhite);
+        image.Canvas().FillRect(MakeRect(0, 0, 16, 16));
+        w.StdImages->Draw(image.Canvas(), 0, 0, index);
+        for (const POINT& clear : images[index].Clear)
+            EXPECT_EQ(image.Canvas().Pixel(clear.x, clear.y), RGB(255, 255, 255)) << index;
+        const COLORREF orange =
+            image.Canvas().Pixel(images[index].Orange.x, images[index].Orange.y);
+        EXPECT_GT(GetRValue(orange), 200) << index;
+        EXPECT_LT(GetBValue(orange), 100) << index;
+    }
+    TBitmap conflict(16, 16);
+    w.StdImages->Draw(conflict.Canvas(), 0, 0, 1);
+    const COLORREF behind = conflict.Canvas().Pixel(3, 3);
+    EXPECT_GT(GetBValue(behind), GetRValue(behind));
 
     // The caption bar's minimise button works with the mouse only and
     // leaves the keyboard focus where it was.
@@ -1095,6 +1123,51 @@ TEST_F(MainWindowTest, ComparesCopiesMarksFailuresAndCopiesAgain) {
     Click(w.bScan);
     EXPECT_EQ(w.CopyList().size(), 0u);
     EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
+}
+
+// Both sides edited since they were last in step: the newer goes under the name,
+// the other is kept beside it, the list shows the conflict image and the report
+// counts it; a damaged record is said to be started anew.
+TEST_F(MainWindowTest, BothSidesEditedKeepsTheOlderBesideAndSaysSo) {
+    PutFile(stick + "\\a.txt", "start", 0);
+    PutFile(disk + "\\a.txt", "start", 0);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(disk);
+    Click(w.bScan);
+    EXPECT_EQ(w.ToDisk->Count() + w.ToStick->Count(), 0);
+    const std::string record = w.SyncRecordFile();
+    ASSERT_NE(GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << record;
+    EXPECT_EQ(record.substr(0, record.rfind('\\')), settings.substr(0, settings.rfind('\\')));
+
+    PutFile(stick + "\\a.txt", "stick edit", 100);
+    PutFile(disk + "\\a.txt", "computer edit", 200);
+    Click(w.bScan);
+    ASSERT_EQ(Texts(w.ToStick),
+              std::vector<std::string>{"<IMG src=\"idx:1\"> " + disk + "\\a.txt"});
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].Content, "Alle 1 Dateien wurden erfolgreich kopiert.\r\n"
+                                  "1 Dateien waren auf beiden Seiten ge\xe4ndert; die \xe4ltere "
+                                  "Fassung liegt daneben.");
+    EXPECT_EQ(FileText(stick + "\\a.txt"), "computer edit");
+    WIN32_FIND_DATAA found;
+    const HANDLE find = FindFirstFileA((stick + "\\a (Konflikt *).txt").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_EQ(FileText(stick + "\\" + found.cFileName), "stick edit");
+
+    // Damaged: today's rules, and the next report says that a new record begins.
+    PutFile(record, "KVSR damaged", 0);
+    PutFile(disk + "\\b.txt", "b", 0);
+    Click(w.bScan);
+    EXPECT_EQ(Texts(w.ToDisk), std::vector<std::string>{stick + "\\" + found.cFileName});
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].Content, "Alle 2 Dateien wurden erfolgreich kopiert.\r\n"
+                                  "Der gespeicherte Stand des letzten Abgleichs war "
+                                  "besch\xe4"
+                                  "digt; Korvandel beginnt einen neuen.");
 }
 
 TEST_F(MainWindowTest, CancelledComparisonListsWhatWasFound) {

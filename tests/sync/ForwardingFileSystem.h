@@ -15,6 +15,7 @@ class TForwardingFileSystem : public TFileSystem {
         return FBase.VolumeSerial(path, serial);
     }
     bool IsDirectory(const std::string& path) override { return FBase.IsDirectory(path); }
+    TPathState StateOf(const std::string& path) override { return FBase.StateOf(path); }
     bool MakeDirectory(const std::string& path) override { return FBase.MakeDirectory(path); }
     bool CopyFileSafely(const std::string& source, const std::string& target) override {
         return FBase.CopyFileSafely(source, target);
