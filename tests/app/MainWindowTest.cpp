@@ -626,15 +626,15 @@ TEST_F(MainWindowTest, EveryTextFitsItsControlOnScreensOf96To144PixelsPerInch) {
     }
 }
 
-// Finer screens get the warning image drawn larger, never stretched, and the
-// caption buttons' glyphs grow with their buttons.
+// Finer screens get the warning and conflict images drawn larger, never
+// stretched, and the caption buttons' glyphs grow with their buttons.
 TEST_F(MainWindowTest, TheWarningImageAndTheCaptionGlyphsGrowWithTheScreen) {
     const std::pair<int, int> cases[] = {{96, 16}, {110, 16}, {120, 20}, {144, 24}, {192, 32}};
     for (const auto& [ppi, size] : cases) {
         SCOPED_TRACE(std::to_string(ppi) + " pixels per inch");
         TScreenResolution screen(ppi);
         TKorvandelMain& w = Open();
-        ASSERT_EQ(w.StdImages->Count(), 1);
+        ASSERT_EQ(w.StdImages->Count(), 2); // the warning and the conflict image
         EXPECT_EQ(w.StdImages->Width(), size);
         EXPECT_EQ(w.StdImages->Height(), size);
         // The triangle fills the picture: drawn for this size, not a small one
