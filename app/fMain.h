@@ -12,6 +12,7 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
+#include "sync/CopyRun.h"
 #include "sync/FileSystem.h"
 
 #include <string>
@@ -34,6 +35,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     TLabel* Label2;
     TImageList* StdImages;
     TAdvProgressBar* CopyProg;
+    TLabel* CopyFile; // the name of the file being copied
     TAdvGlowButton* bCancel;
     TAdvProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
@@ -60,11 +62,19 @@ class TKorvandelMain : public TAdvToolBarForm {
                     const std::string& content, const std::string& customButton,
                     TTaskDialogIcon icon);
     void SetFoldersEnabled(bool enabled);
+    bool FoldersUsable();
+    void ShowCopyStatus(const TCopyStatus& status);
+    void ShowCopyResult(const TCopyRunResult& result, int total);
+    bool CancelTooSoon() const;
 
     std::string FSettingsFile;
     std::string FComputerName;
     TCopyList FCopyList;
     bool FCancelCopy = false;
     bool FCancelScan = false;
+    // When the running comparison or copy run started, and when the copy bar's
+    // text was last set (GetTickCount).
+    DWORD FRunStart = 0;
+    DWORD FTextShown = 0;
     TFileSystem& FFileSystem;
 };

@@ -2,11 +2,36 @@
 
 #include "sync/Paths.h"
 
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <unordered_map>
 #include <unordered_set>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+constexpr std::uint64_t kFatFileLimit = std::uint64_t{1} << 32;
+
+// Calls the pump when kPumpInterval has passed since the last call.
+class TPumpTimer {
+  public:
+    explicit TPumpTimer(const TPump& pump) : FPump(pump) {}
+    void Now() {
+        FPump();
+        FLast = TClock::now();
+    }
+    bool Due() const { return TClock::now() - FLast >= kPumpInterval; }
+
+  private:
+    const TPump& FPump;
+    TClock::time_point FLast = TClock::now();
+};
 
 // Creates a folder together with its missing ancestors, outermost first; stops at
 // the first one that cannot be created.
-static bool ForceDirectories(TFileSystem& fs, std::string path) {
+bool ForceDirectories(TFileSystem& fs, std::string path) {
     if (!path.empty() && path.back() == kPathDelim) {
         path.pop_back();
     }
@@ -20,32 +45,176 @@ static bool ForceDirectories(TFileSystem& fs, std::string path) {
     return ForceDirectories(fs, parent) && fs.MakeDirectory(path);
 }
 
-TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                       const std::function<void(int)>& setPosition) {
-    TCopyRunResult result;
-    std::unordered_set<std::string> cleaned;
+// The volume of a target folder that may not exist yet: that of its nearest
+// existing ancestor.
+bool TargetVolume(TFileSystem& fs, std::string folder, TVolume& volume) {
+    for (;;) {
+        if (fs.IsDirectory(folder)) {
+            return fs.VolumeOf(folder, volume);
+        }
+        const std::string parent = FileFolder(folder);
+        if (parent.empty() || parent == folder) {
+            return false;
+        }
+        folder = parent;
+    }
+}
+
+struct TVolumeLoad {
+    TVolume Volume;
+    bool ToStick = false;
+    std::uint64_t Bytes = 0;
+    std::uint64_t Largest = 0;
+};
+
+// One run's memory of drives that went away: their entries fail at once.
+class TGoneDrives {
+  public:
+    bool Holds(const TCopyEntry& entry) const {
+        return !FRoots.empty() && (FRoots.contains(RootPart(entry.SourceFile)) ||
+                                   FRoots.contains(RootPart(entry.TargetFile)));
+    }
+    void Note(TFileSystem& fs, const TCopyEntry& entry) {
+        for (const std::string* path : {&entry.SourceFile, &entry.TargetFile}) {
+            if (std::string root = RootPart(*path); !root.empty() && !fs.IsDirectory(root)) {
+                FRoots.insert(std::move(root));
+            }
+        }
+    }
+
+  private:
+    std::unordered_set<std::string> FRoots;
+};
+
+// The state that the entries of one run share.
+struct TRunState {
+    TFileSystem& Fs;
+    const bool& Cancel;
+    TPumpTimer Pump;
+    const std::function<void(const TCopyStatus&)>& Status;
+    TCopyStatus Progress;
+    std::unordered_set<std::string> Cleaned;
+    TGoneDrives Gone;
+};
+
+// Copies one entry; None when it was copied, else why not.
+TFailReason CopyEntry(TRunState& run, const TCopyEntry& entry, bool tooBig) {
+    switch (entry.Kind) {
+    case TEntryKind::UnlistedFolder:
+        return TFailReason::Unlisted;
+    case TEntryKind::CaseTwin:
+        return TFailReason::CaseTwin;
+    case TEntryKind::File:
+        break;
+    }
+    if (tooBig) {
+        return TFailReason::TooBigForFat;
+    }
+    if (run.Gone.Holds(entry)) {
+        return TFailReason::DriveGone;
+    }
+    if (const std::string folder = FolderPart(entry.TargetFile);
+        run.Cleaned.insert(folder).second) {
+        RemoveOwnLeftovers(run.Fs, folder);
+    }
+    const std::string folder = FileFolder(entry.TargetFile);
+    if (!run.Fs.IsDirectory(folder)) {
+        ForceDirectories(run.Fs, folder);
+    }
+    const std::uint64_t before = run.Progress.DoneBytes;
+    const TFailReason reason =
+        run.Fs.CopyFileSafely(entry.SourceFile, entry.TargetFile, [&](std::uint64_t copied) {
+            if (run.Pump.Due()) {
+                TCopyStatus now = run.Progress;
+                now.DoneBytes = before + copied;
+                run.Status(now);
+                run.Pump.Now();
+            }
+            return !run.Cancel;
+        });
+    if (reason == TFailReason::DriveGone) {
+        run.Gone.Note(run.Fs, entry);
+    }
+    return reason;
+}
+
+} // namespace
+
+TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
+    TCopyPlan plan;
+    plan.Sizes.resize(list.size());
+    plan.TooBigForTarget.resize(list.size());
+    TPumpTimer timer(pump);
+    std::unordered_map<std::string, TVolumeLoad*> folders; // nullptr: volume unknown
+    std::deque<TVolumeLoad> loads;                         // in the order their first entries come
+    std::unordered_map<std::uint64_t, TVolumeLoad*> volumes;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        pump();
+        if (timer.Due()) {
+            timer.Now();
+        }
+        const TCopyEntry& entry = *list[i];
+        std::uint64_t& size = plan.Sizes[i];
+        if (entry.Kind != TEntryKind::File || !fs.FileSize(entry.SourceFile, size)) {
+            continue;
+        }
+        const std::string folder = FileFolder(entry.TargetFile);
+        auto found = folders.find(folder);
+        if (found == folders.end()) {
+            TVolume volume;
+            TVolumeLoad* load = nullptr;
+            if (TargetVolume(fs, folder, volume)) {
+                TVolumeLoad*& known = volumes[volume.Id];
+                if (!known) {
+                    known = &loads.emplace_back(TVolumeLoad{volume, entry.ToStickFlag});
+                }
+                load = known;
+            }
+            found = folders.emplace(folder, load).first;
+        }
+        if (!found->second) {
+            plan.TotalBytes += size;
+            continue;
+        }
+        TVolumeLoad& load = *found->second;
+        if (load.Volume.Fat && size >= kFatFileLimit) {
+            plan.TooBigForTarget[i] = true;
+            size = 0; // nothing of it is written
+            continue;
+        }
+        plan.TotalBytes += size;
+        load.Bytes += size;
+        load.Largest = std::max(load.Largest, size);
+    }
+    for (const TVolumeLoad& load : loads) {
+        const std::uint64_t needed = load.Bytes + load.Largest;
+        if (load.Bytes > 0 && needed > load.Volume.FreeBytes) {
+            plan.Shortages.push_back({load.ToStick, needed, load.Volume.FreeBytes});
+        }
+    }
+    return plan;
+}
+
+TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const TCopyPlan& plan, const bool& cancel,
+                       const TPump& pump, const std::function<void(const TCopyStatus&)>& status) {
+    TCopyRunResult result;
+    TRunState run{fs, cancel, TPumpTimer(pump), status, {0, 0, plan.TotalBytes}, {}, {}};
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        run.Pump.Now();
         if (cancel) {
             break;
         }
-        setPosition(static_cast<int>(i));
+        run.Progress.Index = static_cast<int>(i);
+        status(run.Progress);
         TCopyEntry& entry = *list[i];
-        if (entry.Kind != TEntryKind::File) {
-            entry.Copied = false;
-            ++result.FailedCount;
-            continue;
+        const TFailReason reason = CopyEntry(run, entry, plan.TooBigForTarget[i]);
+        if (cancel && reason != TFailReason::None) {
+            break; // stopped in the middle of the file, which stays as it was
         }
-        if (const std::string folder = FolderPart(entry.TargetFile);
-            cleaned.insert(folder).second) {
-            RemoveOwnLeftovers(fs, folder);
-        }
-        const std::string folder = FileFolder(entry.TargetFile);
-        if (!fs.IsDirectory(folder)) {
-            ForceDirectories(fs, folder);
-        }
-        entry.Copied = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile);
+        entry.Copied = reason == TFailReason::None;
+        entry.Reason = reason;
         ++(entry.Copied ? result.CopiedCount : result.FailedCount);
+        result.AttemptedCount = static_cast<int>(i) + 1;
+        run.Progress.DoneBytes += plan.Sizes[i];
     }
     result.Cancelled = cancel;
     return result;

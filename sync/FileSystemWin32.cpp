@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -136,26 +138,163 @@ void RemoveTemp(const std::wstring& temp) {
 
 // fill makes the temporary file of the given name and returns ERROR_SUCCESS or the
 // error; a name already taken asks for another one. The filled file replaces the
-// target in one step; whatever fails, no temporary file stays behind.
-bool ReplaceThroughTemp(const std::string& target,
-                        const std::function<DWORD(const std::wstring&)>& fill) {
+// target in one step; whatever fails, no temporary file stays behind. Returns
+// ERROR_SUCCESS or the error that stopped it.
+DWORD ReplaceThroughTemp(const std::string& target,
+                         const std::function<DWORD(const std::wstring&)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
     if (!MayReplace(systemTarget)) {
-        return false;
+        return ERROR_ACCESS_DENIED;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::wstring temp = SystemPath(TempPathBeside(target, attempt));
-        const DWORD error = fill(temp);
+        DWORD error = fill(temp);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS && MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
-            return true;
+        if (error == ERROR_SUCCESS) {
+            if (MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
+                return ERROR_SUCCESS;
+            }
+            error = GetLastError();
         }
         RemoveTemp(temp);
+        return error;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+// The root of a long-prefixed path: "\\?\E:\" or "\\?\UNC\server\share\"; empty
+// for anything else.
+std::wstring RootOf(const std::wstring& path) {
+    constexpr std::wstring_view kUnc = L"\\\\?\\UNC\\";
+    if (path.starts_with(kUnc)) {
+        const std::size_t server = path.find(L'\\', kUnc.size());
+        const std::size_t share =
+            server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+        return share == std::wstring::npos ? std::wstring() : path.substr(0, share + 1);
+    }
+    const bool drive =
+        path.size() >= 7 && path.starts_with(L"\\\\?\\") && path[5] == L':' && path[6] == L'\\';
+    return drive ? path.substr(0, 7) : std::wstring();
+}
+
+bool DriveGone(const std::wstring& path) {
+    const std::wstring root = RootOf(path);
+    return !root.empty() && GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// A file that another program holds open without letting it be replaced answers
+// its replacement with "access denied"; asked for the right to delete it, it
+// tells the truth.
+bool HeldOpen(const std::wstring& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
         return false;
     }
-    return false;
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Why a copy failed, in the words of the list: a vanished drive first, as its
+// errors vary (not ready, path not found, device gone, a read or write fault).
+TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring& target) {
+    if (DriveGone(source) || DriveGone(target)) {
+        return TFailReason::DriveGone;
+    }
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return HeldOpen(target) ? TFailReason::InUse : TFailReason::AccessDenied;
+    case ERROR_WRITE_PROTECT:
+        return TFailReason::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return TFailReason::InUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return TFailReason::DiskFull;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+        return TFailReason::DriveGone;
+    case ERROR_FILE_TOO_LARGE:
+        return TFailReason::TooBigForFat;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return TFailReason::SourceGone;
+        }
+        break;
+    default:
+        break;
+    }
+    return TFailReason::Other;
+}
+
+constexpr std::size_t kCopyChunk = 64 * 1024;
+// What a copy takes over besides contents and time, as the system's copy does.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Exactly `size` bytes must come before the end: a read that ends early, as from a
+// stick pulled out, or a file that grew meanwhile gives no copy. In chunks small
+// enough for progress to come several times a second even from a slow stick.
+DWORD CopyChunks(HANDLE in, HANDLE out, std::uint64_t size, const TCopyProgress& progress) {
+    std::vector<char> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kCopyChunk)));
+    std::uint64_t copied = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return GetLastError();
+        }
+        if (got == 0) {
+            return copied == size ? ERROR_SUCCESS : ERROR_READ_FAULT;
+        }
+        copied += got;
+        if (copied > size) {
+            return ERROR_READ_FAULT;
+        }
+        DWORD written = 0;
+        if (!WriteFile(out, buffer.data(), got, &written, nullptr)) {
+            return GetLastError();
+        }
+        if (written != got) {
+            return ERROR_WRITE_FAULT;
+        }
+        if (progress && !progress(copied)) {
+            return ERROR_REQUEST_ABORTED;
+        }
+    }
+}
+
+// A new file at temp with the contents, last-write time and attributes of the open
+// source.
+DWORD CopyInto(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const std::wstring& temp,
+               const TCopyProgress& progress) {
+    const HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    const std::uint64_t size =
+        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    DWORD error = CopyChunks(in, out, size, progress);
+    if (error == ERROR_SUCCESS && !SetFileTime(out, nullptr, nullptr, &info.ftLastWriteTime)) {
+        error = GetLastError();
+    }
+    if (!CloseHandle(out) && error == ERROR_SUCCESS) {
+        error = GetLastError();
+    }
+    const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+    if (error == ERROR_SUCCESS &&
+        !SetFileAttributesW(temp.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) {
+        error = GetLastError();
+    }
+    return error;
 }
 
 bool SizeOf(const std::wstring& path, std::uint64_t& size) {
@@ -247,21 +386,48 @@ class TWin32FileSystem final : public TFileSystem {
         return CreateDirectoryW(SystemPath(path).c_str(), nullptr);
     }
 
-    // The system's copy can report success after a read error and leave a cut-off
-    // file, so the temporary file must be as long as the source was before it.
-    bool CopyFileSafely(const std::string& source, const std::string& target) override {
+    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                               const TCopyProgress& progress) override {
         const std::wstring systemSource = SystemPath(source);
-        std::uint64_t sourceSize = 0;
-        if (!SizeOf(systemSource, sourceSize)) {
+        const std::wstring systemTarget = SystemPath(target);
+        const HANDLE in =
+            CreateFileW(systemSource.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (in == INVALID_HANDLE_VALUE) {
+            return ReasonOf(GetLastError(), systemSource, systemTarget);
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        DWORD error = GetFileInformationByHandle(in, &info) ? ERROR_SUCCESS : GetLastError();
+        if (error == ERROR_SUCCESS) {
+            error = ReplaceThroughTemp(target, [&](const std::wstring& temp) {
+                return CopyInto(in, info, temp, progress);
+            });
+        }
+        CloseHandle(in);
+        return error == ERROR_SUCCESS ? TFailReason::None
+                                      : ReasonOf(error, systemSource, systemTarget);
+    }
+
+    bool FileSize(const std::string& path, std::uint64_t& size) override {
+        return SizeOf(SystemPath(path), size);
+    }
+
+    // The volume is told by its root, so two drive letters are two volumes.
+    bool VolumeOf(const std::string& folder, TVolume& volume) override {
+        const std::wstring path = SystemPath(folder);
+        const std::wstring root = RootOf(path);
+        ULARGE_INTEGER available{};
+        wchar_t fileSystem[MAX_PATH + 1] = {};
+        if (root.empty() || !GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr) ||
+            !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                                   MAX_PATH + 1)) {
             return false;
         }
-        return ReplaceThroughTemp(target, [&](const std::wstring& temp) -> DWORD {
-            if (!CopyFileW(systemSource.c_str(), temp.c_str(), TRUE)) {
-                return GetLastError();
-            }
-            std::uint64_t copied = 0;
-            return SizeOf(temp, copied) && copied == sourceSize ? ERROR_SUCCESS : ERROR_READ_FAULT;
-        });
+        volume.Id = std::hash<std::string>{}(NameKey(Wtf8(root)));
+        volume.FreeBytes = available.QuadPart;
+        // "FAT", "FAT12", "FAT16", "FAT32"; not "exFAT".
+        volume.Fat = std::wstring_view(fileSystem).starts_with(L"FAT");
+        return true;
     }
 
     bool RemoveOwnTemp(const std::string& path) override {
@@ -353,8 +519,9 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(
-            path, [&](const std::wstring& temp) { return WriteNewFile(temp, contents); });
+        return ReplaceThroughTemp(path, [&](const std::wstring& temp) {
+                   return WriteNewFile(temp, contents);
+               }) == ERROR_SUCCESS;
     }
 };
 

@@ -254,13 +254,16 @@ TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
         const bool plain = CopyFileA(source.c_str(), Tree.Path(folder + "/g.txt").c_str(), FALSE);
         const std::vector<std::string> copies =
             plain ? std::vector<std::string>{"f.txt", "g.txt"} : std::vector<std::string>{};
-        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " new";
-        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " over the old";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
+            << length << " new";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
+            << length << " over the old";
         EXPECT_EQ(Tree.Names(folder), copies) << length;
         if (plain && Tree.Exists(folder + "/f.txt")) {
             EXPECT_EQ(Tree.Read(folder + "/f.txt"), "new contents") << length;
             const TMidCopyFault fault(target);
-            EXPECT_FALSE(Fs.CopyFileSafely(source, target)) << length << " held open";
+            EXPECT_EQ(Fs.CopyFileSafely(source, target, {}), TFailReason::InUse)
+                << length << " held open";
             EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
         }
     }

@@ -1,0 +1,147 @@
+#include "app/ReportTexts.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr double kMiB = 1024.0 * 1024.0;
+constexpr double kGiB = kMiB * 1024.0;
+// "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
+constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
+
+std::string Printed(const char* format, int a, int b = 0, int c = 0) {
+    char text[256];
+    std::snprintf(text, sizeof(text), format, a, b, c);
+    return text;
+}
+
+// The field as its label names it.
+std::string FieldName(bool stick) {
+    return stick ? "\x84Stick\x93" : "\x84Platte\x93";
+}
+
+// An entry that fails from the start has its reason in its kind.
+TFailReason ReasonOf(const TCopyEntry& entry) {
+    if (entry.Reason != TFailReason::None)
+        return entry.Reason;
+    switch (entry.Kind) {
+    case TEntryKind::UnlistedFolder:
+        return TFailReason::Unlisted;
+    case TEntryKind::CaseTwin:
+        return TFailReason::CaseTwin;
+    case TEntryKind::File:
+        break;
+    }
+    return TFailReason::Other;
+}
+
+} // namespace
+
+std::string GermanDecimal(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.*f", decimals, value);
+    std::string out = text;
+    for (char& c : out)
+        if (c == '.')
+            c = ',';
+    return out;
+}
+
+std::string SizeText(std::uint64_t bytes) {
+    const double b = static_cast<double>(bytes);
+    if (b >= kGiB)
+        return GermanDecimal(b / kGiB, 1) + " GB";
+    const double mb = b / kMiB;
+    return GermanDecimal(mb, mb < 10 ? 1 : 0) + " MB";
+}
+
+std::string SpeedText(double bytesPerSecond, std::uint64_t secondsLeft) {
+    const unsigned long long s = secondsLeft;
+    char left[48];
+    if (s >= 3600)
+        std::snprintf(left, sizeof(left), "%llu:%02llu:%02llu h", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(left, sizeof(left), "%llu:%02llu min", s / 60, s % 60);
+    const double mbs = bytesPerSecond / kMiB;
+    return GermanDecimal(mbs, mbs < 100 ? 1 : 0) + " MB/s \x96 noch " + left;
+}
+
+std::string ItemText(const TCopyEntry& entry) {
+    if (entry.Copied)
+        return entry.SourcePath;
+    return kFailureMarker + entry.SourcePath + " <FONT size=\"7\" color=\"#808080\">" +
+           FailReasonText(ReasonOf(entry)) + "</FONT>";
+}
+
+std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& list, int total) {
+    std::string text;
+    if (result.Cancelled) {
+        text = Printed("Abgebrochen: %d von %d Dateien kopiert", result.CopiedCount, total);
+        text += result.FailedCount > 0 ? Printed(", %d fehlgeschlagen.", result.FailedCount) : ".";
+    } else if (result.FailedCount > 0) {
+        text = Printed("%d Dateien konnten nicht kopiert werden\r\n"
+                       "%d Dateien wurden erfolgreich kopiert",
+                       result.FailedCount, result.CopiedCount);
+    } else {
+        return Printed("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount);
+    }
+    // The reasons in the order of their first failure.
+    std::map<TFailReason, int> counts;
+    std::vector<TFailReason> order;
+    for (int i = 0; i < result.AttemptedCount && i < static_cast<int>(list.size()); ++i)
+        if (!list[i]->Copied && counts[ReasonOf(*list[i])]++ == 0)
+            order.push_back(ReasonOf(*list[i]));
+    if (!order.empty())
+        text += "\r\n";
+    for (const TFailReason reason : order)
+        text +=
+            "\r\n" + std::string(FailReasonText(reason)) + ": " + std::to_string(counts[reason]);
+    return text;
+}
+
+std::string ShortageText(const TSpaceShortage& shortage) {
+    return std::string(shortage.ToStick ? "Auf dem Stick" : "Auf der Platte") +
+           " ist nicht genug Platz: " + SizeText(shortage.Needed) + " werden gebraucht, " +
+           SizeText(shortage.Free) + " sind frei. Es wurde nichts kopiert.";
+}
+
+std::string FolderProblemInstruction(const TFolderCheck& check) {
+    if (check.Problem == TFolderProblem::SameFolder)
+        return "Bitte die Felder " + FieldName(true) + " und " + FieldName(false) +
+               " pr\xfc"
+               "fen.";
+    return "Bitte das Feld " + FieldName(check.Stick) +
+           " pr\xfc"
+           "fen.";
+}
+
+std::string FolderProblemText(const TFolderCheck& check) {
+    switch (check.Problem) {
+    case TFolderProblem::Empty:
+        return "Im Feld " + FieldName(check.Stick) + " ist kein Ordner angegeben.";
+    case TFolderProblem::Unnamable:
+        return "Der Name des Ordners " + check.Shown +
+               " enth\xe4lt Zeichen, die dieses Programm nicht darstellen kann (als \x84?\x93 "
+               "gezeigt). Bitte einen Ordner w\xe4hlen, dessen Name nur solche Zeichen enth\xe4lt, "
+               "die hier darstellbar sind.";
+    case TFolderProblem::DriveMissing:
+        return "Das Laufwerk " + check.Shown + " ist nicht vorhanden." +
+               (check.Stick ? " Steckt der Stick an einem anderen Laufwerk?" : "");
+    case TFolderProblem::Missing:
+        return "Der Ordner " + check.Shown + " existiert nicht.";
+    case TFolderProblem::SameFolder:
+        return "Beide Felder f\xfchren zum selben Ordner " + check.Shown + ".";
+    case TFolderProblem::None:
+        break;
+    }
+    return {};
+}
+
+std::string CancelledCompareText(int folders, int files) {
+    return Printed("Der Vergleich wurde nach %d Ordnern abgebrochen; bis dahin wurden %d "
+                   "Dateien gefunden. Was nicht mehr verglichen wurde, fehlt in den Listen.",
+                   folders, files);
+}
