@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <vector>
 
 namespace {
@@ -89,16 +88,18 @@ std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& lis
         return Printed("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount);
     }
     // The reasons in the order of their first failure.
-    std::map<TFailReason, int> counts;
+    int counts[static_cast<int>(TFailReason::Other) + 1] = {};
     std::vector<TFailReason> order;
-    for (int i = 0; i < result.AttemptedCount && i < static_cast<int>(list.size()); ++i)
-        if (!list[i]->Copied && counts[ReasonOf(*list[i])]++ == 0)
-            order.push_back(ReasonOf(*list[i]));
+    for (int i = 0; i < result.AttemptedCount && i < static_cast<int>(list.size()); ++i) {
+        const TFailReason reason = ReasonOf(*list[i]);
+        if (!list[i]->Copied && counts[static_cast<int>(reason)]++ == 0)
+            order.push_back(reason);
+    }
     if (!order.empty())
         text += "\r\n";
     for (const TFailReason reason : order)
-        text +=
-            "\r\n" + std::string(FailReasonText(reason)) + ": " + std::to_string(counts[reason]);
+        text += "\r\n" + std::string(FailReasonText(reason)) + ": " +
+                std::to_string(counts[static_cast<int>(reason)]);
     return text;
 }
 

@@ -8,8 +8,9 @@
 #include "sync/Paths.h"
 #include "sync/Settings.h"
 
+#include <algorithm>
 #include <memory>
-#include <unordered_set>
+#include <vector>
 
 namespace {
 constexpr int kClientWidth = 331;
@@ -383,24 +384,28 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     }
     // A cancelled run takes what it copied off the lists and leaves the rest for
     // another "Kopieren"; a finished one leaves everything for another attempt.
-    std::unordered_set<const TCopyEntry*> copied;
+    std::vector<const TCopyEntry*> copied;
     if (result.Cancelled)
         for (int i = 0; i < result.AttemptedCount; ++i)
             if (FCopyList[i]->Copied)
-                copied.insert(FCopyList[i].get());
+                copied.push_back(FCopyList[i].get());
+    std::sort(copied.begin(), copied.end());
+    const auto wasCopied = [&copied](const TCopyEntry* entry) {
+        return std::binary_search(copied.begin(), copied.end(), entry);
+    };
     // One batch per list: thousands of failures are marked without a repaint each.
     for (THTMListBox* list : {ToStick, ToDisk}) {
         list->BeginUpdate();
         for (int i = list->Count() - 1; i >= 0; --i) {
             const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
-            if (copied.contains(entry))
+            if (wasCopied(entry))
                 list->Delete(i);
             else if (!entry->Copied)
                 list->SetString(i, ItemText(*entry));
         }
         list->EndUpdate();
     }
-    std::erase_if(FCopyList, [&](const auto& entry) { return copied.contains(entry.get()); });
+    std::erase_if(FCopyList, [&](const auto& entry) { return wasCopied(entry.get()); });
     bCopy->SetEnabled(!FCopyList.empty());
 }
 

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
-#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -67,23 +66,46 @@ struct TVolumeLoad {
     std::uint64_t Largest = 0;
 };
 
+constexpr int kNoLoad = -1;
+
+// The index in loads of the volume of a target folder, added when new; kNoLoad
+// when the volume cannot be told.
+int LoadOf(TFileSystem& fs, const std::string& folder, bool toStick,
+           std::vector<TVolumeLoad>& loads) {
+    TVolume volume;
+    if (!TargetVolume(fs, folder, volume)) {
+        return kNoLoad;
+    }
+    for (std::size_t k = 0; k < loads.size(); ++k) {
+        if (loads[k].Volume.Id == volume.Id) {
+            return static_cast<int>(k);
+        }
+    }
+    loads.push_back({volume, toStick});
+    return static_cast<int>(loads.size()) - 1;
+}
+
 // One run's memory of drives that went away: their entries fail at once.
 class TGoneDrives {
   public:
     bool Holds(const TCopyEntry& entry) const {
-        return !FRoots.empty() && (FRoots.contains(RootPart(entry.SourceFile)) ||
-                                   FRoots.contains(RootPart(entry.TargetFile)));
+        return !FRoots.empty() &&
+               (Has(RootPart(entry.SourceFile)) || Has(RootPart(entry.TargetFile)));
     }
     void Note(TFileSystem& fs, const TCopyEntry& entry) {
         for (const std::string* path : {&entry.SourceFile, &entry.TargetFile}) {
-            if (std::string root = RootPart(*path); !root.empty() && !fs.IsDirectory(root)) {
-                FRoots.insert(std::move(root));
+            if (std::string root = RootPart(*path);
+                !root.empty() && !Has(root) && !fs.IsDirectory(root)) {
+                FRoots.push_back(std::move(root));
             }
         }
     }
 
   private:
-    std::unordered_set<std::string> FRoots;
+    bool Has(const std::string& root) const {
+        return std::find(FRoots.begin(), FRoots.end(), root) != FRoots.end();
+    }
+    std::vector<std::string> FRoots; // a few at most
 };
 
 // The state that the entries of one run share.
@@ -145,9 +167,11 @@ TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
     plan.Sizes.resize(list.size());
     plan.TooBigForTarget.resize(list.size());
     TPumpTimer timer(pump);
-    std::unordered_map<std::string, TVolumeLoad*> folders; // nullptr: volume unknown
-    std::deque<TVolumeLoad> loads;                         // in the order their first entries come
-    std::unordered_map<std::uint64_t, TVolumeLoad*> volumes;
+    // A few volumes, in the order their first entries come; the entries of one
+    // folder come together, so the volume is looked up once per folder.
+    std::vector<TVolumeLoad> loads;
+    std::string lastFolder;
+    int lastLoad = kNoLoad;
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (timer.Due()) {
             timer.Now();
@@ -157,25 +181,15 @@ TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
         if (entry.Kind != TEntryKind::File || !fs.FileSize(entry.SourceFile, size)) {
             continue;
         }
-        const std::string folder = FileFolder(entry.TargetFile);
-        auto found = folders.find(folder);
-        if (found == folders.end()) {
-            TVolume volume;
-            TVolumeLoad* load = nullptr;
-            if (TargetVolume(fs, folder, volume)) {
-                TVolumeLoad*& known = volumes[volume.Id];
-                if (!known) {
-                    known = &loads.emplace_back(TVolumeLoad{volume, entry.ToStickFlag});
-                }
-                load = known;
-            }
-            found = folders.emplace(folder, load).first;
+        if (std::string folder = FileFolder(entry.TargetFile); i == 0 || folder != lastFolder) {
+            lastFolder = std::move(folder);
+            lastLoad = LoadOf(fs, lastFolder, entry.ToStickFlag, loads);
         }
-        if (!found->second) {
+        if (lastLoad == kNoLoad) {
             plan.TotalBytes += size;
             continue;
         }
-        TVolumeLoad& load = *found->second;
+        TVolumeLoad& load = loads[static_cast<std::size_t>(lastLoad)];
         if (load.Volume.Fat && size >= kFatFileLimit) {
             plan.TooBigForTarget[i] = true;
             size = 0; // nothing of it is written
