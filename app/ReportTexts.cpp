@@ -26,15 +26,8 @@ std::string FieldName(bool stick) {
 TFailReason ReasonOf(const TCopyEntry& entry) {
     if (entry.Reason != TFailReason::None)
         return entry.Reason;
-    switch (entry.Kind) {
-    case TEntryKind::UnlistedFolder:
-        return TFailReason::Unlisted;
-    case TEntryKind::CaseTwin:
-        return TFailReason::CaseTwin;
-    case TEntryKind::File:
-        break;
-    }
-    return TFailReason::Other;
+    const TFailReason reason = KindReason(entry.Kind);
+    return reason == TFailReason::None ? TFailReason::Other : reason;
 }
 
 } // namespace

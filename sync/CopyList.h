@@ -26,6 +26,9 @@ enum class TFailReason : unsigned char {
     Other,
 };
 
+// Why an entry of that kind fails in every run; None for a file.
+TFailReason KindReason(TEntryKind kind);
+
 // The reason in a few German words, in the ANSI code page; empty for None.
 const char* FailReasonText(TFailReason reason);
 

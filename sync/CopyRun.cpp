@@ -121,13 +121,8 @@ struct TRunState {
 
 // Copies one entry; None when it was copied, else why not.
 TFailReason CopyEntry(TRunState& run, const TCopyEntry& entry, bool tooBig) {
-    switch (entry.Kind) {
-    case TEntryKind::UnlistedFolder:
-        return TFailReason::Unlisted;
-    case TEntryKind::CaseTwin:
-        return TFailReason::CaseTwin;
-    case TEntryKind::File:
-        break;
+    if (entry.Kind != TEntryKind::File) {
+        return KindReason(entry.Kind);
     }
     if (tooBig) {
         return TFailReason::TooBigForFat;
