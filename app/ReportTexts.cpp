@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -17,8 +19,23 @@ std::string Printed(const char* format, int a, int b = 0, int c = 0) {
     return text;
 }
 
+// The format with each "%s" replaced by the next of the texts, in turn.
+std::string Fill(std::string_view format, std::initializer_list<std::string_view> texts) {
+    std::string out;
+    const std::string_view* next = texts.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format.substr(i, 2) == "%s" && next != texts.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += format[i];
+        }
+    }
+    return out;
+}
+
 // The field as its label names it.
-std::string FieldName(bool stick) {
+const char* FieldName(bool stick) {
     return stick ? "\x84Stick\x93" : "\x84Platte\x93";
 }
 
@@ -58,14 +75,14 @@ std::string SpeedText(double bytesPerSecond, std::uint64_t secondsLeft) {
     else
         std::snprintf(left, sizeof(left), "%llu:%02llu min", s / 60, s % 60);
     const double mbs = bytesPerSecond / kMiB;
-    return GermanDecimal(mbs, mbs < 100 ? 1 : 0) + " MB/s \x96 noch " + left;
+    return Fill("%s MB/s \x96 noch %s", {GermanDecimal(mbs, mbs < 100 ? 1 : 0), left});
 }
 
 std::string ItemText(const TCopyEntry& entry) {
     if (entry.Copied)
         return entry.SourcePath;
-    return kFailureMarker + entry.SourcePath + " <FONT size=\"7\" color=\"#808080\">" +
-           FailReasonText(ReasonOf(entry)) + "</FONT>";
+    return Fill("%s%s <FONT size=\"7\" color=\"#808080\">%s</FONT>",
+                {kFailureMarker, entry.SourcePath, FailReasonText(ReasonOf(entry))});
 }
 
 std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& list, int total) {
@@ -91,47 +108,53 @@ std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& lis
     if (!order.empty())
         text += "\r\n";
     for (const TFailReason reason : order)
-        text += "\r\n" + std::string(FailReasonText(reason)) + ": " +
-                std::to_string(counts[static_cast<int>(reason)]);
+        text += Fill("\r\n%s: %s",
+                     {FailReasonText(reason), std::to_string(counts[static_cast<int>(reason)])});
     return text;
 }
 
 std::string ShortageText(const TSpaceShortage& shortage) {
-    return std::string(shortage.ToStick ? "Auf dem Stick" : "Auf der Platte") +
-           " ist nicht genug Platz: " + SizeText(shortage.Needed) + " werden gebraucht, " +
-           SizeText(shortage.Free) + " sind frei. Es wurde nichts kopiert.";
+    return Fill("Auf %s ist nicht genug Platz: %s werden gebraucht, %s sind frei. Es wurde "
+                "nichts kopiert.",
+                {shortage.ToStick ? "dem Stick" : "der Platte", SizeText(shortage.Needed),
+                 SizeText(shortage.Free)});
 }
 
 std::string FolderProblemInstruction(const TFolderCheck& check) {
     if (check.Problem == TFolderProblem::SameFolder)
-        return "Bitte die Felder " + FieldName(true) + " und " + FieldName(false) +
-               " pr\xfc"
-               "fen.";
-    return "Bitte das Feld " + FieldName(check.Stick) +
-           " pr\xfc"
-           "fen.";
+        return Fill("Bitte die Felder %s und %s pr\xfc"
+                    "fen.",
+                    {FieldName(true), FieldName(false)});
+    return Fill("Bitte das Feld %s pr\xfc"
+                "fen.",
+                {FieldName(check.Stick)});
 }
 
 std::string FolderProblemText(const TFolderCheck& check) {
+    const char* format = "";
     switch (check.Problem) {
     case TFolderProblem::Empty:
-        return "Im Feld " + FieldName(check.Stick) + " ist kein Ordner angegeben.";
+        return Fill("Im Feld %s ist kein Ordner angegeben.", {FieldName(check.Stick)});
     case TFolderProblem::Unnamable:
-        return "Der Name des Ordners " + check.Shown +
-               " enth\xe4lt Zeichen, die dieses Programm nicht darstellen kann (als \x84?\x93 "
-               "gezeigt). Bitte einen Ordner w\xe4hlen, dessen Name nur solche Zeichen enth\xe4lt, "
-               "die hier darstellbar sind.";
+        format = "Der Name des Ordners %s enth\xe4lt Zeichen, die dieses Programm nicht "
+                 "darstellen kann (als \x84?\x93 gezeigt). Bitte einen Ordner w\xe4hlen, dessen "
+                 "Name nur solche Zeichen enth\xe4lt, die hier darstellbar sind.";
+        break;
     case TFolderProblem::DriveMissing:
-        return "Das Laufwerk " + check.Shown + " ist nicht vorhanden." +
-               (check.Stick ? " Steckt der Stick an einem anderen Laufwerk?" : "");
+        format = check.Stick ? "Das Laufwerk %s ist nicht vorhanden. Steckt der Stick an einem "
+                               "anderen Laufwerk?"
+                             : "Das Laufwerk %s ist nicht vorhanden.";
+        break;
     case TFolderProblem::Missing:
-        return "Der Ordner " + check.Shown + " existiert nicht.";
+        format = "Der Ordner %s existiert nicht.";
+        break;
     case TFolderProblem::SameFolder:
-        return "Beide Felder f\xfchren zum selben Ordner " + check.Shown + ".";
+        format = "Beide Felder f\xfchren zum selben Ordner %s.";
+        break;
     case TFolderProblem::None:
         break;
     }
-    return {};
+    return Fill(format, {check.Shown});
 }
 
 std::string CancelledCompareText(int folders, int files) {

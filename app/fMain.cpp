@@ -8,7 +8,6 @@
 #include "sync/Paths.h"
 #include "sync/Settings.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -384,28 +383,30 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     }
     // A cancelled run takes what it copied off the lists and leaves the rest for
     // another "Kopieren"; a finished one leaves everything for another attempt.
-    std::vector<const TCopyEntry*> copied;
-    if (result.Cancelled)
-        for (int i = 0; i < result.AttemptedCount; ++i)
-            if (FCopyList[i]->Copied)
-                copied.push_back(FCopyList[i].get());
-    std::sort(copied.begin(), copied.end());
-    const auto wasCopied = [&copied](const TCopyEntry* entry) {
-        return std::binary_search(copied.begin(), copied.end(), entry);
-    };
+    const std::size_t attempted = static_cast<std::size_t>(result.AttemptedCount);
+    // Each list holds the entries of its direction in the order of the copy list.
     // One batch per list: thousands of failures are marked without a repaint each.
-    for (THTMListBox* list : {ToStick, ToDisk}) {
-        list->BeginUpdate();
-        for (int i = list->Count() - 1; i >= 0; --i) {
-            const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
-            if (wasCopied(entry))
-                list->Delete(i);
-            else if (!entry->Copied)
-                list->SetString(i, ItemText(*entry));
+    ToStick->BeginUpdate();
+    ToDisk->BeginUpdate();
+    int items[2] = {0, 0}; // the next item of ToDisk and of ToStick
+    for (std::size_t i = 0; i < FCopyList.size(); ++i) {
+        const TCopyEntry& entry = *FCopyList[i];
+        THTMListBox* list = entry.ToStickFlag ? ToStick : ToDisk;
+        int& item = items[entry.ToStickFlag ? 1 : 0];
+        if (result.Cancelled && i < attempted && entry.Copied) {
+            list->Delete(item);
+            continue;
         }
-        list->EndUpdate();
+        if (!entry.Copied)
+            list->SetString(item, ItemText(entry));
+        ++item;
     }
-    std::erase_if(FCopyList, [&](const auto& entry) { return wasCopied(entry.get()); });
+    ToStick->EndUpdate();
+    ToDisk->EndUpdate();
+    std::size_t index = 0;
+    std::erase_if(FCopyList, [&](const auto& entry) {
+        return result.Cancelled && index++ < attempted && entry->Copied;
+    });
     bCopy->SetEnabled(!FCopyList.empty());
 }
 

@@ -89,23 +89,19 @@ int LoadOf(TFileSystem& fs, const std::string& folder, bool toStick,
 class TGoneDrives {
   public:
     bool Holds(const TCopyEntry& entry) const {
-        return !FRoots.empty() &&
-               (Has(RootPart(entry.SourceFile)) || Has(RootPart(entry.TargetFile)));
+        return !FRoots.empty() && (FRoots.contains(RootPart(entry.SourceFile)) ||
+                                   FRoots.contains(RootPart(entry.TargetFile)));
     }
     void Note(TFileSystem& fs, const TCopyEntry& entry) {
         for (const std::string* path : {&entry.SourceFile, &entry.TargetFile}) {
-            if (std::string root = RootPart(*path);
-                !root.empty() && !Has(root) && !fs.IsDirectory(root)) {
-                FRoots.push_back(std::move(root));
+            if (std::string root = RootPart(*path); !root.empty() && !fs.IsDirectory(root)) {
+                FRoots.insert(std::move(root));
             }
         }
     }
 
   private:
-    bool Has(const std::string& root) const {
-        return std::find(FRoots.begin(), FRoots.end(), root) != FRoots.end();
-    }
-    std::vector<std::string> FRoots; // a few at most
+    std::unordered_set<std::string> FRoots;
 };
 
 // The state that the entries of one run share.
