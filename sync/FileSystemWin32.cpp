@@ -272,11 +272,14 @@ DWORD CopyChunks(HANDLE in, HANDLE out, std::uint64_t size, const TCopyProgress&
 }
 
 // A new file at temp with the contents, last-write time and attributes of the open
-// source.
+// source. Made with the attributes, as the system's copy does: a read-only file
+// can be written through the handle that made it, and no second call by path is
+// needed.
 DWORD CopyInto(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const std::wstring& temp,
                const TCopyProgress& progress) {
+    const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
     const HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+                                   attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
         return GetLastError();
     }
@@ -287,11 +290,6 @@ DWORD CopyInto(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const std::wst
         error = GetLastError();
     }
     if (!CloseHandle(out) && error == ERROR_SUCCESS) {
-        error = GetLastError();
-    }
-    const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
-    if (error == ERROR_SUCCESS &&
-        !SetFileAttributesW(temp.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) {
         error = GetLastError();
     }
     return error;
