@@ -1,25 +1,24 @@
 #include "app/fMain.h"
 
+#include "app/ReportTexts.h"
 #include "controls/taskdialog/TaskDialogEx.h"
 
 #include "sync/Compare.h"
 #include "sync/CopyRun.h"
+#include "sync/FolderCheck.h"
 #include "sync/InStep.h"
+#include "sync/Paths.h"
 #include "sync/Settings.h"
 #include "sync/StickDrive.h"
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 constexpr int kClientWidth = 331;
 constexpr int kClientHeight = 469;
 constexpr TColor kPanelTextColor = 7485192;
-// "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
-constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
-// The second image: a file that both sides changed.
-constexpr char kConflictMarker[] = "<IMG src=\"idx:1\"> ";
-
 // The list images, warning and conflict, as drawn for screens of 96, 120, 144
 // and 192 pixels per inch.
 struct TListPictures {
@@ -41,6 +40,14 @@ const TListPictures& ListPicturesFor(int size) {
             chosen = &pictures;
     return *chosen;
 }
+
+// The copy bar runs over the bytes in this many steps.
+constexpr int kCopyBarSteps = 1000;
+// The bar's speed and the file's name change at most this often (ms), so that
+// thousands of small files are not slowed by their painting.
+constexpr DWORD kCopyTextInterval = 250;
+// Speed and time left are shown once this much (ms) has been measured.
+constexpr DWORD kSpeedKnownAfter = 1000;
 
 TFont TahomaFont(TColor color) {
     TFont font;
@@ -206,6 +213,12 @@ void TKorvandelMain::CreateControls() {
     ToDisk->SetImages(StdImages);
 
     CopyProg = progressBar(408, false);
+    CopyFile = new TLabel(this);
+    CopyFile->AutoSize = false;
+    CopyFile->ShowAccelChar = false;
+    CopyFile->SetBounds(8, 427, 201, 13);
+    CopyFile->SetVisible(false);
+    CopyFile->SetParent(pBack);
     bCancel = glowButton("Abbrechen", 399, 7, false, &TKorvandelMain::bCancelClick);
     ScanProg = progressBar(77, true);
     bScanCancel = glowButton("Abbrechen", 70, 3, false, &TKorvandelMain::bScanCancelClick);
@@ -290,12 +303,30 @@ void TKorvandelMain::SwapButtons(TAdvGlowButton* hidden, TAdvGlowButton* shown) 
     hidden->Hide();
 }
 
+// The two folders must be there and differ; otherwise the user is told which
+// field is wrong and why, and nothing is listed.
+bool TKorvandelMain::FoldersUsable() {
+    const TFolderCheck check = CheckFolders(FFileSystem, StickDir->Text(), DiskDir->Text());
+    if (check.Problem == TFolderProblem::None)
+        return true;
+    ToStick->Clear();
+    ToDisk->Clear();
+    FCopyList.clear();
+    bCopy->SetEnabled(false);
+    ShowReport(this, Application->Title, FolderProblemInstruction(check), FolderProblemText(check),
+               "", tiWarning);
+    return false;
+}
+
 void TKorvandelMain::bScanClick(TComponent*) {
+    if (!FoldersUsable())
+        return;
     SwapButtons(bScan, bScanCancel);
     bCopy->SetEnabled(false);
     SetFoldersEnabled(false);
 
     FCancelScan = false;
+    FRunStart = GetTickCount();
     FCopyList.clear();
     ToStick->Clear();
     ToDisk->Clear();
@@ -307,8 +338,14 @@ void TKorvandelMain::bScanClick(TComponent*) {
                           ExactPath(FolderRoot(DiskDir->Text()))));
     FRecordDamaged =
         FRecordFile->Load(FFileSystem, FRecord) == TRecordLoad::Damaged || FRecordDamaged;
+    // The comparison pumps once per folder it enters, until the cancel.
+    int folders = 0;
     CompareFolders(
-        FFileSystem, FCopyList, FCancelScan, [] { Application->ProcessMessages(); },
+        FFileSystem, FCopyList, FCancelScan,
+        [this, &folders] {
+            folders += FCancelScan ? 0 : 1;
+            Application->ProcessMessages();
+        },
         StickDir->Text(), DiskDir->Text(), &FRecord);
     if (!FCancelScan)
         SaveRecord();
@@ -318,12 +355,7 @@ void TKorvandelMain::bScanClick(TComponent*) {
     // An entry that fails from the start (a folder that could not be listed) is
     // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
-        (entry->ToStickFlag ? ToStick : ToDisk)
-            ->AddItem((!entry->Copied    ? kFailureMarker
-                       : entry->Conflict ? kConflictMarker
-                                         : "") +
-                          entry->SourcePath,
-                      entry.get());
+        (entry->ToStickFlag ? ToStick : ToDisk)->AddItem(ItemText(*entry), entry.get());
     ToStick->EndUpdate();
     ToDisk->EndUpdate();
 
@@ -331,28 +363,74 @@ void TKorvandelMain::bScanClick(TComponent*) {
     SwapButtons(bScanCancel, bScan);
     SetFoldersEnabled(true);
     bCopy->SetEnabled(!FCopyList.empty());
+    // Lists cut short must not pass for folders in step.
+    if (FCancelScan)
+        ShowReport(this, Application->Title, "Vergleich abgebrochen",
+                   CancelledCompareText(folders, static_cast<int>(FCopyList.size())), "",
+                   tiWarning);
 }
 
 void TKorvandelMain::bCopyClick(TComponent*) {
+    const int total = static_cast<int>(FCopyList.size());
     CopyProg->SetPosition(0);
-    CopyProg->SetMax(static_cast<int>(FCopyList.size()) - 1);
+    CopyProg->SetMax(kCopyBarSteps);
+    CopyProg->SetFormat("");
     CopyProg->Show();
+    CopyFile->SetCaption("");
+    CopyFile->Show();
     SwapButtons(bCopy, bCancel);
     FCancelCopy = false;
+    FRunStart = GetTickCount();
+    FTextShown = FRunStart - kCopyTextInterval;
     SetFoldersEnabled(false);
     bScan->SetEnabled(false);
 
-    const TCopyRunResult result = RunCopy(
-        FFileSystem, FCopyList, FCancelCopy, [] { Application->ProcessMessages(); },
-        [this](int position) { CopyProg->SetPosition(position); }, FComputerName);
-    RecordCopied(FRecord, FCopyList);
-    SaveRecord();
+    const TPump pump = [] { Application->ProcessMessages(); };
+    const TCopyPlan plan = PlanCopy(FFileSystem, FCopyList, pump);
+    TCopyRunResult result;
+    if (plan.Shortages.empty()) {
+        result = RunCopy(
+            FFileSystem, FCopyList, plan, FCancelCopy, pump,
+            [this](const TCopyStatus& status) { ShowCopyStatus(status); }, FComputerName);
+        RecordCopied(FRecord, FCopyList);
+        SaveRecord();
+    }
 
     CopyProg->Hide();
+    CopyFile->Hide();
     SwapButtons(bCancel, bCopy);
     SetFoldersEnabled(true);
     bScan->SetEnabled(true);
 
+    if (plan.Shortages.empty()) {
+        ShowCopyResult(result, total);
+        return;
+    }
+    std::string text;
+    for (const TSpaceShortage& shortage : plan.Shortages)
+        text += (text.empty() ? "" : "\r\n") + ShortageText(shortage);
+    ShowReport(this, Application->Title, "Nicht genug Platz", text, "", tiWarning);
+}
+
+void TKorvandelMain::ShowCopyStatus(const TCopyStatus& status) {
+    const double done = status.TotalBytes == 0 ? 0.0
+                                               : static_cast<double>(status.DoneBytes) /
+                                                     static_cast<double>(status.TotalBytes);
+    CopyProg->SetPosition(static_cast<int>(done * kCopyBarSteps));
+    const DWORD now = GetTickCount();
+    if (now - FTextShown < kCopyTextInterval)
+        return;
+    FTextShown = now;
+    CopyFile->SetCaption(std::string(NamePart(FCopyList[status.Index]->SourcePath)));
+    const DWORD elapsed = now - FRunStart;
+    if (elapsed < kSpeedKnownAfter || status.DoneBytes == 0)
+        return;
+    const double speed = static_cast<double>(status.DoneBytes) * 1000.0 / elapsed;
+    const double left = static_cast<double>(status.TotalBytes - status.DoneBytes) / speed;
+    CopyProg->SetFormat(SpeedText(speed, static_cast<std::uint64_t>(left + 0.5)));
+}
+
+void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     const std::string instruction =
         result.Cancelled ? "Abbruch durch den Benutzer" : "Kopierergebnis";
     // Lines that follow the counts, when there is something to say.
@@ -363,34 +441,50 @@ void TKorvandelMain::bCopyClick(TComponent*) {
                  "daneben.";
     if (std::exchange(FRecordDamaged, false))
         notes += "\r\nDer gespeicherte Stand des letzten Abgleichs war besch\xe4"
-                 "digt; "
-                 "Korvandel beginnt einen neuen.";
-    if (result.FailedCount > 0) {
-        ShowReport(
-            this, Application->Title, instruction,
-            std::to_string(result.FailedCount) + " Dateien konnten nicht kopiert werden\r\n" +
-                std::to_string(result.CopiedCount) + " Dateien wurden erfolgreich kopiert" + notes,
-            "", tiWarning);
-        // One batch per list: thousands of failures are marked without a
-        // repaint each.
-        for (THTMListBox* list : {ToStick, ToDisk}) {
-            list->BeginUpdate();
-            for (int i = 0; i < list->Count(); ++i) {
-                const auto* entry = static_cast<const TCopyEntry*>(list->Objects(i));
-                if (!entry->Copied)
-                    list->SetString(i, kFailureMarker + entry->SourcePath);
-            }
-            list->EndUpdate();
-        }
-    } else {
-        ShowReport(this, Application->Title, instruction,
-                   "Alle " + std::to_string(result.CopiedCount) +
-                       " Dateien wurden erfolgreich kopiert." + notes,
-                   "", tiInformation);
+                 "digt; Korvandel beginnt einen neuen.";
+    ShowReport(this, Application->Title, instruction,
+               CopyReportContent(result, FCopyList, total) + notes, "",
+               result.FailedCount > 0 ? tiWarning : tiInformation);
+    if (result.FailedCount == 0 && !result.Cancelled) {
         ToStick->Clear();
         ToDisk->Clear();
         FCopyList.clear();
+        bCopy->SetEnabled(false);
+        return;
     }
+    // A cancelled run takes what it copied off the lists and leaves the rest for
+    // another "Kopieren"; a finished one leaves everything for another attempt.
+    const std::size_t attempted = static_cast<std::size_t>(result.AttemptedCount);
+    // Each list holds the entries of its direction in the order of the copy list.
+    // One batch per list: thousands of failures are marked without a repaint each.
+    ToStick->BeginUpdate();
+    ToDisk->BeginUpdate();
+    int items[2] = {0, 0}; // the next item of ToDisk and of ToStick
+    for (std::size_t i = 0; i < FCopyList.size(); ++i) {
+        const TCopyEntry& entry = *FCopyList[i];
+        THTMListBox* list = entry.ToStickFlag ? ToStick : ToDisk;
+        int& item = items[entry.ToStickFlag ? 1 : 0];
+        if (result.Cancelled && i < attempted && entry.Copied) {
+            list->Delete(item);
+            continue;
+        }
+        if (!entry.Copied)
+            list->SetString(item, ItemText(entry));
+        ++item;
+    }
+    ToStick->EndUpdate();
+    ToDisk->EndUpdate();
+    std::size_t index = 0;
+    std::erase_if(FCopyList, [&](const auto& entry) {
+        return result.Cancelled && index++ < attempted && entry->Copied;
+    });
+    bCopy->SetEnabled(!FCopyList.empty());
+}
+
+// A click that lands on "Abbrechen" within the double-click time after the run
+// started is the second half of the double click that started it.
+bool TKorvandelMain::CancelTooSoon() const {
+    return GetTickCount() - FRunStart < GetDoubleClickTime();
 }
 
 // A record that cannot be written leaves the one before, which only makes the
@@ -401,11 +495,13 @@ void TKorvandelMain::SaveRecord() {
 }
 
 void TKorvandelMain::bCancelClick(TComponent*) {
-    FCancelCopy = true;
+    if (!CancelTooSoon())
+        FCancelCopy = true;
 }
 
 void TKorvandelMain::bScanCancelClick(TComponent*) {
-    FCancelScan = true;
+    if (!CancelTooSoon())
+        FCancelScan = true;
 }
 
 void TKorvandelMain::ShowReport(TComponent* owner, const std::string& title,

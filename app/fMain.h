@@ -12,12 +12,13 @@
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "sync/CopyList.h"
+#include "sync/CopyRun.h"
 #include "sync/FileSystem.h"
 #include "sync/SyncRecord.h"
 
 #include <cstdint>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TKorvandelMain : public TAdvToolBarForm {
@@ -38,6 +39,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     TLabel* Label2;
     TImageList* StdImages;
     TAdvProgressBar* CopyProg;
+    TLabel* CopyFile; // the name of the file being copied
     TAdvGlowButton* bCancel;
     TAdvProgressBar* ScanProg;
     TAdvGlowButton* bScanCancel;
@@ -72,6 +74,10 @@ class TKorvandelMain : public TAdvToolBarForm {
     // Shows `shown` in the place of `hidden`, with the focus if `hidden` had it.
     void SwapButtons(TAdvGlowButton* hidden, TAdvGlowButton* shown);
     void SaveRecord();
+    bool FoldersUsable();
+    void ShowCopyStatus(const TCopyStatus& status);
+    void ShowCopyResult(const TCopyRunResult& result, int total);
+    bool CancelTooSoon() const;
 
     std::string FSettingsFile;
     std::string FComputerName;
@@ -81,6 +87,10 @@ class TKorvandelMain : public TAdvToolBarForm {
     TCopyList FCopyList;
     bool FCancelCopy = false;
     bool FCancelScan = false;
+    // When the running comparison or copy run started, and when the copy bar's
+    // text was last set (GetTickCount).
+    DWORD FRunStart = 0;
+    DWORD FTextShown = 0;
     TFileSystem& FFileSystem;
     // What both folders held when last in step, for the two folders last compared.
     TSyncRecord FRecord;

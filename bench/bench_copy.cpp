@@ -89,7 +89,8 @@ int MeasureOneTree(int files, int folders, int kib, int rounds) {
             CompareFolders(
                 SystemFileSystem(), list, cancel, [] {}, source.string(), target.string());
             const TCopyRunResult result = RunCopy(
-                SystemFileSystem(), list, cancel, [] {}, [](int) {});
+                SystemFileSystem(), list, PlanCopy(SystemFileSystem(), list, [] {}), cancel, [] {},
+                [](const TCopyStatus&) {});
             ours.Seconds.push_back(SecondsSince(ourStart));
             copied = result.CopiedCount;
             failed = result.FailedCount;

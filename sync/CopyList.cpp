@@ -31,3 +31,15 @@ const char* FailReasonText(TFailReason reason) {
     }
     return "Fehler beim Kopieren";
 }
+
+TFailReason KindReason(TEntryKind kind) {
+    switch (kind) {
+    case TEntryKind::UnlistedFolder:
+        return TFailReason::Unlisted;
+    case TEntryKind::CaseTwin:
+        return TFailReason::CaseTwin;
+    case TEntryKind::File:
+        break;
+    }
+    return TFailReason::None;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/FailReason.h"
 #include "sync/SyncRecord.h"
 
 #include <memory>
@@ -13,24 +14,8 @@ enum class TEntryKind {
     CaseTwin, // a file or folder whose name the target holds only once, for a newer twin or another
 };
 
-// Why an entry could not be copied, kept with the entry for the list and the report.
-enum class TFailReason : unsigned char {
-    None,
-    AccessDenied,
-    InUse,
-    DiskFull,
-    DriveGone,
-    TooBigForFat,
-    CaseTwin,
-    Unlisted,
-    ChangedSinceCompare, // the target is no longer as the comparison saw it
-    NameOfAnotherFile,   // the target name reaches a file that has another long name
-    SourceGone,
-    Other,
-};
-
-// The reason in a few German words, in the ANSI code page; empty for None.
-const char* FailReasonText(TFailReason reason);
+// Why an entry of that kind fails in every run; None for a file.
+TFailReason KindReason(TEntryKind kind);
 
 // One planned copy, made by the comparison and carried out by the copy run.
 struct TCopyEntry {

@@ -2,7 +2,6 @@
 
 #include "sync/Paths.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -37,6 +36,10 @@ std::string NamePiece(std::string_view computerName) {
     return piece;
 }
 
+std::string TwoDigits(unsigned value) {
+    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+}
+
 // Keeps the target's version under a free conflict name; false when it cannot.
 bool KeepTarget(TFileSystem& fs, const std::string& target, TDosTime time,
                 std::string_view computerName) {
@@ -44,7 +47,7 @@ bool KeepTarget(TFileSystem& fs, const std::string& target, TDosTime time,
         const std::string kept = ConflictPath(target, time, computerName, attempt);
         const TPathState there = fs.StateOf(kept);
         if (there.Result == TReadResult::Missing) {
-            return fs.CopyFileSafely(target, kept);
+            return fs.CopyFileSafely(target, kept, {}) == TFailReason::None;
         }
         if (there.Result == TReadResult::Failed) {
             return false;
@@ -62,12 +65,12 @@ std::string ConflictPath(std::string_view path, TDosTime time, std::string_view 
     const bool hasExtension = dot != std::string_view::npos && dot > 0;
     const std::string_view stem = hasExtension ? name.substr(0, dot) : name;
     const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, " (Konflikt %04d-%02d-%02d %02d.%02d",
-                  1980 + (time.Date >> 9), (time.Date >> 5) & 15, time.Date & 31, time.Time >> 11,
-                  (time.Time >> 5) & 63);
     std::string out = FolderPart(path);
-    out.append(stem).append(stamp);
+    out.append(stem).append(" (Konflikt ").append(std::to_string(1980 + (time.Date >> 9)));
+    out.append("-").append(TwoDigits((time.Date >> 5) & 15));
+    out.append("-").append(TwoDigits(time.Date & 31));
+    out.append(" ").append(TwoDigits(time.Time >> 11));
+    out.append(".").append(TwoDigits((time.Time >> 5) & 63));
     if (!computerName.empty()) {
         out += ' ' + NamePiece(computerName);
     }
@@ -78,7 +81,8 @@ std::string ConflictPath(std::string_view path, TDosTime time, std::string_view 
     return out.append(extension);
 }
 
-TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view computerName) {
+TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view computerName,
+                       const TCopyProgress& progress) {
     entry.InStepAfterCopy.reset();
     const TPathState target = fs.StateOf(entry.TargetFile);
     if (ChangedSince(entry.TargetSeen, target)) {
@@ -88,10 +92,12 @@ TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view comp
     const bool keep = entry.Conflict && !entry.OlderKept && target.Result == TReadResult::Ok &&
                       !target.IsDirectory;
     if (keep && !KeepTarget(fs, entry.TargetFile, target.Time, computerName)) {
+        entry.Reason = TFailReason::Other;
         return TCopyOutcome::Failed;
     }
     entry.OlderKept = entry.OlderKept || keep;
-    if (!fs.CopyFileSafely(entry.SourceFile, entry.TargetFile)) {
+    entry.Reason = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile, progress);
+    if (entry.Reason != TFailReason::None) {
         return TCopyOutcome::Failed;
     }
     const TPathState source = fs.StateOf(entry.SourceFile);

@@ -13,7 +13,9 @@ enum class TCopyOutcome { Failed, Copied, CopiedKeepingOlder };
 // the target's version is first kept under ConflictPath, and without that copy
 // the target is not replaced either. A successful copy that leaves both sides
 // alike is kept in the entry for the record.
-TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view computerName);
+// The reason of a failure goes into the entry; progress is told as the copy goes.
+TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view computerName,
+                       const TCopyProgress& progress);
 
 // "Name (Konflikt JJJJ-MM-TT HH.MM Computer).ext" beside path, with the time of the
 // version kept; from the second attempt on a number follows the parenthesis.

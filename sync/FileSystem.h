@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sync/FailReason.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +54,17 @@ struct TFolderId {
     bool operator==(const TFolderId&) const = default;
 };
 
+// What the copy run needs to know of the volume that a folder lies on.
+struct TVolume {
+    std::uint64_t Id = 0;        // the same for every folder on that volume
+    std::uint64_t FreeBytes = 0; // free for this user
+    bool Fat = false;            // FAT or FAT32: no file of 4 GiB or more
+};
+
+// Told the bytes written so far during one copy, after every chunk; false stops
+// the copy, which then fails and leaves nothing behind.
+using TCopyProgress = std::function<bool(std::uint64_t copied)>;
+
 // Paths and names are exact: every name as the file system holds it, in 8 bits per
 // unit (on Windows the UTF-16 names as WTF-8, so that names outside the ANSI code
 // page, unpaired surrogates included, survive; elsewhere the bytes as they are).
@@ -84,9 +98,16 @@ class TFileSystem {
     // Copies contents, read-only attribute and last-write time into a temporary file
     // beside the target, then puts it in the target's place in one step. Fails,
     // leaving the target as it was and no temporary file behind, on any error, when
-    // the temporary file is not as long as the source was, and when the target is a
-    // directory or read-only.
-    virtual bool CopyFileSafely(const std::string& source, const std::string& target) = 0;
+    // the temporary file is not as long as the source was, when the target is a
+    // directory or read-only, and when progress stops it. Returns None on success,
+    // else why it failed; a drive that is no longer there counts as DriveGone
+    // whatever the system's error said.
+    virtual TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                                       const TCopyProgress& progress) = 0;
+    // The length of a file; false when it is no file or cannot be read.
+    virtual bool FileSize(const std::string& path, std::uint64_t& size) = 0;
+    // The volume of an existing folder; false when it cannot be told.
+    virtual bool VolumeOf(const std::string& folder, TVolume& volume) = 0;
     // Deletes a temporary file that an interrupted copy or replace left behind;
     // refuses every path whose name is not of that making (IsOwnTempName) and every
     // file without the mark that such a file carries until it is complete.

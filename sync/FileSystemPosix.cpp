@@ -10,6 +10,9 @@
 #include <functional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 namespace {
@@ -86,8 +89,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }
 
 // Fails unless exactly `size` bytes come before the end: a read that ends early, as
-// from a stick pulled out, or a file that grew meanwhile gives no copy.
-bool CopyBytes(int in, int out, std::uint64_t size) {
+// from a stick pulled out, or a file that grew meanwhile gives no copy. Returns 0 or
+// the errno that stopped it.
+int CopyBytes(int in, int out, std::uint64_t size, const TCopyProgress& progress) {
     char buffer[64 * 1024];
     std::uint64_t copied = 0;
     for (;;) {
@@ -95,12 +99,18 @@ bool CopyBytes(int in, int out, std::uint64_t size) {
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got <= 0) {
-            return got == 0 && copied == size;
+        if (got < 0) {
+            return errno;
+        }
+        if (got == 0) {
+            return copied == size ? 0 : EIO;
         }
         copied += static_cast<std::uint64_t>(got);
         if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
-            return false;
+            return errno ? errno : EIO;
+        }
+        if (progress && !progress(copied)) {
+            return ECANCELED;
         }
     }
 }
@@ -111,11 +121,11 @@ constexpr mode_t kOwnTempMode = 0;
 
 // Makes a new temporary file beside the target, lets fill write it, gives it its
 // final mode and puts it in the target's place in one step; whatever fails, no
-// temporary file stays behind.
-bool ReplaceThroughTemp(const std::string& target, mode_t mode,
-                        const std::function<bool(int fd)>& fill) {
+// temporary file stays behind. fill and the result are 0 or an errno.
+int ReplaceThroughTemp(const std::string& target, mode_t mode,
+                       const std::function<int(int fd)>& fill) {
     if (!MayReplace(target)) {
-        return false;
+        return EACCES;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::string temp = TempPathBeside(target, attempt);
@@ -124,16 +134,52 @@ bool ReplaceThroughTemp(const std::string& target, mode_t mode,
             continue;
         }
         if (fd < 0) {
-            return false;
+            return errno;
         }
-        const bool filled = fill(fd) && fchmod(fd, mode) == 0;
-        if (close(fd) == 0 && filled && rename(temp.c_str(), target.c_str()) == 0) {
-            return true;
+        int error = fill(fd);
+        if (error == 0 && fchmod(fd, mode) != 0) {
+            error = errno;
         }
+        if (close(fd) != 0 && error == 0) {
+            error = errno;
+        }
+        if (error == 0 && rename(temp.c_str(), target.c_str()) == 0) {
+            return 0;
+        }
+        error = error ? error : errno;
         unlink(temp.c_str());
-        return false;
+        return error;
     }
-    return false;
+    return EEXIST;
+}
+
+TFailReason ReasonOf(int error, const std::string& source) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return TFailReason::AccessDenied;
+    case ETXTBSY:
+    case EBUSY:
+        return TFailReason::InUse;
+    case ENOSPC:
+    case EDQUOT:
+        return TFailReason::DiskFull;
+    case ENODEV:
+    case ENXIO:
+    case ENOTCONN:
+#ifdef ENOMEDIUM
+    case ENOMEDIUM:
+#endif
+        return TFailReason::DriveGone;
+    case EFBIG:
+        return TFailReason::TooBigForFat;
+    case ENOENT:
+        return access(source.c_str(), F_OK) != 0 ? TFailReason::SourceGone : TFailReason::Other;
+    default:
+        return TFailReason::Other;
+    }
 }
 
 // The type in the folder entry saves a second stat where the file system fills it in.
@@ -225,17 +271,53 @@ class TPosixFileSystem final : public TFileSystem {
 
     bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
 
-    bool CopyFileSafely(const std::string& source, const std::string& target) override {
+    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                               const TCopyProgress& progress) override {
         const TFd in(OpenForReading(source));
+        if (in.Get() < 0) {
+            return ReasonOf(errno, source);
+        }
         struct stat st {};
-        if (in.Get() < 0 || fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            return TFailReason::Other;
+        }
+        const int error = ReplaceThroughTemp(target, st.st_mode & 0777, [&](int out) {
+            const timespec times[2] = {st.st_atim, st.st_mtim};
+            const int copyError =
+                CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size), progress);
+            if (copyError != 0) {
+                return copyError;
+            }
+            return futimens(out, times) == 0 ? 0 : errno;
+        });
+        return error == 0 ? TFailReason::None : ReasonOf(error, source);
+    }
+
+    bool FileSize(const std::string& path, std::uint64_t& size) override {
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return false;
         }
-        return ReplaceThroughTemp(target, st.st_mode & 0777, [&](int out) {
-            const timespec times[2] = {st.st_atim, st.st_mtim};
-            return CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size)) &&
-                   futimens(out, times) == 0;
-        });
+        size = static_cast<std::uint64_t>(st.st_size);
+        return true;
+    }
+
+    bool VolumeOf(const std::string& folder, TVolume& volume) override {
+        struct stat st {};
+        struct statvfs space {};
+        if (stat(folder.c_str(), &st) != 0 || statvfs(folder.c_str(), &space) != 0) {
+            return false;
+        }
+        volume.Id = static_cast<std::uint64_t>(st.st_dev);
+        volume.FreeBytes = static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
+#ifdef __linux__
+        constexpr long kMsdosMagic = 0x4d44;
+        struct statfs kind {};
+        volume.Fat = statfs(folder.c_str(), &kind) == 0 && kind.f_type == kMsdosMagic;
+#else
+        volume.Fat = false;
+#endif
+        return true;
     }
 
     bool RemoveOwnTemp(const std::string& path) override {
@@ -257,10 +339,16 @@ class TPosixFileSystem final : public TFileSystem {
         return true;
     }
 
-    std::string NameKey(std::string_view) override { return {}; }
-    std::string AliasedName(const std::string&) override { return {}; }
+    std::string NameKey(std::string_view) override {
+        return {};
+    }
+    std::string AliasedName(const std::string&) override {
+        return {};
+    }
 
-    void ComputerNameInto(char* buffer, unsigned size) override { gethostname(buffer, size); }
+    void ComputerNameInto(char* buffer, unsigned size) override {
+        gethostname(buffer, size);
+    }
 
     std::string ExecutablePath() override {
         std::string path(4096, '\0');
@@ -303,12 +391,16 @@ class TPosixFileSystem final : public TFileSystem {
         const mode_t mask = umask(0);
         umask(mask);
         return ReplaceThroughTemp(path, 0666 & ~mask, [&](int out) {
-            return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0;
-        });
+                   return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0
+                              ? 0
+                              : (errno ? errno : EIO);
+               }) == 0;
     }
 
   private:
-    static char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+    static char AsciiLower(char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    }
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -161,49 +163,188 @@ void RemoveTemp(const std::wstring& temp) {
 // fill makes the temporary file of the given name, marked as ours, and returns
 // ERROR_SUCCESS or the error; a name already taken asks for another one. The
 // filled file gets its final attributes and replaces the target in one step;
-// whatever fails, no temporary file stays behind.
-bool ReplaceThroughTemp(const std::string& target, DWORD attributes,
-                        const std::function<DWORD(const std::wstring&)>& fill) {
+// whatever fails, no temporary file stays behind. Returns ERROR_SUCCESS or the
+// error that stopped it.
+DWORD ReplaceThroughTemp(const std::string& target, DWORD attributes,
+                         const std::function<DWORD(const std::wstring&)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
-    if (!MayReplace(systemTarget) || ReachesAnotherFile(systemTarget)) {
-        return false;
+    if (!MayReplace(systemTarget)) {
+        return ERROR_ACCESS_DENIED;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::wstring temp = SystemPath(TempPathBeside(target, attempt));
-        const DWORD error = fill(temp);
+        DWORD error = fill(temp);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
-        if (error == ERROR_SUCCESS && SetFileAttributesW(temp.c_str(), attributes) &&
-            MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
-            return true;
+        if (error == ERROR_SUCCESS) {
+            if (SetFileAttributesW(temp.c_str(), attributes) &&
+                MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
+                return ERROR_SUCCESS;
+            }
+            error = GetLastError();
         }
         RemoveTemp(temp);
-        return false;
+        return error;
     }
-    return false;
+    return ERROR_FILE_EXISTS;
 }
 
-bool SizeOf(const std::wstring& path, std::uint64_t& size, DWORD& attributes) {
+// The root folder of a path as the volume functions take it, E:\ or
+// \\server\share\ (with a backslash at the end); empty for a path without either.
+std::wstring RootOf(std::wstring path) {
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (path.starts_with(L"\\\\?\\UNC\\")) {
+        path = L"\\" + path.substr(7);
+    } else if (path.starts_with(L"\\\\?\\")) {
+        path = path.substr(4);
+    }
+    if (path.size() >= 2 && path[1] == L':' && (path[0] | 0x20) >= L'a' &&
+        (path[0] | 0x20) <= L'z') {
+        return path.substr(0, 2) + L"\\";
+    }
+    if (!path.starts_with(L"\\\\")) {
+        return {};
+    }
+    const std::size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos || server == 2) {
+        return {};
+    }
+    const std::size_t share = path.find(L'\\', server + 1);
+    if (share == server + 1) {
+        return {};
+    }
+    return (share == std::wstring::npos ? path : path.substr(0, share)) + L"\\";
+}
+
+bool DriveGone(const std::wstring& path) {
+    const std::wstring root = RootOf(path);
+    return !root.empty() && GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+// A file that another program holds open without letting it be replaced answers
+// its replacement with "access denied"; asked for the right to delete it, it
+// tells the truth.
+bool HeldOpen(const std::wstring& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// Why a copy failed, in the words of the list: a vanished drive first, as its
+// errors vary (not ready, path not found, device gone, a read or write fault).
+TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring& target) {
+    if (DriveGone(source) || DriveGone(target)) {
+        return TFailReason::DriveGone;
+    }
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+        return HeldOpen(target) ? TFailReason::InUse : TFailReason::AccessDenied;
+    case ERROR_WRITE_PROTECT:
+        return TFailReason::AccessDenied;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return TFailReason::InUse;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return TFailReason::DiskFull;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+        return TFailReason::DriveGone;
+    case ERROR_FILE_TOO_LARGE:
+        return TFailReason::TooBigForFat;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return TFailReason::SourceGone;
+        }
+        break;
+    default:
+        break;
+    }
+    return TFailReason::Other;
+}
+
+constexpr std::size_t kCopyChunk = 64 * 1024;
+// What a copy takes over besides contents and time, as the system's copy does.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Exactly `size` bytes must come before the end: a read that ends early, as from a
+// stick pulled out, or a file that grew meanwhile gives no copy. In chunks small
+// enough for progress to come several times a second even from a slow stick.
+DWORD CopyChunks(HANDLE in, HANDLE out, std::uint64_t size, const TCopyProgress& progress) {
+    std::vector<char> buffer(
+        static_cast<std::size_t>(std::min<std::uint64_t>(size + 1, kCopyChunk)));
+    std::uint64_t copied = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            return GetLastError();
+        }
+        if (got == 0) {
+            return copied == size ? ERROR_SUCCESS : ERROR_READ_FAULT;
+        }
+        copied += got;
+        if (copied > size) {
+            return ERROR_READ_FAULT;
+        }
+        DWORD written = 0;
+        if (!WriteFile(out, buffer.data(), got, &written, nullptr)) {
+            return GetLastError();
+        }
+        if (written != got) {
+            return ERROR_WRITE_FAULT;
+        }
+        if (progress && !progress(copied)) {
+            return ERROR_REQUEST_ABORTED;
+        }
+    }
+}
+
+// The attributes that a copy of a file with these takes over.
+DWORD CopiedAttributes(const BY_HANDLE_FILE_INFORMATION& info) {
+    const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// A new file at temp, marked as ours, with the contents, last-write time and
+// attributes of the open source. Made with the attributes, as the system's copy
+// does: a read-only file can be written through the handle that made it.
+DWORD CopyInto(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const std::wstring& temp,
+               const TCopyProgress& progress) {
+    const HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   CopiedAttributes(info) | kOwnTempAttributes, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        return GetLastError();
+    }
+    const std::uint64_t size =
+        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    DWORD error = CopyChunks(in, out, size, progress);
+    if (error == ERROR_SUCCESS && !SetFileTime(out, nullptr, nullptr, &info.ftLastWriteTime)) {
+        error = GetLastError();
+    }
+    if (!CloseHandle(out) && error == ERROR_SUCCESS) {
+        error = GetLastError();
+    }
+    return error;
+}
+
+bool SizeOf(const std::wstring& path, std::uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
     size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    attributes = data.dwFileAttributes;
     return true;
-}
-
-// The system's copy makes the new file with the source's attributes; its first
-// progress call comes right after, and marks the file as ours while it is filled.
-DWORD CALLBACK MarkNewCopy(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
-                           DWORD reason, HANDLE, HANDLE, LPVOID path) {
-    if (reason == CALLBACK_STREAM_SWITCH) {
-        const wchar_t* temp = static_cast<const std::wstring*>(path)->c_str();
-        SetFileAttributesW(temp, GetFileAttributesW(temp) | kOwnTempAttributes);
-    }
-    return PROGRESS_CONTINUE;
 }
 
 std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
@@ -234,33 +375,6 @@ DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
     written = written && FlushFileBuffers(file);
     written = CloseHandle(file) && written;
     return written ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
-}
-
-// The root folder of a path as the volume functions take it, E:\ or
-// \\server\share\ (with a backslash at the end); empty for a path without either.
-std::wstring RootOf(std::wstring path) {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    if (path.starts_with(L"\\\\?\\UNC\\")) {
-        path = L"\\" + path.substr(7);
-    } else if (path.starts_with(L"\\\\?\\")) {
-        path = path.substr(4);
-    }
-    if (path.size() >= 2 && path[1] == L':' && (path[0] | 0x20) >= L'a' &&
-        (path[0] | 0x20) <= L'z') {
-        return path.substr(0, 2) + L"\\";
-    }
-    if (!path.starts_with(L"\\\\")) {
-        return {};
-    }
-    const std::size_t server = path.find(L'\\', 2);
-    if (server == std::wstring::npos || server == 2) {
-        return {};
-    }
-    const std::size_t share = path.find(L'\\', server + 1);
-    if (share == server + 1) {
-        return {};
-    }
-    return (share == std::wstring::npos ? path : path.substr(0, share)) + L"\\";
 }
 
 class TWin32FileSystem final : public TFileSystem {
@@ -360,27 +474,52 @@ class TWin32FileSystem final : public TFileSystem {
         return CreateDirectoryW(SystemPath(path).c_str(), nullptr);
     }
 
-    // The system's copy can report success after a read error and leave a cut-off
-    // file, so the temporary file must be as long as the source was before it.
-    bool CopyFileSafely(const std::string& source, const std::string& target) override {
+    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                               const TCopyProgress& progress) override {
         const std::wstring systemSource = SystemPath(source);
-        std::uint64_t sourceSize = 0;
-        DWORD attributes = 0;
-        if (!SizeOf(systemSource, sourceSize, attributes)) {
+        const std::wstring systemTarget = SystemPath(target);
+        if (ReachesAnotherFile(systemTarget)) {
+            return TFailReason::NameOfAnotherFile;
+        }
+        const HANDLE in =
+            CreateFileW(systemSource.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (in == INVALID_HANDLE_VALUE) {
+            return ReasonOf(GetLastError(), systemSource, systemTarget);
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        DWORD error = GetFileInformationByHandle(in, &info) ? ERROR_SUCCESS : GetLastError();
+        if (error == ERROR_SUCCESS) {
+            error =
+                ReplaceThroughTemp(target, CopiedAttributes(info), [&](const std::wstring& temp) {
+                    return CopyInto(in, info, temp, progress);
+                });
+        }
+        CloseHandle(in);
+        return error == ERROR_SUCCESS ? TFailReason::None
+                                      : ReasonOf(error, systemSource, systemTarget);
+    }
+
+    bool FileSize(const std::string& path, std::uint64_t& size) override {
+        return SizeOf(SystemPath(path), size);
+    }
+
+    // The volume is told by its root, so two drive letters are two volumes.
+    bool VolumeOf(const std::string& folder, TVolume& volume) override {
+        const std::wstring path = SystemPath(folder);
+        const std::wstring root = RootOf(path);
+        ULARGE_INTEGER available{};
+        wchar_t fileSystem[MAX_PATH + 1] = {};
+        if (root.empty() || !GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr) ||
+            !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                                   MAX_PATH + 1)) {
             return false;
         }
-        return ReplaceThroughTemp(target, attributes, [&](const std::wstring& temp) -> DWORD {
-            std::wstring tempPath = temp;
-            if (!CopyFileExW(systemSource.c_str(), temp.c_str(), MarkNewCopy, &tempPath, nullptr,
-                             COPY_FILE_FAIL_IF_EXISTS)) {
-                return GetLastError();
-            }
-            std::uint64_t copied = 0;
-            DWORD copiedAttributes = 0;
-            return SizeOf(temp, copied, copiedAttributes) && copied == sourceSize
-                       ? ERROR_SUCCESS
-                       : ERROR_READ_FAULT;
-        });
+        volume.Id = std::hash<std::string>{}(NameKey(Wtf8(root)));
+        volume.FreeBytes = available.QuadPart;
+        // "FAT", "FAT12", "FAT16", "FAT32"; not "exFAT".
+        volume.Fat = std::wstring_view(fileSystem).starts_with(L"FAT");
+        return true;
     }
 
     bool RemoveOwnTemp(const std::string& path) override {
@@ -486,8 +625,8 @@ class TWin32FileSystem final : public TFileSystem {
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
         return ReplaceThroughTemp(path, FILE_ATTRIBUTE_NORMAL, [&](const std::wstring& temp) {
-            return WriteNewFile(temp, contents);
-        });
+                   return WriteNewFile(temp, contents);
+               }) == ERROR_SUCCESS;
     }
 
   private:

@@ -63,3 +63,19 @@ std::string_view NamePart(std::string_view path) {
     const std::size_t last = LastFolderBreak(path);
     return last == std::string_view::npos ? path : path.substr(last + 1);
 }
+
+std::string RootPart(std::string_view path) {
+    if (!kHasDriveLetters) {
+        return path.starts_with('/') ? "/" : "";
+    }
+    if (path.size() >= 3 && path[1] == ':' && path[2] == kPathDelim) {
+        return std::string(path.substr(0, 3));
+    }
+    if (!path.starts_with("\\\\")) {
+        return {};
+    }
+    const std::size_t server = path.find(kPathDelim, 2);
+    const std::size_t share =
+        server == std::string_view::npos ? server : path.find(kPathDelim, server + 1);
+    return share == std::string_view::npos ? std::string() : std::string(path.substr(0, share + 1));
+}

@@ -25,3 +25,7 @@ bool IsOwnTempName(std::string_view name);
 
 // The last part of a path: everything after its last delimiter or drive colon.
 std::string_view NamePart(std::string_view path);
+
+// The root of a full exact path: "E:\" for "E:\x\y", "\\server\share\" for a
+// network path, "/" elsewhere; empty when there is none.
+std::string RootPart(std::string_view path);

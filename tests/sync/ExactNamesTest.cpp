@@ -37,7 +37,7 @@ class ExactNamesTest : public ::testing::Test {
     }
 
     TCopyRunResult Copy() {
-        return RunCopy(Fs, List, Cancel, Pump, [](int) {});
+        return RunCopy(Fs, List, PlanCopy(Fs, List, Pump), Cancel, Pump, [](const TCopyStatus&) {});
     }
 
     // Each entry as "s:rel" or "d:rel" by direction, "!" in place of ":" for an entry
@@ -238,9 +238,15 @@ TEST_F(ExactNamesTest, FoldersThatCannotBeListedFailInTheirDirectionInEveryRun) 
         }
     }
     for (int run = 0; run < 2; ++run) {
-        const TCopyRunResult result = RunCopy(locked, List, Cancel, Pump, [](int) {});
+        const TCopyRunResult result = RunCopy(locked, List, PlanCopy(locked, List, Pump), Cancel,
+                                              Pump, [](const TCopyStatus&) {});
         EXPECT_EQ(result.CopiedCount, 2) << run;
         EXPECT_EQ(result.FailedCount, 3) << run;
+    }
+    for (const auto& entry : List) {
+        EXPECT_EQ(entry->Reason, entry->Kind == TEntryKind::UnlistedFolder ? TFailReason::Unlisted
+                                                                           : TFailReason::None)
+            << entry->SourcePath;
     }
     EXPECT_FALSE(Tree.Exists("disk/locked"));
     EXPECT_FALSE(Tree.Exists("stick/sealed"));
@@ -264,6 +270,11 @@ TEST_F(ExactNamesTest, CaseTwinsNeverShareATargetSilently) {
     const TCopyRunResult result = Copy();
     EXPECT_EQ(result.CopiedCount, 1);
     EXPECT_EQ(result.FailedCount, 1);
+    for (const auto& entry : List) {
+        EXPECT_EQ(entry->Reason,
+                  entry->Kind == TEntryKind::CaseTwin ? TFailReason::CaseTwin : TFailReason::None)
+            << entry->SourcePath;
+    }
     EXPECT_EQ(Tree.Read("disk/readme.txt"), "newest");
     EXPECT_EQ(Tree.Read("stick/README.txt"), "older");
     // The computer's copy is as new as the newest twin and older than none it could

@@ -275,13 +275,16 @@ TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
         const bool plain = CopyFileA(source.c_str(), Tree.Path(folder + "/g.txt").c_str(), FALSE);
         const std::vector<std::string> copies =
             plain ? std::vector<std::string>{"f.txt", "g.txt"} : std::vector<std::string>{};
-        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " new";
-        EXPECT_EQ(Fs.CopyFileSafely(source, target), plain) << length << " over the old";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
+            << length << " new";
+        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
+            << length << " over the old";
         EXPECT_EQ(Tree.Names(folder), copies) << length;
         if (plain && Tree.Exists(folder + "/f.txt")) {
             EXPECT_EQ(Tree.Read(folder + "/f.txt"), "new contents") << length;
             const TMidCopyFault fault(target);
-            EXPECT_FALSE(Fs.CopyFileSafely(source, target)) << length << " held open";
+            EXPECT_EQ(Fs.CopyFileSafely(source, target, {}), TFailReason::InUse)
+                << length << " held open";
             EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
         }
     }
@@ -299,13 +302,15 @@ TEST_F(FileSystemTest, CopyNeverWritesThroughTheShortNameOfAnotherFile) {
         GTEST_SKIP() << "this volume makes no short names";
     }
     Tree.AddFile("stick/" + alias, "other");
-    EXPECT_FALSE(Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias)))
+    EXPECT_EQ(Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias), {}),
+              TFailReason::NameOfAnotherFile)
         << alias;
     EXPECT_EQ(Tree.Names("disk"), std::vector<std::string>{"Program Files.txt"});
     EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "the user's");
 
-    EXPECT_TRUE(
-        Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/PROGRAM FILES.TXT")));
+    EXPECT_EQ(
+        Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/PROGRAM FILES.TXT"), {}),
+        TFailReason::None);
     EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "other");
     EXPECT_EQ(Tree.Names("disk").size(), 1u);
 }

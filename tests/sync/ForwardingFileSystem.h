@@ -17,8 +17,15 @@ class TForwardingFileSystem : public TFileSystem {
     bool IsDirectory(const std::string& path) override { return FBase.IsDirectory(path); }
     TPathState StateOf(const std::string& path) override { return FBase.StateOf(path); }
     bool MakeDirectory(const std::string& path) override { return FBase.MakeDirectory(path); }
-    bool CopyFileSafely(const std::string& source, const std::string& target) override {
-        return FBase.CopyFileSafely(source, target);
+    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                               const TCopyProgress& progress) override {
+        return FBase.CopyFileSafely(source, target, progress);
+    }
+    bool FileSize(const std::string& path, std::uint64_t& size) override {
+        return FBase.FileSize(path, size);
+    }
+    bool VolumeOf(const std::string& folder, TVolume& volume) override {
+        return FBase.VolumeOf(folder, volume);
     }
     bool RemoveOwnTemp(const std::string& path) override { return FBase.RemoveOwnTemp(path); }
     bool SameText(std::string_view a, std::string_view b) override { return FBase.SameText(a, b); }

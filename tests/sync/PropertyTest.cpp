@@ -145,7 +145,8 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
         bool cancel = false;
         const TPump pump = [] {};
         CompareFolders(Fs, list, cancel, pump, tree.Path("stick"), tree.Path("disk"));
-        const TCopyRunResult result = RunCopy(Fs, list, cancel, pump, [](int) {});
+        const TCopyRunResult result =
+            RunCopy(Fs, list, PlanCopy(Fs, list, pump), cancel, pump, [](const TCopyStatus&) {});
         EXPECT_EQ(static_cast<std::size_t>(result.CopiedCount + result.FailedCount), list.size());
         std::set<std::string> failed;
         for (const auto& entry : list) {

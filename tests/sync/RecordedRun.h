@@ -29,7 +29,7 @@ class TRecordedRun {
 
     TCopyRunResult Copy() {
         const TCopyRunResult result = RunCopy(
-            Fs, List, Cancel, Pump, [](int) {}, "PC1");
+            Fs, List, PlanCopy(Fs, List, Pump), Cancel, Pump, [](const TCopyStatus&) {}, "PC1");
         RecordCopied(Record, List);
         return result;
     }

@@ -1,0 +1,151 @@
+// How the window answers while "Kopieren" copies one large file, under Wine or
+// Windows: a second thread sends it a message every 50 ms and notes how long each
+// answer takes; a second run is cancelled halfway, timing "Abbrechen" to idle.
+//
+//   bench_window_copy [MIB]    the file's size, 1024 MiB by default
+
+#include "app/fMain.h"
+#include "controls/taskdialog/TaskDialog.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <functional>
+
+namespace fs = std::filesystem;
+using TClock = std::chrono::steady_clock;
+
+namespace {
+
+// A second thread of the system's own; the program's library has none.
+class TThread {
+  public:
+    explicit TThread(std::function<void()> run) : FRun(std::move(run)) {
+        FHandle = CreateThread(nullptr, 0, &TThread::Start, this, 0, nullptr);
+    }
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+    void join() {
+        WaitForSingleObject(FHandle, INFINITE);
+        CloseHandle(FHandle);
+    }
+
+  private:
+    static DWORD WINAPI Start(LPVOID self) {
+        static_cast<TThread*>(self)->FRun();
+        return 0;
+    }
+    std::function<void()> FRun;
+    HANDLE FHandle = nullptr;
+};
+
+double MsSince(TClock::time_point start) {
+    return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
+
+// Closes the report the window shows after a run, whichever window it is.
+BOOL CALLBACK CloseReport(HWND window, LPARAM main) {
+    if (window != reinterpret_cast<HWND>(main) && IsWindowVisible(window))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+struct TProbe {
+    HWND Window = nullptr;
+    DWORD Thread = 0;
+    std::atomic<bool> Stop{false};
+    std::atomic<bool> Copying{false};
+    double LongestMs = 0;
+    int Answers = 0;
+
+    void Run() {
+        while (!Stop) {
+            const auto sent = TClock::now();
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(Window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+            if (Copying) {
+                LongestMs = std::max(LongestMs, MsSince(sent));
+                ++Answers;
+            }
+            Sleep(50);
+            EnumThreadWindows(Thread, CloseReport, reinterpret_cast<LPARAM>(Window));
+        }
+    }
+};
+
+void Click(TWinControl* button) {
+    const LPARAM middle = MAKELPARAM(button->Width() / 2, button->Height() / 2);
+    PostMessageA(button->Handle(), WM_MOUSEMOVE, 0, middle);
+    PostMessageA(button->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    PostMessageA(button->Handle(), WM_LBUTTONUP, 0, middle);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const long long mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+    const fs::path root = fs::temp_directory_path() / "kvwindow";
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+    fs::create_directories(root / "stick");
+    fs::create_directories(root / "disk");
+    {
+        std::ofstream out(root / "stick" / "big.bin", std::ios::binary);
+        const std::string chunk(1 << 20, 'k');
+        for (long long i = 0; i < mib; ++i)
+            out << chunk;
+    }
+    SetDialogFaceOverride(TDialogFace::dfEmulated);
+    TApplication app;
+    app.Title = "Korvandel";
+    TKorvandelMain window(nullptr);
+    app.SetMainForm(&window);
+    window.Show();
+    window.StickDir->SetText((root / "stick").string());
+    window.DiskDir->SetText((root / "disk").string());
+
+    TProbe probe;
+    probe.Window = window.Handle();
+    probe.Thread = GetCurrentThreadId();
+    TThread prober([&] { probe.Run(); });
+
+    // Whole file.
+    window.bScanClick(nullptr);
+    probe.Copying = true;
+    auto start = TClock::now();
+    window.bCopyClick(nullptr);
+    probe.Copying = false;
+    const double copyMs = MsSince(start);
+    std::printf("%lld MiB copied in %.1f s through the window; %d answers to a message every "
+                "50 ms, the longest after %.0f ms\n",
+                mib, copyMs / 1000, probe.Answers, probe.LongestMs);
+
+    // Cancelled halfway: the time from the click to the end of the run.
+    fs::remove(root / "disk" / "big.bin", ignored);
+    window.bScanClick(nullptr);
+    double cancelMs = 0;
+    TThread canceller([&] {
+        Sleep(static_cast<DWORD>(copyMs / 2));
+        const auto clicked = TClock::now();
+        Click(window.bCancel);
+        while (window.bCancel->Visible())
+            Sleep(1);
+        cancelMs = MsSince(clicked);
+    });
+    window.bCopyClick(nullptr);
+    canceller.join();
+    std::printf("\"Abbrechen\" halfway through the file: idle after %.0f ms; %zu file(s) left on "
+                "the list, target %s\n",
+                cancelMs, window.CopyList().size(),
+                fs::exists(root / "disk" / "big.bin") ? "written" : "untouched");
+
+    probe.Stop = true;
+    prober.join();
+    app.SetMainForm(nullptr);
+    fs::remove_all(root, ignored);
+    return 0;
+}
