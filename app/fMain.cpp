@@ -481,10 +481,11 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     bCopy->SetEnabled(!FCopyList.empty());
 }
 
-// A click that lands on "Abbrechen" within the double-click time after the run
-// started is the second half of the double click that started it.
-bool TKorvandelMain::CancelTooSoon() const {
-    return GetTickCount() - FRunStart < GetDoubleClickTime();
+// A mouse click that lands on "Abbrechen" within the double-click time after the
+// run started is the second half of the double click that started it; a key
+// means what it says.
+bool TKorvandelMain::CancelTooSoon(const TAdvGlowButton* button) const {
+    return !button->KeyClicking() && GetTickCount() - FRunStart < GetDoubleClickTime();
 }
 
 // A record that cannot be written leaves the one before, which only makes the
@@ -495,12 +496,12 @@ void TKorvandelMain::SaveRecord() {
 }
 
 void TKorvandelMain::bCancelClick(TComponent*) {
-    if (!CancelTooSoon())
+    if (!CancelTooSoon(bCancel))
         FCancelCopy = true;
 }
 
 void TKorvandelMain::bScanCancelClick(TComponent*) {
-    if (!CancelTooSoon())
+    if (!CancelTooSoon(bScanCancel))
         FCancelScan = true;
 }
 

@@ -77,7 +77,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     bool FoldersUsable();
     void ShowCopyStatus(const TCopyStatus& status);
     void ShowCopyResult(const TCopyRunResult& result, int total);
-    bool CancelTooSoon() const;
+    bool CancelTooSoon(const TAdvGlowButton* button) const;
 
     std::string FSettingsFile;
     std::string FComputerName;

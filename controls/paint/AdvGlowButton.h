@@ -141,6 +141,8 @@ class TAdvCustomGlowButton : public TCustomControl, public IComponentStyle {
     void Click() override;
     bool IsDefaultButton() const override;
     bool IsCancelButton() const override;
+    // Whether the click that runs now came from a key rather than the mouse.
+    bool KeyClicking() const { return FPress == TPress::psKey; }
     void DialogKeyClick() override;
     bool DialogChar(char ch) override;
 
