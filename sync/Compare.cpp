@@ -3,7 +3,6 @@
 #include "sync/InStep.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,15 +42,10 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
     return name.starts_with('~') || IsFixedName(fs, name);
 }
 
-// Both sides are local already.
-std::int64_t UnixSeconds(TDosTime time) {
-    return WallSeconds(time);
-}
-
 // Exactly one hour newer counts as unchanged: a clock shift, not an edit.
 bool SourceIsNewer(TDosTime source, TDosTime target) {
-    const std::int64_t s = UnixSeconds(source);
-    const std::int64_t d = UnixSeconds(target);
+    const std::int64_t s = WallSeconds(source);
+    const std::int64_t d = WallSeconds(target);
     return s > d && s - d != 3600;
 }
 
@@ -153,7 +147,7 @@ class TListing {
         std::uint32_t newest = head;
         for (std::uint32_t i = FKeyed[head].Next; i != kNone; i = FKeyed[i].Next) {
             newest =
-                UnixSeconds(FEntries[i].Time) > UnixSeconds(FEntries[newest].Time) ? i : newest;
+                WallSeconds(FEntries[i].Time) > WallSeconds(FEntries[newest].Time) ? i : newest;
         }
         return &FEntries[newest];
     }
@@ -290,7 +284,7 @@ class TListing {
                 continue;
             }
             newest.Several = true;
-            if (UnixSeconds(FEntries[i].Time) > UnixSeconds(FEntries[newest.Index].Time)) {
+            if (WallSeconds(FEntries[i].Time) > WallSeconds(FEntries[newest.Index].Time)) {
                 newest.Index = i;
             }
         }
