@@ -554,8 +554,13 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
         return nullptr;
     }
     const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
+    // Another name of the source that the platform does not take for this one: the
+    // target found this name as the short name of the file that the other one names.
+    const bool shortName = another && source.Find(found->Name) != source.Find(file.Name);
     auto entry = MakeEntry(src, dst, file.Name, fromStick,
-                           several || another ? TEntryKind::CaseTwin : TEntryKind::File);
+                           shortName            ? TEntryKind::ShortName
+                           : several || another ? TEntryKind::CaseTwin
+                                                : TEntryKind::File);
     entry->RelPath = relPath;
     entry->Conflict = verdict == TPairVerdict::Conflict;
     entry->TargetSeen =

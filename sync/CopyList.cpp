@@ -38,6 +38,8 @@ TFailReason KindReason(TEntryKind kind) {
         return TFailReason::Unlisted;
     case TEntryKind::CaseTwin:
         return TFailReason::CaseTwin;
+    case TEntryKind::ShortName:
+        return TFailReason::NameOfAnotherFile;
     case TEntryKind::File:
         break;
     }

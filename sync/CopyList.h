@@ -12,6 +12,7 @@ enum class TEntryKind {
     File,           // a file to copy
     UnlistedFolder, // a source folder that could not be listed: whatever it holds is unknown
     CaseTwin, // a file or folder whose name the target holds only once, for a newer twin or another
+    ShortName, // a file whose name is, on the target, the short name of another file
 };
 
 // Why an entry of that kind fails in every run; None for a file.

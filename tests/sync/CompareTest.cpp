@@ -410,6 +410,15 @@ TEST_F(CompareTest, ShortNameFindsItsFile) {
     Tree.AddFile("stick/" + shortName, "s", kBaseTime);
     Compare();
     EXPECT_EQ(Found(), std::vector<std::string>{"d:LongFileName.text"}) << shortName;
+
+    // With the long name beside it on the stick, the newer short-named file is a file
+    // of its own, which the computer cannot take under that name: it fails for it.
+    Tree.AddFile("stick/LongFileName.text", "d", kBaseTime);
+    Tree.AddFile("stick/" + shortName, "newer", kBaseTime + 60);
+    Compare();
+    ASSERT_EQ(Found(), std::vector<std::string>{"s!" + shortName});
+    EXPECT_EQ(List[0]->Kind, TEntryKind::ShortName);
+    EXPECT_EQ(KindReason(List[0]->Kind), TFailReason::NameOfAnotherFile);
 }
 #endif
 
