@@ -189,10 +189,15 @@ std::string THtmlLayout::LayoutLine(std::string_view& rest, const RECT& lineRect
 
     std::string markup;
     while (!rest.empty() && !FLineBreak) {
-        // A piece runs up to a tag or, with WordWrap, up to and including a
-        // blank before it. Looking for whichever comes first, rather than for
-        // each through the rest of the text, keeps long texts linear.
-        const std::size_t end = rest.find_first_of(FOptions.WordWrap ? "< " : "<");
+        // A piece runs up to a tag or, when measuring with WordWrap, up to and
+        // including a blank before it. Looking for whichever comes first,
+        // rather than for each through the rest of the text, keeps long texts
+        // linear. The line, once laid out, goes to the system from tag to tag:
+        // its glyphs may advance less than their measured widths (Wine's
+        // fonts do), so words drawn one by one from their measured ends would
+        // stand apart by more than a blank.
+        const bool byWord = FOptions.WordWrap && pass == TPass::psMeasure;
+        const std::size_t end = rest.find_first_of(byWord ? "< " : "<");
         const std::size_t length = end == npos ? rest.size() : rest[end] == ' ' ? end + 1 : end;
         if (length > 0) {
             // Measuring may take only the start of a word that passes the edge.

@@ -4,6 +4,8 @@
 #include "app/ReportTexts.h"
 #include "controls/taskdialog/AdvMessageForm.h"
 #include "framework/CaseFold.h"
+#include "sync/CopyList.h"
+#include "sync/FailReason.h"
 #include "sync/Settings.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
@@ -791,6 +793,112 @@ TEST_F(MainWindowTest, StartsInLunaAndLaterStylesPassTheGlowButtonsBy) {
     EXPECT_EQ(w.StdPanelStyler->Style(), psOffice2003Blue);
     EXPECT_EQ(PixelAt(*back, 2, 0), 16640730u);
     EXPECT_EQ(w.pBack->ColorMirror(), clNone);
+}
+
+// The list's client area as the list paints it, its items drawn by the window.
+std::unique_ptr<TBitmap> ListPicture(THTMListBox& list) {
+    RECT client;
+    GetClientRect(list.Handle(), &client);
+    auto bmp = std::make_unique<TBitmap>(client.right, client.bottom);
+    SendMessageA(list.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bmp->Canvas().Handle()),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    return bmp;
+}
+
+// For each column of `area`, how many of its pixels are not `background`;
+// columns outside the bitmap count none.
+std::vector<int> InkColumns(const TBitmap& bmp, const RECT& area, TColor background) {
+    std::vector<int> columns;
+    for (int x = area.left; x < area.right; ++x) {
+        int ink = 0;
+        for (int y = area.top; y < area.bottom && x >= 0 && x < bmp.Width(); ++y)
+            ink += PixelAt(bmp, x, y) != background;
+        columns.push_back(ink);
+    }
+    return columns;
+}
+
+int FirstInk(const std::vector<int>& columns) {
+    const auto at = std::find_if(columns.begin(), columns.end(), [](int ink) { return ink > 0; });
+    return static_cast<int>(at - columns.begin());
+}
+
+// The system's own output of each text piece in its font, `width` columns
+// wide: a piece starts where the measured ones before it end, and has a band
+// of its own, so that the columns add up as on one line.
+struct TPiece {
+    TFont Font;
+    std::string Text;
+};
+std::vector<int> SystemColumns(const std::vector<TPiece>& pieces, int width, TColor background) {
+    const int band = 3 * TextSizeIn(pieces.front().Font, "Ag").cy;
+    TBitmap bitmap(width, band * static_cast<int>(pieces.size()));
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush.SetColor(background);
+    canvas.FillRect(MakeRect(0, 0, bitmap.Width(), bitmap.Height()));
+    canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    int left = 0, top = 0;
+    for (const TPiece& piece : pieces) {
+        canvas.Font = piece.Font;
+        RECT r = MakeRect(left, top, width, top + band);
+        canvas.DrawText(piece.Text, r, DT_SINGLELINE | DT_NOPREFIX);
+        canvas.DrawText(piece.Text, r, DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
+        left = r.right;
+        top += band;
+    }
+    GdiFlush();
+    return InkColumns(bitmap, MakeRect(0, 0, width, bitmap.Height()), background);
+}
+
+// Equal ink columns from the text's start; a difference is named by its first column.
+void ExpectSameColumns(const std::vector<int>& shown, const std::vector<int>& system,
+                       const std::string& item) {
+    const auto [a, b] = std::mismatch(shown.begin(), shown.end(), system.begin(), system.end());
+    EXPECT_TRUE(a == shown.end() && b == system.end())
+        << item << ": the ink differs from column " << (a - shown.begin()) << " of the text on";
+}
+
+// Names are shown exactly, as the window sets its lists up: a blank is as wide
+// as the system draws it in the name, before a failure's reason too.
+TEST_F(MainWindowTest, ListItemsShowNamesWithTheirBlanksAsTheSystemDrawsThem) {
+    TKorvandelMain& w = Open();
+    THTMListBox& list = *w.ToStick;
+    TCopyEntry failed;
+    failed.SourcePath = "E:\\Sync\\Antrag  Eltern & Co.txt";
+    failed.Copied = false;
+    failed.Reason = TFailReason::AccessDenied;
+    const std::string path = "C:\\Users\\Anna\\Dokumente\\Bewerbung Stadtwerke.doc";
+    list.AddItem(path, nullptr);
+    list.AddItem(ItemText(failed), nullptr);
+    const auto picture = ListPicture(list);
+    const TColor background = ColorToRGB(list.Color());
+    TFont reasonFont = list.Font;
+    reasonFont.SetSize(7);
+    reasonFont.SetColor(RGB(0x80, 0x80, 0x80));
+    const int width = picture->Width();
+
+    // The plain name, which also shows where the list starts its text.
+    const std::vector<int> name = SystemColumns({{list.Font, path}}, width, background);
+    const RECT first = list.ItemRect(0);
+    const std::vector<int> row =
+        InkColumns(*picture, MakeRect(0, first.top, width, first.bottom), background);
+    ASSERT_LT(FirstInk(row), width) << "the name is drawn";
+    const int origin = FirstInk(row) - FirstInk(name);
+    ASSERT_GE(origin, 0);
+    ExpectSameColumns(std::vector<int>(row.begin() + origin, row.end()),
+                      std::vector<int>(name.begin(), name.end() - origin), list.Strings(0));
+
+    // The failure: its image, then the name and the reason, each as one piece.
+    const std::vector<int> failure = SystemColumns(
+        {{list.Font, " " + failed.SourcePath + " "}, {reasonFont, FailReasonText(failed.Reason)}},
+        width, background);
+    const RECT second = list.ItemRect(1);
+    ASSERT_LT(second.bottom - second.top, 2 * TextSizeIn(list.Font, "Ag").cy) << "one line";
+    const int text = origin + w.StdImages->Width();
+    ExpectSameColumns(
+        InkColumns(*picture, MakeRect(text, second.top, width, second.bottom), background),
+        std::vector<int>(failure.begin(), failure.end() - text), list.Strings(1));
 }
 
 // The close button of the caption bar and Close in its system menu both end

@@ -422,17 +422,19 @@ std::unique_ptr<TBitmap> DrawnItem(TTestListBox& list, int index, int width, int
     return bmp;
 }
 
+// A name is drawn as the system draws it in one piece: its blanks as wide as
+// the system's, however much its glyphs advance less than their measured widths.
 TEST_F(HtmlListBoxTest, NamesAreDrawnExactlyAsTheyAreWithEveryAmpersand) {
-    // Pieces as the renderer draws them, each up to and including a blank.
-    const std::vector<std::vector<std::string>> names = {
-        {"C:\\M\xFCller&S\xF6hne.txt"},   {"C:\\R&D ", "Bericht.doc"},
-        {"C:\\Tom ", "&& ", "Jerry.txt"}, {"C:\\a&b ", "& ", "c&amp.txt"},
-        {"C:\\v1.2..final...&.txt"},
+    const std::string names[] = {
+        "C:\\M\xFCller&S\xF6hne.txt",
+        "C:\\R&D Bericht.doc",
+        "C:\\Tom && Jerry.txt",
+        "C:\\a&b & c&amp.txt",
+        "C:\\v1.2..final...&.txt",
+        "C:\\Users\\Anna\\Dokumente\\Bewerbung Stadtwerke.doc",
+        "E:\\Sync\\Steuer 2025\\Rechnung  Handwerker.pdf",
     };
-    for (const auto& pieces : names) {
-        std::string name;
-        for (const std::string& piece : pieces)
-            name += piece;
+    for (const std::string& name : names) {
         SCOPED_TRACE(name);
         List->Clear();
         List->AddItem(name, nullptr);
@@ -446,13 +448,7 @@ TEST_F(HtmlListBoxTest, NamesAreDrawnExactlyAsTheyAreWithEveryAmpersand) {
         e.Font = List->Font;
         e.Brush.SetStyle(TBrushStyle::bsClear);
         RECT line = MakeRect(3, 0, ClientRight, Gh);
-        for (const std::string& piece : pieces) {
-            RECT measured = line;
-            const UINT flags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_NOPREFIX;
-            e.DrawText(piece, measured, flags | DT_CALCRECT);
-            e.DrawText(piece, line, flags);
-            line.left = measured.right;
-        }
+        e.DrawText(name, line, DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_NOPREFIX);
         GdiFlush();
         int differing = 0;
         for (int y = 0; y < Gh; ++y)
