@@ -469,9 +469,9 @@ struct TOtherSide {
 // target folder, if given, is not exactly the twin there that the other direction
 // walks; it comes as a lesser file does, to fail as a whole. The target is given
 // where it is listed anyway: a walk that goes on alone goes below a folder that
-// the target does not have.
+// the target does not have. Returns the inner root when the folder holds it.
 template <class TOnFolder, class TOnFile>
-void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
+const TFolderEntry* ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
                   const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
@@ -494,6 +494,7 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
             onFolder(entry, inner.Below(&entry, next));
         }
     }
+    return innerRoot;
 }
 
 // name is empty for a folder's own entry.
@@ -554,8 +555,13 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
         return nullptr;
     }
     const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
+    // Another name of the source that the platform does not take for this one: the
+    // target found this name as the short name of the file that the other one names.
+    const bool shortName = another && source.Find(found->Name) != source.Find(file.Name);
     auto entry = MakeEntry(src, dst, file.Name, fromStick,
-                           several || another ? TEntryKind::CaseTwin : TEntryKind::File);
+                           shortName            ? TEntryKind::ShortName
+                           : several || another ? TEntryKind::CaseTwin
+                                                : TEntryKind::File);
     entry->RelPath = relPath;
     entry->Conflict = verdict == TPairVerdict::Conflict;
     entry->TargetSeen =
@@ -569,9 +575,9 @@ class TScan {
   public:
     TScan(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
           const TFolderPaths& srcRoot, const TFolderPaths& dstRoot, bool fromStick,
-          TInStepRules* rules)
+          TInStepRules* rules, std::vector<TOtherRoot>* otherRoots)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FSrcRoot(srcRoot), FDstRoot(dstRoot),
-          FFromStick(fromStick), FGuard(fs), FRules(rules) {}
+          FFromStick(fromStick), FGuard(fs), FRules(rules), FOtherRoots(otherRoots) {}
 
     TPathGuard& Guard() { return FGuard; }
 
@@ -601,13 +607,21 @@ class TScan {
         FList.back()->RelPath = relPath;
     }
 
+    // The other side's root, found in a source folder and left out.
+    void LeftOut(const TFolderPaths& srcFolder, const TFolderEntry* otherRoot) {
+        if (otherRoot && FOtherRoots) {
+            FOtherRoots->push_back({srcFolder.Text + PathText(otherRoot->Name) + kPathDelim,
+                                    !FFromStick});
+        }
+    }
+
   private:
     void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
         const TFolderPaths srcFolder = At(FSrcRoot, relPath);
         const TFolderPaths dstFolder = At(FDstRoot, relPath);
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, source, inner, nullptr,
             [&](const TFolderEntry& folder, const TInnerPath& below) {
                 Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
@@ -621,6 +635,7 @@ class TScan {
                     FList.push_back(std::move(copy));
                 }
             });
+        LeftOut(srcFolder, otherRoot);
     }
 
     TFileSystem& FFs;
@@ -632,6 +647,7 @@ class TScan {
     const bool FFromStick;
     TPathGuard FGuard;
     TInStepRules* FRules;
+    std::vector<TOtherRoot>* FOtherRoots;
 };
 
 // What the computer-to-stick direction finds in one computer folder that the
@@ -661,12 +677,13 @@ struct TKeptFolder {
 class TCompareRun {
   public:
     TCompareRun(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot, TInStepRules* rules)
+                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot, TInStepRules* rules,
+                std::vector<TOtherRoot>* otherRoots)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FRules(rules), FStickRoot(stickRoot),
           FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot.Exact, diskRoot.Exact)),
           FStickInDisk(PathInside(fs, diskRoot.Exact, stickRoot.Exact)),
-          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true, rules),
-          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false, rules) {}
+          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true, rules, otherRoots),
+          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false, rules, otherRoots) {}
 
     void Run() {
         TKeptFolder root;
@@ -720,7 +737,7 @@ class TCompareRun {
         std::vector<TKeptFolder*> folders(disk.Entries().size());
         const TFolderPaths diskFolder = At(FDiskRoot, diskRel);
         const TFolderPaths stickFolder = At(FStickRoot, diskRel);
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, disk, {FStickInDisk, kept.InnerDepth}, &stickSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 auto folder = std::make_unique<TKeptFolder>();
@@ -736,6 +753,7 @@ class TCompareRun {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             });
+        FToStick.LeftOut(diskFolder, otherRoot);
         return folders;
     }
 
@@ -745,7 +763,7 @@ class TCompareRun {
         TListing& disk = diskSide.Listing;
         const TFolderPaths stickFolder = At(FStickRoot, stickRel);
         const TFolderPaths diskFolder = At(FDiskRoot, stickRel);
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, stick, inner, &diskSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
@@ -761,6 +779,7 @@ class TCompareRun {
                     FList.push_back(std::move(copy));
                 }
             });
+        FToDisk.LeftOut(stickFolder, otherRoot);
     }
 
     // The kept computer folder that both directions reach under the stick folder's
@@ -833,14 +852,18 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
     const TFolderPaths dst{ExactPath(DstRoot), DstRoot};
     const std::string relPath = ExactPath(SrcRoot + RelPath).substr(src.Exact.size());
     const std::vector<std::string> inner = PathInside(fs, src.Exact + relPath, dst.Exact);
-    TScan(fs, list, cancel, pump, src, dst, FromStick, nullptr).Folder(relPath, false, {inner, 0});
+    TScan(fs, list, cancel, pump, src, dst, FromStick, nullptr, nullptr)
+        .Folder(relPath, false, {inner, 0});
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
                     const std::string& stickText, const std::string& diskText,
-                    TSyncRecord* record) {
+                    TSyncRecord* record, std::vector<TOtherRoot>* otherRoots) {
     cancel = false;
     list.clear();
+    if (otherRoots) {
+        otherRoots->clear();
+    }
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
     const TFolderPaths stick{ExactPath(stickRoot), stickRoot};
@@ -849,7 +872,7 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
         rules.emplace(*record, stick.Exact.size());
     }
     TCompareRun(fs, list, cancel, pump, stick, {ExactPath(diskRoot), diskRoot},
-                rules ? &*rules : nullptr)
+                rules ? &*rules : nullptr, otherRoots)
         .Run();
     if (rules && !cancel) {
         rules->Finish(list);
