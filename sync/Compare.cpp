@@ -3,6 +3,7 @@
 #include "sync/InStep.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,20 +13,46 @@
 
 namespace {
 
+// Whether an ASCII letter or digit (folded to lower case) is in neither fixed name.
+constexpr bool IsForeignToFixedNames(char c) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    if ((lower < 'a' || lower > 'z') && (lower < '0' || lower > '9')) {
+        return false;
+    }
+    return std::string_view("korvandelexsettingsprp").find(lower) == std::string_view::npos;
+}
+
+constexpr auto kForeignToFixedNames = [] {
+    std::array<bool, 128> foreign{};
+    for (std::size_t c = 0; c < foreign.size(); ++c) {
+        foreign[c] = IsForeignToFixedNames(static_cast<char>(c));
+    }
+    return foreign;
+}();
+
 // The platform's comparison decides whether a name is one of the fixed names.
 // It passes over hyphens and apostrophes and folds letters by the user's
-// locale, so a name of printable ASCII is told apart here when it holds another
-// number of other characters than the fixed names; that spares the costly call
-// for nearly every file, and every other name gets the platform's answer.
+// locale. Cheap tests spare that costly call for nearly every file: a letter or
+// digit of plain ASCII that neither fixed name holds weighs as itself in every
+// locale, so that name is neither; and a name of printable ASCII is told apart
+// when it holds another number of other characters than the fixed names.
 bool IsFixedName(TFileSystem& fs, std::string_view name) {
     constexpr std::string_view kProgram = "Korvandel.exe";
     constexpr std::string_view kSettings = "Settings.prp";
     std::size_t weighed = 0;
+    bool plain = true;
     for (const char c : name) {
         if (c < 0x20 || c >= 0x7f) {
-            return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
+            plain = false;
+            continue;
+        }
+        if (kForeignToFixedNames[static_cast<unsigned char>(c)]) {
+            return false;
         }
         weighed += c != '-' && c != '\'';
+    }
+    if (!plain) {
+        return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
     }
     return (weighed == kProgram.size() && fs.SameText(name, kProgram)) ||
            (weighed == kSettings.size() && fs.SameText(name, kSettings));
@@ -44,6 +71,10 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
 
 // Exactly one hour newer counts as unchanged: a clock shift, not an edit.
 bool SourceIsNewer(TDosTime source, TDosTime target) {
+    // The packed form orders times as the clock does.
+    if (PackedTime(source) <= PackedTime(target)) {
+        return false;
+    }
     const std::int64_t s = WallSeconds(source);
     const std::int64_t d = WallSeconds(target);
     return s > d && s - d != 3600;
@@ -538,7 +569,7 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
     const bool bothFiles = found && !found->IsDirectory;
     const TSideStamp sourceSide{file.Time, file.Size};
     const TSideStamp targetSide{found ? found->Time : TDosTime{}, found ? found->Size : 0};
-    TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
+    const TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
     TPairVerdict verdict = last ? TInStepRules::Judge(last, sourceSide, targetSide, fromStick)
                                 : TPairVerdict::TodaysRules;
     if (verdict == TPairVerdict::TodaysRules && found) {
@@ -555,13 +586,8 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
         return nullptr;
     }
     const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
-    // Another name of the source that the platform does not take for this one: the
-    // target found this name as the short name of the file that the other one names.
-    const bool shortName = another && source.Find(found->Name) != source.Find(file.Name);
     auto entry = MakeEntry(src, dst, file.Name, fromStick,
-                           shortName            ? TEntryKind::ShortName
-                           : several || another ? TEntryKind::CaseTwin
-                                                : TEntryKind::File);
+                           several || another ? TEntryKind::CaseTwin : TEntryKind::File);
     entry->RelPath = relPath;
     entry->Conflict = verdict == TPairVerdict::Conflict;
     entry->TargetSeen =
