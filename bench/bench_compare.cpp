@@ -425,8 +425,8 @@ int main(int argc, char** argv) {
         };
         // 20,000 files with 20,000, 1,000 and 100 in each folder show whether the
         // cost per entry stays flat as folders grow.
-        const TPair pairs[] = {{20000, 1, 7},     {20000, 20, 7},     {20000, 200, 7},
-                               {50000, 500, 5}, {200000, 2000, 3}};
+        const TPair pairs[] = {
+            {20000, 1, 7}, {20000, 20, 7}, {20000, 200, 7}, {50000, 500, 5}, {200000, 2000, 3}};
         int failed = 0;
         for (const TPair& pair : pairs) {
             std::fflush(stdout);

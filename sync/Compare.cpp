@@ -503,7 +503,7 @@ struct TOtherSide {
 // the target does not have. Returns the inner root when the folder holds it.
 template <class TOnFolder, class TOnFile>
 const TFolderEntry* ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
-                  const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
+                                 const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
     const TFolderEntry* innerRoot = inner.Root(listing);
@@ -636,8 +636,8 @@ class TScan {
     // The other side's root, found in a source folder and left out.
     void LeftOut(const TFolderPaths& srcFolder, const TFolderEntry* otherRoot) {
         if (otherRoot && FOtherRoots) {
-            FOtherRoots->push_back({srcFolder.Text + PathText(otherRoot->Name) + kPathDelim,
-                                    !FFromStick});
+            FOtherRoots->push_back(
+                {srcFolder.Text + PathText(otherRoot->Name) + kPathDelim, !FFromStick});
         }
     }
 
@@ -883,8 +883,8 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
-                    const std::string& stickText, const std::string& diskText,
-                    TSyncRecord* record, std::vector<TOtherRoot>* otherRoots) {
+                    const std::string& stickText, const std::string& diskText, TSyncRecord* record,
+                    std::vector<TOtherRoot>* otherRoots) {
     cancel = false;
     list.clear();
     if (otherRoots) {

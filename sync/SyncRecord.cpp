@@ -172,8 +172,7 @@ void TSyncRecord::KeepBelow(std::string_view prefix) {
 }
 
 void TSyncRecord::DropUntouched() {
-    if (std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; }) >
-        0) {
+    if (std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; }) > 0) {
         Changed();
     }
 }

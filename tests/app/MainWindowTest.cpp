@@ -1312,8 +1312,7 @@ TEST_F(MainWindowTest, TheOtherRootInsideATreeIsShownLeftOutAndNeverCopied) {
     // A run that copies everything leaves the note standing.
     Click(w.bCopy);
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_NE(reports[1].Text.find("Alle 2 Dateien wurden erfolgreich kopiert."),
-              std::string::npos)
+    EXPECT_NE(reports[1].Text.find("Alle 2 Dateien wurden erfolgreich kopiert."), std::string::npos)
         << reports[1].Text;
     EXPECT_EQ(Texts(w.ToDisk), std::vector<std::string>{leftOut});
     EXPECT_EQ(StateOf(w), kIdleNothingToCopy);

@@ -44,7 +44,8 @@ class CompareTest : public ::testing::Test {
         for (const TOtherRoot& root : OtherRoots) {
             const std::string from = FolderRoot(Tree.Path(root.ToStickFlag ? disk : stick));
             EXPECT_EQ(root.Path.substr(0, from.size()), from);
-            found.push_back((root.ToStickFlag ? "d:" : "s:") + Slashed(root.Path.substr(from.size())));
+            found.push_back((root.ToStickFlag ? "d:" : "s:") +
+                            Slashed(root.Path.substr(from.size())));
         }
         return found;
     }
