@@ -36,6 +36,11 @@ std::string Fill(std::string_view format, std::initializer_list<std::string_view
     return out;
 }
 
+// The path with a note after it, smaller and grey.
+std::string Noted(std::string_view path, std::string_view note) {
+    return Fill("%s <FONT size=\"7\" color=\"#808080\">%s</FONT>", {path, note});
+}
+
 // The field as its label names it.
 const char* FieldName(bool stick) {
     return stick ? "\x84Stick\x93" : "\x84Platte\x93";
@@ -83,8 +88,11 @@ std::string SpeedText(double bytesPerSecond, std::uint64_t secondsLeft) {
 std::string ItemText(const TCopyEntry& entry) {
     if (entry.Copied)
         return entry.Conflict ? kConflictMarker + entry.SourcePath : entry.SourcePath;
-    return Fill("%s%s <FONT size=\"7\" color=\"#808080\">%s</FONT>",
-                {kFailureMarker, entry.SourcePath, FailReasonText(ReasonOf(entry))});
+    return kFailureMarker + Noted(entry.SourcePath, FailReasonText(ReasonOf(entry)));
+}
+
+std::string OtherRootText(const TOtherRoot& root) {
+    return Noted(root.Path, "Ordner der anderen Seite \x96 nicht abgeglichen");
 }
 
 std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& list, int total) {

@@ -24,6 +24,10 @@ std::string SpeedText(double bytesPerSecond, std::uint64_t secondsLeft);
 // reason after it, smaller and grey.
 std::string ItemText(const TCopyEntry& entry);
 
+// The item text of a folder left out as the other side's root: its path, with
+// the note after it as a reason is.
+std::string OtherRootText(const TOtherRoot& root);
+
 // The report of a copy run over `total` entries, of which the first
 // result.AttemptedCount were tried: the totals and, with failures, their count
 // by reason.

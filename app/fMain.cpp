@@ -312,6 +312,7 @@ bool TKorvandelMain::FoldersUsable() {
     ToStick->Clear();
     ToDisk->Clear();
     FCopyList.clear();
+    FOtherRoots.clear();
     bCopy->SetEnabled(false);
     ShowReport(this, Application->Title, FolderProblemInstruction(check), FolderProblemText(check),
                "", tiWarning);
@@ -346,12 +347,13 @@ void TKorvandelMain::bScanClick(TComponent*) {
             folders += FCancelScan ? 0 : 1;
             Application->ProcessMessages();
         },
-        StickDir->Text(), DiskDir->Text(), &FRecord);
+        StickDir->Text(), DiskDir->Text(), &FRecord, &FOtherRoots);
     if (!FCancelScan)
         SaveRecord();
 
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
+    AddOtherRoots();
     // An entry that fails from the start (a folder that could not be listed) is
     // marked at once, so that nothing is left out unseen.
     for (const auto& entry : FCopyList)
@@ -448,6 +450,7 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     if (result.FailedCount == 0 && !result.Cancelled) {
         ToStick->Clear();
         ToDisk->Clear();
+        AddOtherRoots();
         FCopyList.clear();
         bCopy->SetEnabled(false);
         return;
@@ -459,7 +462,10 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
     // One batch per list: thousands of failures are marked without a repaint each.
     ToStick->BeginUpdate();
     ToDisk->BeginUpdate();
-    int items[2] = {0, 0}; // the next item of ToDisk and of ToStick
+    // The next item of ToDisk and of ToStick, below the folders left out.
+    int items[2] = {0, 0};
+    for (const TOtherRoot& root : FOtherRoots)
+        ++items[root.ToStickFlag ? 1 : 0];
     for (std::size_t i = 0; i < FCopyList.size(); ++i) {
         const TCopyEntry& entry = *FCopyList[i];
         THTMListBox* list = entry.ToStickFlag ? ToStick : ToDisk;
@@ -486,6 +492,13 @@ void TKorvandelMain::ShowCopyResult(const TCopyRunResult& result, int total) {
 // means what it says.
 bool TKorvandelMain::CancelTooSoon(const TAdvGlowButton* button) const {
     return !button->KeyClicking() && GetTickCount() - FRunStart < GetDoubleClickTime();
+}
+
+// Such a folder is neither copied nor counted: it stands there so that nothing
+// is left out unseen.
+void TKorvandelMain::AddOtherRoots() {
+    for (const TOtherRoot& root : FOtherRoots)
+        (root.ToStickFlag ? ToStick : ToDisk)->AddItem(OtherRootText(root), nullptr);
 }
 
 // A record that cannot be written leaves the one before, which only makes the

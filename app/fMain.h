@@ -49,6 +49,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     TAdvAppStyler* AdvAppStyler1;
 
     const TCopyList& CopyList() const { return FCopyList; }
+    const std::vector<TOtherRoot>& OtherRoots() const { return FOtherRoots; }
     const std::string& SettingsFile() const { return FSettingsFile; }
     // The record of the folders last compared; empty before the first comparison.
     const std::string& SyncRecordFile() const {
@@ -78,6 +79,8 @@ class TKorvandelMain : public TAdvToolBarForm {
     void ShowCopyStatus(const TCopyStatus& status);
     void ShowCopyResult(const TCopyRunResult& result, int total);
     bool CancelTooSoon(const TAdvGlowButton* button) const;
+    // Puts the folders left out as the other side's root at the top of their lists.
+    void AddOtherRoots();
 
     std::string FSettingsFile;
     std::string FComputerName;
@@ -85,6 +88,7 @@ class TKorvandelMain : public TAdvToolBarForm {
     std::string FStickFolder;
     std::optional<std::uint32_t> FStickSerial;
     TCopyList FCopyList;
+    std::vector<TOtherRoot> FOtherRoots; // of the last comparison
     bool FCancelCopy = false;
     bool FCancelScan = false;
     // When the running comparison or copy run started, and when the copy bar's

@@ -3,9 +3,10 @@
 // against the engine's own listing; prints the peak memory of each run.
 //
 //   bench_compare                         every figure: 20,000 files in one folder,
-//                                         50,000 in 500 and 200,000 in 2,000, each
-//                                         in a run of its own so that each peak is
-//                                         its own
+//                                         in 20 and in 200 (the cost per entry at
+//                                         20,000, 1,000 and 100 per folder), 50,000
+//                                         in 500 and 200,000 in 2,000, each in a run
+//                                         of its own so that each peak is its own
 //   bench_compare FILES FOLDERS [ROUNDS [FOLDER]]
 //                                         one pair of trees; in FOLDER they are
 //                                         built unless there already and kept, so
@@ -315,6 +316,8 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
             fileSystem, first, cancel, [] {}, stick, disk, &record);
         TSyncRecordFile(recordPath).Save(fileSystem, record);
     }
+    // The window's own path: one record file per comparison, loaded before it and
+    // brought up to date after it.
     const std::size_t recordPairs = record.Count();
     std::string recordBytes;
     fileSystem.ReadWholeFile(recordPath, 1u << 30, recordBytes);
@@ -325,6 +328,8 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     TTimings comparison;
     TTimings loading;
     TTimings withRecord;
+    TTimings saving;
+    TTimings windowPath;
     TCopyList list;
     long pumps = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -352,13 +357,18 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
             fileSystem, list, cancel, [&] { ++pumps; }, stick, disk);
         comparison.Seconds.push_back(SecondsSince(start));
 
-        start = TBenchClock::now();
-        TSyncRecordFile(recordPath).Load(fileSystem, record);
-        loading.Seconds.push_back(SecondsSince(start));
+        const auto pathStart = TBenchClock::now();
+        TSyncRecordFile recordFile(recordPath);
+        recordFile.Load(fileSystem, record);
+        loading.Seconds.push_back(SecondsSince(pathStart));
         start = TBenchClock::now();
         CompareFolders(
             fileSystem, list, cancel, [] {}, stick, disk, &record);
         withRecord.Seconds.push_back(SecondsSince(start));
+        start = TBenchClock::now();
+        recordFile.Save(fileSystem, record);
+        saving.Seconds.push_back(SecondsSince(start));
+        windowPath.Seconds.push_back(SecondsSince(pathStart));
     }
     long toStick = 0;
     for (const auto& entry : list) {
@@ -369,6 +379,8 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     PrintTimings("comparison:", comparison, base, listed);
     PrintTimings("comparison with the record:", withRecord, base, listed);
     PrintTimings("loading the record:", loading, base, listed);
+    PrintTimings("saving the record:", saving, base, listed);
+    PrintTimings("load, compare, save:", windowPath, base, listed);
     std::printf("  record: %zu files in step, %zu bytes\n", recordPairs, recordBytes.size());
     PrintTimings("raw walk of both trees:", raw, base, listed);
     if (kSecondRawWalk) {
@@ -383,8 +395,10 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
     }
     std::printf(", / engine's listing: %.2f (medians)\n",
                 Median(comparison.Seconds) / Median(listing.Seconds));
-    std::printf("  with the record, loading included / raw walk: %.2f (medians)\n",
-                (Median(withRecord.Seconds) + Median(loading.Seconds)) / base);
+    std::printf("  the window's path (load, compare with the record, save) / raw walk: %.2f, "
+                "spread %.2f to %.2f\n",
+                Median(windowPath.Seconds) / base, windowPath.Best() / base,
+                *std::max_element(windowPath.Seconds.begin(), windowPath.Seconds.end()) / base);
     std::printf("  found: %ld entries (%ld to the computer, %ld to the stick), %ld pumps\n",
                 static_cast<long>(list.size()), static_cast<long>(list.size()) - toStick, toStick,
                 pumps);
@@ -409,7 +423,10 @@ int main(int argc, char** argv) {
             int Folders;
             int Rounds;
         };
-        const TPair pairs[] = {{20000, 1, 7}, {50000, 500, 5}, {200000, 2000, 3}};
+        // 20,000 files with 20,000, 1,000 and 100 in each folder show whether the
+        // cost per entry stays flat as folders grow.
+        const TPair pairs[] = {
+            {20000, 1, 7}, {20000, 20, 7}, {20000, 200, 7}, {50000, 500, 5}, {200000, 2000, 3}};
         int failed = 0;
         for (const TPair& pair : pairs) {
             std::fflush(stdout);

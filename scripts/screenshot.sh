@@ -15,7 +15,8 @@
 # it again before the picture is taken. With --conflict it compares and copies once, so that
 # both folders are in step, then edits "Notizen.txt" on both sides and compares again: the
 # window shows the conflict; with --report-ok as well it copies and writes a PNG of the report
-# that counts it.
+# that counts it. With --other-root the stick folder is the stick's root E:\ and the computer
+# folder is E:\Daten inside it: the window shows that folder left out of the stick's walk.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -26,6 +27,7 @@ copyfail=0
 select=0
 systemmenu=0
 conflict=0
+otherroot=0
 dpi=96
 args=("${@:2}")
 for ((i = 0; i < ${#args[@]}; i++)); do
@@ -44,6 +46,7 @@ for ((i = 0; i < ${#args[@]}; i++)); do
     --select) select=1 ;;
     --system-menu) systemmenu=1 ;;
     --conflict) conflict=1 ;;
+    --other-root) otherroot=1 ;;
     *) echo "Unknown argument: $arg" >&2; exit 1 ;;
   esac
 done
@@ -130,8 +133,14 @@ if [ "$dpi" != 96 ]; then
 fi
 
 computer=$("$KORVANDEL_WINE" cmd /c 'echo %COMPUTERNAME%' 2>/dev/null | tr -d '\r')
-printf '[%s]\r\nStick=E:\\Sync\r\nDisk=C:\\Users\\Anna\\Dokumente\r\nStickSerial=%s\r\n' \
-  "$computer" "$serial" >"$drive/Settings.prp"
+stick_text='E:\Sync' disk_text='C:\Users\Anna\Dokumente'
+if [ "$otherroot" = 1 ]; then
+  mkdir -p "$drive/Daten"
+  echo "Haushalt" >"$drive/Daten/Haushaltsbuch.xlsx"
+  stick_text='E:\' disk_text='E:\Daten'
+fi
+printf '[%s]\r\nStick=%s\r\nDisk=%s\r\nStickSerial=%s\r\n' \
+  "$computer" "$stick_text" "$disk_text" "$serial" >"$drive/Settings.prp"
 
 "$KORVANDEL_WINE" 'E:\Korvandel.exe' &
 for _ in $(seq 1 40); do

@@ -3,6 +3,7 @@
 #include "sync/InStep.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,20 +13,46 @@
 
 namespace {
 
+// Whether an ASCII letter or digit (folded to lower case) is in neither fixed name.
+constexpr bool IsForeignToFixedNames(char c) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    if ((lower < 'a' || lower > 'z') && (lower < '0' || lower > '9')) {
+        return false;
+    }
+    return std::string_view("korvandelexsettingsprp").find(lower) == std::string_view::npos;
+}
+
+constexpr auto kForeignToFixedNames = [] {
+    std::array<bool, 128> foreign{};
+    for (std::size_t c = 0; c < foreign.size(); ++c) {
+        foreign[c] = IsForeignToFixedNames(static_cast<char>(c));
+    }
+    return foreign;
+}();
+
 // The platform's comparison decides whether a name is one of the fixed names.
 // It passes over hyphens and apostrophes and folds letters by the user's
-// locale, so a name of printable ASCII is told apart here when it holds another
-// number of other characters than the fixed names; that spares the costly call
-// for nearly every file, and every other name gets the platform's answer.
+// locale. Cheap tests spare that costly call for nearly every file: a letter or
+// digit of plain ASCII that neither fixed name holds weighs as itself in every
+// locale, so that name is neither; and a name of printable ASCII is told apart
+// when it holds another number of other characters than the fixed names.
 bool IsFixedName(TFileSystem& fs, std::string_view name) {
     constexpr std::string_view kProgram = "Korvandel.exe";
     constexpr std::string_view kSettings = "Settings.prp";
     std::size_t weighed = 0;
+    bool plain = true;
     for (const char c : name) {
         if (c < 0x20 || c >= 0x7f) {
-            return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
+            plain = false;
+            continue;
+        }
+        if (kForeignToFixedNames[static_cast<unsigned char>(c)]) {
+            return false;
         }
         weighed += c != '-' && c != '\'';
+    }
+    if (!plain) {
+        return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
     }
     return (weighed == kProgram.size() && fs.SameText(name, kProgram)) ||
            (weighed == kSettings.size() && fs.SameText(name, kSettings));
@@ -44,6 +71,10 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
 
 // Exactly one hour newer counts as unchanged: a clock shift, not an edit.
 bool SourceIsNewer(TDosTime source, TDosTime target) {
+    // The packed form orders times as the clock does.
+    if (PackedTime(source) <= PackedTime(target)) {
+        return false;
+    }
     const std::int64_t s = WallSeconds(source);
     const std::int64_t d = WallSeconds(target);
     return s > d && s - d != 3600;
@@ -469,10 +500,10 @@ struct TOtherSide {
 // target folder, if given, is not exactly the twin there that the other direction
 // walks; it comes as a lesser file does, to fail as a whole. The target is given
 // where it is listed anyway: a walk that goes on alone goes below a folder that
-// the target does not have.
+// the target does not have. Returns the inner root when the folder holds it.
 template <class TOnFolder, class TOnFile>
-void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
-                  const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
+const TFolderEntry* ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
+                                 const TOtherSide* target, TOnFolder onFolder, TOnFile onFile) {
     const TFolderEntry* next = inner.Next(listing);
     const std::vector<TFolderEntry>& entries = listing.Entries();
     const TFolderEntry* innerRoot = inner.Root(listing);
@@ -494,6 +525,7 @@ void ForEachChild(TFileSystem& fs, TListing& listing, const TInnerPath& inner,
             onFolder(entry, inner.Below(&entry, next));
         }
     }
+    return innerRoot;
 }
 
 // name is empty for a folder's own entry.
@@ -537,7 +569,7 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
     const bool bothFiles = found && !found->IsDirectory;
     const TSideStamp sourceSide{file.Time, file.Size};
     const TSideStamp targetSide{found ? found->Time : TDosTime{}, found ? found->Size : 0};
-    TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
+    const TInStep* last = bothFiles && rules ? rules->Recorded(relPath) : nullptr;
     TPairVerdict verdict = last ? TInStepRules::Judge(last, sourceSide, targetSide, fromStick)
                                 : TPairVerdict::TodaysRules;
     if (verdict == TPairVerdict::TodaysRules && found) {
@@ -574,9 +606,9 @@ class TScan {
   public:
     TScan(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
           const TFolderPaths& srcRoot, const TFolderPaths& dstRoot, bool fromStick,
-          TInStepRules* rules)
+          TInStepRules* rules, std::vector<TOtherRoot>* otherRoots)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FSrcRoot(srcRoot), FDstRoot(dstRoot),
-          FFromStick(fromStick), FGuard(fs), FRules(rules) {}
+          FFromStick(fromStick), FGuard(fs), FRules(rules), FOtherRoots(otherRoots) {}
 
     TPathGuard& Guard() { return FGuard; }
 
@@ -606,13 +638,21 @@ class TScan {
         FList.back()->RelPath = relPath;
     }
 
+    // The other side's root, found in a source folder and left out.
+    void LeftOut(const TFolderPaths& srcFolder, const TFolderEntry* otherRoot) {
+        if (otherRoot && FOtherRoots) {
+            FOtherRoots->push_back(
+                {srcFolder.Text + PathText(otherRoot->Name) + kPathDelim, !FFromStick});
+        }
+    }
+
   private:
     void Files(TListing& source, const std::string& relPath, const TInnerPath& inner) {
         const TFolderPaths srcFolder = At(FSrcRoot, relPath);
         const TFolderPaths dstFolder = At(FDstRoot, relPath);
         // Listed only when the first file needs it, once for all files of this folder.
         std::optional<TListing> target;
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, source, inner, nullptr,
             [&](const TFolderEntry& folder, const TInnerPath& below) {
                 Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
@@ -626,6 +666,7 @@ class TScan {
                     FList.push_back(std::move(copy));
                 }
             });
+        LeftOut(srcFolder, otherRoot);
     }
 
     TFileSystem& FFs;
@@ -637,6 +678,7 @@ class TScan {
     const bool FFromStick;
     TPathGuard FGuard;
     TInStepRules* FRules;
+    std::vector<TOtherRoot>* FOtherRoots;
 };
 
 // What the computer-to-stick direction finds in one computer folder that the
@@ -666,12 +708,13 @@ struct TKeptFolder {
 class TCompareRun {
   public:
     TCompareRun(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPump& pump,
-                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot, TInStepRules* rules)
+                const TFolderPaths& stickRoot, const TFolderPaths& diskRoot, TInStepRules* rules,
+                std::vector<TOtherRoot>* otherRoots)
         : FFs(fs), FList(list), FCancel(cancel), FPump(pump), FRules(rules), FStickRoot(stickRoot),
           FDiskRoot(diskRoot), FDiskInStick(PathInside(fs, stickRoot.Exact, diskRoot.Exact)),
           FStickInDisk(PathInside(fs, diskRoot.Exact, stickRoot.Exact)),
-          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true, rules),
-          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false, rules) {}
+          FToDisk(fs, list, cancel, pump, stickRoot, diskRoot, true, rules, otherRoots),
+          FToStick(fs, list, cancel, pump, diskRoot, stickRoot, false, rules, otherRoots) {}
 
     void Run() {
         TKeptFolder root;
@@ -725,7 +768,7 @@ class TCompareRun {
         std::vector<TKeptFolder*> folders(disk.Entries().size());
         const TFolderPaths diskFolder = At(FDiskRoot, diskRel);
         const TFolderPaths stickFolder = At(FStickRoot, diskRel);
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, disk, {FStickInDisk, kept.InnerDepth}, &stickSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 auto folder = std::make_unique<TKeptFolder>();
@@ -741,6 +784,7 @@ class TCompareRun {
                     kept.Items.push_back({std::move(copy), nullptr});
                 }
             });
+        FToStick.LeftOut(diskFolder, otherRoot);
         return folders;
     }
 
@@ -750,7 +794,7 @@ class TCompareRun {
         TListing& disk = diskSide.Listing;
         const TFolderPaths stickFolder = At(FStickRoot, stickRel);
         const TFolderPaths diskFolder = At(FDiskRoot, stickRel);
-        ForEachChild(
+        const TFolderEntry* otherRoot = ForEachChild(
             FFs, stick, inner, &diskSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
@@ -766,6 +810,7 @@ class TCompareRun {
                     FList.push_back(std::move(copy));
                 }
             });
+        FToDisk.LeftOut(stickFolder, otherRoot);
     }
 
     // The kept computer folder that both directions reach under the stick folder's
@@ -838,14 +883,18 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
     const TFolderPaths dst{ExactPath(DstRoot), DstRoot};
     const std::string relPath = ExactPath(SrcRoot + RelPath).substr(src.Exact.size());
     const std::vector<std::string> inner = PathInside(fs, src.Exact + relPath, dst.Exact);
-    TScan(fs, list, cancel, pump, src, dst, FromStick, nullptr).Folder(relPath, false, {inner, 0});
+    TScan(fs, list, cancel, pump, src, dst, FromStick, nullptr, nullptr)
+        .Folder(relPath, false, {inner, 0});
 }
 
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
-                    const std::string& stickText, const std::string& diskText,
-                    TSyncRecord* record) {
+                    const std::string& stickText, const std::string& diskText, TSyncRecord* record,
+                    std::vector<TOtherRoot>* otherRoots) {
     cancel = false;
     list.clear();
+    if (otherRoots) {
+        otherRoots->clear();
+    }
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
     const TFolderPaths stick{ExactPath(stickRoot), stickRoot};
@@ -854,7 +903,7 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
         rules.emplace(*record, stick.Exact.size());
     }
     TCompareRun(fs, list, cancel, pump, stick, {ExactPath(diskRoot), diskRoot},
-                rules ? &*rules : nullptr)
+                rules ? &*rules : nullptr, otherRoots)
         .Run();
     if (rules && !cancel) {
         rules->Finish(list);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Handles the window messages waiting at that moment and returns without waiting.
 using TPump = std::function<void()>;
@@ -24,7 +25,8 @@ void ScanFolder(TFileSystem& fs, TCopyList& list, const bool& cancel, const TPum
 // then computer to stick. With a record, a file that both sides hold and the
 // record knows goes by which side changed since; the record takes every file
 // found in step, and a run that is not cancelled drops the rest from it, but for
-// the files listed.
+// the files listed. otherRoots, if given, is cleared and takes the folder that
+// one side's walk leaves out as the other side's root.
 void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump& pump,
                     const std::string& stickText, const std::string& diskText,
-                    TSyncRecord* record = nullptr);
+                    TSyncRecord* record = nullptr, std::vector<TOtherRoot>* otherRoots = nullptr);

@@ -41,6 +41,13 @@ struct TCopyEntry {
     std::optional<TInStep> InStepAfterCopy = {};
 };
 
+// A folder that one side's walk leaves out because it is the other side's root:
+// copying it would put that tree into itself on every run. Never copied.
+struct TOtherRoot {
+    std::string Path;         // as the user sees it, ending with the delimiter
+    bool ToStickFlag = false; // in the computer folder's tree, beside what goes to the stick
+};
+
 // Ordered and owning; entries are held by pointer so that their addresses stay
 // stable for the list boxes that refer to them.
 using TCopyList = std::vector<std::unique_ptr<TCopyEntry>>;

@@ -14,11 +14,29 @@ namespace {
 constexpr unsigned kTempAttempts = 16;
 constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
-// The local time as FileTimeToLocalFileTime gives it, with the offset in force now;
-// packed here because FileTimeToDosDateTime wraps years after 2107 on some systems.
-TDosTime DosTimeOf(const FILETIME& utc) {
-    FILETIME local = utc;
-    FileTimeToLocalFileTime(&utc, &local);
+std::int64_t Ticks(const FILETIME& time) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(time.dwHighDateTime) << 32 |
+                                     time.dwLowDateTime);
+}
+
+// What FileTimeToLocalFileTime adds to every time: the offset in force now, in
+// ticks. Asked once per listing, as the call costs more than the rest of an entry.
+std::int64_t LocalOffsetNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    FILETIME local = now;
+    FileTimeToLocalFileTime(&now, &local);
+    return Ticks(local) - Ticks(now);
+}
+
+// The local time as FileTimeToLocalFileTime gives it, with the offset in force now
+// (from LocalOffsetNow); packed here because FileTimeToDosDateTime wraps years
+// after 2107 on some systems.
+TDosTime DosTimeOf(const FILETIME& utc, std::int64_t offset) {
+    const std::int64_t ticks = Ticks(utc);
+    // As that call leaves a time that it cannot move.
+    const std::int64_t moved = ticks >= 0 && ticks + offset >= 0 ? ticks + offset : ticks;
+    const FILETIME local{static_cast<DWORD>(moved), static_cast<DWORD>(moved >> 32)};
     SYSTEMTIME st{}; // a time that cannot be read at all counts as the earliest
     FileTimeToSystemTime(&local, &st);
     return PackDosTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
@@ -351,9 +369,9 @@ std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : static_cast<std::uint64_t>(high) << 32 | low;
 }
 
-TFolderEntry EntryOf(const WIN32_FIND_DATAW& data) {
+TFolderEntry EntryOf(const WIN32_FIND_DATAW& data, std::int64_t offset) {
     const bool directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return {Wtf8(data.cFileName), directory, DosTimeOf(data.ftLastWriteTime),
+    return {Wtf8(data.cFileName), directory, DosTimeOf(data.ftLastWriteTime, offset),
             FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow),
             (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
@@ -404,8 +422,9 @@ class TWin32FileSystem final : public TFileSystem {
                        ? TReadResult::Missing
                        : TReadResult::Failed;
         }
+        const std::int64_t offset = LocalOffsetNow();
         do {
-            entries.push_back(EntryOf(data));
+            entries.push_back(EntryOf(data, offset));
         } while (FindNextFileW(find, &data));
         const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
         FindClose(find);
@@ -466,7 +485,7 @@ class TWin32FileSystem final : public TFileSystem {
             return none;
         }
         return {TReadResult::Ok, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                DosTimeOf(data.ftLastWriteTime),
+                DosTimeOf(data.ftLastWriteTime, LocalOffsetNow()),
                 FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
     }
 

@@ -36,14 +36,14 @@ class TInStepRules {
 
     // The record of a path that both sides hold, kept while the run lasts; null when
     // there is none.
-    TInStep* Recorded(std::string_view relPath) { return FRecord.Touch(relPath); }
+    const TInStep* Recorded(std::string_view relPath) { return FRecord.Touch(relPath); }
     // last: what Recorded gave for the file.
     static TPairVerdict Judge(const TInStep* last, const TSideStamp& source,
                               const TSideStamp& target, bool fromStick);
     // A file that is in step now, with both sides as they are.
-    void NoteInStep(std::string_view relPath, TInStep* last, const TInStep& pair) {
+    void NoteInStep(std::string_view relPath, const TInStep* last, const TInStep& pair) {
         if (last) {
-            *last = pair;
+            FRecord.Reset(*last, pair);
         } else {
             FRecord.Set(relPath, pair);
         }

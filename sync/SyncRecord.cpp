@@ -24,10 +24,6 @@ std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = 146959810393466
     return hash;
 }
 
-std::uint32_t Packed(TDosTime time) {
-    return static_cast<std::uint32_t>(time.Date) << 16 | time.Time;
-}
-
 TDosTime Unpacked(std::uint32_t packed) {
     return {static_cast<std::uint16_t>(packed >> 16), static_cast<std::uint16_t>(packed)};
 }
@@ -100,6 +96,9 @@ std::int64_t WallSeconds(TDosTime time) {
 }
 
 bool SameMoment(TDosTime a, TDosTime b) {
+    if (PackedTime(a) == PackedTime(b)) {
+        return true;
+    }
     const std::int64_t apart = std::abs(WallSeconds(a) - WallSeconds(b));
     return apart <= 2 || std::abs(apart - 3600) <= 2;
 }
@@ -113,11 +112,35 @@ const TInStep* TSyncRecord::Find(std::string_view relPath) const {
     return found == FPairs.end() ? nullptr : &found->second.Pair;
 }
 
+namespace {
+
+bool SamePair(const TInStep& a, const TInStep& b) {
+    return PackedTime(a.Stick.Time) == PackedTime(b.Stick.Time) && a.Stick.Size == b.Stick.Size &&
+           PackedTime(a.Disk.Time) == PackedTime(b.Disk.Time) && a.Disk.Size == b.Disk.Size;
+}
+
+} // namespace
+
+void TSyncRecord::Changed() {
+    static std::uint64_t versions = 0;
+    FVersion = ++versions;
+}
+
 void TSyncRecord::Set(std::string_view relPath, const TInStep& pair) {
     if (const auto found = FPairs.find(relPath); found != FPairs.end()) {
-        found->second = {pair, FPass};
+        found->second.Pass = FPass;
+        Reset(found->second.Pair, pair);
     } else {
         FPairs.emplace(std::string(relPath), TKept{pair, FPass});
+        Changed();
+    }
+}
+
+void TSyncRecord::Reset(const TInStep& kept, const TInStep& pair) {
+    if (!SamePair(kept, pair)) {
+        // kept is one of this record's own pairs.
+        const_cast<TInStep&>(kept) = pair;
+        Changed();
     }
 }
 
@@ -131,7 +154,7 @@ void TSyncRecord::ForEachBelow(
     }
 }
 
-TInStep* TSyncRecord::Touch(std::string_view relPath) {
+const TInStep* TSyncRecord::Touch(std::string_view relPath) {
     const auto found = FPairs.find(relPath);
     if (found == FPairs.end()) {
         return nullptr;
@@ -149,7 +172,9 @@ void TSyncRecord::KeepBelow(std::string_view prefix) {
 }
 
 void TSyncRecord::DropUntouched() {
-    std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; });
+    if (std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; }) > 0) {
+        Changed();
+    }
 }
 
 std::string TSyncRecord::Encode() const {
@@ -173,8 +198,8 @@ std::string TSyncRecord::Encode() const {
         PutVarint(body, shared);
         PutVarint(body, path.size() - shared);
         body.append(path, shared);
-        const std::int64_t stickTime = Packed(inStep.Stick.Time);
-        const std::int64_t diskTime = Packed(inStep.Disk.Time);
+        const std::int64_t stickTime = PackedTime(inStep.Stick.Time);
+        const std::int64_t diskTime = PackedTime(inStep.Disk.Time);
         const bool timeDiffers = diskTime != stickTime;
         const bool sizeDiffers = inStep.Disk.Size != inStep.Stick.Size;
         PutVarint(body,
@@ -202,6 +227,7 @@ std::string TSyncRecord::Encode() const {
 
 bool TSyncRecord::Decode(std::string_view bytes) {
     FPairs.clear();
+    Changed();
     if (bytes.size() < kHeaderBytes || !bytes.starts_with(kMagic) ||
         static_cast<unsigned char>(bytes[kMagic.size()]) != kVersion) {
         return false;
@@ -242,7 +268,7 @@ bool TSyncRecord::Decode(std::string_view bytes) {
                     reader.Varint(inStep.Stick.Size);
         inStep.Disk = inStep.Stick;
         if (read && (flags & kDiskTimeDiffers)) {
-            read = reader.Time(Packed(inStep.Stick.Time), inStep.Disk.Time);
+            read = reader.Time(PackedTime(inStep.Stick.Time), inStep.Disk.Time);
         }
         if (read && (flags & kDiskSizeDiffers)) {
             read = reader.Varint(inStep.Disk.Size);
@@ -251,7 +277,7 @@ bool TSyncRecord::Decode(std::string_view bytes) {
             FPairs.clear();
             return false;
         }
-        previousTime = Packed(inStep.Stick.Time);
+        previousTime = PackedTime(inStep.Stick.Time);
         path = next;
         FPairs.emplace(std::move(next), TKept{inStep, FPass});
     }
@@ -279,6 +305,7 @@ std::string SyncRecordFileFor(const std::string& settingsFile, std::string_view 
 TRecordLoad TSyncRecordFile::Load(TFileSystem& fs, TSyncRecord& record) {
     record = {};
     FOnDisk.clear();
+    FVersion.reset();
     switch (fs.ReadWholeFile(FPath, kMaxFileBytes, FOnDisk)) {
     case TReadResult::Missing:
         return TRecordLoad::Missing;
@@ -292,17 +319,20 @@ TRecordLoad TSyncRecordFile::Load(TFileSystem& fs, TSyncRecord& record) {
         FOnDisk.clear();
         return TRecordLoad::Damaged;
     }
+    FVersion = record.Version();
     return TRecordLoad::Ok;
 }
 
 bool TSyncRecordFile::Save(TFileSystem& fs, const TSyncRecord& record) {
-    std::string bytes = record.Encode();
-    if (bytes == FOnDisk) {
+    // A record of the version on disk needs no encoding, which sorts every path.
+    if (FVersion == record.Version()) {
         return true;
     }
-    if (!fs.ReplaceFileContents(FPath, bytes)) {
+    std::string bytes = record.Encode();
+    if (bytes != FOnDisk && !fs.ReplaceFileContents(FPath, bytes)) {
         return false;
     }
     FOnDisk = std::move(bytes);
+    FVersion = record.Version();
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,6 +20,11 @@ struct TInStep {
     TSideStamp Stick;
     TSideStamp Disk;
 };
+
+// Date and time in one number, in the order of the clock.
+inline std::uint32_t PackedTime(TDosTime time) {
+    return static_cast<std::uint32_t>(time.Date) << 16 | time.Time;
+}
 
 // Seconds since 1970-01-01 of the same wall clock as the DOS time.
 std::int64_t WallSeconds(TDosTime time);
@@ -42,6 +48,9 @@ class TSyncRecord {
     // Sets the pair of a path; makes a new one only for a path not yet recorded.
     void Set(std::string_view relPath, const TInStep& pair);
     std::size_t Count() const { return FPairs.size(); }
+    // Taken anew with every change, from one count for all records: two records
+    // of one version hold the same pairs.
+    std::uint64_t Version() const { return FVersion; }
     // Calls take for every path that starts with prefix.
     void ForEachBelow(std::string_view prefix,
                       const std::function<void(const std::string&, const TInStep&)>& take) const;
@@ -49,8 +58,10 @@ class TSyncRecord {
     // A pass over both trees: every path set or kept from its start on stays when
     // it ends, every other one is dropped.
     void BeginPass() { ++FPass; }
-    // The pair of a path, kept for this pass and open to be set; null when none.
-    TInStep* Touch(std::string_view relPath);
+    // The pair of a path, kept for this pass; null when none.
+    const TInStep* Touch(std::string_view relPath);
+    // Sets a pair that Touch gave.
+    void Reset(const TInStep& kept, const TInStep& pair);
     void Keep(std::string_view relPath) { Touch(relPath); }
     void KeepBelow(std::string_view prefix);
     void DropUntouched();
@@ -72,8 +83,11 @@ class TSyncRecord {
         TInStep Pair;
         unsigned Pass = 0; // the last pass that set or kept it
     };
+    void Changed();
+
     std::unordered_map<std::string, TKept, THash, std::equal_to<>> FPairs;
     unsigned FPass = 0;
+    std::uint64_t FVersion = 0; // 0: empty since it was made
 };
 
 // The record of this computer and this pair of folders (both exact roots), in
@@ -95,4 +109,6 @@ class TSyncRecordFile {
   private:
     std::string FPath;
     std::string FOnDisk;
+    // The version of the record that FOnDisk holds, when it is known.
+    std::optional<std::uint64_t> FVersion;
 };

@@ -1366,6 +1366,66 @@ TEST_F(MainWindowTest, FolderThatCannotBeListedIsAMarkedFailure) {
     Close(); // while the window's file system is still there
 }
 
+// The computer folder inside the stick folder: the stick's walk leaves it out and
+// says so at the top of its list, and it takes no part in a copy run, neither a
+// failed one nor one that copies everything.
+TEST_F(MainWindowTest, TheOtherRootInsideATreeIsShownLeftOutAndNeverCopied) {
+    const std::string inner = stick + "\\Daten";
+    const std::string leftOut = inner + "\\ <FONT size=\"7\" color=\"#808080\">Ordner der "
+                                        "anderen Seite \x96 nicht abgeglichen</FONT>";
+    CreateDirectoryA(inner.c_str(), nullptr);
+    TKorvandelMain& w = Open();
+    w.StickDir->SetText(stick);
+    w.DiskDir->SetText(inner);
+    Click(w.bScan);
+    EXPECT_EQ(Texts(w.ToDisk), std::vector<std::string>{leftOut});
+    EXPECT_EQ(w.ToDisk->Objects(0), nullptr);
+    EXPECT_EQ(w.ToStick->Count(), 0);
+    EXPECT_TRUE(w.CopyList().empty());
+    EXPECT_EQ(StateOf(w), kIdleNothingToCopy) << "the left-out folder alone is nothing to copy";
+    EXPECT_TRUE(reports.empty());
+
+    // Beside files to copy and a failure: the counts and the marks leave it out.
+    PutFile(stick + "\\a.txt", "a", 100);
+    PutFile(stick + "\\ro.txt", "new", 100);
+    PutFile(inner + "\\ro.txt", "old", 0);
+    SetFileAttributesA((inner + "\\ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    Click(w.bScan);
+    std::vector<std::string> listed = Texts(w.ToDisk);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0], leftOut);
+    std::sort(listed.begin() + 1, listed.end());
+    EXPECT_EQ(listed[1], stick + "\\a.txt");
+    EXPECT_EQ(listed[2], stick + "\\ro.txt");
+    EXPECT_EQ(w.CopyList().size(), 2u);
+    EXPECT_EQ(StateOf(w), kIdleReady);
+    Click(w.bCopy);
+    SetFileAttributesA((inner + "\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].Text.find("1 Dateien konnten nicht kopiert werden\r\n"
+                                   "1 Dateien wurden erfolgreich kopiert"),
+              std::string::npos)
+        << reports[0].Text;
+    // The failure is marked on its own item, below the left-out folder.
+    listed = Texts(w.ToDisk);
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0], leftOut);
+    std::sort(listed.begin() + 1, listed.end());
+    EXPECT_EQ(listed[1], Marked(stick + "\\ro.txt", "Zugriff verweigert"));
+    EXPECT_EQ(listed[2], stick + "\\a.txt");
+    EXPECT_EQ(FileText(inner + "\\a.txt"), "a");
+    EXPECT_EQ(GetFileAttributesA((inner + "\\Daten").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no copy of the tree into itself";
+
+    // A run that copies everything leaves the note standing.
+    Click(w.bCopy);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[1].Text.find("Alle 2 Dateien wurden erfolgreich kopiert."), std::string::npos)
+        << reports[1].Text;
+    EXPECT_EQ(Texts(w.ToDisk), std::vector<std::string>{leftOut});
+    EXPECT_EQ(StateOf(w), kIdleNothingToCopy);
+}
+
 TEST_F(MainWindowTest, CancelledCopySaysSoAndKeepsWhatWasNotCopied) {
     for (int i = 0; i < 6; ++i)
         PutFile(stick + "\\f" + std::to_string(i) + ".txt", "x", 0);

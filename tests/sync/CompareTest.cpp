@@ -33,7 +33,21 @@ class CompareTest : public ::testing::Test {
     }
 
     void Compare(const std::string& stick = "stick", const std::string& disk = "disk") {
-        CompareFolders(*Using, List, Cancel, Pump, Tree.Path(stick), Tree.Path(disk));
+        CompareFolders(*Using, List, Cancel, Pump, Tree.Path(stick), Tree.Path(disk), nullptr,
+                       &OtherRoots);
+    }
+
+    // Each folder left out as the other side's root, as "s:rel" (in the stick tree)
+    // or "d:rel".
+    std::vector<std::string> LeftOut(const std::string& stick, const std::string& disk) const {
+        std::vector<std::string> found;
+        for (const TOtherRoot& root : OtherRoots) {
+            const std::string from = FolderRoot(Tree.Path(root.ToStickFlag ? disk : stick));
+            EXPECT_EQ(root.Path.substr(0, from.size()), from);
+            found.push_back((root.ToStickFlag ? "d:" : "s:") +
+                            Slashed(root.Path.substr(from.size())));
+        }
+        return found;
     }
 
     // Each entry as "s:rel" (stick to computer) or "d:rel", in list order, with "!"
@@ -62,6 +76,7 @@ class CompareTest : public ::testing::Test {
     TForwardingFileSystem Fs;
     TFileSystem* Using = &Fs;
     TCopyList List;
+    std::vector<TOtherRoot> OtherRoots;
     bool Cancel = false;
     int Pumps = 0;
     int CancelAtPump = 0; // the pump call (from 1) whose handler presses cancel
@@ -445,7 +460,8 @@ struct TSameIdentityFileSystem : TForwardingFileSystem {
 // Whether a root lies inside the other is told by folder identities where they
 // are known, by the paths where they are not: on volumes without serial numbers
 // (two of them give their roots one identity) and where one number is given to
-// every folder. A tree beside the other is walked whole.
+// every folder. A tree beside the other is walked whole. The inner root is
+// named as left out, by the outer tree's own names.
 TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
     Tree.AddFile("outer/a.txt");
     Tree.AddFile("outer/inner/d.txt"); // named like the inner root, one level higher
@@ -456,24 +472,27 @@ TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
         std::string Stick;
         std::string Disk;
         std::vector<std::string> Found;
+        std::vector<std::string> LeftOut;
     };
     const std::vector<std::string> stickInside = {"d:a.txt", "d:inner/d.txt", "d:x/c.txt",
                                                   "s:b.txt"};
     const std::vector<std::string> diskInside = {"d:b.txt", "s:a.txt", "s:inner/d.txt",
                                                  "s:x/c.txt"};
+    const std::vector<std::string> inDisk = {"d:x/inner/"};
+    const std::vector<std::string> inStick = {"s:x/inner/"};
     std::vector<TCase> cases = {
-        {"outer/x/inner", "outer", stickInside},
-        {"outer", "outer/x/inner", diskInside},
-        {"outer/x/inner/", "outer/", stickInside},
-        {"outer//", "outer/x/inner", diskInside},
-        {"outer", "outer", {}},
-        {"outer/x/inner", "outer/x/inner/", {}},
-        {"outer/x", "other/inner", {"d:e.txt", "s:c.txt", "s:inner/b.txt"}}};
+        {"outer/x/inner", "outer", stickInside, inDisk},
+        {"outer", "outer/x/inner", diskInside, inStick},
+        {"outer/x/inner/", "outer/", stickInside, inDisk},
+        {"outer//", "outer/x/inner", diskInside, inStick},
+        {"outer", "outer", {}, {}},
+        {"outer/x/inner", "outer/x/inner/", {}, {}},
+        {"outer/x", "other/inner", {"d:e.txt", "s:c.txt", "s:inner/b.txt"}, {}}};
 #ifdef _WIN32
-    cases.push_back({"OUTER/X/Inner", "outer", stickInside});
-    cases.push_back({"Outer/", "outer/X/INNER/", diskInside});
-    cases.push_back({"outer/x/../x/inner", "OUTER", stickInside});
-    cases.push_back({"outer", "OUTER/", {}});
+    cases.push_back({"OUTER/X/Inner", "outer", stickInside, inDisk});
+    cases.push_back({"Outer/", "outer/X/INNER/", diskInside, inStick});
+    cases.push_back({"outer/x/../x/inner", "OUTER", stickInside, inDisk});
+    cases.push_back({"outer", "OUTER/", {}, {}});
 #endif
     TSameIdentityFileSystem noSerial(0);
     TSameIdentityFileSystem oneNumber(0x5a000000);
@@ -482,11 +501,13 @@ TEST_F(CompareTest, InnerRootIsNotWalkedAsPartOfTheOuterTree) {
         Using = fs;
         for (const TCase& c : cases) {
             Compare(c.Stick, c.Disk);
+            const char* identities = fs == &Fs         ? "the system"
+                                     : fs == &noSerial ? "no serial"
+                                                       : "one number";
             EXPECT_EQ(Sorted(Found(c.Stick, c.Disk)), c.Found)
-                << c.Stick << " / " << c.Disk << " with identities of "
-                << (fs == &Fs         ? "the system"
-                    : fs == &noSerial ? "no serial"
-                                      : "one number");
+                << c.Stick << " / " << c.Disk << " with identities of " << identities;
+            EXPECT_EQ(LeftOut(c.Stick, c.Disk), c.LeftOut)
+                << c.Stick << " / " << c.Disk << " with identities of " << identities;
         }
     }
 }

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,6 +157,57 @@ TEST(SyncRecordTest, FileLoadsWhatWasSavedAndWritesOnlyChanges) {
     EXPECT_TRUE(again.Save(fs, loaded));
     EXPECT_EQ(fs.Writes, 2);
     EXPECT_EQ(again.Load(fs, loaded), TRecordLoad::Ok);
+}
+
+// The file is written after every change of the record, whichever way it came,
+// and after nothing else: a pass that finds everything as recorded writes nothing.
+TEST(SyncRecordTest, EveryChangeIsSavedAndAPassWithoutOneWritesNothing) {
+    const TDosTime noon = Dos(2024, 6, 1, 12, 0, 0);
+    const TInStep same = {{noon, 5}, {noon, 5}};
+    const TInStep other = {{noon, 6}, {noon, 6}};
+    const TInStep laterDisk = {{noon, 5}, {Dos(2024, 6, 1, 12, 0, 2), 5}};
+    const struct {
+        const char* What;
+        std::function<void(TSyncRecord&)> Pass;
+        bool Writes;
+    } cases[] = {
+        {"nothing", [](TSyncRecord&) {}, false},
+        {"the same pair set", [&](TSyncRecord& r) { r.Set("a.txt", same); }, false},
+        {"every path kept",
+         [](TSyncRecord& r) {
+             r.BeginPass();
+             r.KeepBelow("");
+             r.DropUntouched();
+         },
+         false},
+        {"a pair reset as it was", [&](TSyncRecord& r) { r.Reset(*r.Touch("a.txt"), same); },
+         false},
+        {"a new path", [&](TSyncRecord& r) { r.Set("new.txt", same); }, true},
+        {"another size set", [&](TSyncRecord& r) { r.Set("a.txt", other); }, true},
+        {"a pair reset to another time",
+         [&](TSyncRecord& r) { r.Reset(*r.Touch("a.txt"), laterDisk); }, true},
+        {"a path dropped",
+         [](TSyncRecord& r) {
+             r.BeginPass();
+             r.Keep("a.txt");
+             r.DropUntouched();
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        TTempTree tree;
+        TWriteCountingFileSystem fs;
+        TSyncRecordFile file(tree.Path("~record.dat"));
+        TSyncRecord record = SampleRecord();
+        ASSERT_TRUE(file.Save(fs, record));
+        ASSERT_EQ(file.Load(fs, record), TRecordLoad::Ok);
+        c.Pass(record);
+        ASSERT_TRUE(file.Save(fs, record));
+        EXPECT_EQ(fs.Writes, c.Writes ? 2 : 1) << c.What;
+        TSyncRecord saved;
+        ASSERT_EQ(TSyncRecordFile(file.Path()).Load(fs, saved), TRecordLoad::Ok);
+        ExpectSameRecord(record, saved);
+    }
 }
 
 TEST(SyncRecordTest, ConflictNamesKeepTheExtensionAndCountOnWhenTaken) {
