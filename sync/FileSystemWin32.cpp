@@ -194,11 +194,11 @@ DWORD FinishOpen(HANDLE out, const FILETIME* lastWrite, DWORD attributes, bool& 
             info.LastWriteTime.HighPart = static_cast<LONG>(lastWrite->dwHighDateTime);
         }
         info.FileAttributes = attributes;
-        if (!setInformation(out, kFileBasicInfoClass, &info, sizeof info)) {
-            return GetLastError();
+        // A fuse FAT mount under Wine refuses it; the calls below still do there.
+        if (setInformation(out, kFileBasicInfoClass, &info, sizeof info)) {
+            finalSet = true;
+            return ERROR_SUCCESS;
         }
-        finalSet = true;
-        return ERROR_SUCCESS;
     }
     return !lastWrite || SetFileTime(out, nullptr, nullptr, lastWrite) ? ERROR_SUCCESS
                                                                        : GetLastError();
