@@ -266,12 +266,17 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     TPathState StateOf(const std::string& path) override {
+        // One call where no link is in the way, a missing path the most common.
         struct stat st {};
-        if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
+        if (lstat(path.c_str(), &st) != 0) {
             TPathState none;
             none.Result =
                 errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
             return none;
+        }
+        struct stat followed {};
+        if (S_ISLNK(st.st_mode) && stat(path.c_str(), &followed) == 0) {
+            st = followed; // else a dangling link, as itself
         }
         return StateOfStat(st, OffsetNow());
     }
