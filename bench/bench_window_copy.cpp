@@ -34,8 +34,17 @@ class TThread {
     }
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
+    // Answers messages meanwhile: the thread may be sending one to this thread's
+    // window, and would wait for it until its time-out.
     void join() {
-        WaitForSingleObject(FHandle, INFINITE);
+        while (MsgWaitForMultipleObjects(1, &FHandle, FALSE, INFINITE, QS_ALLINPUT) !=
+               WAIT_OBJECT_0) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
         CloseHandle(FHandle);
     }
 
