@@ -4,10 +4,15 @@
 //   bench_copy                             20,000 files of 4 KiB in 200 folders,
 //                                          then 200 files of 4 MiB in one folder
 //   bench_copy FILES FOLDERS KIB [ROUNDS]  one tree
+//   bench_copy FILES FOLDERS KIB ROUNDS DIR
+//                                          the comparison and the copy run alone,
+//                                          each timed, on a tree kept in DIR, so
+//                                          that two builds copy the same tree
 
 #include "BenchSupport.h"
 #include "sync/CopyRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -65,6 +70,72 @@ constexpr const char* kTreeCopyName = "xcopy";
 constexpr const char* kTreeCopyName = "cp -a";
 #endif
 
+// One comparison and copy run into an empty target; the seconds of each.
+struct TEngineRun {
+    double CompareSeconds = 0;
+    double CopySeconds = 0;
+    TCopyRunResult Result;
+};
+
+TEngineRun CompareAndCopy(const fs::path& source, const fs::path& target) {
+    TEngineRun run;
+    auto start = TBenchClock::now();
+    TCopyList list;
+    bool cancel = false;
+    CompareFolders(
+        SystemFileSystem(), list, cancel, [] {}, source.string(), target.string());
+    run.CompareSeconds = SecondsSince(start);
+    start = TBenchClock::now();
+    run.Result = RunCopy(
+        SystemFileSystem(), list, PlanCopy(SystemFileSystem(), list, [] {}), cancel, [] {},
+        [](const TCopyStatus&) {});
+    run.CopySeconds = SecondsSince(start);
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The engine alone on a tree that stays in keep for the next call.
+int MeasureEngine(int files, int folders, int kib, int rounds, const fs::path& keep) {
+    const fs::path source = keep / "source";
+    std::string tag = Numbered("built-", files, "-");
+    tag += std::to_string(folders);
+    tag += '-';
+    tag += std::to_string(kib);
+    const fs::path built = keep / tag;
+    if (!fs::exists(built)) {
+        std::error_code ignored;
+        fs::remove_all(keep, ignored);
+        BuildTree(source, files, folders, kib);
+        std::ofstream{built};
+    }
+    std::vector<double> compare;
+    std::vector<double> copy;
+    int failed = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const fs::path target = keep / "target";
+        std::error_code ignored;
+        fs::remove_all(target, ignored);
+        SettleWrites();
+        const TEngineRun run = CompareAndCopy(source, target);
+        compare.push_back(run.CompareSeconds);
+        copy.push_back(run.CopySeconds);
+        failed += run.Result.FailedCount;
+        if (run.Result.CopiedCount != files) {
+            std::fprintf(stderr, "%d of %d files copied\n", run.Result.CopiedCount, files);
+            return 1;
+        }
+        fs::remove_all(target, ignored);
+    }
+    std::printf("%d files of %d KiB in %d folders, %d rounds: median compare %.3f s, copy run "
+                "%.3f s\n",
+                files, kib, folders, rounds, Median(compare), Median(copy));
+    return failed == 0 ? 0 : 1;
+}
+
 int MeasureOneTree(int files, int folders, int kib, int rounds) {
     const fs::path root = ScratchFolder("kvcopy");
     const fs::path source = root / "source";
@@ -83,17 +154,10 @@ int MeasureOneTree(int files, int folders, int kib, int rounds) {
         // Taking turns at going first, as the disk is shared and its load comes and goes.
         const auto runOurs = [&] {
             SettleWrites();
-            const auto ourStart = TBenchClock::now();
-            TCopyList list;
-            bool cancel = false;
-            CompareFolders(
-                SystemFileSystem(), list, cancel, [] {}, source.string(), target.string());
-            const TCopyRunResult result = RunCopy(
-                SystemFileSystem(), list, PlanCopy(SystemFileSystem(), list, [] {}), cancel, [] {},
-                [](const TCopyStatus&) {});
-            ours.Seconds.push_back(SecondsSince(ourStart));
-            copied = result.CopiedCount;
-            failed = result.FailedCount;
+            const TEngineRun run = CompareAndCopy(source, target);
+            ours.Seconds.push_back(run.CompareSeconds + run.CopySeconds);
+            copied = run.Result.CopiedCount;
+            failed = run.Result.FailedCount;
         };
         const auto runSystem = [&] {
             SettleWrites();
@@ -137,9 +201,13 @@ int main(int argc, char** argv) {
         return MeasureOneTree(20000, 200, 4, 5) | MeasureOneTree(200, 1, 4096, 3);
     }
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_copy [files folders kib [rounds]]\n");
+        std::fprintf(stderr, "usage: bench_copy [files folders kib [rounds [dir]]]\n");
         return 2;
     }
     const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
+    if (argc > 5) {
+        return MeasureEngine(std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), rounds,
+                             argv[5]);
+    }
     return MeasureOneTree(std::atoi(argv[1]), std::atoi(argv[2]), std::atoi(argv[3]), rounds);
 }

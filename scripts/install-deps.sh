@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 mingw-w64-tools
   wine wine32:i386 wine64 fonts-wine
   xvfb xauth x11-apps xdotool imagemagick evilwm
+  dosfstools mtools fusefat
 )
 
 sudo_cmd=()

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -30,19 +31,20 @@ class TPumpTimer {
 };
 
 // Creates a folder together with its missing ancestors, outermost first; stops at
-// the first one that cannot be created.
-bool ForceDirectories(TFileSystem& fs, std::string path) {
+// the first one that cannot be created, and tells why.
+TFailReason ForceDirectories(TFileSystem& fs, std::string path) {
     if (!path.empty() && path.back() == kPathDelim) {
         path.pop_back();
     }
     if (path.size() < 3 || fs.IsDirectory(path)) {
-        return true;
+        return TFailReason::None;
     }
     const std::string parent = FolderPart(path);
     if (parent == path) {
-        return true;
+        return TFailReason::None;
     }
-    return ForceDirectories(fs, parent) && fs.MakeDirectory(path);
+    const TFailReason above = ForceDirectories(fs, parent);
+    return above != TFailReason::None ? above : fs.MakeDirectory(path);
 }
 
 // The volume of a target folder that may not exist yet: that of its nearest
@@ -113,13 +115,30 @@ struct TRunState {
     const std::function<void(const TCopyStatus&)>& Status;
     std::string_view ComputerName;
     TCopyStatus Progress;
-    std::unordered_set<std::string> Cleaned;
+    // Each target folder once: cleaned of leftovers, made where missing, and what
+    // stood in the way of making it.
+    std::unordered_map<std::string, TFailReason> Folders;
     TGoneDrives Gone;
 };
 
 TCopyOutcome Fails(TCopyEntry& entry, TFailReason reason) {
     entry.Reason = reason;
     return TCopyOutcome::Failed;
+}
+
+// Readies the folder of a target file, once per run: removes the leftovers of an
+// interrupted copy and makes the folder where it is missing. None when it is
+// ready, else why not.
+TFailReason PrepareFolder(TRunState& run, const std::string& targetFile) {
+    const auto [folder, isNew] = run.Folders.try_emplace(FolderPart(targetFile), TFailReason::None);
+    if (isNew) {
+        if (const std::string path = FileFolder(targetFile); !run.Fs.IsDirectory(path)) {
+            folder->second = ForceDirectories(run.Fs, path);
+        } else {
+            RemoveOwnLeftovers(run.Fs, folder->first);
+        }
+    }
+    return folder->second;
 }
 
 // Copies one entry, with its reason when it fails.
@@ -134,13 +153,8 @@ TCopyOutcome CopyOne(TRunState& run, TCopyEntry& entry, bool tooBig) {
     if (run.Gone.Holds(entry)) {
         return Fails(entry, TFailReason::DriveGone);
     }
-    if (const std::string folder = FolderPart(entry.TargetFile);
-        run.Cleaned.insert(folder).second) {
-        RemoveOwnLeftovers(run.Fs, folder);
-    }
-    const std::string folder = FileFolder(entry.TargetFile);
-    if (!run.Fs.IsDirectory(folder)) {
-        ForceDirectories(run.Fs, folder);
+    if (const TFailReason made = PrepareFolder(run, entry.TargetFile); made != TFailReason::None) {
+        return Fails(entry, made);
     }
     const std::uint64_t before = run.Progress.DoneBytes;
     const TCopyOutcome outcome =
@@ -176,10 +190,15 @@ TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
             timer.Now();
         }
         const TCopyEntry& entry = *list[i];
-        std::uint64_t& size = plan.Sizes[i];
-        if (entry.Kind != TEntryKind::File || !fs.FileSize(entry.SourceFile, size)) {
+        if (entry.Kind != TEntryKind::File) {
             continue;
         }
+        const TPathState source = fs.StateOf(entry.SourceFile);
+        if (source.Result != TReadResult::Ok || source.IsDirectory) {
+            continue;
+        }
+        std::uint64_t& size = plan.Sizes[i];
+        size = source.Size;
         if (std::string folder = FileFolder(entry.TargetFile); i == 0 || folder != lastFolder) {
             lastFolder = std::move(folder);
             lastLoad = LoadOf(fs, lastFolder, entry.ToStickFlag, loads);

@@ -47,7 +47,8 @@ bool KeepTarget(TFileSystem& fs, const std::string& target, TDosTime time,
         const std::string kept = ConflictPath(target, time, computerName, attempt);
         const TPathState there = fs.StateOf(kept);
         if (there.Result == TReadResult::Missing) {
-            return fs.CopyFileSafely(target, kept, {}) == TFailReason::None;
+            TCopiedStates ignored;
+            return fs.CopyFileSafely(target, kept, there, {}, ignored) == TFailReason::None;
         }
         if (there.Result == TReadResult::Failed) {
             return false;
@@ -96,20 +97,18 @@ TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view comp
         return TCopyOutcome::Failed;
     }
     entry.OlderKept = entry.OlderKept || keep;
-    entry.Reason = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile, progress);
+    TCopiedStates copied;
+    entry.Reason = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile, target, progress, copied);
     if (entry.Reason != TFailReason::None) {
         return TCopyOutcome::Failed;
     }
-    const TPathState source = fs.StateOf(entry.SourceFile);
-    const TPathState copied = fs.StateOf(entry.TargetFile);
-    entry.TargetSeen = copied;
-    // A source written again right after the copy differs from it; such a pair is
-    // not in step, and the next comparison sees the new edit.
-    if (source.Result == TReadResult::Ok && copied.Result == TReadResult::Ok &&
-        source.Size == copied.Size &&
-        std::abs(WallSeconds(source.Time) - WallSeconds(copied.Time)) <= 2) {
+    // The source as it was read, so an edit after the copy is the next comparison's.
+    const TPathState& source = copied.Source;
+    entry.TargetSeen = copied.Target;
+    if (source.Size == copied.Target.Size &&
+        std::abs(WallSeconds(source.Time) - WallSeconds(copied.Target.Time)) <= 2) {
         const TSideStamp sourceSide{source.Time, source.Size};
-        const TSideStamp targetSide{copied.Time, copied.Size};
+        const TSideStamp targetSide{copied.Target.Time, copied.Target.Size};
         entry.InStepAfterCopy =
             entry.ToStickFlag ? TInStep{targetSide, sourceSide} : TInStep{sourceSide, targetSide};
     }

@@ -61,6 +61,12 @@ struct TVolume {
     bool Fat = false;            // FAT or FAT32: no file of 4 GiB or more
 };
 
+// Both sides of a finished copy, read from the open files.
+struct TCopiedStates {
+    TPathState Source;
+    TPathState Target;
+};
+
 // Told the bytes written so far during one copy, after every chunk; false stops
 // the copy, which then fails and leaves nothing behind.
 using TCopyProgress = std::function<bool(std::uint64_t copied)>;
@@ -93,19 +99,22 @@ class TFileSystem {
     virtual bool IsDirectory(const std::string& path) = 0;
     // The path's state as a listing of its folder would give it, links followed.
     virtual TPathState StateOf(const std::string& path) = 0;
-    // Creates one directory; fails when the parent is missing or the name is taken.
-    virtual bool MakeDirectory(const std::string& path) = 0;
+    // Creates one directory; None on success, else why not (a taken name or a
+    // missing parent too).
+    virtual TFailReason MakeDirectory(const std::string& path) = 0;
     // Copies contents, read-only attribute and last-write time into a temporary file
-    // beside the target, then puts it in the target's place in one step. Fails,
-    // leaving the target as it was and no temporary file behind, on any error, when
-    // the temporary file is not as long as the source was, when the target is a
-    // directory or read-only, and when progress stops it. Returns None on success,
-    // else why it failed; a drive that is no longer there counts as DriveGone
-    // whatever the system's error said.
+    // beside the target, then puts it in the target's place in one step. targetNow is
+    // the target as StateOf gave it right before: only a target that was there needs
+    // a look at its name and attributes. Fails, leaving the target as it was and no
+    // temporary file behind, on any error, when the temporary file is not as long as
+    // the source was, when the target is a directory or read-only or its name reaches
+    // a file of another long name (NameOfAnotherFile), and when progress stops it.
+    // Returns None on success, with the source as it was read and the target as the
+    // copy left it in copied; else why it failed; a drive that is no longer there
+    // counts as DriveGone whatever the system's error said.
     virtual TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                                       const TCopyProgress& progress) = 0;
-    // The length of a file; false when it is no file or cannot be read.
-    virtual bool FileSize(const std::string& path, std::uint64_t& size) = 0;
+                                       const TPathState& targetNow, const TCopyProgress& progress,
+                                       TCopiedStates& copied) = 0;
     // The volume of an existing folder; false when it cannot be told.
     virtual bool VolumeOf(const std::string& folder, TVolume& volume) = 0;
     // Deletes a temporary file that an interrupted copy or replace left behind;

@@ -64,6 +64,12 @@ TDosTime DosTimeOf(time_t unixSeconds, long offset) {
                        second % 60);
 }
 
+TPathState StateOfStat(const struct stat& st, long offset) {
+    const bool isDirectory = S_ISDIR(st.st_mode);
+    return {TReadResult::Ok, isDirectory, DosTimeOf(st.st_mtime, offset),
+            isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size)};
+}
+
 // Root is not asked for write permission, so read-only is read off the mode bits.
 bool MayReplace(const std::string& target) {
     struct stat st {};
@@ -127,10 +133,11 @@ constexpr mode_t kOwnTempMode = 0;
 
 // Makes a new temporary file beside the target, lets fill write it, gives it its
 // final mode and puts it in the target's place in one step; whatever fails, no
-// temporary file stays behind. fill and the result are 0 or an errno.
-int ReplaceThroughTemp(const std::string& target, mode_t mode,
+// temporary file stays behind. A target that was not there a moment ago is not
+// looked at again. fill and the result are 0 or an errno.
+int ReplaceThroughTemp(const std::string& target, bool targetThere, mode_t mode,
                        const std::function<int(int fd)>& fill) {
-    if (!MayReplace(target)) {
+    if (targetThere && !MayReplace(target)) {
         return EACCES;
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
@@ -159,6 +166,7 @@ int ReplaceThroughTemp(const std::string& target, mode_t mode,
     return EEXIST;
 }
 
+// Why a copy, or the making of a folder (without a source), failed.
 TFailReason ReasonOf(int error, const std::string& source) {
     switch (error) {
     case EACCES:
@@ -182,7 +190,8 @@ TFailReason ReasonOf(int error, const std::string& source) {
     case EFBIG:
         return TFailReason::TooBigForFat;
     case ENOENT:
-        return access(source.c_str(), F_OK) != 0 ? TFailReason::SourceGone : TFailReason::Other;
+        return !source.empty() && access(source.c_str(), F_OK) != 0 ? TFailReason::SourceGone
+                                                                    : TFailReason::Other;
     default:
         return TFailReason::Other;
     }
@@ -263,22 +272,29 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     TPathState StateOf(const std::string& path) override {
+        // One call where no link is in the way, a missing path the most common.
         struct stat st {};
-        if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
+        if (lstat(path.c_str(), &st) != 0) {
             TPathState none;
             none.Result =
                 errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
             return none;
         }
-        const bool isDirectory = S_ISDIR(st.st_mode);
-        return {TReadResult::Ok, isDirectory, DosTimeOf(st.st_mtime, OffsetNow()),
-                isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size)};
+        struct stat followed {};
+        if (S_ISLNK(st.st_mode) && stat(path.c_str(), &followed) == 0) {
+            st = followed; // else a dangling link, as itself
+        }
+        return StateOfStat(st, OffsetNow());
     }
 
-    bool MakeDirectory(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
+    TFailReason MakeDirectory(const std::string& path) override {
+        return mkdir(path.c_str(), 0777) == 0 ? TFailReason::None : ReasonOf(errno, {});
+    }
 
+    // A target that was not there a moment ago is not looked at again.
     TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                               const TCopyProgress& progress) override {
+                               const TPathState& targetNow, const TCopyProgress& progress,
+                               TCopiedStates& copied) override {
         const TFd in(OpenForReading(source));
         if (in.Get() < 0) {
             return ReasonOf(errno, source);
@@ -287,25 +303,24 @@ class TPosixFileSystem final : public TFileSystem {
         if (fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
             return TFailReason::Other;
         }
-        const int error = ReplaceThroughTemp(target, st.st_mode & 0777, [&](int out) {
+        const long offset = OffsetNow();
+        copied.Source = StateOfStat(st, offset);
+        const bool targetThere = targetNow.Result != TReadResult::Missing;
+        const int error = ReplaceThroughTemp(target, targetThere, st.st_mode & 0777, [&](int out) {
             const timespec times[2] = {st.st_atim, st.st_mtim};
             const int copyError =
                 CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size), progress);
             if (copyError != 0) {
                 return copyError;
             }
-            return futimens(out, times) == 0 ? 0 : errno;
+            struct stat made {};
+            if (futimens(out, times) != 0 || fstat(out, &made) != 0) {
+                return errno;
+            }
+            copied.Target = StateOfStat(made, offset);
+            return 0;
         });
         return error == 0 ? TFailReason::None : ReasonOf(error, source);
-    }
-
-    bool FileSize(const std::string& path, std::uint64_t& size) override {
-        struct stat st {};
-        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            return false;
-        }
-        size = static_cast<std::uint64_t>(st.st_size);
-        return true;
     }
 
     bool VolumeOf(const std::string& folder, TVolume& volume) override {
@@ -396,7 +411,7 @@ class TPosixFileSystem final : public TFileSystem {
         // Flushed like the Windows back end's replace; copies are not, as there.
         const mode_t mask = umask(0);
         umask(mask);
-        return ReplaceThroughTemp(path, 0666 & ~mask, [&](int out) {
+        return ReplaceThroughTemp(path, true, 0666 & ~mask, [&](int out) {
                    return WriteAll(out, contents.data(), contents.size()) && fsync(out) == 0
                               ? 0
                               : (errno ? errno : EIO);

@@ -150,23 +150,26 @@ std::wstring FoldedName(std::wstring_view name) {
     return upper;
 }
 
-// A target name can reach an existing file under another long name, its short
-// name among them: replacing it would overwrite that file.
-bool ReachesAnotherFile(const std::wstring& target) {
+// The program's own error, with the bit that no system error carries.
+constexpr DWORD kErrorNameOfAnotherFile = 0x20000001;
+
+// Why an existing target must not be replaced, from one lookup: a name that
+// reaches a file under another long name, its short name among them, would
+// overwrite that file; MoveFileEx replaces a read-only file under some systems.
+// ERROR_SUCCESS when it may be replaced.
+DWORD TargetRefusal(const std::wstring& target) {
     WIN32_FIND_DATAW data;
     const HANDLE find = FindFirstFileW(target.c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) {
-        return false;
+        return ERROR_SUCCESS; // nothing there to overwrite, or the copy fails anyway
     }
     FindClose(find);
-    return FoldedName(data.cFileName) != FoldedName(target.substr(target.rfind(L'\\') + 1));
-}
-
-// MoveFileEx replaces a read-only file under some systems, so it is refused here.
-bool MayReplace(const std::wstring& target) {
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    return attributes == INVALID_FILE_ATTRIBUTES ||
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0;
+    if (FoldedName(data.cFileName) != FoldedName(target.substr(target.rfind(L'\\') + 1))) {
+        return kErrorNameOfAnotherFile;
+    }
+    return data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)
+               ? ERROR_ACCESS_DENIED
+               : ERROR_SUCCESS;
 }
 
 // Hidden while it is being made: with its name, the mark of a temporary file of
@@ -178,25 +181,70 @@ void RemoveTemp(const std::wstring& temp) {
     DeleteFileW(temp.c_str());
 }
 
+// The attributes of a file before it is complete, through the open handle where
+// the system can (Vista on: one call instead of a lookup by path, many times
+// cheaper under Wine); Windows XP lacks the call, so it is looked up at run time.
+struct TFileBasicInfo { // FILE_BASIC_INFO, which the XP headers lack
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime; // zero times are left as they are
+    DWORD FileAttributes;
+};
+constexpr int kFileBasicInfoClass = 0;
+using TSetFileInformationByHandle = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+
+TSetFileInformationByHandle SetInformationByHandle() {
+    static const auto call = reinterpret_cast<TSetFileInformationByHandle>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    return call;
+}
+
+// Gives an open temporary file that is complete its last-write time (unless null)
+// and, where the system can do so through the handle, its final attributes, which
+// drop our mark; finalSet tells whether they are set. ERROR_SUCCESS or the error.
+DWORD FinishOpen(HANDLE out, const FILETIME* lastWrite, DWORD attributes, bool& finalSet) {
+    finalSet = false;
+    if (const TSetFileInformationByHandle setInformation = SetInformationByHandle()) {
+        TFileBasicInfo info{};
+        if (lastWrite) {
+            info.LastWriteTime.LowPart = lastWrite->dwLowDateTime;
+            info.LastWriteTime.HighPart = static_cast<LONG>(lastWrite->dwHighDateTime);
+        }
+        info.FileAttributes = attributes;
+        // A fuse FAT mount under Wine refuses it; the calls below still do there.
+        if (setInformation(out, kFileBasicInfoClass, &info, sizeof info)) {
+            finalSet = true;
+            return ERROR_SUCCESS;
+        }
+    }
+    return !lastWrite || SetFileTime(out, nullptr, nullptr, lastWrite) ? ERROR_SUCCESS
+                                                                       : GetLastError();
+}
+
 // fill makes the temporary file of the given name, marked as ours, and returns
 // ERROR_SUCCESS or the error; a name already taken asks for another one. The
-// filled file gets its final attributes and replaces the target in one step;
-// whatever fails, no temporary file stays behind. Returns ERROR_SUCCESS or the
-// error that stopped it.
-DWORD ReplaceThroughTemp(const std::string& target, DWORD attributes,
-                         const std::function<DWORD(const std::wstring&)>& fill) {
+// filled file gets its final attributes (unless fill gave them, telling so in
+// finalSet) and replaces the target in one step; whatever fails, no temporary
+// file stays behind. A target that was not there a moment ago is not looked at
+// again. Returns ERROR_SUCCESS or the error that stopped it.
+DWORD ReplaceThroughTemp(const std::string& target, bool targetThere, DWORD attributes,
+                         const std::function<DWORD(const std::wstring&, bool& finalSet)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
-    if (!MayReplace(systemTarget)) {
-        return ERROR_ACCESS_DENIED;
+    if (targetThere) {
+        if (const DWORD refusal = TargetRefusal(systemTarget); refusal != ERROR_SUCCESS) {
+            return refusal;
+        }
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::wstring temp = SystemPath(TempPathBeside(target, attempt));
-        DWORD error = fill(temp);
+        bool finalSet = false;
+        DWORD error = fill(temp, finalSet);
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             continue;
         }
         if (error == ERROR_SUCCESS) {
-            if (SetFileAttributesW(temp.c_str(), attributes) &&
+            if ((finalSet || SetFileAttributesW(temp.c_str(), attributes)) &&
                 MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
                 return ERROR_SUCCESS;
             }
@@ -254,8 +302,9 @@ bool HeldOpen(const std::wstring& path) {
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-// Why a copy failed, in the words of the list: a vanished drive first, as its
-// errors vary (not ready, path not found, device gone, a read or write fault).
+// Why a copy, or the making of a folder (without a source), failed, in the words
+// of the list: a vanished drive first, as its errors vary (not ready, path not
+// found, device gone, a read or write fault).
 TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring& target) {
     if (DriveGone(source) || DriveGone(target)) {
         return TFailReason::DriveGone;
@@ -278,9 +327,11 @@ TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring
         return TFailReason::DriveGone;
     case ERROR_FILE_TOO_LARGE:
         return TFailReason::TooBigForFat;
+    case kErrorNameOfAnotherFile:
+        return TFailReason::NameOfAnotherFile;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        if (GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!source.empty() && GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
             return TFailReason::SourceGone;
         }
         break;
@@ -327,42 +378,50 @@ DWORD CopyChunks(HANDLE in, HANDLE out, std::uint64_t size, const TCopyProgress&
     }
 }
 
+// What the copy takes from the open source. Read through the handle, which nobody
+// writes while it is open without shared writing: the version copied.
+struct TSourceFacts {
+    DWORD Attributes = 0;
+    FILETIME LastWrite{};
+    std::uint64_t Size = 0;
+};
+
 // The attributes that a copy of a file with these takes over.
-DWORD CopiedAttributes(const BY_HANDLE_FILE_INFORMATION& info) {
-    const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+DWORD CopiedAttributes(DWORD source) {
+    const DWORD attributes = source & kCopiedAttributes;
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+// What a listing would give for a file of this time and size.
+TPathState StateOfFile(const FILETIME& lastWrite, std::uint64_t size) {
+    return {TReadResult::Ok, false, DosTimeOf(lastWrite), size};
+}
+
 // A new file at temp, marked as ours, with the contents, last-write time and
-// attributes of the open source. Made with the attributes, as the system's copy
-// does: a read-only file can be written through the handle that made it.
-DWORD CopyInto(HANDLE in, const BY_HANDLE_FILE_INFORMATION& info, const std::wstring& temp,
-               const TCopyProgress& progress) {
+// attributes of the open source; made tells how it came out, the time as the file
+// system keeps it, which may round it. Made with the attributes, as the system's
+// copy does: a read-only file can be written through the handle that made it.
+DWORD CopyInto(HANDLE in, const TSourceFacts& source, const std::wstring& temp,
+               const TCopyProgress& progress, TPathState& made, bool& finalSet) {
+    const DWORD attributes = CopiedAttributes(source.Attributes);
     const HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   CopiedAttributes(info) | kOwnTempAttributes, nullptr);
+                                   attributes | kOwnTempAttributes, nullptr);
     if (out == INVALID_HANDLE_VALUE) {
         return GetLastError();
     }
-    const std::uint64_t size =
-        static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-    DWORD error = CopyChunks(in, out, size, progress);
-    if (error == ERROR_SUCCESS && !SetFileTime(out, nullptr, nullptr, &info.ftLastWriteTime)) {
+    DWORD error = CopyChunks(in, out, source.Size, progress);
+    if (error == ERROR_SUCCESS) {
+        error = FinishOpen(out, &source.LastWrite, attributes, finalSet);
+    }
+    FILETIME kept{};
+    if (error == ERROR_SUCCESS && !GetFileTime(out, nullptr, nullptr, &kept)) {
         error = GetLastError();
     }
     if (!CloseHandle(out) && error == ERROR_SUCCESS) {
         error = GetLastError();
     }
+    made = StateOfFile(kept, source.Size);
     return error;
-}
-
-bool SizeOf(const std::wstring& path, std::uint64_t& size) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return false;
-    }
-    size = static_cast<std::uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-    return true;
 }
 
 std::uint64_t FileSizeOf(DWORD attributes, DWORD high, DWORD low) {
@@ -489,38 +548,43 @@ class TWin32FileSystem final : public TFileSystem {
                 FileSizeOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow)};
     }
 
-    bool MakeDirectory(const std::string& path) override {
-        return CreateDirectoryW(SystemPath(path).c_str(), nullptr);
+    TFailReason MakeDirectory(const std::string& path) override {
+        const std::wstring systemPath = SystemPath(path);
+        return CreateDirectoryW(systemPath.c_str(), nullptr)
+                   ? TFailReason::None
+                   : ReasonOf(GetLastError(), std::wstring(), systemPath);
     }
 
     TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                               const TCopyProgress& progress) override {
+                               const TPathState& targetNow, const TCopyProgress& progress,
+                               TCopiedStates& copied) override {
         const std::wstring systemSource = SystemPath(source);
         const std::wstring systemTarget = SystemPath(target);
-        if (ReachesAnotherFile(systemTarget)) {
-            return TFailReason::NameOfAnotherFile;
-        }
         const HANDLE in =
             CreateFileW(systemSource.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (in == INVALID_HANDLE_VALUE) {
             return ReasonOf(GetLastError(), systemSource, systemTarget);
         }
-        BY_HANDLE_FILE_INFORMATION info{};
-        DWORD error = GetFileInformationByHandle(in, &info) ? ERROR_SUCCESS : GetLastError();
+        TSourceFacts facts;
+        facts.Attributes = GetFileAttributesW(systemSource.c_str());
+        LARGE_INTEGER size{};
+        DWORD error = facts.Attributes != INVALID_FILE_ATTRIBUTES && GetFileSizeEx(in, &size) &&
+                              GetFileTime(in, nullptr, nullptr, &facts.LastWrite)
+                          ? ERROR_SUCCESS
+                          : GetLastError();
         if (error == ERROR_SUCCESS) {
-            error =
-                ReplaceThroughTemp(target, CopiedAttributes(info), [&](const std::wstring& temp) {
-                    return CopyInto(in, info, temp, progress);
+            facts.Size = static_cast<std::uint64_t>(size.QuadPart);
+            copied.Source = StateOfFile(facts.LastWrite, facts.Size);
+            error = ReplaceThroughTemp(
+                target, targetNow.Result != TReadResult::Missing,
+                CopiedAttributes(facts.Attributes), [&](const std::wstring& temp, bool& finalSet) {
+                    return CopyInto(in, facts, temp, progress, copied.Target, finalSet);
                 });
         }
         CloseHandle(in);
         return error == ERROR_SUCCESS ? TFailReason::None
                                       : ReasonOf(error, systemSource, systemTarget);
-    }
-
-    bool FileSize(const std::string& path, std::uint64_t& size) override {
-        return SizeOf(SystemPath(path), size);
     }
 
     // The volume is told by its root, so two drive letters are two volumes.
@@ -643,9 +707,10 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(path, FILE_ATTRIBUTE_NORMAL, [&](const std::wstring& temp) {
-                   return WriteNewFile(temp, contents);
-               }) == ERROR_SUCCESS;
+        return ReplaceThroughTemp(path, true, FILE_ATTRIBUTE_NORMAL,
+                                  [&](const std::wstring& temp, bool&) {
+                                      return WriteNewFile(temp, contents);
+                                  }) == ERROR_SUCCESS;
     }
 
   private:

@@ -1655,15 +1655,15 @@ TEST_F(MainWindowTest, ACopyThatDoesNotFitCopiesNothingAndSaysWhatIsMissing) {
 // A stick that writes one chunk in 100 ms: the copy of one file takes two seconds.
 struct TSlowStick : TForwardingFileSystem {
     TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                               const TCopyProgress& progress) override {
-        std::uint64_t size = 0;
-        FileSize(source, size);
+                               const TPathState& targetNow, const TCopyProgress& progress,
+                               TCopiedStates& copied) override {
+        const std::uint64_t size = StateOf(source).Size;
         for (int chunk = 1; chunk <= 20; ++chunk) {
             Sleep(100);
             if (!progress(size * chunk / 20))
                 return TFailReason::Other;
         }
-        return TForwardingFileSystem::CopyFileSafely(source, target, progress);
+        return TForwardingFileSystem::CopyFileSafely(source, target, targetNow, progress, copied);
     }
 };
 

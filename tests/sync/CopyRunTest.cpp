@@ -23,7 +23,7 @@ namespace {
 
 // Records every directory that the run makes.
 struct TRecordingFileSystem : TForwardingFileSystem {
-    bool MakeDirectory(const std::string& path) override {
+    TFailReason MakeDirectory(const std::string& path) override {
         Made.push_back(path);
         return TForwardingFileSystem::MakeDirectory(path);
     }
@@ -131,6 +131,29 @@ TEST_F(CopyRunTest, FolderCreationStopsAtTheFirstFolderThatCannotBeMade) {
     EXPECT_EQ(result.FailedCount, 1);
     EXPECT_EQ(recording.Made, std::vector<std::string>{Tree.Path("disk/a")});
     EXPECT_EQ(Tree.Read("disk/a"), "a file where a folder is needed");
+}
+
+// The system's reason for a folder that cannot be made goes to every entry bound
+// for it, and the folder is tried once per run.
+TEST_F(CopyRunTest, AFolderThatCannotBeMadeGivesItsEntriesTheSystemsReason) {
+    TRecordingFileSystem recording;
+    Tree.AddFile("stick/sub/f", "f");
+    Tree.AddFile("stick/sub/g", "g");
+    Tree.AddFile("stick/h", "h");
+    Tree.AddFolder("disk/locked");
+    if (!Tree.Lock("disk/locked")) {
+        GTEST_SKIP() << "no folder can be locked here (chattr +i)";
+    }
+    Plan("sub/f", "locked/sub/f");
+    Plan("sub/g", "locked/sub/g");
+    Plan("h");
+    const TCopyRunResult result = Run(recording);
+    EXPECT_EQ(result.FailedCount, 2);
+    using enum TFailReason;
+    EXPECT_EQ(Reasons(), (std::vector<TFailReason>{AccessDenied, AccessDenied, None}));
+    EXPECT_EQ(recording.Made, std::vector<std::string>{Tree.Path("disk/locked/sub")});
+    EXPECT_EQ(Tree.Names("disk/locked"), std::vector<std::string>{});
+    EXPECT_EQ(Tree.Read("disk/h"), "h");
 }
 
 TEST_F(CopyRunTest, OlderTargetIsReplacedWithContentsTimeAndReadOnlyOfTheSource) {
@@ -309,12 +332,12 @@ TEST_F(CopyRunTest, CancelInTheMiddleOfAFileStopsThereAndLeavesItsTargetAsItWas)
 
 // Sizes, volumes and copies as a test sets them; everything else as the system has it.
 struct TFakeVolumes : TForwardingFileSystem {
-    bool FileSize(const std::string& path, std::uint64_t& size) override {
+    TPathState StateOf(const std::string& path) override {
+        TPathState state = TForwardingFileSystem::StateOf(path);
         if (const auto found = Sizes.find(path); found != Sizes.end()) {
-            size = found->second;
-            return true;
+            state.Size = found->second;
         }
-        return TForwardingFileSystem::FileSize(path, size);
+        return state;
     }
     bool VolumeOf(const std::string& folder, TVolume& volume) override {
         volume = folder.starts_with(StickRoot) ? Stick : Disk;
@@ -324,12 +347,13 @@ struct TFakeVolumes : TForwardingFileSystem {
         return !(GoneRoot == path) && TForwardingFileSystem::IsDirectory(path);
     }
     TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                               const TCopyProgress& progress) override {
+                               const TPathState& targetNow, const TCopyProgress& progress,
+                               TCopiedStates& copied) override {
         Copied.push_back(source);
         if (OnCopy) {
             return OnCopy(source);
         }
-        return TForwardingFileSystem::CopyFileSafely(source, target, progress);
+        return TForwardingFileSystem::CopyFileSafely(source, target, targetNow, progress, copied);
     }
     std::map<std::string, std::uint64_t> Sizes;
     std::string StickRoot;

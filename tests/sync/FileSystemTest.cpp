@@ -74,6 +74,15 @@ class FileSystemTest : public ::testing::Test {
 #endif
     }
 
+    // A copy as the copy run makes it: right after a look at the target.
+    TFailReason Copy(const std::string& source, const std::string& target, TCopiedStates& copied) {
+        return Fs.CopyFileSafely(source, target, Fs.StateOf(target), {}, copied);
+    }
+    TFailReason Copy(const std::string& source, const std::string& target) {
+        TCopiedStates ignored;
+        return Copy(source, target, ignored);
+    }
+
     TFileSystem& Fs = SystemFileSystem();
     TTempTree Tree;
 };
@@ -197,11 +206,11 @@ TEST_F(FileSystemTest, VolumeSerialIsTheSameAllOverOneVolume) {
 
 TEST_F(FileSystemTest, DirectoriesAreMadeOneAtATime) {
     Tree.AddFile("file");
-    EXPECT_TRUE(Fs.MakeDirectory(Tree.Path("new")));
+    EXPECT_EQ(Fs.MakeDirectory(Tree.Path("new")), TFailReason::None);
     EXPECT_TRUE(Fs.IsDirectory(Tree.Path("new")));
-    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("new")));
-    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("missing/new")));
-    EXPECT_FALSE(Fs.MakeDirectory(Tree.Path("file")));
+    EXPECT_EQ(Fs.MakeDirectory(Tree.Path("new")), TFailReason::Other);
+    EXPECT_EQ(Fs.MakeDirectory(Tree.Path("missing/new")), TFailReason::Other);
+    EXPECT_EQ(Fs.MakeDirectory(Tree.Path("file")), TFailReason::Other);
     EXPECT_FALSE(Fs.IsDirectory(Tree.Path("file")));
     EXPECT_FALSE(Fs.IsDirectory(Tree.Path("missing")));
 }
@@ -275,16 +284,13 @@ TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
         const bool plain = CopyFileA(source.c_str(), Tree.Path(folder + "/g.txt").c_str(), FALSE);
         const std::vector<std::string> copies =
             plain ? std::vector<std::string>{"f.txt", "g.txt"} : std::vector<std::string>{};
-        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
-            << length << " new";
-        EXPECT_EQ(Fs.CopyFileSafely(source, target, {}) == TFailReason::None, plain)
-            << length << " over the old";
+        EXPECT_EQ(Copy(source, target) == TFailReason::None, plain) << length << " new";
+        EXPECT_EQ(Copy(source, target) == TFailReason::None, plain) << length << " over the old";
         EXPECT_EQ(Tree.Names(folder), copies) << length;
         if (plain && Tree.Exists(folder + "/f.txt")) {
             EXPECT_EQ(Tree.Read(folder + "/f.txt"), "new contents") << length;
             const TMidCopyFault fault(target);
-            EXPECT_EQ(Fs.CopyFileSafely(source, target, {}), TFailReason::InUse)
-                << length << " held open";
+            EXPECT_EQ(Copy(source, target), TFailReason::InUse) << length << " held open";
             EXPECT_EQ(Tree.Names(folder), copies) << length << " held open";
         }
     }
@@ -302,15 +308,14 @@ TEST_F(FileSystemTest, CopyNeverWritesThroughTheShortNameOfAnotherFile) {
         GTEST_SKIP() << "this volume makes no short names";
     }
     Tree.AddFile("stick/" + alias, "other");
-    EXPECT_EQ(Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias), {}),
+    EXPECT_EQ(Copy(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias)),
               TFailReason::NameOfAnotherFile)
         << alias;
     EXPECT_EQ(Tree.Names("disk"), std::vector<std::string>{"Program Files.txt"});
     EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "the user's");
 
-    EXPECT_EQ(
-        Fs.CopyFileSafely(Tree.Path("stick/" + alias), Tree.Path("disk/PROGRAM FILES.TXT"), {}),
-        TFailReason::None);
+    EXPECT_EQ(Copy(Tree.Path("stick/" + alias), Tree.Path("disk/PROGRAM FILES.TXT")),
+              TFailReason::None);
     EXPECT_EQ(Tree.Read("disk/Program Files.txt"), "other");
     EXPECT_EQ(Tree.Names("disk").size(), 1u);
 }

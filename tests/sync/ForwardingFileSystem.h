@@ -16,13 +16,13 @@ class TForwardingFileSystem : public TFileSystem {
     }
     bool IsDirectory(const std::string& path) override { return FBase.IsDirectory(path); }
     TPathState StateOf(const std::string& path) override { return FBase.StateOf(path); }
-    bool MakeDirectory(const std::string& path) override { return FBase.MakeDirectory(path); }
-    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
-                               const TCopyProgress& progress) override {
-        return FBase.CopyFileSafely(source, target, progress);
+    TFailReason MakeDirectory(const std::string& path) override {
+        return FBase.MakeDirectory(path);
     }
-    bool FileSize(const std::string& path, std::uint64_t& size) override {
-        return FBase.FileSize(path, size);
+    TFailReason CopyFileSafely(const std::string& source, const std::string& target,
+                               const TPathState& targetNow, const TCopyProgress& progress,
+                               TCopiedStates& copied) override {
+        return FBase.CopyFileSafely(source, target, targetNow, progress, copied);
     }
     bool VolumeOf(const std::string& folder, TVolume& volume) override {
         return FBase.VolumeOf(folder, volume);

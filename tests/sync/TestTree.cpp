@@ -123,6 +123,25 @@ bool RunUnix(const std::string& command, const std::string& path, bool exists) {
     return done();
 }
 
+// The marker beside a folder that tells a Unix command's effect on it.
+std::string LockMarker(const std::string& path) {
+    return path + ".locked";
+}
+
+bool SetWineLock(const std::string& path, bool locked) {
+    const std::string unixPath = UnixPathOf(path);
+    const std::string unixMarker = UnixPathOf(LockMarker(path));
+    if (unixPath.empty() || unixMarker.empty()) {
+        return false;
+    }
+    // One argument to the shell in the program's double quotes, the paths in its
+    // single quotes.
+    const std::string command =
+        locked ? "/usr/bin/chattr +i '" + unixPath + "' && /bin/touch '" + unixMarker + "'"
+               : "/usr/bin/chattr -i '" + unixPath + "'; /bin/rm -f '" + unixMarker + "'";
+    return RunUnix("/bin/sh -c \"" + command + "\"", LockMarker(path), locked);
+}
+
 // Wine makes no links of its own; its folder links are Unix symbolic links, which
 // Windows calls cannot remove either.
 bool MakeWineLink(const std::string& link, const std::string& target) {
@@ -227,6 +246,9 @@ TTempTree::~TTempTree() {
         for (const std::string& link : FLinks) {
             RemoveWineLink(link);
         }
+        for (const std::string& locked : FLocked) {
+            SetWineLock(locked, false);
+        }
     }
     RemoveTree(LongPath(FRoot.substr(0, FRoot.size() - 1)));
 }
@@ -295,6 +317,15 @@ void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
     if (!set) {
         Fail("setting time of", path);
     }
+}
+
+bool TTempTree::Lock(std::string_view rel) {
+    const std::string path = Path(rel);
+    if (!SetWineLock(path, true)) {
+        return false;
+    }
+    FLocked.push_back(path);
+    return true;
 }
 
 bool TTempTree::IsReadOnly(std::string_view rel) const {
@@ -366,7 +397,19 @@ TTempTree::TTempTree() {
 }
 
 TTempTree::~TTempTree() {
+    for (const std::string& locked : FLocked) {
+        std::system(("chattr -i '" + locked + "'").c_str());
+    }
     RemoveTree(FRoot);
+}
+
+bool TTempTree::Lock(std::string_view rel) {
+    const std::string path = Path(rel);
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0) {
+        return false;
+    }
+    FLocked.push_back(path);
+    return true;
 }
 
 void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,

@@ -51,10 +51,16 @@ class TTempTree {
     void SetOwnTempMark(std::string_view rel) const;
     bool HasOwnTempMark(std::string_view rel) const;
     std::vector<std::string> Names(std::string_view folder) const; // sorted, without "." and ".."
+    // Makes a folder refuse every change, even to root (chattr +i), until the tree
+    // is removed; false where that cannot be done (no chattr, not root, a file
+    // system without the flag). Under Wine the Unix side does it, as the server
+    // opens files with root's rights.
+    bool Lock(std::string_view rel);
 
   private:
     std::string FRoot;
     std::vector<std::string> FLinks;
+    std::vector<std::string> FLocked;
 };
 
 // Makes the next copy onto a target fail after the temporary file has been
