@@ -5,7 +5,7 @@
 //   bench_window_copy [MIB]    the file's size, 1024 MiB by default
 
 #include "app/fMain.h"
-#include "controls/taskdialog/TaskDialog.h"
+#include "controls/taskdialog/TaskDialogFace.h"
 
 #include <atomic>
 #include <chrono>
