@@ -15,9 +15,6 @@
 
 struct IPicture;
 
-// Markup names, attributes and URL schemes are compared in upper case.
-std::string UpperCaseAscii(std::string text);
-
 // Raised inside picture loading; the loaders that take files, resources and
 // URLs catch it and leave the picture empty.
 class EPictureError : public EKorvandelError {

@@ -1,6 +1,6 @@
 #include "controls/taskdialog/AdvMessageForm.h"
 
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "framework/Errors.h"
 
 #include <algorithm>

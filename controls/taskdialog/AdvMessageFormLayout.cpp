@@ -4,6 +4,7 @@
 #include "controls/taskdialog/AdvMessageForm.h"
 
 #include "controls/html/HtmlRender.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 
@@ -30,21 +31,16 @@ constexpr int kCheckBoxIndent = 3;
 // How far the footer's rectangle reaches above its text.
 constexpr int kFooterTopGap = 10;
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // Backslash-n pairs become carriage returns, for the system's text drawing.
 std::string PlainText(const std::string& text) {
-    return ReplaceAll(text, "\\n", "\r");
+    return DecodeLineBreaks(text, "\r");
 }
 
 // Backslash-n pairs and line feeds become line breaks of the markup.
 std::string MarkupText(const std::string& text) {
-    return ReplaceAll(ReplaceAll(text, "\\n", "<br>"), "\n", "<br>");
+    std::string markup = DecodeLineBreaks(text, "<br>");
+    ReplaceAll(markup, "\n", "<br>");
+    return markup;
 }
 
 // Plain text blocks wrap at blanks and break a word that is wider than the

@@ -2,21 +2,9 @@
 // reported to the dialog.
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
 
-#include "controls/paint/AdvGDIP.h"
+#include "framework/Text.h"
 
 namespace {
-
-std::string FromUtf16(const wchar_t* text) {
-    if (!text)
-        return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(static_cast<std::size_t>(size - 1));
-    return narrow;
-}
 
 TTaskDialogIndirectFn gTaskDialogOverride = nullptr;
 
@@ -72,7 +60,7 @@ HRESULT TNativeTaskDialogFace::Notification(HWND hwnd, UINT notification, WPARAM
         ReportButtonClick(static_cast<int>(wParam));
         return ReportCloseQuery() ? S_OK : S_FALSE;
     case TDN_HYPERLINK_CLICKED:
-        ReportHyperlink(FromUtf16(reinterpret_cast<const wchar_t*>(lParam)));
+        ReportHyperlink(FromWide(reinterpret_cast<const wchar_t*>(lParam)));
         return S_OK;
     case TDN_TIMER:
         ReportTick(FProgressPos);

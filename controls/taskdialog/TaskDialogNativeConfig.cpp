@@ -2,7 +2,7 @@
 // dialog's properties.
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
 
-#include "controls/paint/AdvGDIP.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 
@@ -11,18 +11,8 @@ static_assert(sizeof(void*) != 4 || sizeof(TASKDIALOGCONFIG) == 96);
 
 namespace {
 
-// The two characters backslash and n become a line feed.
 std::string WithLineFeeds(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
-            out += '\n';
-            ++i;
-        } else
-            out += text[i];
-    }
-    return out;
+    return DecodeLineBreaks(text, "\n");
 }
 
 // The text in a buffer that lives as long as the configuration; none when empty.

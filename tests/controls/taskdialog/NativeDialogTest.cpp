@@ -3,7 +3,7 @@
 // through its window.
 #include "controls/taskdialog/AdvMessageForm.h"
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
