@@ -1,5 +1,6 @@
 #include "controls/paint/AdvGlowButton.h"
 
+#include "framework/SystemInfo.h"
 #include "framework/Text.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"

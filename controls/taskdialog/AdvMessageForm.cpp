@@ -1,7 +1,8 @@
 #include "controls/taskdialog/AdvMessageForm.h"
 
-#include "framework/Text.h"
 #include "framework/Errors.h"
+#include "framework/SystemInfo.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 #include <array>

@@ -2,6 +2,7 @@
 
 #include "controls/taskdialog/TaskDialogEmulated.h"
 #include "controls/taskdialog/TaskDialogNative.h"
+#include "framework/SystemInfo.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ std::unique_ptr<TTaskDialogFace> ChooseTaskDialogFace(TAdvTaskDialog& dialog) {
     if (gFaceOverride == TDialogFace::dfEmulated)
         emulated = true;
     else if (gFaceOverride == TDialogFace::dfRule)
-        emulated = EmulationRequired(LOBYTE(LOWORD(GetVersion())), CommonControlsMajorVersion(),
+        emulated = EmulationRequired(SystemMajorVersion(), CommonControlsMajorVersion(),
                                      dialog.NonNativeDialog);
     if (emulated)
         return std::make_unique<TEmulatedTaskDialogFace>(dialog);

@@ -2,6 +2,7 @@
 // reported to the dialog.
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
 
+#include "framework/SystemInfo.h"
 #include "framework/Text.h"
 
 namespace {
@@ -19,10 +20,7 @@ TTaskDialogIndirectFn FindTaskDialogIndirect() {
         return gTaskDialogOverride;
     // Looked up once; the library stays loaded for the program's life.
     static const TTaskDialogIndirectFn found = [] {
-        HMODULE library = LoadLibraryA("comctl32.dll");
-        return library ? reinterpret_cast<TTaskDialogIndirectFn>(
-                             reinterpret_cast<void*>(GetProcAddress(library, "TaskDialogIndirect")))
-                       : nullptr;
+        return FindProc<TTaskDialogIndirectFn>(LoadLibraryA("comctl32.dll"), "TaskDialogIndirect");
     }();
     return found;
 }

@@ -2,6 +2,7 @@
 // system, the notification handler, the choice of face and the link rule.
 #include "controls/html/ShellLink.h"
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
+#include "framework/SystemInfo.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
