@@ -271,28 +271,31 @@ void THTMLPicture::LoadFromBytes(std::string bytes) {
     FShownDelay = FFrames.empty() ? 0 : FFrames[0].Delay;
 }
 
-void THTMLPicture::LoadFromFile(const std::string& path) {
+void THTMLPicture::LoadOrClear(std::string bytes) {
     try {
-        std::string bytes;
-        if (!ReadFileBytes(path, bytes))
-            throw EPictureError("Could not load image");
         LoadFromBytes(std::move(bytes));
-    } catch (...) {
+    } catch (const EPictureError&) {
+        // A picture that cannot be decoded stays empty.
         Clear();
     }
 }
 
-void THTMLPicture::LoadFromResource(HINSTANCE instance, const std::string& name) {
-    try {
-        HRSRC resource = FindResourceA(instance, name.c_str(), reinterpret_cast<LPCSTR>(RT_RCDATA));
-        HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (!data)
-            throw EPictureError("Could not load image");
-        LoadFromBytes(std::string(data, SizeofResource(instance, resource)));
-    } catch (...) {
+void THTMLPicture::LoadFromFile(const std::string& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes))
+        LoadOrClear(std::move(bytes));
+    else
         Clear();
-    }
+}
+
+void THTMLPicture::LoadFromResource(HINSTANCE instance, const std::string& name) {
+    HRSRC resource = FindResourceA(instance, name.c_str(), reinterpret_cast<LPCSTR>(RT_RCDATA));
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (data)
+        LoadOrClear(std::string(data, SizeofResource(instance, resource)));
+    else
+        Clear();
 }
 
 void THTMLPicture::LoadFromURL(const std::string& url) {

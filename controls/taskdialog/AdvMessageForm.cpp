@@ -573,13 +573,7 @@ void TAdvMessageForm::CopyToClipboard() {
     MessageBeep(0);
     const std::string text = ClipboardText();
     if (!OpenClipboard(Handle())) {
-        // Reported where it happened: nothing may leave the dialog's Execute.
-        try {
-            throw EKorvandelError("Zwischenablage kann nicht ge\xF6"
-                                  "ffnet werden");
-        } catch (...) {
-            ReportBoundaryException("Ctrl+C");
-        }
+        ReportSystemFailure("Ctrl+C", "OpenClipboard", GetLastError());
         return;
     }
     EmptyClipboard();

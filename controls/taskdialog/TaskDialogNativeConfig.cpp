@@ -2,6 +2,7 @@
 // dialog's properties.
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
 
+#include "framework/Errors.h"
 #include "framework/Text.h"
 
 #include <algorithm>
@@ -111,6 +112,7 @@ HRESULT CALLBACK NativeCallback(HWND hwnd, UINT notification, WPARAM wParam, LPA
                                                                             wParam, lParam);
     } catch (...) {
         // Nothing may unwind through the system's dialog.
+        ReportBoundaryException("task dialog");
         return S_OK;
     }
 }

@@ -2,6 +2,7 @@
 // system, the notification handler, the choice of face and the link rule.
 #include "controls/html/ShellLink.h"
 #include "controls/taskdialog/TaskDialogNativeConfig.h"
+#include "framework/Errors.h"
 #include "framework/SystemInfo.h"
 #include "tests/support/FreshApplication.h"
 
@@ -368,6 +369,21 @@ TEST_F(NotificationTest, LinksGoToTheHandlerOrToTheShellWhenOpenable) {
     EXPECT_EQ(handled, (std::vector<std::string>{"file://c:/evil.exe"}))
         << "a handler gets every link";
     EXPECT_EQ(opened.size(), 2u) << "and the shell none";
+}
+
+TEST_F(NotificationTest, AThrowingHandlerIsReportedAndStopsAtTheSystemsCallback) {
+    dialog.OnDialogButtonClick = [](TComponent*, int) { throw EKorvandelError("handler failed"); };
+    TNativeTaskDialogConfig config;
+    BuildNativeConfig(face, nullptr, config);
+    std::vector<std::string> reported;
+    SetExceptionHook([&](const std::string& where, const std::string& what) {
+        reported.push_back(where + ": " + what);
+    });
+    const HRESULT answer =
+        config.Config.pfCallback(window, TDN_BUTTON_CLICKED, IDOK, 0, config.Config.lpCallbackData);
+    SetExceptionHook(nullptr);
+    EXPECT_EQ(answer, S_OK);
+    EXPECT_EQ(reported, (std::vector<std::string>{"task dialog: handler failed"}));
 }
 
 TEST_F(NotificationTest, ChangedTextsReachNoWindowWhileNoDialogRuns) {
