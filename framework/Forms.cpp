@@ -21,9 +21,6 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 TCustomForm::~TCustomForm() {
     // The controls refer to the form; they go before any of its members.
     DestroyComponents();
-    for (TControl* control : FMessageHooks)
-        control->FHookForm = nullptr;
-    FMessageHooks.clear();
     if (Application && Application->MainForm() == this)
         Application->SetMainForm(nullptr);
 }
@@ -217,8 +214,11 @@ int TCustomForm::ShowModal() {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FActiveControl)
+    if (operation != TOperation::opRemove)
+        return;
+    if (component == FActiveControl)
         FActiveControl = nullptr;
+    std::erase(FMessageHooks, component);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
@@ -293,6 +293,9 @@ void TCustomForm::AddMessageHook(TControl* control) {
         control->FHookForm->RemoveMessageHook(control);
     control->FHookForm = this;
     FMessageHooks.push_back(control);
+    // Each side hears of the other's end: the form drops the hook, the
+    // control its form.
+    FreeNotification(control);
 }
 
 void TCustomForm::RemoveMessageHook(TControl* control) {
