@@ -8,7 +8,7 @@
 //                              ROUNDS times (3 by default), without the cancel
 
 #include "app/fMain.h"
-#include "controls/taskdialog/TaskDialog.h"
+#include "controls/taskdialog/TaskDialogFace.h"
 
 #include <algorithm>
 #include <atomic>

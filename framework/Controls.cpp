@@ -53,6 +53,12 @@ TControl::~TControl() {
         FParent->RemoveControl(this);
 }
 
+void TControl::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FHookForm)
+        FHookForm = nullptr;
+}
+
 void TControl::SetParent(TWinControl* parent) {
     if (parent == FParent)
         return;

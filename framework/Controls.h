@@ -168,6 +168,7 @@ class TControl : public TComponent {
     virtual void ChangeScale(int m, int d);
 
   protected:
+    void Notification(TComponent* component, TOperation operation) override;
     // Stores a property's new value and repaints, unless nothing changed.
     template <class T> void Change(T& field, const T& value) {
         if (field == value)

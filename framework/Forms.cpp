@@ -7,7 +7,6 @@
 #include <gdiplus.h>
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 TApplication* Application = nullptr;
@@ -22,9 +21,6 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 TCustomForm::~TCustomForm() {
     // The controls refer to the form; they go before any of its members.
     DestroyComponents();
-    for (TControl* control : FMessageHooks)
-        control->FHookForm = nullptr;
-    FMessageHooks.clear();
     if (Application && Application->MainForm() == this)
         Application->SetMainForm(nullptr);
 }
@@ -218,8 +214,11 @@ int TCustomForm::ShowModal() {
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FActiveControl)
+    if (operation != TOperation::opRemove)
+        return;
+    if (component == FActiveControl)
         FActiveControl = nullptr;
+    std::erase(FMessageHooks, component);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
@@ -294,6 +293,9 @@ void TCustomForm::AddMessageHook(TControl* control) {
         control->FHookForm->RemoveMessageHook(control);
     control->FHookForm = this;
     FMessageHooks.push_back(control);
+    // Each side hears of the other's end: the form drops the hook, the
+    // control its form.
+    FreeNotification(control);
 }
 
 void TCustomForm::RemoveMessageHook(TControl* control) {
@@ -537,87 +539,4 @@ void TApplication::Terminate() {
 void TApplication::Minimize() {
     if (FMainForm)
         ShowWindow(FMainForm->Handle(), SW_MINIMIZE);
-}
-
-namespace {
-std::optional<bool>& VistaOverride() {
-    static std::optional<bool> answer;
-    return answer;
-}
-} // namespace
-
-bool IsVistaOrLater() {
-    static const bool vista =
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetLocaleInfoEx") != nullptr;
-    return VistaOverride().value_or(vista);
-}
-
-bool IsXPOrLater() {
-    static const bool xp = [] {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof(version);
-        return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
-               (version.dwMajorVersion > 5 ||
-                (version.dwMajorVersion == 5 && version.dwMinorVersion >= 1));
-    }();
-    return IsVistaOrLater() || xp;
-}
-
-void OverrideVistaOrLater(std::optional<bool> answer) {
-    VistaOverride() = answer;
-}
-
-namespace {
-std::optional<DWORD> ReadCommonControlsMajorVersion() {
-    HMODULE version = LoadLibraryA("version.dll");
-    if (!version)
-        return std::nullopt;
-    using TSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
-    using TInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
-    using TQueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
-    auto size = reinterpret_cast<TSizeFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "GetFileVersionInfoSizeA")));
-    auto info = reinterpret_cast<TInfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "GetFileVersionInfoA")));
-    auto query = reinterpret_cast<TQueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(version, "VerQueryValueA")));
-    std::optional<DWORD> major;
-    DWORD handle = 0;
-    const DWORD bytes = size && info && query ? size("COMCTL32.DLL", &handle) : 0;
-    if (bytes) {
-        std::vector<char> data(bytes);
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        if (info("COMCTL32.DLL", 0, bytes, data.data()) &&
-            query(data.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &length) && fixed &&
-            length >= sizeof(VS_FIXEDFILEINFO))
-            major = LOBYTE(HIWORD(fixed->dwFileVersionMS));
-    }
-    FreeLibrary(version);
-    return major;
-}
-} // namespace
-
-// The library cannot change while the program runs: read once.
-std::optional<DWORD> CommonControlsMajorVersion() {
-    static const std::optional<DWORD> major = ReadCommonControlsMajorVersion();
-    return major;
-}
-
-namespace {
-std::optional<bool>& ComCtl6Override() {
-    static std::optional<bool> answer;
-    return answer;
-}
-} // namespace
-
-bool IsComCtl6() {
-    if (ComCtl6Override())
-        return *ComCtl6Override();
-    const std::optional<DWORD> major = CommonControlsMajorVersion();
-    return !major || *major > 5;
-}
-
-void OverrideComCtl6(std::optional<bool> answer) {
-    ComCtl6Override() = answer;
 }

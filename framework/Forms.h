@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -160,19 +159,3 @@ class TApplication {
 
 // The one application object of the program.
 extern TApplication* Application;
-
-// True from Windows Vista on (the kernel has GetLocaleInfoEx).
-bool IsVistaOrLater();
-// True on the NT line from Windows XP (5.1) on, and wherever IsVistaOrLater is.
-bool IsXPOrLater();
-// Makes IsVistaOrLater answer `answer`, so that tests run the rules of both
-// kinds of system on one; std::nullopt asks the system again.
-void OverrideVistaOrLater(std::optional<bool> answer);
-
-// The major file version of "COMCTL32.DLL" as the system resolves the name,
-// read through version.dll loaded at run time; none when it cannot be read.
-std::optional<DWORD> CommonControlsMajorVersion();
-// Common controls 6 or later; a version that cannot be read counts as such.
-bool IsComCtl6();
-// Makes IsComCtl6 answer `answer`; std::nullopt asks the system again.
-void OverrideComCtl6(std::optional<bool> answer);

@@ -27,10 +27,8 @@ std::optional<int>& ScreenPixelsPerInchOverride() {
 }
 
 int ReadScreenPixelsPerInch() {
-    HDC screen = GetDC(nullptr);
-    const int ppi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const TWindowDC screen(nullptr);
+    const int ppi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return ppi > 0 ? ppi : 96;
 }
 } // namespace
@@ -211,12 +209,20 @@ HBRUSH TCanvas::RealizeBrush() {
 }
 
 void TCanvas::RealizePen() {
-    HPEN pen = Pen.Color() == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
-                                     : CreatePen(Pen.Style(), Pen.Width(), ColorToRGB(Pen.Color()));
-    HGDIOBJ old = SelectObject(FDC, pen);
+    const bool none = Pen.Color() == clNone;
+    const TPenKey key{ColorToRGB(Pen.Color()), Pen.Width(), Pen.Style()};
+    // The pen is kept while it stays the same: a run of lines makes one.
+    const bool fresh = !none && (!FPenHandle || FPenKey != key);
+    TGdiObject<HPEN> made(fresh ? CreatePen(key.Style, key.Width, key.RGB) : nullptr);
+    HPEN pen = none ? nullptr : fresh ? made.Get() : FPenHandle.Get();
+    HGDIOBJ old = SelectObject(FDC, pen ? pen : GetStockObject(NULL_PEN));
     if (!FOldPen)
         FOldPen = old;
-    FPenHandle.Reset(pen == GetStockObject(NULL_PEN) ? nullptr : pen);
+    // The pen it replaces is deselected by now and may go.
+    if (made) {
+        FPenHandle = std::move(made);
+        FPenKey = key;
+    }
 }
 
 SIZE TCanvas::TextExtent(const std::string& text) {

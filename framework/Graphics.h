@@ -360,6 +360,12 @@ class TCanvas {
     TGdiObject<HBRUSH> FBrushHandle;
     COLORREF FBrushRGB = 0; // of FBrushHandle
     TGdiObject<HPEN> FPenHandle;
+    // What FPenHandle was made from.
+    struct TPenKey {
+        COLORREF RGB = 0;
+        int Width = 0, Style = 0;
+        bool operator==(const TPenKey&) const = default;
+    } FPenKey;
     HFONT FSelectedFont = nullptr;
     TFont FRealizedFont;
     bool FFontRealized = false;

@@ -1,6 +1,6 @@
 #include "framework/StdCtrls.h"
 
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "framework/Errors.h"
 #include "framework/Forms.h"
 

@@ -1,5 +1,7 @@
 #include "framework/Theme.h"
 
+#include "framework/SystemInfo.h"
+
 #include <uxtheme.h>
 
 namespace {
@@ -26,17 +28,13 @@ class TThemeApi {
     const TCloseThemeData Close;
 
   private:
-    template <class F> static F Lookup(HMODULE module, const char* name) {
-        return module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                      : nullptr;
-    }
     TThemeApi()
         : Module(LoadLibraryA("uxtheme.dll")),
-          IsActive(Lookup<TIsThemeActive>(Module, "IsThemeActive")),
-          CurrentName(Lookup<TGetCurrentThemeName>(Module, "GetCurrentThemeName")),
-          Open(Lookup<TOpenThemeData>(Module, "OpenThemeData")),
-          Draw(Lookup<TDrawThemeBackground>(Module, "DrawThemeBackground")),
-          Close(Lookup<TCloseThemeData>(Module, "CloseThemeData")) {}
+          IsActive(FindProc<TIsThemeActive>(Module, "IsThemeActive")),
+          CurrentName(FindProc<TGetCurrentThemeName>(Module, "GetCurrentThemeName")),
+          Open(FindProc<TOpenThemeData>(Module, "OpenThemeData")),
+          Draw(FindProc<TDrawThemeBackground>(Module, "DrawThemeBackground")),
+          Close(FindProc<TCloseThemeData>(Module, "CloseThemeData")) {}
 };
 
 } // namespace

@@ -394,7 +394,7 @@ DWORD CopiedAttributes(DWORD source) {
 
 // What a listing would give for a file of this time and size.
 TPathState StateOfFile(const FILETIME& lastWrite, std::uint64_t size) {
-    return {TReadResult::Ok, false, DosTimeOf(lastWrite), size};
+    return {TReadResult::Ok, false, DosTimeOf(lastWrite, LocalOffsetNow()), size};
 }
 
 // A new file at temp, marked as ours, with the contents, last-write time and

@@ -91,7 +91,8 @@ void TAdvDirectoryEdit::ButtonClick() {
     try {
         item.reset(FolderBrowser() ? FolderBrowser()(info) : SHBrowseForFolderA(&info));
     } catch (...) {
-        // A failing dialog counts as cancelled.
+        // A failing dialog counts as cancelled, and is reported.
+        ReportBoundaryException("folder dialog");
         return;
     }
     if (!item)

@@ -1,5 +1,6 @@
 #include "controls/edits/AdvEdBtn.h"
 
+#include "framework/SystemInfo.h"
 #include "framework/Theme.h"
 
 #include <algorithm>

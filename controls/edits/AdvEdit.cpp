@@ -1,5 +1,7 @@
 #include "controls/edits/AdvEdit.h"
 
+#include "framework/SystemInfo.h"
+
 #include <utility>
 
 namespace {

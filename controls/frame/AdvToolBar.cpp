@@ -1,6 +1,8 @@
 #include "controls/frame/AdvToolBar.h"
 
 #include "framework/Errors.h"
+#include "framework/SystemInfo.h"
+#include "framework/Text.h"
 
 #include <windowsx.h>
 

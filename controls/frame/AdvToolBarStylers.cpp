@@ -1,6 +1,7 @@
 #include "controls/frame/AdvToolBarStylers.h"
 
 #include "framework/Forms.h"
+#include "framework/SystemInfo.h"
 #include "framework/Theme.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "controls/html/HTMListB.h"
 
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "framework/Controls.h"
 
 #include <algorithm>
@@ -35,12 +35,6 @@ void FillMirrorGradient(TCanvas& canvas, const RECT& r, const TGradientStyle& co
     DrawGradient(canvas, colors.ColorFrom(), colors.ColorTo(), kGradientSteps, first, false);
     DrawGradient(canvas, colors.ColorMirrorFrom(), colors.ColorMirrorTo(), kGradientSteps, second,
                  false);
-}
-
-std::string UpperCase(std::string text) {
-    if (!text.empty())
-        CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
 }
 
 } // namespace

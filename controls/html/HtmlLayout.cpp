@@ -2,30 +2,13 @@
 
 #include "controls/paint/AdvGradient.h"
 #include "framework/Controls.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace {
-
-constexpr auto npos = std::string::npos;
-
-// Copies into a new string rather than replacing in place, which would move
-// the rest of the text once per occurrence.
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-    std::size_t at = text.find(what);
-    if (at == npos)
-        return;
-    std::string replaced;
-    replaced.reserve(text.size());
-    std::size_t done = 0;
-    for (; at != npos; at = text.find(what, done)) {
-        replaced.append(text, done, at - done).append(with);
-        done = at + what.size();
-    }
-    text = std::move(replaced.append(text, done));
-}
 
 // Digits after an optional sign, up to the first other character; `valid`
 // tells whether there was a digit at all.
@@ -46,11 +29,11 @@ int ParseInt(std::string_view text, bool* valid = nullptr) {
 // Text between the first two double quotes at or after `from`; up to the end
 // of the tag when the second is missing.
 std::string FirstQuoted(const std::string& tag, std::size_t from) {
-    const std::size_t open = from == npos ? npos : tag.find('"', from);
-    if (open == npos)
+    const std::size_t open = from == std::string::npos ? std::string::npos : tag.find('"', from);
+    if (open == std::string::npos)
         return {};
     std::size_t close = tag.find('"', open + 1);
-    if (close == npos)
+    if (close == std::string::npos)
         close = tag.size() - (tag.back() == '>' ? 1 : 0);
     return close > open ? tag.substr(open + 1, close - open - 1) : std::string();
 }
@@ -62,14 +45,15 @@ struct THtmlLayout::TTag {
     const std::string& Text;
     std::string Upper;
 
-    explicit TTag(const std::string& text) : Text(text), Upper(UpperCaseAscii(text)) {}
+    explicit TTag(const std::string& text) : Text(text), Upper(UpperCase(text)) {}
 
     char At(std::size_t i) const { return i < Upper.size() ? Upper[i] : '\0'; }
-    bool Contains(std::string_view what) const { return Upper.find(what) != npos; }
-    // Position just after `name=`, blanks allowed around the "="; npos when
+    bool Contains(std::string_view what) const { return Upper.find(what) != std::string::npos; }
+    // Position just after `name=`, blanks allowed around the "="; std::string::npos when
     // the attribute is absent.
     std::size_t ValueStart(std::string_view name) const {
-        for (std::size_t at = Upper.find(name); at != npos; at = Upper.find(name, at + 1)) {
+        for (std::size_t at = Upper.find(name); at != std::string::npos;
+             at = Upper.find(name, at + 1)) {
             std::size_t p = at + name.size();
             while (p < Upper.size() && Upper[p] == ' ')
                 ++p;
@@ -80,15 +64,15 @@ struct THtmlLayout::TTag {
                 return p;
             }
         }
-        return npos;
+        return std::string::npos;
     }
-    bool Has(std::string_view name) const { return ValueStart(name) != npos; }
+    bool Has(std::string_view name) const { return ValueStart(name) != std::string::npos; }
     // The quoted value, case kept; empty when absent or not quoted.
     std::string Value(std::string_view name) const {
         const std::size_t p = ValueStart(name);
         return p < Text.size() && Text[p] == '"' ? FirstQuoted(Text, p) : std::string();
     }
-    std::string UpperValue(std::string_view name) const { return UpperCaseAscii(Value(name)); }
+    std::string UpperValue(std::string_view name) const { return UpperCase(Value(name)); }
     TColor Color(std::string_view name) const {
         const std::string value = UpperValue(name);
         return value.empty() ? clNone : ParseHtmlColor(value);
@@ -198,7 +182,9 @@ std::string THtmlLayout::LayoutLine(std::string_view& rest, const RECT& lineRect
         // stand apart by more than a blank.
         const bool byWord = FOptions.WordWrap && pass == TPass::psMeasure;
         const std::size_t end = rest.find_first_of(byWord ? "< " : "<");
-        const std::size_t length = end == npos ? rest.size() : rest[end] == ' ' ? end + 1 : end;
+        const std::size_t length = end == std::string::npos ? rest.size()
+                                   : rest[end] == ' '       ? end + 1
+                                                            : end;
         if (length > 0) {
             // Measuring may take only the start of a word that passes the edge.
             std::string raw(rest.substr(0, length));
@@ -216,7 +202,7 @@ std::string THtmlLayout::LayoutLine(std::string_view& rest, const RECT& lineRect
             break;
         }
         const std::size_t gt = rest.find('>');
-        const std::string tag(rest.substr(0, gt == npos ? npos : gt + 1));
+        const std::string tag(rest.substr(0, gt == std::string::npos ? std::string::npos : gt + 1));
         if (!HandleTag(tag, rest.size() >= 4))
             break; // the line is full; the tag starts the next one
         markup += tag;
@@ -238,7 +224,7 @@ namespace {
 // Decoded per piece, so that a decoded "<" is never read as a tag.
 std::string DecodePiece(const std::string& raw) {
     std::string text = raw;
-    if (text.find('&') != npos) {
+    if (text.find('&') != std::string::npos) {
         ReplaceAll(text, "&nbsp;", " ");
         ReplaceAll(text, "&lt;", "<");
         ReplaceAll(text, "&gt;", ">");
@@ -274,7 +260,7 @@ bool THtmlLayout::FitPiece(std::string& raw, std::string& text, int& width) {
         return true;
     // After other words, a word that does not fit starts the next line; if
     // it is wider than a whole line it is broken there.
-    if (FLaidText.find_first_not_of(' ') != npos)
+    if (FLaidText.find_first_not_of(' ') != std::string::npos)
         return false;
     // On a line that holds no word yet (an image before a path, say) a word
     // wider than the rest of the line is broken, so nothing is cut off. Its
@@ -640,7 +626,7 @@ void THtmlLayout::CloseAnchor() {
 void THtmlLayout::FontTag(const TTag& tag) {
     if (const std::string face = tag.UpperValue("FACE"); !face.empty())
         FCanvas.Font.SetName(face);
-    if (std::size_t size = tag.ValueStart("SIZE"); size != npos) {
+    if (std::size_t size = tag.ValueStart("SIZE"); size != std::string::npos) {
         if (size < tag.Text.size() && tag.Text[size] == '"')
             ++size;
         static constexpr int points[] = {8, 10, 12, 14, 16};
@@ -661,11 +647,11 @@ void THtmlLayout::FontTag(const TTag& tag) {
 void THtmlLayout::ParagraphTag(const TTag& tag) {
     if (tag.Has("ALIGN")) {
         const std::string align = tag.UpperValue("ALIGN");
-        if (align.find("RIGHT") != npos)
+        if (align.find("RIGHT") != std::string::npos)
             FAlignment = TAlignment::taRight;
-        if (align.find("LEFT") != npos)
+        if (align.find("LEFT") != std::string::npos)
             FAlignment = TAlignment::taLeft;
-        if (align.find("CENTER") != npos)
+        if (align.find("CENTER") != std::string::npos)
             FAlignment = TAlignment::taCenter;
     }
     if (tag.Has("INDENT"))

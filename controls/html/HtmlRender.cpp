@@ -1,7 +1,7 @@
 #include "controls/html/HtmlRender.h"
 
 #include "controls/html/HtmlLayout.h"
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 #include <string_view>
@@ -9,29 +9,23 @@
 
 namespace {
 
-constexpr auto npos = std::string::npos;
-
-char LowerChar(char c) {
-    return FoldCase(c);
-}
-
 // Position of `lowerWhat` in `text`, letters compared case-insensitively.
 std::size_t FindNoCase(const std::string& text, std::string_view lowerWhat, std::size_t from = 0) {
     if (lowerWhat.size() > text.size())
-        return npos;
+        return std::string::npos;
     for (std::size_t i = from; i + lowerWhat.size() <= text.size(); ++i) {
         std::size_t k = 0;
-        while (k < lowerWhat.size() && LowerChar(text[i + k]) == lowerWhat[k])
+        while (k < lowerWhat.size() && FoldCase(text[i + k]) == lowerWhat[k])
             ++k;
         if (k == lowerWhat.size())
             return i;
     }
-    return npos;
+    return std::string::npos;
 }
 
 bool EndsWithNoCase(const std::string& text, std::string_view lowerWhat) {
     return text.size() >= lowerWhat.size() &&
-           FindNoCase(text, lowerWhat, text.size() - lowerWhat.size()) != npos;
+           FindNoCase(text, lowerWhat, text.size() - lowerWhat.size()) != std::string::npos;
 }
 
 // A replacement can form a new entity with its neighbours ("&amp;amp;" gives
@@ -66,9 +60,9 @@ void ReplaceEntities(std::string& text, std::string_view ampersand) {
 std::string DropSections(const std::string& text, std::string_view open, std::string_view close) {
     std::string kept;
     std::size_t done = 0;
-    for (std::size_t at = text.find(open); at != npos; at = text.find(open, done)) {
+    for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, done)) {
         const std::size_t end = text.find(close, at);
-        if (end == npos)
+        if (end == std::string::npos)
             break;
         kept.append(text, done, at - done);
         done = end + close.size();
@@ -80,19 +74,19 @@ std::string DropSections(const std::string& text, std::string_view open, std::st
 // entities replaced, the first "<#" opened up and carriage returns as BR.
 UINT PrepareText(std::string& text, bool wordWrap, bool showAccelChar) {
     UINT flags = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_EXTERNALLEADING;
-    if (!showAccelChar || text.find(" & ") != npos)
+    if (!showAccelChar || text.find(" & ") != std::string::npos)
         flags |= DT_NOPREFIX;
     if (!wordWrap)
         flags |= DT_END_ELLIPSIS;
 
-    if (text.find('&') != npos)
+    if (text.find('&') != std::string::npos)
         ReplaceEntities(text, showAccelChar ? "&&" : "&");
-    if (const std::size_t hash = text.find("<#"); hash != npos) {
+    if (const std::size_t hash = text.find("<#"); hash != std::string::npos) {
         text.erase(hash, 1);
-        if (const std::size_t gt = text.find('>', hash); gt != npos)
+        if (const std::size_t gt = text.find('>', hash); gt != std::string::npos)
             text.erase(gt, 1);
     }
-    if (text.find_first_of("\r\n") != npos) {
+    if (text.find_first_of("\r\n") != std::string::npos) {
         // Built anew, as inserting in place would move the rest once per line.
         std::string lines;
         lines.reserve(text.size());
@@ -175,7 +169,7 @@ TColor ParseHtmlColor(const std::string& value) {
         {"clinfobk", SystemColor(COLOR_INFOBK)},
     };
     std::string lower = value;
-    std::transform(lower.begin(), lower.end(), lower.begin(), LowerChar);
+    std::transform(lower.begin(), lower.end(), lower.begin(), FoldCase);
     for (const auto& [name, color] : names)
         if (name == lower)
             return color;
@@ -188,10 +182,10 @@ std::string StripHtmlTags(const std::string& text) {
     std::string lines;
     lines.reserve(text.size());
     std::size_t copied = 0;
-    for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
         const std::string_view tag = std::string_view(text).substr(at, 4);
-        if (tag.size() == 4 && tag[3] == '>' && LowerChar(tag[2]) == 'r' &&
-            (LowerChar(tag[1]) == 'b' || LowerChar(tag[1]) == 'h')) {
+        if (tag.size() == 4 && tag[3] == '>' && FoldCase(tag[2]) == 'r' &&
+            (FoldCase(tag[1]) == 'b' || FoldCase(tag[1]) == 'h')) {
             lines.append(text, copied, at - copied) += "\r\n";
             copied = at + tag.size();
         }

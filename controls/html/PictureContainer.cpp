@@ -1,7 +1,7 @@
 #include "controls/html/PictureContainer.h"
 
 #include "controls/paint/AdvGradient.h"
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "framework/Controls.h"
 
 #include <ole2.h>
@@ -15,8 +15,6 @@
 #include <limits>
 
 namespace {
-
-constexpr auto npos = std::string::npos;
 
 // The whole file, read through the system's file functions; false when it
 // cannot be opened or read.
@@ -96,7 +94,7 @@ std::size_t GlobalColorTableEnd(const std::string& bytes) {
     return 13 + ((packed & 0x80) ? 3u << ((packed & 7) + 1) : 0u);
 }
 
-// Position after a chain of data sub-blocks and its terminator; npos when cut off.
+// Position after a chain of data sub-blocks and its terminator; std::string::npos when cut off.
 std::size_t SkipSubBlocks(const std::string& bytes, std::size_t at) {
     while (at < bytes.size()) {
         const int length = Byte(bytes, at);
@@ -104,7 +102,7 @@ std::size_t SkipSubBlocks(const std::string& bytes, std::size_t at) {
             return at + 1;
         at += length + 1;
     }
-    return npos;
+    return std::string::npos;
 }
 
 // The frames of a GIF: images that follow a graphic control extension.
@@ -120,7 +118,8 @@ std::vector<TGifFrame> GifFrames(const std::string& bytes) {
         std::size_t end;
         if (kind == 0x21) {
             end = SkipSubBlocks(bytes, at + 2);
-            if (end != npos && Byte(bytes, at + 1) == 0xF9 && Byte(bytes, at + 2) == 4) {
+            if (end != std::string::npos && Byte(bytes, at + 1) == 0xF9 &&
+                Byte(bytes, at + 2) == 4) {
                 pending = TGifFrame{};
                 pending.Delay = Word(bytes, at + 4);
                 pending.ControlStart = at;
@@ -132,7 +131,7 @@ std::vector<TGifFrame> GifFrames(const std::string& bytes) {
             const std::size_t data =
                 at + 10 + ((packed & 0x80) ? 3u << ((packed & 7) + 1) : 0u) + 1;
             end = SkipSubBlocks(bytes, data);
-            if (end != npos && controlled) {
+            if (end != std::string::npos && controlled) {
                 pending.X = Word(bytes, at + 1);
                 pending.Y = Word(bytes, at + 3);
                 pending.Width = Word(bytes, at + 5);
@@ -145,7 +144,7 @@ std::vector<TGifFrame> GifFrames(const std::string& bytes) {
         } else {
             break; // the trailer, or bytes we cannot read
         }
-        if (end == npos)
+        if (end == std::string::npos)
             break;
         at = end;
     }
@@ -235,13 +234,6 @@ TMarkupImage ShellIcon(const std::string& name, bool small) {
 
 } // namespace
 
-std::string UpperCaseAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // ---- THTMLPicture
 
 THTMLPicture::THTMLPicture() : FPicture(nullptr, ReleasePicture) {}
@@ -279,33 +271,36 @@ void THTMLPicture::LoadFromBytes(std::string bytes) {
     FShownDelay = FFrames.empty() ? 0 : FFrames[0].Delay;
 }
 
-void THTMLPicture::LoadFromFile(const std::string& path) {
+void THTMLPicture::LoadOrClear(std::string bytes) {
     try {
-        std::string bytes;
-        if (!ReadFileBytes(path, bytes))
-            throw EPictureError("Could not load image");
         LoadFromBytes(std::move(bytes));
-    } catch (...) {
+    } catch (const EPictureError&) {
+        // A picture that cannot be decoded stays empty.
         Clear();
     }
 }
 
-void THTMLPicture::LoadFromResource(HINSTANCE instance, const std::string& name) {
-    try {
-        HRSRC resource = FindResourceA(instance, name.c_str(), reinterpret_cast<LPCSTR>(RT_RCDATA));
-        HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
-        const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-        if (!data)
-            throw EPictureError("Could not load image");
-        LoadFromBytes(std::string(data, SizeofResource(instance, resource)));
-    } catch (...) {
+void THTMLPicture::LoadFromFile(const std::string& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes))
+        LoadOrClear(std::move(bytes));
+    else
         Clear();
-    }
+}
+
+void THTMLPicture::LoadFromResource(HINSTANCE instance, const std::string& name) {
+    HRSRC resource = FindResourceA(instance, name.c_str(), reinterpret_cast<LPCSTR>(RT_RCDATA));
+    HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+    const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (data)
+        LoadOrClear(std::string(data, SizeofResource(instance, resource)));
+    else
+        Clear();
 }
 
 void THTMLPicture::LoadFromURL(const std::string& url) {
     FURL = url;
-    const std::string scheme = UpperCaseAscii(url.substr(0, 7));
+    const std::string scheme = UpperCase(url.substr(0, 7));
     if (scheme.starts_with("RES://"))
         LoadFromResource(GetModuleHandleA(nullptr), url.substr(6));
     else if (scheme.starts_with("FILE://"))
@@ -470,21 +465,21 @@ void TMarkupImage::Draw(TCanvas& canvas, int x, int y, int width, int height, bo
 std::vector<TMarkupImage> FindMarkupImages(const std::string& source,
                                            const TMarkupImageSources& sources) {
     std::vector<TMarkupImage> found;
-    const std::string upper = UpperCaseAscii(source);
-    if (upper.find("IDX:") != npos && sources.Images) {
+    const std::string upper = UpperCase(source);
+    if (upper.find("IDX:") != std::string::npos && sources.Images) {
         const int index = Index(source.substr(4));
         if (index >= 0 && index < sources.Images->Count())
             found.push_back(TMarkupImage{sources.Images->Handle(), index, nullptr});
     }
-    const bool small = upper.find("SSYS:") != npos;
-    if (small || upper.find("LSYS:") != npos)
+    const bool small = upper.find("SSYS:") != std::string::npos;
+    if (small || upper.find("LSYS:") != std::string::npos)
         if (const TMarkupImage icon = ShellIcon(source.substr(5), small); icon.List)
             found.push_back(icon);
-    if (source.find(':') == npos && sources.Container)
+    if (source.find(':') == std::string::npos && sources.Container)
         if (THTMLPicture* picture = sources.Container->FindPicture(source);
             picture && !picture->Empty())
             found.push_back(TMarkupImage{nullptr, -1, picture});
-    if (source.find("://") != npos && sources.Cache)
+    if (source.find("://") != std::string::npos && sources.Cache)
         if (THTMLPicture& picture = sources.Cache->Get(source); !picture.Empty())
             found.push_back(TMarkupImage{nullptr, -1, &picture});
     return found;

@@ -15,9 +15,6 @@
 
 struct IPicture;
 
-// Markup names, attributes and URL schemes are compared in upper case.
-std::string UpperCaseAscii(std::string text);
-
 // Raised inside picture loading; the loaders that take files, resources and
 // URLs catch it and leave the picture empty.
 class EPictureError : public EKorvandelError {
@@ -47,7 +44,8 @@ class THTMLPicture {
     // Replaces the picture; throws EPictureError (and stays empty) when the
     // bytes do not decode.
     void LoadFromBytes(std::string bytes);
-    // These never throw: a picture that cannot be loaded stays empty.
+    // A picture that cannot be read or decoded stays empty; these throw no
+    // EPictureError.
     void LoadFromFile(const std::string& path);
     void LoadFromResource(HINSTANCE instance, const std::string& name);
     // "RES://name" loads a raw-data resource of the program and "FILE://path"
@@ -82,6 +80,8 @@ class THTMLPicture {
     bool Step();
 
   private:
+    // LoadFromBytes, leaving the picture empty where the bytes do not decode.
+    void LoadOrClear(std::string bytes);
     void Decode();
     void Render(TCanvas& canvas, int x, int y, int width, int height) const;
     std::string FBytes;

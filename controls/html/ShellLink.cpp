@@ -1,6 +1,6 @@
 #include "controls/html/ShellLink.h"
 
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 
 #include <windows.h>
 

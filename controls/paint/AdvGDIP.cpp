@@ -168,13 +168,3 @@ void TGPGraphics::DrawString(const std::wstring& text, const TGPFont& font,
     GdipDrawString(FGraphics, text.c_str(), static_cast<INT>(text.size()), font.Native(), &layout,
                    format.Native(), brush.Native());
 }
-
-std::wstring ToWide(const std::string& text) {
-    if (text.empty())
-        return {};
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}

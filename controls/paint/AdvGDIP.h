@@ -134,4 +134,3 @@ class TGPGraphics : public TGdiplusBase {
 };
 
 // ANSI text as GDI+ wants it.
-std::wstring ToWide(const std::string& text);

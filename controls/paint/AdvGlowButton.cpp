@@ -1,6 +1,7 @@
 #include "controls/paint/AdvGlowButton.h"
 
-#include "framework/CaseFold.h"
+#include "framework/SystemInfo.h"
+#include "framework/Text.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 

@@ -1,9 +1,11 @@
 #include "controls/taskdialog/AdvMessageForm.h"
 
-#include "framework/CaseFold.h"
 #include "framework/Errors.h"
+#include "framework/SystemInfo.h"
+#include "framework/Text.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 #include <optional>
 
@@ -120,10 +122,8 @@ void TDialogImage::Paint(TCanvas& canvas) {
 
 // ---- TAdvMessageForm
 
-int TAdvMessageForm::CommonButtonWidths[6] = {};
-
-TAdvMessageForm::TAdvMessageForm(TComponent* owner, TAdvTaskDialog& dialog)
-    : TForm(owner), FDialog(dialog) {
+TAdvMessageForm::TAdvMessageForm(TComponent* owner, TTaskDialogFace& face)
+    : TForm(owner), FFace(face), FDialog(face.Dialog()) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
@@ -179,7 +179,7 @@ TWinControl* TAdvMessageForm::BuildButtons() {
             continue;
         const bool isDefault = roles.Default && *roles.Default == kind;
         TWinControl* button =
-            AddCommonButton(row, kButtonCaptionPadding, isDefault, roles.Cancel == kind);
+            AddCommonButton(row, isDefault, roles.Cancel == kind, CommonButtonWidth(kind));
         if (isDefault)
             defaultCommon = button;
         if (FDialog.DefaultButton == -1)
@@ -190,20 +190,32 @@ TWinControl* TAdvMessageForm::BuildButtons() {
     else
         BuildCustomButtons();
     // A dialog without any button gets an OK, its default.
-    if (FCommonButtonList.empty() && FCustomButtonList.empty())
-        defaultCommon = AddCommonButton(0, kLoneOkCaptionPadding, true, roles.Cancel == cbOK);
+    if (FCommonButtonList.empty() && FCustomButtonList.empty()) {
+        TCanvas& canvas = MeasureCanvas();
+        canvas.Font = Font;
+        const int width = canvas.TextWidth(kCommonButtons[0].Caption) + kLoneOkCaptionPadding;
+        defaultCommon =
+            AddCommonButton(0, true, roles.Cancel == cbOK, std::max(kMinButtonWidth, width));
+    }
     return defaultCommon;
 }
 
-TWinControl* TAdvMessageForm::AddCommonButton(std::size_t row, int captionPadding, bool isDefault,
-                                              bool isCancel) {
-    const TCommonButtonInfo& info = kCommonButtons[row];
-    int& stored = CommonButtonWidths[info.Button];
-    if (stored == 0) {
+int TAdvMessageForm::CommonButtonWidth(TCommonButton button) {
+    // Measured once per process, in the font of the first window that asks.
+    static const std::array<int, 6> widths = [this] {
         TCanvas& canvas = MeasureCanvas();
         canvas.Font = Font;
-        stored = canvas.TextWidth(info.Caption) + captionPadding;
-    }
+        std::array<int, 6> measured{};
+        for (const TCommonButtonInfo& info : kCommonButtons)
+            measured[info.Button] = canvas.TextWidth(info.Caption) + kButtonCaptionPadding;
+        return measured;
+    }();
+    return std::max(kMinButtonWidth, widths[button]);
+}
+
+TWinControl* TAdvMessageForm::AddCommonButton(std::size_t row, bool isDefault, bool isCancel,
+                                              int width) {
+    const TCommonButtonInfo& info = kCommonButtons[row];
     TWinControl* button = FDialog.CreateButton(this);
     FCommonButtonList.push_back(button);
     button->Name = info.Name;
@@ -214,7 +226,7 @@ TWinControl* TAdvMessageForm::AddCommonButton(std::size_t row, int captionPaddin
         FDialog.SetButtonCancel(button, true);
     if (isDefault)
         FDialog.SetButtonDefault(button, true);
-    button->SetBounds(0, 0, std::max(kMinButtonWidth, stored), FButtonHeight);
+    button->SetBounds(0, 0, width, FButtonHeight);
     return button;
 }
 
@@ -337,7 +349,7 @@ void TAdvMessageForm::BuildRadioButtons(int top) {
     if (radios.empty())
         return;
     const bool noDefault = FDialog.Options.Contains(doNoDefaultRadioButton);
-    FDialog.ChosenRadioButton = noDefault ? 0 : FDialog.DefaultRadioButton;
+    FFace.KeepRadio(noDefault ? 0 : FDialog.DefaultRadioButton);
     for (std::size_t i = 0; i < radios.size(); ++i) {
         auto* radio = new TClickOnAccel<TRadioButton>(this);
         FRadioList.push_back(radio);
@@ -375,7 +387,7 @@ void TAdvMessageForm::BuildExpander() {
 void TAdvMessageForm::BuildVerification(int top) {
     const bool checked = FDialog.Options.Contains(doVerifyChecked);
     // Unclicked, the result is the state the box starts in, as in the native dialog.
-    FDialog.VerificationChecked = checked;
+    FFace.KeepVerification(checked);
     if (FDialog.VerificationText.empty())
         return;
     FVerifyCheckBox = new TClickOnAccel<TCheckBox>(this);
@@ -441,7 +453,7 @@ void TAdvMessageForm::UpdateDialog() {
     FInstructionLabel->SetCaption(FDialog.Instruction());
     PlaceInstruction(FInstructionLabel->Top());
     if (!FRadioList.empty())
-        FDialog.ChosenRadioButton = FDialog.DefaultRadioButton;
+        FFace.KeepRadio(FDialog.DefaultRadioButton);
     SetClientWidth(RequiredClientWidth(true));
     StretchProgressBar();
     ArrangeControls();
@@ -518,36 +530,29 @@ void TAdvMessageForm::ToggleExpanded() {
 
 void TAdvMessageForm::ButtonClick(TComponent* sender) {
     const auto it = std::find(FCustomButtonList.begin(), FCustomButtonList.end(), sender);
-    if (it != FCustomButtonList.end() && FDialog.OnDialogButtonClick)
-        FDialog.OnDialogButtonClick(&FDialog, kFirstCustomButtonId +
-                                                  static_cast<int>(it - FCustomButtonList.begin()));
+    if (it != FCustomButtonList.end())
+        FFace.ReportButtonClick(kFirstCustomButtonId +
+                                static_cast<int>(it - FCustomButtonList.begin()));
 }
 
 void TAdvMessageForm::RadioClick(TComponent* sender) {
     const auto it = std::find(FRadioList.begin(), FRadioList.end(), sender);
     if (it == FRadioList.end())
         return;
-    FDialog.ChosenRadioButton = kFirstRadioButtonId + static_cast<int>(it - FRadioList.begin());
-    if (FDialog.OnDialogRadioClick)
-        FDialog.OnDialogRadioClick(&FDialog, FDialog.ChosenRadioButton);
+    const int id = kFirstRadioButtonId + static_cast<int>(it - FRadioList.begin());
+    FFace.KeepRadio(id);
+    FFace.ReportRadioClick(id);
 }
 
 void TAdvMessageForm::VerifyClick(TComponent*) {
-    FDialog.VerificationChecked = FVerifyCheckBox->Checked();
-    if (FDialog.OnDialogVerifyClick)
-        FDialog.OnDialogVerifyClick(&FDialog, FDialog.VerificationChecked);
+    const bool checked = FVerifyCheckBox->Checked();
+    FFace.KeepVerification(checked);
+    FFace.ReportVerifyClick(checked);
 }
 
 void TAdvMessageForm::TimerTick() {
-    if (FDialog.OnDialogTimer)
-        FDialog.OnDialogTimer(&FDialog);
     // Without a bar there is no position to hand over.
-    if (FDialog.OnDialogProgress && FProgressBar) {
-        int position = FProgressBar->Position();
-        TTaskDialogProgressState state = psNormal;
-        FDialog.OnDialogProgress(&FDialog, position, state);
-        FProgressBar->SetPosition(position);
-    }
+    FFace.ReportTick(FProgressBar ? std::optional<int>(FProgressBar->Position()) : std::nullopt);
 }
 
 std::string TAdvMessageForm::ClipboardText() const {
@@ -568,13 +573,7 @@ void TAdvMessageForm::CopyToClipboard() {
     MessageBeep(0);
     const std::string text = ClipboardText();
     if (!OpenClipboard(Handle())) {
-        // Reported where it happened: nothing may leave the dialog's Execute.
-        try {
-            throw EKorvandelError("Zwischenablage kann nicht ge\xF6"
-                                  "ffnet werden");
-        } catch (...) {
-            ReportBoundaryException("Ctrl+C");
-        }
+        ReportSystemFailure("Ctrl+C", "OpenClipboard", GetLastError());
         return;
     }
     EmptyClipboard();
@@ -619,14 +618,11 @@ void TAdvMessageForm::MouseDown(TMouseButton button, TShiftState shift, int x, i
         return;
     const std::string link = LinkAt(x, y);
     if (!link.empty())
-        FDialog.HyperlinkClicked(link);
+        FFace.ReportHyperlink(link);
 }
 
 bool TAdvMessageForm::CloseQuery() {
-    bool canClose = true;
-    if (FDialog.OnDialogClose)
-        FDialog.OnDialogClose(&FDialog, canClose);
-    return canClose;
+    return FFace.ReportCloseQuery();
 }
 
 LRESULT TAdvMessageForm::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

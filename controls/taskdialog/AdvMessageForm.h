@@ -1,11 +1,11 @@
-// The emulated task dialog: a window of its own that shows the dialog's parts
-// where the system offers no native task dialog. Building and events live in
-// AdvMessageForm.cpp; measuring, placing and the text blocks in
-// AdvMessageFormLayout.cpp.
+// The emulated task dialog's window: it shows the dialog's parts and reports
+// what the user does through its face (TaskDialogEmulated.h). Building and
+// events live in AdvMessageForm.cpp; measuring, placing and the text blocks
+// in AdvMessageFormLayout.cpp.
 #pragma once
 
-#include "controls/taskdialog/TaskDialog.h"
 #include "controls/taskdialog/TaskDialogButton.h"
+#include "controls/taskdialog/TaskDialogEmulated.h"
 
 #include <string>
 #include <vector>
@@ -22,7 +22,7 @@ class TDialogImage : public TGraphicControl {
 // The emulated task dialog window.
 class TAdvMessageForm : public TForm {
   public:
-    TAdvMessageForm(TComponent* owner, TAdvTaskDialog& dialog);
+    TAdvMessageForm(TComponent* owner, TTaskDialogFace& face);
     ~TAdvMessageForm() override;
 
     void BuildDialog();
@@ -61,10 +61,10 @@ class TAdvMessageForm : public TForm {
     // One tick of the 100 ms timer.
     using TForm::TimerTick;
     void TimerTick();
-    TAdvTaskDialog& Dialog() const { return FDialog; }
+    const TAdvTaskDialog& Dialog() const { return FDialog; }
 
-    // Widths of the common buttons' captions, measured once per process.
-    static int CommonButtonWidths[6];
+    // The width of a common button: its caption's with room beside it.
+    int CommonButtonWidth(TCommonButton button);
 
   protected:
     void CreateParams(TCreateParams& params) override;
@@ -85,8 +85,7 @@ class TAdvMessageForm : public TForm {
     // the instruction start at `top`; ArrangeControls places them for good.
     // The buttons step gives the default common button, if any.
     TWinControl* BuildButtons();
-    TWinControl* AddCommonButton(std::size_t row, int captionPadding, bool isDefault,
-                                 bool isCancel);
+    TWinControl* AddCommonButton(std::size_t row, bool isDefault, bool isCancel, int width);
     void BuildCustomButtons();
     void BuildCommandLinks();
     // Gives the top of the parts below the instruction.
@@ -109,6 +108,23 @@ class TAdvMessageForm : public TForm {
     SIZE MeasureInstruction();
     // Places the instruction label at `top` beside the icon, sized to its text.
     void PlaceInstruction(int top);
+    // The steps of ArrangeControls, top to bottom, mirroring the building
+    // steps: each places its part from `y` and gives the `y` below it.
+    int PlaceInstructionAndContent();
+    int PlaceProgress(int y);
+    int PlaceRadioButtons(int y);
+    int PlaceExpandedText(int y);
+    int PlaceCommandLinks(int y);
+    // The band: push buttons, expander and verification box. Gives the
+    // bottom of what it placed and where the footer starts.
+    struct TBandPlacement {
+        int Bottom;
+        int Next;
+    };
+    TBandPlacement PlaceBand(int y);
+    // Gives the height the footer takes below the band.
+    int PlaceFooter(int y);
+    bool ExpandedTextShown() const;
     // The client width the texts and controls need. An update leaves out the
     // verification width and the extra information and is not held to the screen.
     int RequiredClientWidth(bool update);
@@ -124,7 +140,8 @@ class TAdvMessageForm : public TForm {
     void RadioClick(TComponent* sender);
     void VerifyClick(TComponent* sender);
 
-    TAdvTaskDialog& FDialog;
+    TTaskDialogFace& FFace;
+    const TAdvTaskDialog& FDialog;
     TLabel* FInstructionLabel = nullptr;
     TDialogImage* FIconImage = nullptr;
     TDialogImage* FFooterImage = nullptr;

@@ -4,6 +4,7 @@
 #include "controls/taskdialog/AdvMessageForm.h"
 
 #include "controls/html/HtmlRender.h"
+#include "framework/Text.h"
 
 #include <algorithm>
 
@@ -30,21 +31,16 @@ constexpr int kCheckBoxIndent = 3;
 // How far the footer's rectangle reaches above its text.
 constexpr int kFooterTopGap = 10;
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // Backslash-n pairs become carriage returns, for the system's text drawing.
 std::string PlainText(const std::string& text) {
-    return ReplaceAll(text, "\\n", "\r");
+    return DecodeLineBreaks(text, "\r");
 }
 
 // Backslash-n pairs and line feeds become line breaks of the markup.
 std::string MarkupText(const std::string& text) {
-    return ReplaceAll(ReplaceAll(text, "\\n", "<br>"), "\n", "<br>");
+    std::string markup = DecodeLineBreaks(text, "<br>");
+    ReplaceAll(markup, "\n", "<br>");
+    return markup;
 }
 
 // Plain text blocks wrap at blanks and break a word that is wider than the
@@ -215,17 +211,36 @@ void TAdvMessageForm::StretchProgressBar() {
 
 void TAdvMessageForm::ArrangeControls() {
     ComputeUnits();
-    const TTaskDialogOptions& options = FDialog.Options;
-    const int clientWidth = ClientRect().right;
-    int y = FVertMargin;
+    int y = PlaceInstructionAndContent();
+    y = PlaceProgress(y);
+    y = PlaceRadioButtons(y);
+    y = PlaceExpandedText(y);
+    y = PlaceCommandLinks(y);
+    const TBandPlacement band = PlaceBand(y);
+    const int bottom = band.Bottom + PlaceFooter(band.Next);
+    SetClientSize(ClientRect().right, FVertMargin + bottom);
 
+    if (FCommonButtonList.empty() &&
+        (FDialog.Options.Contains(doCommandLinks) || FCustomButtonList.empty()))
+        FBandTop = Height();
+    if (ExpandedTextShown() && FDialog.Options.Contains(doExpandedFooter))
+        FBandTop = FExpandedTop;
+}
+
+bool TAdvMessageForm::ExpandedTextShown() const {
+    return FExpanded && !FDialog.ExpandedText().empty();
+}
+
+int TAdvMessageForm::PlaceInstructionAndContent() {
+    int y = FVertMargin;
     // Shown again when a later instruction fills an empty one.
     FInstructionLabel->SetVisible(!FInstructionLabel->Caption().empty());
     if (FInstructionLabel->Visible())
         y += FInstructionLabel->Height() + FVertSpacing;
 
+    const TTaskDialogOptions& options = FDialog.Options;
     const int left = ContentLeft();
-    const int right = clientWidth - FHorzMargin;
+    const int right = ClientRect().right - FHorzMargin;
     if (!FDialog.Content().empty()) {
         const SIZE content =
             options.Contains(doHyperlinks)
@@ -236,23 +251,27 @@ void TAdvMessageForm::ArrangeControls() {
         int contentBlockHeight = FContentHeight;
         if (FDialog.Instruction().empty() && HasIcon())
             contentBlockHeight = std::max(contentBlockHeight, FIconImage->Height());
-        y += contentBlockHeight + FVertSpacing;
-    } else {
-        FContentHeight = 0;
-        if (FRadioList.empty() && !options.Contains(doCommandLinks))
-            y += FVertSpacing;
-        if (FDialog.Instruction().empty() && HasIcon())
-            y += FVertSpacing + FVertMargin;
+        return y + contentBlockHeight + FVertSpacing;
     }
+    FContentHeight = 0;
+    if (FRadioList.empty() && !options.Contains(doCommandLinks))
+        y += FVertSpacing;
+    if (FDialog.Instruction().empty() && HasIcon())
+        y += FVertSpacing + FVertMargin;
+    return y;
+}
 
-    if (FProgressBar) {
-        if (HasIcon())
-            y = std::max(y, FIconImage->Top() + FIconImage->Height() + kProgressGapBelowIcon);
-        FProgressBar->SetBounds(FProgressBar->Left(), y, FProgressBar->Width(),
-                                FProgressBar->Height());
-        y += FProgressBar->Height() + FVertSpacing;
-    }
+int TAdvMessageForm::PlaceProgress(int y) {
+    if (!FProgressBar)
+        return y;
+    if (HasIcon())
+        y = std::max(y, FIconImage->Top() + FIconImage->Height() + kProgressGapBelowIcon);
+    FProgressBar->SetBounds(FProgressBar->Left(), y, FProgressBar->Width(), FProgressBar->Height());
+    return y + FProgressBar->Height() + FVertSpacing;
+}
 
+int TAdvMessageForm::PlaceRadioButtons(int y) {
+    const int clientWidth = ClientRect().right;
     for (TRadioButton* radio : FRadioList) {
         radio->SetBounds(radio->Left(), y, clientWidth - radio->Left() - FHorzMargin,
                          radio->Height());
@@ -260,21 +279,41 @@ void TAdvMessageForm::ArrangeControls() {
     }
     if (!FRadioList.empty())
         y += FVertSpacing - kRadioGap;
+    return y;
+}
 
+int TAdvMessageForm::PlaceExpandedText(int y) {
     FExpandedHeight = 0;
-    // Where the extra information starts; 0 while it is hidden.
-    int shownExpandedTop = 0;
-    if (!FDialog.ExpandedText().empty() && FExpanded) {
-        const SIZE expanded = options.Contains(doHyperlinks)
-                                  ? MeasureMarkup(FDialog.ExpandedText(),
-                                                  MakeRect(left, y, right, y + kTextProbeHeight))
-                                  : MeasureTextBlock(FDialog.ExpandedText(), right - left);
-        FExpandedHeight = expanded.cy;
-        FExpandedTop = y;
-        shownExpandedTop = y;
-        y += FExpandedHeight + FVertSpacing;
-    }
+    if (!ExpandedTextShown())
+        return y;
+    const int left = ContentLeft();
+    const int right = ClientRect().right - FHorzMargin;
+    const SIZE expanded =
+        FDialog.Options.Contains(doHyperlinks)
+            ? MeasureMarkup(FDialog.ExpandedText(), MakeRect(left, y, right, y + kTextProbeHeight))
+            : MeasureTextBlock(FDialog.ExpandedText(), right - left);
+    FExpandedHeight = expanded.cy;
+    FExpandedTop = y;
+    return y + FExpandedHeight + FVertSpacing;
+}
 
+int TAdvMessageForm::PlaceCommandLinks(int y) {
+    // Command links stand in a column above the band.
+    if (!FDialog.Options.Contains(doCommandLinks))
+        return y;
+    const int clientWidth = ClientRect().right;
+    for (TWinControl* link : FCustomButtonList) {
+        const int linkLeft = HasIcon() ? FTextLeft : link->Left();
+        link->SetBounds(linkLeft, y, clientWidth - linkLeft - FHorzMargin, link->Height());
+        y += link->Height() + kCommandLinkGap;
+    }
+    FBandTop = y;
+    return y + FVertSpacing;
+}
+
+TAdvMessageForm::TBandPlacement TAdvMessageForm::PlaceBand(int y) {
+    const bool links = FDialog.Options.Contains(doCommandLinks);
+    const int clientWidth = ClientRect().right;
     const int spacing = FButtonSpacing;
     auto rowWidth = [spacing](const std::vector<TWinControl*>& list) {
         int sum = 0;
@@ -282,26 +321,14 @@ void TAdvMessageForm::ArrangeControls() {
             sum += c->Width();
         return list.empty() ? 0 : sum + (static_cast<int>(list.size()) - 1) * spacing;
     };
-    // Command links stand in a column above the band; push buttons in a row
-    // within it, custom ones before the common ones, ending at the right.
-    int customRowWidth = 0;
-    if (options.Contains(doCommandLinks)) {
-        for (TWinControl* link : FCustomButtonList) {
-            const int linkLeft = HasIcon() ? FTextLeft : link->Left();
-            link->SetBounds(linkLeft, y, clientWidth - linkLeft - FHorzMargin, link->Height());
-            y += link->Height() + kCommandLinkGap;
-        }
-        FBandTop = y;
-        y += FVertSpacing;
-    } else
-        customRowWidth = rowWidth(FCustomButtonList);
+    // Push buttons stand in a row, custom ones before the common ones,
+    // ending at the right.
+    const int customRowWidth = links ? 0 : rowWidth(FCustomButtonList);
     const int commonRowWidth = rowWidth(FCommonButtonList);
     const int verifyWidth =
         FVerifyCheckBox ? 2 * FVertSpacing + MeasureText(FVerifyCheckBox->Caption()).cx : 0;
     int buttonLeft =
         clientWidth - customRowWidth - commonRowWidth - FHorzSpacing - kButtonRowEndGap;
-    // The bottom of everything placed, without the bottom margin.
-    int bottom = y;
     // The tallest of the expander and the push buttons.
     int rowHeight = 0;
     if (FExpandButton) {
@@ -320,38 +347,30 @@ void TAdvMessageForm::ArrangeControls() {
         if (!list.empty())
             FBandTop = list.front()->Top();
     };
-    if (!options.Contains(doCommandLinks))
+    if (!links)
         placeRow(FCustomButtonList);
     placeRow(FCommonButtonList);
-    if (FVerifyCheckBox) {
-        bottom += std::max(rowHeight, FVerifyCheckBox->Height() + FVertSpacing);
-        y += std::max(rowHeight + FVertSpacing, FVerifyCheckBox->Height() + FVertSpacing);
-    } else {
-        bottom += rowHeight;
-        if (rowHeight > 0)
-            y += rowHeight + FVertSpacing;
-    }
+    if (FVerifyCheckBox)
+        return {y + std::max(rowHeight, FVerifyCheckBox->Height() + FVertSpacing),
+                y + std::max(rowHeight + FVertSpacing, FVerifyCheckBox->Height() + FVertSpacing)};
+    return {y + rowHeight, rowHeight > 0 ? y + rowHeight + FVertSpacing : y};
+}
 
+int TAdvMessageForm::PlaceFooter(int y) {
     FFooterHeight = 0;
-    if (!FDialog.Footer().empty()) {
-        const int footerLeft = FHorzMargin + (FFooterImage ? kFooterIconSpace : 0);
-        const SIZE footer = MeasureMarkup(
-            FDialog.Footer(), MakeRect(footerLeft, y, clientWidth - FHorzMargin, y + kProbeHeight));
-        FFooterHeight = footer.cy;
-        int footerBlockHeight = FFooterHeight;
-        if (FFooterImage) {
-            FFooterImage->SetBounds(FFooterImage->Left(), y, kFooterIconSize, kFooterIconSize);
-            footerBlockHeight = std::max(footerBlockHeight, kFooterIconSpace);
-        }
-        bottom += footerBlockHeight + FVertSpacing;
+    if (FDialog.Footer().empty())
+        return 0;
+    const int footerLeft = FHorzMargin + (FFooterImage ? kFooterIconSpace : 0);
+    const SIZE footer =
+        MeasureMarkup(FDialog.Footer(),
+                      MakeRect(footerLeft, y, ClientRect().right - FHorzMargin, y + kProbeHeight));
+    FFooterHeight = footer.cy;
+    int footerBlockHeight = FFooterHeight;
+    if (FFooterImage) {
+        FFooterImage->SetBounds(FFooterImage->Left(), y, kFooterIconSize, kFooterIconSize);
+        footerBlockHeight = std::max(footerBlockHeight, kFooterIconSpace);
     }
-    SetClientSize(clientWidth, FVertMargin + bottom);
-
-    if (FCommonButtonList.empty() &&
-        (options.Contains(doCommandLinks) || FCustomButtonList.empty()))
-        FBandTop = Height();
-    if (shownExpandedTop > 0 && options.Contains(doExpandedFooter))
-        FBandTop = shownExpandedTop;
+    return footerBlockHeight + FVertSpacing;
 }
 
 RECT TAdvMessageForm::ContentRect() const {

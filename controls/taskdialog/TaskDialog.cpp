@@ -1,25 +1,15 @@
 #include "controls/taskdialog/TaskDialog.h"
 
 #include "controls/html/ShellLink.h"
-#include "controls/taskdialog/AdvMessageForm.h"
+#include "controls/taskdialog/TaskDialogFace.h"
 
 namespace {
 
-TDialogFace gFaceOverride = TDialogFace::dfRule;
 TLinkOpener gLinkOpener;
 
 } // namespace
 
 // ---- Free functions
-
-void SetDialogFaceOverride(TDialogFace face) {
-    gFaceOverride = face;
-}
-
-bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
-                       TNonNativeDialog nonNative) {
-    return systemMajor < 6 || (comctlMajor && *comctlMajor <= 5) || nonNative == nndAlways;
-}
 
 void SetLinkOpener(TLinkOpener opener) {
     gLinkOpener = std::move(opener);
@@ -51,20 +41,21 @@ TAdvTaskDialog::TAdvTaskDialog(TComponent* owner) : TComponent(owner) {}
 
 TAdvTaskDialog::~TAdvTaskDialog() = default;
 
-void TAdvTaskDialog::Notification(TComponent* component, TOperation operation) {
-    TComponent::Notification(component, operation);
-    if (operation == TOperation::opRemove && component == FDialogForm)
-        FDialogForm = nullptr;
+int TAdvTaskDialog::Execute() {
+    std::optional<int> result = ShowIn(*ChooseTaskDialogFace(*this));
+    // The report must still reach the user: our own window stands in.
+    if (!result)
+        result = ShowIn(*StandInTaskDialogFace(*this));
+    return result.value_or(-1);
 }
 
-int TAdvTaskDialog::Execute() {
-    bool emulated = NonNativeDialog == nndAlways;
-    if (gFaceOverride == TDialogFace::dfEmulated)
-        emulated = true;
-    else if (gFaceOverride == TDialogFace::dfRule)
-        emulated = EmulationRequired(LOBYTE(LOWORD(GetVersion())), CommonControlsMajorVersion(),
-                                     NonNativeDialog);
-    return emulated ? ExecuteEmulated() : ExecuteNative();
+std::optional<int> TAdvTaskDialog::ShowIn(TTaskDialogFace& face) {
+    struct TShown {
+        TTaskDialogFace*& Face;
+        ~TShown() { Face = nullptr; }
+    } shown{FFace};
+    FFace = &face;
+    return face.Show();
 }
 
 HWND TAdvTaskDialog::OwnerWindow() const {
@@ -76,54 +67,51 @@ HWND TAdvTaskDialog::OwnerWindow() const {
     return nullptr;
 }
 
-int TAdvTaskDialog::ExecuteEmulated() {
-    auto form = std::make_unique<TAdvMessageForm>(nullptr, *this);
-    struct TClear {
-        TAdvTaskDialog& Dialog;
-        ~TClear() { Dialog.FDialogForm = nullptr; }
-    } clear{*this};
-    FDialogForm = form.get();
-    form->BuildDialog();
-    if (OnDialogCreated)
-        OnDialogCreated(this);
-    form->SetColor(clWhite);
-    auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
-    if (DialogPosition == dpOwnerFormCenter && ownerForm) {
-        const RECT o = ownerForm->BoundsRect();
-        form->SetBounds(o.left + (o.right - o.left - form->Width()) / 2,
-                        o.top + (o.bottom - o.top - form->Height()) / 2, form->Width(),
-                        form->Height());
-    }
-    return form->ShowModal();
+void TAdvTaskDialog::TextChanged(std::string& field, const std::string& value,
+                                 TTaskDialogText text) {
+    if (field == value)
+        return;
+    field = value;
+    if (FFace)
+        FFace->TextChanged(text);
 }
 
-void TAdvTaskDialog::HyperlinkClicked(const std::string& href) {
-    if (OnDialogHyperlinkClick)
-        OnDialogHyperlinkClick(this, href);
-    else
-        OpenDialogLink(href);
+void TAdvTaskDialog::SetContent(const std::string& value) {
+    TextChanged(FContent, value, TTaskDialogText::tdtContent);
 }
 
-TWinControl* TAdvTaskDialog::CreateButton(TComponent* owner) {
+void TAdvTaskDialog::SetExpandedText(const std::string& value) {
+    TextChanged(FExpandedText, value, TTaskDialogText::tdtExpanded);
+}
+
+void TAdvTaskDialog::SetFooter(const std::string& value) {
+    TextChanged(FFooter, value, TTaskDialogText::tdtFooter);
+}
+
+void TAdvTaskDialog::SetInstruction(const std::string& value) {
+    TextChanged(FInstruction, value, TTaskDialogText::tdtInstruction);
+}
+
+TWinControl* TAdvTaskDialog::CreateButton(TComponent* owner) const {
     return new TButton(owner);
 }
 
-void TAdvTaskDialog::SetButtonText(TWinControl* button, const std::string& text) {
+void TAdvTaskDialog::SetButtonText(TWinControl* button, const std::string& text) const {
     TButtonOperations<TButton>::SetText(button, text);
 }
 
-void TAdvTaskDialog::SetButtonCancel(TWinControl* button, bool value) {
+void TAdvTaskDialog::SetButtonCancel(TWinControl* button, bool value) const {
     TButtonOperations<TButton>::SetCancel(button, value);
 }
 
-void TAdvTaskDialog::SetButtonDefault(TWinControl* button, bool value) {
+void TAdvTaskDialog::SetButtonDefault(TWinControl* button, bool value) const {
     TButtonOperations<TButton>::SetDefault(button, value);
 }
 
-void TAdvTaskDialog::SetButtonModalResult(TWinControl* button, int value) {
+void TAdvTaskDialog::SetButtonModalResult(TWinControl* button, int value) const {
     TButtonOperations<TButton>::SetModalResult(button, value);
 }
 
-int TAdvTaskDialog::GetButtonModalResult(TWinControl* button) {
+int TAdvTaskDialog::GetButtonModalResult(TWinControl* button) const {
     return TButtonOperations<TButton>::ModalResult(button);
 }

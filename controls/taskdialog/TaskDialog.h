@@ -1,6 +1,7 @@
-// The task dialog: a component that shows the system's native task dialog
-// where the common controls offer it, and an emulated window of its own
-// (TAdvMessageForm, AdvMessageForm.h) elsewhere.
+// The task dialog: a component that holds the dialog's properties, events
+// and results. Shown, it takes one of two faces (TaskDialogFace.h): the
+// system's native task dialog where the common controls offer it, an emulated
+// window of its own elsewhere.
 #pragma once
 
 #include "framework/Forms.h"
@@ -90,18 +91,10 @@ class TIconImage {
     HICON FHandle = nullptr;
 };
 
-class TAdvTaskDialog;
-class TAdvMessageForm;
+class TTaskDialogFace;
 
-// Which face Execute shows. The rule reads the system; tests force a face.
-enum class TDialogFace { dfRule, dfNative, dfEmulated };
-void SetDialogFaceOverride(TDialogFace face);
-
-// The rule: emulated before Windows Vista (major version below 6), with a
-// common-controls library of major file version 5 or lower, or when forced.
-// An unreadable library version leaves the choice to the native dialog.
-bool EmulationRequired(DWORD systemMajor, std::optional<DWORD> comctlMajor,
-                       TNonNativeDialog nonNative);
+// The texts that a shown dialog takes anew when they change.
+enum class TTaskDialogText { tdtInstruction, tdtContent, tdtExpanded, tdtFooter };
 
 // Opens a link that no handler took: the shell's "open" verb in a normal
 // window, for openable targets only. Tests replace the opener to record.
@@ -175,8 +168,8 @@ class TAdvTaskDialog : public TComponent {
     int ProgressBarMax = 100;
     std::string Version() const { return "1.0.0.0"; }
 
-    // Results, set by the native dialog when it returns and by the emulated
-    // window while it is used.
+    // Results, kept as the shown face reports them: the native dialog's when
+    // it returns, the emulated window's while it is used.
     int ChosenRadioButton = 0;
     bool VerificationChecked = false;
 
@@ -193,43 +186,29 @@ class TAdvTaskDialog : public TComponent {
     // or -1 when no dialog could be shown.
     int Execute();
 
-    // The shown windows: the native dialog's (kept after it closed) and the
-    // emulated one while it is up.
-    HWND DialogHandle() const { return FDialogHandle; }
-    TAdvMessageForm* DialogForm() const { return FDialogForm; }
+    // The face shown while Execute runs; null before and after.
+    TTaskDialogFace* Face() const { return FFace; }
 
     // How the emulated window makes and drives its push buttons.
-    virtual TWinControl* CreateButton(TComponent* owner);
-    virtual void SetButtonText(TWinControl* button, const std::string& text);
-    virtual void SetButtonCancel(TWinControl* button, bool value);
-    virtual void SetButtonDefault(TWinControl* button, bool value);
-    virtual void SetButtonModalResult(TWinControl* button, int value);
-    virtual int GetButtonModalResult(TWinControl* button);
+    virtual TWinControl* CreateButton(TComponent* owner) const;
+    virtual void SetButtonText(TWinControl* button, const std::string& text) const;
+    virtual void SetButtonCancel(TWinControl* button, bool value) const;
+    virtual void SetButtonDefault(TWinControl* button, bool value) const;
+    virtual void SetButtonModalResult(TWinControl* button, int value) const;
+    virtual int GetButtonModalResult(TWinControl* button) const;
 
-    // One notification of the native dialog; its answer to the system.
-    HRESULT NativeNotification(HWND hwnd, UINT notification, WPARAM wParam, LPARAM lParam);
-    // A link that was clicked: the handler gets it, or the shell opens it.
-    void HyperlinkClicked(const std::string& href);
     // The window either face is owned by: the owner control's, unless
     // ApplicationIsParent or there is none, then the main form's.
     HWND OwnerWindow() const;
 
-  protected:
-    void Notification(TComponent* component, TOperation operation) override;
-
   private:
-    int ExecuteEmulated();
-    int ExecuteNative();
-    // Sends a changed text to the native dialog and has the emulated one lay out.
-    void TextChanged(std::string& field, const std::string& value, int element);
+    // Shows the dialog in `face`, which meanwhile takes the changed texts.
+    std::optional<int> ShowIn(TTaskDialogFace& face);
+    // Keeps a changed text and has the shown face show it.
+    void TextChanged(std::string& field, const std::string& value, TTaskDialogText text);
 
     std::string FTitle, FInstruction, FContent, FExpandedText, FFooter;
     TIconImage FCustomIcon;
     std::vector<std::string> FCustomButtons, FRadioButtons;
-    HWND FDialogHandle = nullptr;
-    // Texts go to FDialogHandle only while the native dialog runs: a closed
-    // dialog's handle may name another window by then.
-    bool FNativeShowing = false;
-    TAdvMessageForm* FDialogForm = nullptr;
-    int FProgressPos = 0;
+    TTaskDialogFace* FFace = nullptr;
 };

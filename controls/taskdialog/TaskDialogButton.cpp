@@ -1,6 +1,6 @@
 #include "controls/taskdialog/TaskDialogButton.h"
 
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 
@@ -41,12 +41,13 @@ bool LoadResourceBitmap(TBitmap& into, const char* name) {
 }
 
 std::vector<std::string> CaptionLines(const std::string& caption) {
-    const std::string text = Trim(caption);
+    // A pair becomes a carriage return with the line feed that a written
+    // break has, and the character after a carriage return is skipped.
+    const std::string text = DecodeLineBreaks(Trim(caption), "\r\n");
     std::vector<std::string> lines;
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool pair = text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n';
-        if (pair || text[i] == '\r') {
+        if (text[i] == '\r') {
             lines.push_back(Trim(line));
             line.clear();
             ++i;

@@ -7,10 +7,10 @@ class TAdvTaskDialogEx : public TAdvTaskDialog {
   public:
     using TAdvTaskDialog::TAdvTaskDialog;
 
-    TWinControl* CreateButton(TComponent* owner) override;
-    void SetButtonText(TWinControl* button, const std::string& text) override;
-    void SetButtonCancel(TWinControl* button, bool value) override;
-    void SetButtonDefault(TWinControl* button, bool value) override;
-    void SetButtonModalResult(TWinControl* button, int value) override;
-    int GetButtonModalResult(TWinControl* button) override;
+    TWinControl* CreateButton(TComponent* owner) const override;
+    void SetButtonText(TWinControl* button, const std::string& text) const override;
+    void SetButtonCancel(TWinControl* button, bool value) const override;
+    void SetButtonDefault(TWinControl* button, bool value) const override;
+    void SetButtonModalResult(TWinControl* button, int value) const override;
+    int GetButtonModalResult(TWinControl* button) const override;
 };

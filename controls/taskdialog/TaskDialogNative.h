@@ -1,36 +1,28 @@
-// The configuration of the system's native task dialog, made from a task
-// dialog component. Needs the Vista declarations of the common controls:
-// only the sources built with them include it.
+// The native face of the task dialog: the system's task dialog, shown where
+// the common controls offer it. The declarations here need none of Vista's;
+// the configuration handed to the system is in TaskDialogNativeConfig.h.
 #pragma once
 
-#include "controls/taskdialog/TaskDialog.h"
+#include "controls/taskdialog/TaskDialogFace.h"
 
-#include <array>
-#include <commctrl.h>
-#include <list>
-#include <string>
-#include <vector>
+class TNativeTaskDialogFace : public TTaskDialogFace {
+  public:
+    using TTaskDialogFace::TTaskDialogFace;
 
-// The structure with the UTF-16 buffers it points into; it stays where it
-// was made, since the structure points into its own members.
-struct TNativeTaskDialogConfig {
-    TNativeTaskDialogConfig() = default;
-    TNativeTaskDialogConfig(const TNativeTaskDialogConfig&) = delete;
-    TNativeTaskDialogConfig& operator=(const TNativeTaskDialogConfig&) = delete;
+    std::optional<int> Show() override;
+    void TextChanged(TTaskDialogText text) override;
+    HWND Window() const override { return FWindow; }
 
-    TASKDIALOGCONFIG Config{};
-    std::list<std::wstring> Texts;
-    // Each caption in its own fixed buffer, cut to fit.
-    std::vector<std::array<wchar_t, 1024>> ButtonCaptions, RadioCaptions;
-    std::vector<TASKDIALOG_BUTTON> Buttons, RadioButtons;
+    // One notification of the system's dialog; the answer to the system.
+    HRESULT Notification(HWND hwnd, UINT notification, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    void ShowProgress(int position, TTaskDialogProgressState state) override;
+
+  private:
+    HWND FWindow = nullptr;
+    // Texts go to FWindow only while the system's dialog runs: a closed
+    // dialog's handle may name another window by then.
+    bool FShowing = false;
+    int FProgressPos = 0;
 };
-
-// Fills `out` from the dialog; `parent` becomes the dialog's parent window.
-void BuildNativeConfig(const TAdvTaskDialog& dialog, HWND parent, TNativeTaskDialogConfig& out);
-
-// The system's "TaskDialogIndirect", looked up at run time so that the
-// program still starts where the common controls lack it.
-using TTaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-TTaskDialogIndirectFn FindTaskDialogIndirect();
-// Tests stand in for the system's function; null gives the system's back.
-void SetTaskDialogIndirectOverride(TTaskDialogIndirectFn taskDialog);

@@ -3,7 +3,7 @@
 #include "app/fMain.h"
 #include "app/ReportTexts.h"
 #include "controls/taskdialog/AdvMessageForm.h"
-#include "framework/CaseFold.h"
+#include "framework/Text.h"
 #include "sync/CopyList.h"
 #include "sync/FailReason.h"
 #include "sync/Settings.h"

@@ -1,6 +1,7 @@
 // Not a test: the program with its reports forced onto the system's task
 // dialog, which the rule does not pick under Wine; for screenshots of that face.
 #include "app/fMain.h"
+#include "controls/taskdialog/TaskDialogFace.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetDialogFaceOverride(TDialogFace::dfNative);

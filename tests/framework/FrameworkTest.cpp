@@ -1,6 +1,5 @@
 // The window layer: components, the loop and pump, dialog keys, fonts,
 // windowless children, canvas rules and the owner-drawn list box.
-#include "framework/CaseFold.h"
 #include "framework/Errors.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -716,26 +715,6 @@ TEST_F(FrameworkTest, StoredBoundsFollowWhatTheSystemDoesToTheWindows) {
     EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370})) << "minimised";
     ShowWindow(form.Handle(), SW_RESTORE);
     EXPECT_EQ(bounds(form), (std::vector<LONG>{120, 130, 470, 370}));
-}
-
-TEST(CaseFoldTest, FoldsLettersOfTheCodePageAndNothingElse) {
-    struct TCase {
-        const char *a, *b;
-        bool same;
-    };
-    const TCase cases[] = {
-        {"Static", "STATIC", true}, {"img", "IMG", true}, {"a&B", "A&b", true},
-        {"ab", "abc", false},       {"[", "{", false},    {"@", "`", false},
-        {"1", "1", true},           {"", "", true},
-    };
-    for (const TCase& c : cases)
-        EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
-    EXPECT_EQ(FoldedCase("A-Z"), "a-z");
-    // Letters beyond ASCII fold as the code page says: an umlaut in Western
-    // European code pages.
-    if (GetACP() == 1252) {
-        EXPECT_TRUE(SameTextChar('\xC4', '\xE4'));
-    }
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // both kinds of system on this one.
 #pragma once
 
-#include "framework/Forms.h"
+#include "framework/SystemInfo.h"
 
 #include <optional>
 

@@ -2,6 +2,7 @@
 // clicks, its glyph, and the folder dialog through a recording browser and
 // once through the shell's own.
 #include "controls/edits/AdvDirectoryEdit.h"
+#include "framework/Errors.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/HeldKeys.h"
 #include "tests/support/KeyboardCues.h"
@@ -438,10 +439,18 @@ TEST_F(DirectoryEditTest, TheChosenFolderBecomesTheTextOnlyWhenItDiffers) {
         Edit->SetText(c.Before);
         // Set where the text stays, to show that the flag is left alone then.
         Edit->SetModified(c.Modified && c.Before == c.After);
+        std::vector<std::string> reported;
+        SetExceptionHook([&](const std::string& where, const std::string& what) {
+            reported.push_back(where + ": " + what);
+        });
         Edit->ButtonClick();
+        SetExceptionHook(nullptr);
         EXPECT_EQ(Edit->Text(), c.After);
         EXPECT_EQ(Edit->Modified(), c.Modified);
         EXPECT_EQ(closed, c.Closed);
+        EXPECT_EQ(reported, c.Throw ? std::vector<std::string>{"folder dialog: the dialog failed"}
+                                    : std::vector<std::string>{})
+            << "a failing dialog is reported, not dropped";
     }
 }
 

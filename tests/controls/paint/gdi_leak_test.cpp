@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -57,6 +58,52 @@ TEST_F(GdiLeakTest, OwnersThatHandOverAnObjectCountItOnce) {
         EXPECT_FALSE(second);
     }
     EXPECT_EQ(LiveGdiObjects(), before);
+}
+
+TEST_F(GdiLeakTest, ACanvasKeepsItsPenWhileThePenStaysTheSame) {
+    TBitmap bitmap(40, 40);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush.SetColor(clWhite);
+    canvas.FillRect(MakeRect(0, 0, 40, 40));
+    const int before = LiveGdiObjects();
+    canvas.Pen.SetColor(clRed);
+    canvas.MoveTo(0, 1);
+    canvas.LineTo(40, 1);
+    const HGDIOBJ red = GetCurrentObject(canvas.Handle(), OBJ_PEN);
+    for (int y = 2; y < 10; ++y) {
+        canvas.MoveTo(0, y);
+        canvas.LineTo(40, y);
+    }
+    EXPECT_EQ(GetCurrentObject(canvas.Handle(), OBJ_PEN), red) << "a run of lines makes one pen";
+    EXPECT_EQ(LiveGdiObjects(), before + 1);
+
+    struct TChange {
+        const char* Name;
+        std::function<void(TPen&)> Apply;
+    };
+    const TChange changes[] = {
+        {"colour", [](TPen& pen) { pen.SetColor(clBlue); }},
+        {"width", [](TPen& pen) { pen.SetWidth(3); }},
+        {"style", [](TPen& pen) { pen.SetStyle(PS_DOT); }},
+    };
+    int y = 12;
+    for (const TChange& c : changes) {
+        SCOPED_TRACE(c.Name);
+        const HGDIOBJ previous = GetCurrentObject(canvas.Handle(), OBJ_PEN);
+        c.Apply(canvas.Pen);
+        canvas.MoveTo(0, y);
+        canvas.LineTo(40, y);
+        EXPECT_NE(GetCurrentObject(canvas.Handle(), OBJ_PEN), previous);
+        EXPECT_EQ(LiveGdiObjects(), before + 1) << "the pen it replaced is gone";
+        y += 6;
+    }
+    EXPECT_EQ(canvas.Pixel(5, 1), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.Pixel(5, 12), RGB(0, 0, 255)) << "the new colour draws";
+
+    canvas.Pen.SetColor(clNone);
+    canvas.MoveTo(0, 35);
+    canvas.LineTo(40, 35);
+    EXPECT_EQ(canvas.Pixel(5, 35), RGB(255, 255, 255)) << "no pen draws nothing";
 }
 
 TEST_F(GdiLeakTest, ManyGlowButtonsAndMarkupTextsLeaveNothingBehind) {

@@ -3,6 +3,7 @@
 #include "controls/paint/AdvGlowButton.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
+#include "framework/Text.h"
 #include "tests/controls/paint/Pixels.h"
 #include "tests/support/FreshApplication.h"
 #include "tests/support/KeyboardCues.h"

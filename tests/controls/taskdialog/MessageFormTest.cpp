@@ -55,14 +55,14 @@ class MessageFormTest : public ::testing::Test {
     // what the user does.
     int Run(TAdvTaskDialog& dialog, std::function<void(TAdvMessageForm&)> act) {
         dialog.OnDialogCreated = [&dialog, act](TComponent*) {
-            ASSERT_NE(dialog.DialogForm(), nullptr);
-            act(*dialog.DialogForm());
+            ASSERT_NE(EmulatedForm(dialog), nullptr);
+            act(*EmulatedForm(dialog));
         };
         const UINT_PTR guard = SetTimer(nullptr, 0, 10000, GiveUp);
         const int result = dialog.Execute();
         KillTimer(nullptr, guard);
         EXPECT_FALSE(app->Terminated()) << "the dialog had to be ended from outside";
-        EXPECT_EQ(dialog.DialogForm(), nullptr) << "the window is gone after Execute";
+        EXPECT_EQ(EmulatedForm(dialog), nullptr) << "the window is gone after Execute";
         return result;
     }
 
@@ -80,10 +80,11 @@ class MessageFormTest : public ::testing::Test {
 
 // Builds the window without showing it.
 struct TBuilt {
-    explicit TBuilt(TAdvTaskDialog& dialog) : Form(nullptr, dialog) {
+    explicit TBuilt(TAdvTaskDialog& dialog) : Face(dialog), Form(nullptr, Face) {
         Form.BuildDialog();
         Form.SetColor(clWhite);
     }
+    TEmulatedTaskDialogFace Face;
     TAdvMessageForm Form;
 };
 
@@ -194,12 +195,12 @@ TEST_F(MessageFormTest, CommonButtonsHaveTheirNamesCaptionsAndGlowWithTabStops) 
         EXPECT_NE(dynamic_cast<TAdvGlowButton*>(buttons[i]), nullptr);
         EXPECT_TRUE(buttons[i]->TabStop());
         EXPECT_GE(buttons[i]->Width(), 60);
-        EXPECT_EQ(buttons[i]->Width(), std::max(60, TAdvMessageForm::CommonButtonWidths[i]));
+        EXPECT_EQ(buttons[i]->Width(), built.Form.CommonButtonWidth(static_cast<TCommonButton>(i)));
         if (i > 0) {
             EXPECT_GT(buttons[i]->Left(), buttons[i - 1]->Left()) << "in one row, in table order";
         }
     }
-    EXPECT_GT(TAdvMessageForm::CommonButtonWidths[cbRetry], 0) << "measured once per process";
+    EXPECT_GT(built.Form.CommonButtonWidth(cbRetry), 0) << "measured once per process";
 }
 
 TEST_F(MessageFormTest, DefaultButtonMinusOneLeavesNoDefaultAndNoTabStops) {
@@ -465,7 +466,8 @@ TEST_F(MessageFormTest, OnEveryScreenTheInstructionIsLargerThanTheContentAndAllO
                               "erfolgreich kopiert");
             dialog.Icon = tiWarning;
             dialog.CommonButtons = {cbOK};
-            TAdvMessageForm form(nullptr, dialog);
+            TEmulatedTaskDialogFace face(dialog);
+            TAdvMessageForm form(nullptr, face);
             // The message font in pixels, as the system gives it on this screen.
             form.Font.SetHeight(MulDiv(points, ppi, 72));
             form.BuildDialog();
@@ -631,7 +633,7 @@ TEST_F(MessageFormTest, ExpandingAndCollapsingRearranges) {
     shown.CommonButtons = {cbOK};
     bool expandedThen = false;
     shown.OnDialogClose = [&](TComponent*, bool&) {
-        expandedThen = shown.DialogForm()->Expanded();
+        expandedThen = EmulatedForm(shown)->Expanded();
     };
     Run(shown, [](TAdvMessageForm& f) {
         PostMessageA(f.Handle(), WM_SYSCHAR, 'm', 1 << 29);
@@ -651,9 +653,9 @@ TEST_F(MessageFormTest, CloseQueryRefusingKeepsTheWindowOpen) {
         EXPECT_TRUE(canClose);
         if (++asked == 1) {
             canClose = false;
-            PostClick(dialog.DialogForm()->CommonButtonList()[0]);
+            PostClick(EmulatedForm(dialog)->CommonButtonList()[0]);
         } else
-            visibleAfterRefusal = IsWindowVisible(dialog.DialogForm()->Handle()) != FALSE;
+            visibleAfterRefusal = IsWindowVisible(EmulatedForm(dialog)->Handle()) != FALSE;
     };
     EXPECT_EQ(Run(dialog, [](TAdvMessageForm& form) { PostClick(form.CommonButtonList()[0]); }), 1);
     EXPECT_EQ(asked, 2);
@@ -717,7 +719,8 @@ TEST_F(MessageFormTest, ContentChangesWhileShownLayTheWindowOutAgain) {
         PostClick(form.CommonButtonList()[0]);
     });
     TBitmap b(1, 1);
-    b.Canvas().Font = TAdvMessageForm(nullptr, dialog).Font;
+    TEmulatedTaskDialogFace face(dialog);
+    b.Canvas().Font = TAdvMessageForm(nullptr, face).Font;
     EXPECT_EQ(after - before, 2 * b.Canvas().TextHeight("Ag"));
 }
 
@@ -788,8 +791,8 @@ TEST_F(MessageFormTest, OnceShownTheWindowIsCentredOnTheScreenOrOnItsOwnerForm) 
         RECT shown{};
         bool visible = false;
         dialog.OnDialogClose = [&](TComponent*, bool&) {
-            GetWindowRect(dialog.DialogForm()->Handle(), &shown);
-            visible = IsWindowVisible(dialog.DialogForm()->Handle()) != FALSE;
+            GetWindowRect(EmulatedForm(dialog)->Handle(), &shown);
+            visible = IsWindowVisible(EmulatedForm(dialog)->Handle()) != FALSE;
         };
         Run(dialog, [](TAdvMessageForm& form) { PostClick(form.CommonButtonList()[0]); });
         ASSERT_TRUE(visible);
@@ -818,9 +821,9 @@ TEST_F(MessageFormTest, AccessKeysSelectARadioButtonAndToggleTheCheckBoxAsAClick
     std::vector<bool> radiosShown;
     bool boxShown = false;
     dialog.OnDialogClose = [&](TComponent*, bool&) {
-        for (TRadioButton* radio : dialog.DialogForm()->RadioList())
+        for (TRadioButton* radio : EmulatedForm(dialog)->RadioList())
             radiosShown.push_back(radio->Checked());
-        boxShown = dialog.DialogForm()->VerifyCheckBox()->Checked();
+        boxShown = EmulatedForm(dialog)->VerifyCheckBox()->Checked();
     };
     Run(dialog, [](TAdvMessageForm& form) {
         for (const char key : {'z', 'n', 'd', 'n', 'n'})

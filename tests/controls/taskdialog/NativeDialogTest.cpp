@@ -2,8 +2,8 @@
 // the face seam (the rule picks the emulated window under Wine), driven
 // through its window.
 #include "controls/taskdialog/AdvMessageForm.h"
-#include "controls/taskdialog/TaskDialogNative.h"
-#include "framework/CaseFold.h"
+#include "controls/taskdialog/TaskDialogNativeConfig.h"
+#include "framework/Text.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,10 @@
 namespace {
 
 TAdvTaskDialog* gShown = nullptr;
+
+HWND ShownWindow(const TAdvTaskDialog& dialog) {
+    return dialog.Face() ? dialog.Face()->Window() : nullptr;
+}
 bool gGaveUp = false;
 
 // Ends a dialog that the test failed to close, so that it fails instead of hanging:
@@ -23,12 +27,12 @@ bool gGaveUp = false;
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
     if (!gShown)
         return;
-    if (gShown->DialogForm()) {
+    if (EmulatedForm(*gShown)) {
         gGaveUp = true;
         PostQuitMessage(0);
-    } else if (IsWindow(gShown->DialogHandle())) {
+    } else if (IsWindow(ShownWindow(*gShown))) {
         gGaveUp = true;
-        DestroyWindow(gShown->DialogHandle());
+        DestroyWindow(ShownWindow(*gShown));
     }
 }
 
@@ -79,9 +83,9 @@ class NativeDialogTest : public ::testing::Test {
 
     // Executes the dialog; `act` runs when the system reports it created.
     int Run(TAdvTaskDialog& dialog, std::function<void(HWND)> act) {
-        dialog.OnDialogCreated = [&dialog, act](TComponent*) { act(dialog.DialogHandle()); };
+        dialog.OnDialogCreated = [&dialog, act](TComponent*) { act(ShownWindow(dialog)); };
         const int result = ExecuteEither(dialog);
-        EXPECT_EQ(dialog.DialogForm(), nullptr) << "no emulated window was made";
+        EXPECT_EQ(EmulatedForm(dialog), nullptr) << "no emulated window was made";
         return result;
     }
 
@@ -149,7 +153,7 @@ TEST_F(NativeDialogTest, RefusingCloseKeepsItOpen) {
     bool openAfterRefusal = false;
     dialog.OnDialogClose = [&](TComponent*, bool& canClose) { canClose = ++asked > 1; };
     dialog.OnDialogTimer = [&](TComponent*) {
-        HWND hwnd = dialog.DialogHandle();
+        HWND hwnd = ShownWindow(dialog);
         if (++ticks == 1)
             Press(hwnd, IDOK);
         else if (ticks == 3) {
@@ -174,10 +178,10 @@ TEST_F(NativeDialogTest, ProgressRangeAndPositionReachTheBar) {
     dialog.OnDialogProgress = [&](TComponent*, int& pos, TTaskDialogProgressState&) {
         pos = 10 + 5 * ++ticks;
         if (ticks == 4) {
-            HWND bar = ChildOfClass(dialog.DialogHandle(), PROGRESS_CLASSA);
+            HWND bar = ChildOfClass(ShownWindow(dialog), PROGRESS_CLASSA);
             SendMessageA(bar, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
             position = SendMessageA(bar, PBM_GETPOS, 0, 0);
-            Press(dialog.DialogHandle(), IDOK);
+            Press(ShownWindow(dialog), IDOK);
         }
     };
     EXPECT_EQ(Run(dialog, [](HWND) {}), IDOK);
@@ -258,10 +262,10 @@ TEST_F(NativeDialogTest, TheDialogIsOwnedByTheFormAndDisablesIt) {
 
 // Closes whichever face is shown with its OK button.
 void PressOk(TAdvTaskDialog& dialog) {
-    if (TAdvMessageForm* form = dialog.DialogForm())
+    if (TAdvMessageForm* form = EmulatedForm(dialog))
         PostMessageA(form->CommonButtonList()[0]->Handle(), BM_CLICK, 0, 0);
     else
-        Press(dialog.DialogHandle(), IDOK);
+        Press(ShownWindow(dialog), IDOK);
 }
 
 TEST_F(NativeDialogTest, BothFacesReportTheVerificationBoxAsItStarts) {
@@ -297,13 +301,13 @@ TEST_F(NativeDialogTest, WhenTheSystemDialogFailsTheOwnWindowShowsTheReport) {
     dialog.CommonButtons = {cbOK};
     std::string shownInstruction;
     dialog.OnDialogCreated = [&](TComponent*) {
-        ASSERT_NE(dialog.DialogForm(), nullptr);
-        shownInstruction = dialog.DialogForm()->InstructionLabel()->Caption();
+        ASSERT_NE(EmulatedForm(dialog), nullptr);
+        shownInstruction = EmulatedForm(dialog)->InstructionLabel()->Caption();
         PressOk(dialog);
     };
     EXPECT_EQ(ExecuteEither(dialog), IDOK);
     EXPECT_EQ(shownInstruction, "Kopierergebnis");
-    EXPECT_EQ(dialog.DialogForm(), nullptr);
+    EXPECT_EQ(EmulatedForm(dialog), nullptr);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // The native face without showing it: the configuration handed to the
 // system, the notification handler, the choice of face and the link rule.
 #include "controls/html/ShellLink.h"
-#include "controls/taskdialog/TaskDialogNative.h"
+#include "controls/taskdialog/TaskDialogNativeConfig.h"
+#include "framework/Errors.h"
+#include "framework/SystemInfo.h"
 #include "tests/support/FreshApplication.h"
 
 #include <gtest/gtest.h>
@@ -102,13 +104,14 @@ TEST(TaskDialogConfig, FlagsButtonsAndIconsFollowTheProperties) {
         TAdvTaskDialog dialog(nullptr);
         c.Setup(dialog);
         TNativeTaskDialogConfig config;
-        BuildNativeConfig(dialog, nullptr, config);
+        TNativeTaskDialogFace face(dialog);
+        BuildNativeConfig(face, nullptr, config);
         EXPECT_EQ(config.Config.dwFlags, c.Flags);
         EXPECT_EQ(config.Config.dwCommonButtons, c.Buttons);
         EXPECT_EQ(config.Config.pszMainIcon, c.MainIcon);
         EXPECT_EQ(config.Config.pszFooterIcon, c.FooterIcon);
         EXPECT_EQ(config.Config.cbSize, sizeof(TASKDIALOGCONFIG));
-        EXPECT_EQ(config.Config.lpCallbackData, reinterpret_cast<LONG_PTR>(&dialog));
+        EXPECT_EQ(config.Config.lpCallbackData, reinterpret_cast<LONG_PTR>(&face));
         EXPECT_NE(config.Config.pfCallback, nullptr);
     }
 }
@@ -123,7 +126,8 @@ TEST(TaskDialogConfig, TextsLineFeedsOnlyWhereListedAndEmptyTextsAbsent) {
     dialog.ExpandControlText = "we\\nniger";
     dialog.VerificationText = "nicht\\nmehr";
     TNativeTaskDialogConfig config;
-    BuildNativeConfig(dialog, nullptr, config);
+    TNativeTaskDialogFace face(dialog);
+    BuildNativeConfig(face, nullptr, config);
     const TASKDIALOGCONFIG& c = config.Config;
     EXPECT_EQ(W(c.pszWindowTitle), L"Ti\ntel");
     EXPECT_EQ(W(c.pszMainInstruction), L"An\nweisung");
@@ -145,7 +149,8 @@ TEST(TaskDialogConfig, TextsAreConvertedFromTheAnsiCodePage) {
     dialog.SetContent("Gr\xFC\xDF"
                       "e"); // "Grüße" in code page 1252
     TNativeTaskDialogConfig config;
-    BuildNativeConfig(dialog, nullptr, config);
+    TNativeTaskDialogFace face(dialog);
+    BuildNativeConfig(face, nullptr, config);
     wchar_t expected[16] = {};
     MultiByteToWideChar(CP_ACP, 0,
                         "Gr\xFC\xDF"
@@ -162,7 +167,8 @@ TEST(TaskDialogConfig, CustomAndRadioButtonsNumberedFrom100And200AndCutAt1023) {
     dialog.DefaultButton = 101;
     dialog.DefaultRadioButton = 202;
     TNativeTaskDialogConfig config;
-    BuildNativeConfig(dialog, nullptr, config);
+    TNativeTaskDialogFace face(dialog);
+    BuildNativeConfig(face, nullptr, config);
     const TASKDIALOGCONFIG& c = config.Config;
     ASSERT_EQ(c.cButtons, 2u);
     EXPECT_EQ(c.pButtons[0].nButtonID, 100);
@@ -184,7 +190,8 @@ TEST(TaskDialogConfig, CustomIconReplacesTheIconNumber) {
     dialog.CustomIcon().Assign(LoadIcon(nullptr, IDI_QUESTION));
     ASSERT_FALSE(dialog.CustomIcon().Empty());
     TNativeTaskDialogConfig config;
-    BuildNativeConfig(dialog, nullptr, config);
+    TNativeTaskDialogFace face(dialog);
+    BuildNativeConfig(face, nullptr, config);
     EXPECT_TRUE(config.Config.dwFlags & TDF_USE_HICON_MAIN);
     EXPECT_EQ(config.Config.hMainIcon, dialog.CustomIcon().Handle());
 }
@@ -263,6 +270,7 @@ class NotificationTest : public ::testing::Test {
     std::vector<MSG> recorded;
     std::vector<std::string> opened;
     TAdvTaskDialog dialog{nullptr};
+    TNativeTaskDialogFace face{dialog};
 };
 
 TEST_F(NotificationTest, CreatedRaisesTheEventAndSendsTheRangeOnlyWithAProgressBar) {
@@ -272,15 +280,15 @@ TEST_F(NotificationTest, CreatedRaisesTheEventAndSendsTheRangeOnlyWithAProgressB
         ++created;
     };
     dialog.Options = {doProgressBarMarquee};
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_CREATED, 0, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_CREATED, 0, 0), S_OK);
     EXPECT_EQ(created, 1);
     EXPECT_TRUE(recorded.empty()) << "no range message for a marquee";
-    EXPECT_EQ(dialog.DialogHandle(), window);
+    EXPECT_EQ(face.Window(), window);
 
     dialog.Options = {doProgressBar};
     dialog.ProgressBarMin = 5;
     dialog.ProgressBarMax = 70;
-    dialog.NativeNotification(window, TDN_CREATED, 0, 0);
+    face.Notification(window, TDN_CREATED, 0, 0);
     ASSERT_EQ(recorded.size(), 1u);
     EXPECT_EQ(recorded[0].message, static_cast<UINT>(TDM_SET_PROGRESS_BAR_RANGE));
     EXPECT_EQ(recorded[0].lParam, MAKELPARAM(5, 70));
@@ -289,24 +297,24 @@ TEST_F(NotificationTest, CreatedRaisesTheEventAndSendsTheRangeOnlyWithAProgressB
 TEST_F(NotificationTest, ButtonClickRaisesTheEventAndTheCloseQuery) {
     std::vector<int> clicked;
     dialog.OnDialogButtonClick = [&](TComponent*, int id) { clicked.push_back(id); };
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_BUTTON_CLICKED, 101, 0), S_OK)
+    EXPECT_EQ(face.Notification(window, TDN_BUTTON_CLICKED, 101, 0), S_OK)
         << "without a close handler the dialog closes";
     bool refuse = true;
     dialog.OnDialogClose = [&](TComponent*, bool& canClose) {
         EXPECT_TRUE(canClose) << "true on entry";
         canClose = !refuse;
     };
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_BUTTON_CLICKED, IDOK, 0), S_FALSE)
+    EXPECT_EQ(face.Notification(window, TDN_BUTTON_CLICKED, IDOK, 0), S_FALSE)
         << "a refusing handler keeps it open";
     refuse = false;
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_BUTTON_CLICKED, IDOK, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_BUTTON_CLICKED, IDOK, 0), S_OK);
     EXPECT_EQ(clicked, (std::vector<int>{101, IDOK, IDOK}));
 }
 
 TEST_F(NotificationTest, TimerHandsPositionAndStateToTheBar) {
     int ticks = 0;
     dialog.OnDialogTimer = [&](TComponent*) { ++ticks; };
-    dialog.NativeNotification(window, TDN_TIMER, 100, 0);
+    face.Notification(window, TDN_TIMER, 100, 0);
     EXPECT_EQ(ticks, 1);
     EXPECT_TRUE(recorded.empty()) << "no progress handler, no bar messages";
 
@@ -319,7 +327,7 @@ TEST_F(NotificationTest, TimerHandsPositionAndStateToTheBar) {
         pos += 10;
     };
     for (int i = 0; i < 3; ++i)
-        dialog.NativeNotification(window, TDN_TIMER, 200, 0);
+        face.Notification(window, TDN_TIMER, 200, 0);
     EXPECT_EQ(seen, (std::vector<int>{0, 10, 20})) << "each tick starts from the last position";
     ASSERT_EQ(recorded.size(), 6u);
     const std::pair<UINT, WPARAM> expected[] = {
@@ -339,34 +347,51 @@ TEST_F(NotificationTest, RadioAndVerificationRaiseTheirEvents) {
     std::vector<bool> checks;
     dialog.OnDialogRadioClick = [&](TComponent*, int id) { radios.push_back(id); };
     dialog.OnDialogVerifyClick = [&](TComponent*, bool checked) { checks.push_back(checked); };
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_RADIO_BUTTON_CLICKED, 201, 0), S_OK);
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_VERIFICATION_CLICKED, 1, 0), S_OK);
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_VERIFICATION_CLICKED, 0, 0), S_OK);
-    EXPECT_EQ(dialog.NativeNotification(window, TDN_DESTROYED, 0, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_RADIO_BUTTON_CLICKED, 201, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_VERIFICATION_CLICKED, 1, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_VERIFICATION_CLICKED, 0, 0), S_OK);
+    EXPECT_EQ(face.Notification(window, TDN_DESTROYED, 0, 0), S_OK);
     EXPECT_EQ(radios, (std::vector<int>{201}));
     EXPECT_EQ(checks, (std::vector<bool>{true, false}));
 }
 
 TEST_F(NotificationTest, LinksGoToTheHandlerOrToTheShellWhenOpenable) {
     for (const wchar_t* href : {L"https://example.org/x", L"file://c:/evil.exe", L"mailto:a@b.c"})
-        dialog.NativeNotification(window, TDN_HYPERLINK_CLICKED, 0, reinterpret_cast<LPARAM>(href));
+        face.Notification(window, TDN_HYPERLINK_CLICKED, 0, reinterpret_cast<LPARAM>(href));
     EXPECT_EQ(opened, (std::vector<std::string>{"https://example.org/x", "mailto:a@b.c"}));
 
     std::vector<std::string> handled;
     dialog.OnDialogHyperlinkClick = [&](TComponent*, const std::string& href) {
         handled.push_back(href);
     };
-    dialog.NativeNotification(window, TDN_HYPERLINK_CLICKED, 0,
-                              reinterpret_cast<LPARAM>(L"file://c:/evil.exe"));
+    face.Notification(window, TDN_HYPERLINK_CLICKED, 0,
+                      reinterpret_cast<LPARAM>(L"file://c:/evil.exe"));
     EXPECT_EQ(handled, (std::vector<std::string>{"file://c:/evil.exe"}))
         << "a handler gets every link";
     EXPECT_EQ(opened.size(), 2u) << "and the shell none";
 }
 
+TEST_F(NotificationTest, AThrowingHandlerIsReportedAndStopsAtTheSystemsCallback) {
+    dialog.OnDialogButtonClick = [](TComponent*, int) { throw EKorvandelError("handler failed"); };
+    TNativeTaskDialogConfig config;
+    BuildNativeConfig(face, nullptr, config);
+    std::vector<std::string> reported;
+    SetExceptionHook([&](const std::string& where, const std::string& what) {
+        reported.push_back(where + ": " + what);
+    });
+    const HRESULT answer =
+        config.Config.pfCallback(window, TDN_BUTTON_CLICKED, IDOK, 0, config.Config.lpCallbackData);
+    SetExceptionHook(nullptr);
+    EXPECT_EQ(answer, S_OK);
+    EXPECT_EQ(reported, (std::vector<std::string>{"task dialog: handler failed"}));
+}
+
 TEST_F(NotificationTest, ChangedTextsReachNoWindowWhileNoDialogRuns) {
-    dialog.NativeNotification(window, TDN_CREATED, 0, 0);
+    face.Notification(window, TDN_CREATED, 0, 0);
     dialog.SetContent("neu");
     dialog.SetFooter("neu");
+    face.TextChanged(TTaskDialogText::tdtContent);
+    face.TextChanged(TTaskDialogText::tdtFooter);
     EXPECT_TRUE(recorded.empty()) << "the recorded handle may belong to another window by now";
     EXPECT_EQ(dialog.Content(), "neu");
 }
