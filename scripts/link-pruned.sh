@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Links the 32-bit program without the functions that nothing calls.
+# Links the 32-bit program without the functions that nothing calls, and
+# with two small sections moved into a larger one.
 # Usage (as the link launcher): link-pruned.sh COMPILER ARGS... -o PROGRAM ...
 #
 # The linker's default script keeps every unwind table, and on 32-bit Windows
@@ -51,14 +52,33 @@ link_to "$work/loose.exe" "$work/loose.ld" -Wl,--print-gc-sections 2>"$work/gc.t
 sed -n "s/.*removing unused section '\(\.text[^'[]*\)\(\[[^']*\]\)\{0,1\}' in file '\([^/'][^']*\)'$/\3 \1/p" \
   "$work/gc.txt" | sed 's/^\([^ (]*\)(\([^)]*\)) /\1:\2 /' |
   awk '{ print "    " $1 "(" $2 ")" }' | sort -u >"$work/dead.txt"
+# The start-up lists (.CRT, 56 bytes) and the thread-local template (.tls, 8
+# bytes) go to the end of .data, in their order: in sections of their own each
+# took 512 bytes of the file. The loader finds them by the directories that
+# point at them, not by their sections' names.
 awk -v dead="$work/dead.txt" '
-  { print }
-  /^SECTIONS/ {
-    getline; print
-    print "  /DISCARD/ : {"
-    while ((getline line < dead) > 0) print line
-    print "  }"
+  /^  \.(CRT|tls) BLOCK/ { moving = 1; getline; next }
+  moving && /^  }/ { moving = 0; next }
+  moving { moved = moved $0 "\n"; next }
+  { lines[++n] = $0 }
+  END {
+    for (i = 1; i <= n; i++) {
+      if (lines[i] ~ /^  \.data BLOCK/) data = 1
+      if (data && lines[i] ~ /^  }/) {
+        # With the thread-local initialisers, which the script does not name.
+        printf "%s    KEEP (*(SORT(.CRT$XD*)))\n", moved
+        data = 0
+      }
+      print lines[i]
+      if (lines[i] ~ /^SECTIONS/) {
+        print lines[++i]
+        print "  /DISCARD/ : {"
+        while ((getline line < dead) > 0) print line
+        print "  }"
+      }
+    }
   }' "$work/default.ld" >"$work/pruned.ld"
+grep -q '___tls_start__' "$work/pruned.ld" || { echo "link-pruned: no .tls to move" >&2; exit 1; }
 
 # Every unwind entry must cover code that is there, or lie in the table itself.
 check="$work/check.exe"
