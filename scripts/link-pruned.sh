@@ -11,6 +11,7 @@
 # remain, pointing at themselves inside the table (the addresses are relative),
 # where no instruction runs, so the unwinder never takes them.
 set -euo pipefail
+export LC_ALL=C # the linker's messages are read below
 args=("$@")
 out=
 for ((i = 0; i < ${#args[@]}; i++)); do
