@@ -1,25 +1,19 @@
 #include "app/ReportTexts.h"
 
-#include <cmath>
-#include <cstdio>
+#include "sync/NumberText.h"
+
 #include <initializer_list>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr double kMiB = 1024.0 * 1024.0;
-constexpr double kGiB = kMiB * 1024.0;
+constexpr int kMiBShift = 20;
+constexpr int kGiBShift = 30;
 // "<IMG src="idx:0"> " puts the warning triangle of StdImages before a path.
 constexpr char kFailureMarker[] = "<IMG src=\"idx:0\"> ";
 // The second image: a file that both sides changed.
 constexpr char kConflictMarker[] = "<IMG src=\"idx:1\"> ";
-
-std::string Printed(const char* format, int a, int b = 0, int c = 0) {
-    char text[256];
-    std::snprintf(text, sizeof(text), format, a, b, c);
-    return text;
-}
 
 // The format with each "%s" replaced by the next of the texts, in turn.
 std::string Fill(std::string_view format, std::initializer_list<std::string_view> texts) {
@@ -57,31 +51,23 @@ TFailReason ReasonOf(const TCopyEntry& entry) {
 } // namespace
 
 std::string GermanDecimal(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof(text), "%.*f", decimals, value);
-    std::string out = text;
-    for (char& c : out)
-        if (c == '.')
-            c = ',';
-    return out;
+    return FixedText(value, decimals, ',');
 }
 
 std::string SizeText(std::uint64_t bytes) {
-    const double b = static_cast<double>(bytes);
-    if (b >= kGiB)
-        return GermanDecimal(b / kGiB, 1) + " GB";
-    const double mb = b / kMiB;
-    return GermanDecimal(mb, mb < 10 ? 1 : 0) + " MB";
+    if (bytes >> kGiBShift != 0)
+        return FractionText(bytes, kGiBShift, 1, ',') + " GB";
+    const bool small = bytes >> kMiBShift < 10;
+    return FractionText(bytes, kMiBShift, small ? 1 : 0, ',') + " MB";
 }
 
 std::string SpeedText(double bytesPerSecond, std::uint64_t secondsLeft) {
-    const unsigned long long s = secondsLeft;
-    char left[48];
-    if (s >= 3600)
-        std::snprintf(left, sizeof(left), "%llu:%02llu:%02llu h", s / 3600, s / 60 % 60, s % 60);
-    else
-        std::snprintf(left, sizeof(left), "%llu:%02llu min", s / 60, s % 60);
-    const double mbs = bytesPerSecond / kMiB;
+    const std::uint64_t s = secondsLeft;
+    const std::string left =
+        s >= 3600 ? Fill("%s:%s:%s h", {DecimalText(s / 3600), DecimalText(s / 60 % 60, 2),
+                                        DecimalText(s % 60, 2)})
+                  : Fill("%s:%s min", {DecimalText(s / 60), DecimalText(s % 60, 2)});
+    const double mbs = bytesPerSecond / (1 << kMiBShift);
     return Fill("%s MB/s \x96 noch %s", {GermanDecimal(mbs, mbs < 100 ? 1 : 0), left});
 }
 
@@ -98,14 +84,18 @@ std::string OtherRootText(const TOtherRoot& root) {
 std::string CopyReportContent(const TCopyRunResult& result, const TCopyList& list, int total) {
     std::string text;
     if (result.Cancelled) {
-        text = Printed("Abgebrochen: %d von %d Dateien kopiert", result.CopiedCount, total);
-        text += result.FailedCount > 0 ? Printed(", %d fehlgeschlagen.", result.FailedCount) : ".";
+        text = Fill("Abgebrochen: %s von %s Dateien kopiert",
+                    {std::to_string(result.CopiedCount), std::to_string(total)});
+        text += result.FailedCount > 0
+                    ? Fill(", %s fehlgeschlagen.", {std::to_string(result.FailedCount)})
+                    : ".";
     } else if (result.FailedCount > 0) {
-        text = Printed("%d Dateien konnten nicht kopiert werden\r\n"
-                       "%d Dateien wurden erfolgreich kopiert",
-                       result.FailedCount, result.CopiedCount);
+        text = Fill("%s Dateien konnten nicht kopiert werden\r\n"
+                    "%s Dateien wurden erfolgreich kopiert",
+                    {std::to_string(result.FailedCount), std::to_string(result.CopiedCount)});
     } else {
-        return Printed("Alle %d Dateien wurden erfolgreich kopiert.", result.CopiedCount);
+        return Fill("Alle %s Dateien wurden erfolgreich kopiert.",
+                    {std::to_string(result.CopiedCount)});
     }
     // The reasons in the order of their first failure.
     int counts[static_cast<int>(TFailReason::Other) + 1] = {};
@@ -168,7 +158,7 @@ std::string FolderProblemText(const TFolderCheck& check) {
 }
 
 std::string CancelledCompareText(int folders, int files) {
-    return Printed("Der Vergleich wurde nach %d Ordnern abgebrochen; bis dahin wurden %d "
-                   "Dateien gefunden. Was nicht mehr verglichen wurde, fehlt in den Listen.",
-                   folders, files);
+    return Fill("Der Vergleich wurde nach %s Ordnern abgebrochen; bis dahin wurden %s "
+                "Dateien gefunden. Was nicht mehr verglichen wurde, fehlt in den Listen.",
+                {std::to_string(folders), std::to_string(files)});
 }

@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-// "12,4" for (12.43, 1): a decimal comma, no grouping.
+// "12,4" for (12.43, 1): a decimal comma, no grouping; for a value from 0 up
+// to 2^64, rounded as printf rounds.
 std::string GermanDecimal(double value, int decimals);
 
 // A size in MB (below 1 GB) or GB, binary units as the system shows them:

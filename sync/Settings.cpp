@@ -1,9 +1,9 @@
 #include "sync/Settings.h"
 
+#include "sync/NumberText.h"
 #include "sync/Paths.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -147,9 +147,7 @@ std::string SerialText(std::optional<std::uint32_t> serial) {
     if (!serial) {
         return {};
     }
-    char text[9];
-    std::snprintf(text, sizeof(text), "%08X", static_cast<unsigned>(*serial));
-    return text;
+    return HexText(*serial, 8, true);
 }
 
 // A line break in a value would start a line of its own.

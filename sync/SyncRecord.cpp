@@ -1,10 +1,10 @@
 #include "sync/SyncRecord.h"
 
+#include "sync/NumberText.h"
 #include "sync/Paths.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -296,10 +296,7 @@ std::string SyncRecordFileFor(const std::string& settingsFile, std::string_view 
     hash = Fnv1a(stickRoot, hash);
     hash = Fnv1a(std::string_view("\0", 1), hash);
     hash = Fnv1a(diskRoot, hash);
-    char name[64];
-    std::snprintf(name, sizeof name, "~Korvandel Stand %016llx.dat",
-                  static_cast<unsigned long long>(hash));
-    return FolderPart(settingsFile) + name;
+    return FolderPart(settingsFile) + "~Korvandel Stand " + HexText(hash, 16, false) + ".dat";
 }
 
 TRecordLoad TSyncRecordFile::Load(TFileSystem& fs, TSyncRecord& record) {
