@@ -177,12 +177,27 @@ int main(int argc, char** argv) {
                 "50 ms, the longest after %.0f ms\n",
                 mib, copyMs / 1000, probe.Answers, probe.LongestMs);
 
-    // Cancelled halfway: the time from the click to the end of the run.
+    // Cancelled halfway: the time from the click to the end of the run. Half is
+    // read off the temporary file beside the target, since a second copy of a
+    // file in the cache may take much less than half the first one's time; and
+    // the click comes after the double-click time, within which the window
+    // takes it for the end of the click that started the run.
     fs::remove(root / "disk" / "big.bin", ignored);
     window.bScanClick(nullptr);
     double cancelMs = 0;
+    std::atomic<bool> running{true};
+    const auto started = TClock::now();
     TThread canceller([&] {
-        Sleep(static_cast<DWORD>(copyMs / 2));
+        const std::uintmax_t half = static_cast<std::uintmax_t>(mib) << 19;
+        for (bool reached = false; !reached && running; Sleep(1)) {
+            std::error_code busy;
+            for (const auto& entry : fs::directory_iterator(root / "disk", busy))
+                reached = reached || entry.file_size(busy) >= half;
+        }
+        while (running && MsSince(started) <= GetDoubleClickTime())
+            Sleep(1);
+        if (!running)
+            return;
         const auto clicked = TClock::now();
         Click(window.bCancel);
         while (window.bCancel->Visible())
@@ -190,6 +205,7 @@ int main(int argc, char** argv) {
         cancelMs = MsSince(clicked);
     });
     window.bCopyClick(nullptr);
+    running = false;
     canceller.join();
     std::printf("\"Abbrechen\" halfway through the file: idle after %.0f ms; %zu file(s) left on "
                 "the list, target %s\n",
