@@ -93,12 +93,11 @@ void PaintBodyBackground(TCanvas& canvas, const TBodyBackground& body, const REC
             for (int x = rect.left; x < rect.right; x += picture->Width())
                 picture->DrawAt(canvas, x, y);
     }
-    for (const TMarkupImage& image : FindMarkupImages(body.TopLeft, sources)) {
+    for (const TMarkupImage& image : FindMarkupImages(body.TopLeft, sources))
         if (image.Picture)
             image.Picture->DrawAt(canvas, rect.left, rect.top);
         else
             image.Draw(canvas, at.x, at.y, 0, 0, false, 1.0);
-    }
     for (const TMarkupImage& image : FindMarkupImages(body.TopRight, sources)) {
         const int width = image.Size(0, 0).cx;
         if (image.Picture)
