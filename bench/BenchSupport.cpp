@@ -19,9 +19,8 @@ double PeakMemoryMiB() {
 #ifdef _WIN32
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
         return 0;
-    }
     return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 #else
     rusage usage{};

@@ -46,9 +46,8 @@ bool MakeFile(const fs::path& path, std::int64_t unixSeconds) {
 #ifdef _WIN32
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    }
     DWORD written = 0;
     const std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + 11644473600) * 10000000;
     const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -57,9 +56,8 @@ bool MakeFile(const fs::path& path, std::int64_t unixSeconds) {
     return CloseHandle(file) && made;
 #else
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    if (fd < 0)
         return false;
-    }
     const timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
     const bool made = write(fd, "x", 1) == 1 && futimens(fd, times) == 0;
     return close(fd) == 0 && made;
@@ -90,8 +88,8 @@ const char8_t* const kSeparators[] = {u8" ", u8" ", u8"-", u8"_"};
 const char8_t* const kExtensions[] = {u8".pdf", u8".docx", u8".txt", u8".jpg", u8".xlsx", u8".odt"};
 
 std::size_t Characters(const std::u8string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char8_t c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char8_t c) { return (c & 0xC0) != 0x80; }));
 }
 
 // Distinct for every k, also with letters folded: the code is lower case.
@@ -110,9 +108,8 @@ std::u8string RealName(TRandom& random, long k) {
     const std::u8string tail = Code(k) + kExtensions[random.Below(std::size(kExtensions))];
     std::u8string words;
     while (Characters(words) + 1 + Characters(tail) < length) {
-        if (!words.empty()) {
+        if (!words.empty())
             words += kSeparators[random.Below(std::size(kSeparators))];
-        }
         words += kWords[random.Below(std::size(kWords))];
     }
     while (!words.empty() && Characters(words) + 1 + Characters(tail) > length) {
@@ -122,16 +119,14 @@ std::u8string RealName(TRandom& random, long k) {
             words.pop_back();
         } while ((cut & 0xC0) == 0x80);
     }
-    if (words.empty()) {
+    if (words.empty())
         return tail;
-    }
     return words + kSeparators[random.Below(std::size(kSeparators))] + tail;
 }
 
 std::u8string AsciiUpper(std::u8string text) {
-    for (char8_t& c : text) {
+    for (char8_t& c : text)
         c = c >= u8'a' && c <= u8'z' ? static_cast<char8_t>(c - 32) : c;
-    }
     return text;
 }
 
@@ -155,16 +150,13 @@ void BuildTrees(const fs::path& root, int files, int folders) {
         const int kind = k % 100;
         const std::int64_t stickTime = base + (kind == 1 || kind == 51 ? 10 : 0);
         const std::int64_t diskTime = base + (kind == 2 || kind == 52 ? 10 : 0);
-        if (kind != 4) {
+        if (kind != 4)
             failed += !MakeFile(stick / fs::path(name), stickTime);
-        }
-        if (kind != 3) {
+        if (kind != 3)
             failed += !MakeFile(disk / fs::path(kind == 5 ? AsciiUpper(name) : name), diskTime);
-        }
     }
-    if (failed > 0) {
+    if (failed > 0)
         std::printf("  %ld files could not be made\n", failed);
-    }
 }
 
 // Lists a tree as the comparison walks it, without comparing anything.
@@ -173,13 +165,11 @@ long ListTree(TFileSystem& fileSystem, const std::string& folder) {
     fileSystem.ListFolder(folder, entries);
     long count = 0;
     for (const TFolderEntry& entry : entries) {
-        if (entry.Name == "." || entry.Name == "..") {
+        if (entry.Name == "." || entry.Name == "..")
             continue;
-        }
         ++count;
-        if (entry.IsDirectory) {
+        if (entry.IsDirectory)
             count += ListTree(fileSystem, folder + entry.Name + kPathDelim);
-        }
     }
     return count;
 }
@@ -198,18 +188,15 @@ template <class TChar, class TData, class TFirst, class TNext>
 long FindWalk(const std::basic_string<TChar>& folder, TFirst first, TNext next) {
     TData data;
     const HANDLE find = first((folder + TChar('*')).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    if (find == INVALID_HANDLE_VALUE)
         return 0;
-    }
     long count = 0;
     do {
-        if (IsDots(data.cFileName)) {
+        if (IsDots(data.cFileName))
             continue;
-        }
         ++count;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             count += FindWalk<TChar, TData>(folder + data.cFileName + TChar('\\'), first, next);
-        }
     } while (next(find, &data));
     FindClose(find);
     return count;
@@ -233,22 +220,18 @@ const char* const kSecondRawWalk = nullptr;
 long RawWalk(int parent, const char* name) {
     const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
-    if (!dir) {
+    if (!dir)
         return 0;
-    }
     long count = 0;
     while (const dirent* item = readdir(dir)) {
-        if (IsDots(item->d_name)) {
+        if (IsDots(item->d_name))
             continue;
-        }
         struct stat st {};
-        if (fstatat(fd, item->d_name, &st, 0) != 0) {
+        if (fstatat(fd, item->d_name, &st, 0) != 0)
             continue;
-        }
         ++count;
-        if (S_ISDIR(st.st_mode)) {
+        if (S_ISDIR(st.st_mode))
             count += RawWalk(fd, item->d_name);
-        }
     }
     closedir(dir);
     return count;
@@ -371,9 +354,8 @@ int MeasureOnePair(int files, int folders, int rounds, const std::string& keep) 
         windowPath.Seconds.push_back(SecondsSince(pathStart));
     }
     long toStick = 0;
-    for (const auto& entry : list) {
+    for (const auto& entry : list)
         toStick += entry->ToStickFlag;
-    }
     const double base = Median(raw.Seconds);
     std::printf("  %ld entries in both trees, %d rounds; raw walk: %s\n", listed, rounds, kRawWalk);
     PrintTimings("comparison:", comparison, base, listed);

@@ -25,15 +25,13 @@ namespace {
 
 void BuildTree(const fs::path& root, int files, int folders, int kib) {
     std::string contents(static_cast<std::size_t>(kib) * 1024, '\0');
-    for (std::size_t i = 0; i < contents.size(); ++i) {
+    for (std::size_t i = 0; i < contents.size(); ++i)
         contents[i] = static_cast<char>(i * 7 + i / 251);
-    }
     const int perFolder = (files + folders - 1) / folders;
     for (int k = 0; k < files; ++k) {
         const fs::path folder = root / Numbered("d", k / perFolder);
-        if (k % perFolder == 0) {
+        if (k % perFolder == 0)
             fs::create_directories(folder);
-        }
         std::ofstream(folder / Numbered("file", k, ".bin"), std::ios::binary) << contents;
     }
 }
@@ -166,16 +164,14 @@ int MeasureOneTree(int files, int folders, int kib, int rounds) {
             system.Seconds.push_back(SecondsSince(systemStart));
             return done;
         };
-        if (round % 2 == 0) {
+        if (round % 2 == 0)
             runOurs();
-        }
         if (!runSystem()) {
             std::fprintf(stderr, "%s failed\n", kTreeCopyName);
             return 1;
         }
-        if (round % 2 == 1) {
+        if (round % 2 == 1)
             runOurs();
-        }
 
         std::error_code ignored;
         fs::remove_all(target, ignored);
@@ -197,9 +193,8 @@ int MeasureOneTree(int files, int folders, int kib, int rounds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 1) {
+    if (argc == 1)
         return MeasureOneTree(20000, 200, 4, 5) | MeasureOneTree(200, 1, 4096, 3);
-    }
     if (argc < 4) {
         std::fprintf(stderr, "usage: bench_copy [files folders kib [rounds [dir]]]\n");
         return 2;

@@ -10,6 +10,13 @@ RECT MakeRect(int left, int top, int right, int bottom) {
     return r;
 }
 
+POINT CentredIn(const RECT& area, SIZE size, THalving halving) {
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (halving == THalving::Apart)
+        return POINT{area.left + width / 2 - size.cx / 2, area.top + height / 2 - size.cy / 2};
+    return POINT{area.left + (width - size.cx) / 2, area.top + (height - size.cy) / 2};
+}
+
 bool PointInRect(const RECT& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }

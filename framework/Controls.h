@@ -70,6 +70,11 @@ enum TModalResult : int {
 };
 
 RECT MakeRect(int left, int top, int right, int bottom);
+// How centring halves: the difference of the two extents, or each extent on
+// its own, which can be one pixel off the first (an even area, an odd box).
+enum class THalving { Difference, Apart };
+// The top-left corner that centres a box of `size` in `area`.
+POINT CentredIn(const RECT& area, SIZE size, THalving halving = THalving::Difference);
 bool PointInRect(const RECT& r, int x, int y);
 TShiftState ShiftStateNow();
 

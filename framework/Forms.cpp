@@ -115,8 +115,8 @@ void TCustomForm::Loaded() {
 void TCustomForm::CenterOnScreen() {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    SetBounds(work.left + (work.right - work.left - Width()) / 2,
-              work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+    const POINT at = CentredIn(work, SIZE{Width(), Height()});
+    SetBounds(at.x, at.y, Width(), Height());
 }
 
 void TCustomForm::Show() {

@@ -16,17 +16,15 @@ namespace {
 // Whether an ASCII letter or digit (folded to lower case) is in neither fixed name.
 constexpr bool IsForeignToFixedNames(char c) {
     const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-    if ((lower < 'a' || lower > 'z') && (lower < '0' || lower > '9')) {
+    if ((lower < 'a' || lower > 'z') && (lower < '0' || lower > '9'))
         return false;
-    }
     return std::string_view("korvandelexsettingsprp").find(lower) == std::string_view::npos;
 }
 
 constexpr auto kForeignToFixedNames = [] {
     std::array<bool, 128> foreign{};
-    for (std::size_t c = 0; c < foreign.size(); ++c) {
+    for (std::size_t c = 0; c < foreign.size(); ++c)
         foreign[c] = IsForeignToFixedNames(static_cast<char>(c));
-    }
     return foreign;
 }();
 
@@ -46,14 +44,12 @@ bool IsFixedName(TFileSystem& fs, std::string_view name) {
             plain = false;
             continue;
         }
-        if (kForeignToFixedNames[static_cast<unsigned char>(c)]) {
+        if (kForeignToFixedNames[static_cast<unsigned char>(c)])
             return false;
-        }
         weighed += c != '-' && c != '\'';
     }
-    if (!plain) {
+    if (!plain)
         return fs.SameText(name, kProgram) || fs.SameText(name, kSettings);
-    }
     return (weighed == kProgram.size() && fs.SameText(name, kProgram)) ||
            (weighed == kSettings.size() && fs.SameText(name, kSettings));
 }
@@ -63,18 +59,16 @@ bool IsSkippedFile(TFileSystem& fs, std::string_view name) {
     // extension to leave behind (".tmp", ".wb", ".t", a bare "."), and case counts.
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos &&
-        std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos) {
+        std::string_view(".wbk.tmp").find(name.substr(dot)) != std::string_view::npos)
         return true;
-    }
     return name.starts_with('~') || IsFixedName(fs, name);
 }
 
 // Exactly one hour newer counts as unchanged: a clock shift, not an edit.
 bool SourceIsNewer(TDosTime source, TDosTime target) {
     // The packed form orders times as the clock does.
-    if (PackedTime(source) <= PackedTime(target)) {
+    if (PackedTime(source) <= PackedTime(target))
         return false;
-    }
     const std::int64_t s = WallSeconds(source);
     const std::int64_t d = WallSeconds(target);
     return s > d && s - d != 3600;
@@ -148,11 +142,9 @@ class TListing {
 
     // The entry of exactly this name, or null.
     const TFolderEntry* Exact(const TName& name) {
-        for (std::uint32_t i = Head(name); i != kNone; i = FKeyed[i].Next) {
-            if (FEntries[i].Name == name.Name) {
+        for (std::uint32_t i = Head(name); i != kNone; i = FKeyed[i].Next)
+            if (FEntries[i].Name == name.Name)
                 return &FEntries[i];
-            }
-        }
         return nullptr;
     }
 
@@ -161,20 +153,16 @@ class TListing {
     // given then.
     const TFolderEntry* Find(const TName& name, bool* several = nullptr) {
         const std::uint32_t head = Head(name);
-        if (head == kNone) {
+        if (head == kNone)
             return ByAlias(name);
-        }
-        if (FKeyed[head].Next == kNone) {
+        if (FKeyed[head].Next == kNone)
             return &FEntries[head];
-        }
         const TFolderEntry* found = Exact(name);
-        if (!several) {
+        if (!several)
             return found ? found : &FEntries[head];
-        }
         *several = true;
-        if (found) {
+        if (found)
             return found;
-        }
         std::uint32_t newest = head;
         for (std::uint32_t i = FKeyed[head].Next; i != kNone; i = FKeyed[i].Next) {
             newest =
@@ -196,18 +184,16 @@ class TListing {
     // place.
     bool IsLesserTwin(const TFolderEntry& entry, const TFolderEntry* innerRoot) {
         const std::uint32_t head = Head(NameOf(entry));
-        if (FKeyed[head].Next == kNone || !IsTwinKind(entry, entry.IsDirectory, innerRoot)) {
+        if (FKeyed[head].Next == kNone || !IsTwinKind(entry, entry.IsDirectory, innerRoot))
             return false;
-        }
         return Newest(head, entry.IsDirectory, innerRoot).Index != IndexOf(entry);
     }
     // Whether the name has folder twins here and is not exactly the newest of them,
     // the one twin that a walk goes into.
     bool NamesALesserFolderTwin(const TName& name, const TFolderEntry* innerRoot) {
         const std::uint32_t head = Head(name);
-        if (head == kNone || FKeyed[head].Next == kNone) {
+        if (head == kNone || FKeyed[head].Next == kNone)
             return false;
-        }
         const TNewest newest = Newest(head, true, innerRoot);
         return newest.Several && FEntries[newest.Index].Name != name.Name;
     }
@@ -244,15 +230,13 @@ class TListing {
     }
 
     void Index() {
-        if (FIndexed) {
+        if (FIndexed)
             return;
-        }
         FIndexed = true;
         FKeyed.resize(FEntries.size());
         std::size_t slots = 8;
-        while (slots < 2 * FEntries.size()) {
+        while (slots < 2 * FEntries.size())
             slots *= 2;
-        }
         FSlots.assign(slots, kNone);
         for (std::size_t i = 0; i < FEntries.size(); ++i) {
             TKeyed& keyed = FKeyed[i];
@@ -271,9 +255,8 @@ class TListing {
                 continue;
             }
             std::uint32_t last = slot;
-            while (FKeyed[last].Next != kNone) {
+            while (FKeyed[last].Next != kNone)
                 last = FKeyed[last].Next;
-            }
             FKeyed[last].Next = static_cast<std::uint32_t>(i);
         }
     }
@@ -283,9 +266,8 @@ class TListing {
         const std::size_t mask = FSlots.size() - 1;
         for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
             const std::uint32_t i = FSlots[at];
-            if (i == kNone || (FKeyed[i].Hash == hash && KeyAt(i) == key)) {
+            if (i == kNone || (FKeyed[i].Hash == hash && KeyAt(i) == key))
                 return FSlots[at];
-            }
         }
     }
 
@@ -296,9 +278,8 @@ class TListing {
     }
 
     bool IsTwinKind(const TFolderEntry& entry, bool folders, const TFolderEntry* innerRoot) {
-        if (entry.IsDirectory != folders) {
+        if (entry.IsDirectory != folders)
             return false;
-        }
         return folders ? !IsDotEntry(entry) && &entry != innerRoot
                        : !IsSkippedFile(FFs, entry.Name);
     }
@@ -307,17 +288,15 @@ class TListing {
     TNewest Newest(std::uint32_t head, bool folders, const TFolderEntry* innerRoot) {
         TNewest newest;
         for (std::uint32_t i = head; i != kNone; i = FKeyed[i].Next) {
-            if (!IsTwinKind(FEntries[i], folders, innerRoot)) {
+            if (!IsTwinKind(FEntries[i], folders, innerRoot))
                 continue;
-            }
             if (newest.Index == kNone) {
                 newest.Index = i;
                 continue;
             }
             newest.Several = true;
-            if (WallSeconds(FEntries[i].Time) > WallSeconds(FEntries[newest.Index].Time)) {
+            if (WallSeconds(FEntries[i].Time) > WallSeconds(FEntries[newest.Index].Time))
                 newest.Index = i;
-            }
         }
         return newest;
     }
@@ -325,13 +304,11 @@ class TListing {
     // The platform finds an entry by its short alias too; the listing holds no
     // aliases, so a name that could be one is asked for where nothing else matches.
     const TFolderEntry* ByAlias(const TName& name) {
-        if (!FListed || !MayBeAlias(name.Name)) {
+        if (!FListed || !MayBeAlias(name.Name))
             return nullptr;
-        }
         const std::string own = FFs.AliasedName(FFolder + std::string(name.Name));
-        if (own.empty()) {
+        if (own.empty())
             return nullptr;
-        }
         std::string key;
         return Exact(Named(own, key));
     }
@@ -360,11 +337,9 @@ class TPathGuard {
         frame.BelowLink = isLink || (!FFrames.empty() && FFrames.back().BelowLink);
         if (frame.BelowLink) {
             if (const TFolderId* id = IdOf(frame)) {
-                for (TFrame& outer : FFrames) {
-                    if (const TFolderId* outerId = IdOf(outer); outerId && *outerId == *id) {
+                for (TFrame& outer : FFrames)
+                    if (const TFolderId* outerId = IdOf(outer); outerId && *outerId == *id)
                         return false;
-                    }
-                }
             }
         }
         FFrames.push_back(std::move(frame));
@@ -408,13 +383,11 @@ std::string PathKey(TFileSystem& fs, std::string_view path) {
     std::string plain;
     for (std::size_t i = 0; i < path.size(); ++i) {
         // The two delimiters that start a network path stay.
-        if (i < 2 || !IsDelimiter(path[i]) || !IsDelimiter(path[i - 1])) {
+        if (i < 2 || !IsDelimiter(path[i]) || !IsDelimiter(path[i - 1]))
             plain += path[i];
-        }
     }
-    while (!plain.empty() && IsDelimiter(plain.back())) {
+    while (!plain.empty() && IsDelimiter(plain.back()))
         plain.pop_back();
-    }
     std::string key = fs.NameKey(plain);
     return key.empty() ? plain : key;
 }
@@ -433,26 +406,22 @@ std::vector<std::string> PathInside(TFileSystem& fs, const std::string& outerRoo
     std::vector<std::string> names;
     std::string path = innerRoot;
     for (;;) {
-        while (!path.empty() && IsDelimiter(path.back())) {
+        while (!path.empty() && IsDelimiter(path.back()))
             path.pop_back();
-        }
         const auto cut = std::find_if(path.rbegin(), path.rend(), IsDelimiter);
-        if (cut == path.rend()) {
+        if (cut == path.rend())
             return {};
-        }
         const std::size_t at = static_cast<std::size_t>(path.rend() - cut);
         std::string name = path.substr(at);
-        if (name == "." || name == "..") {
+        if (name == "." || name == "..")
             return {};
-        }
         names.insert(names.begin(), std::move(name));
         path.resize(at);
         TFolderId id;
         const bool known =
             fs.FolderIdentity(path, id) && IsKnown(id) && !(childKnown && id == child);
-        if (outerKnown && known ? id == outer : PathKey(fs, path) == outerKey) {
+        if (outerKnown && known ? id == outer : PathKey(fs, path) == outerKey)
             return names;
-        }
         child = id;
         childKnown = known;
     }
@@ -465,9 +434,8 @@ struct TInnerPath {
 
     // The child of a listed folder that leads on towards the inner root, or null.
     const TFolderEntry* Next(TListing& listing) const {
-        if (Depth >= Names.size()) {
+        if (Depth >= Names.size())
             return nullptr;
-        }
         const TFolderEntry* next = listing.Find(Names[Depth]);
         return next && next->IsDirectory ? next : nullptr;
     }
@@ -510,20 +478,17 @@ const TFolderEntry* ForEachChild(TFileSystem& fs, TListing& listing, const TInne
     const TFolderEntry* targetRoot = target ? target->Inner.Root(target->Listing) : nullptr;
     for (const TFolderEntry& entry : entries) {
         if (!entry.IsDirectory) {
-            if (!IsSkippedFile(fs, entry.Name)) {
+            if (!IsSkippedFile(fs, entry.Name))
                 onFile(entry, listing.IsLesserTwin(entry, innerRoot));
-            }
             continue;
         }
-        if (IsDotEntry(entry) || !inner.Walks(&entry, next)) {
+        if (IsDotEntry(entry) || !inner.Walks(&entry, next))
             continue;
-        }
         if (listing.IsLesserTwin(entry, innerRoot) ||
-            (target && target->Listing.NamesALesserFolderTwin(listing.NameOf(entry), targetRoot))) {
+            (target && target->Listing.NamesALesserFolderTwin(listing.NameOf(entry), targetRoot)))
             onFile(entry, true);
-        } else {
+        else
             onFolder(entry, inner.Below(&entry, next));
-        }
     }
     return innerRoot;
 }
@@ -579,12 +544,10 @@ std::unique_ptr<TCopyEntry> CompareFile(TListing& source, TListing& target,
                       ? (bothFiles && inStep ? TPairVerdict::InStep : TPairVerdict::Leave)
                       : TPairVerdict::Copy;
     }
-    if (verdict == TPairVerdict::InStep && rules && fromStick) {
+    if (verdict == TPairVerdict::InStep && rules && fromStick)
         rules->NoteInStep(relPath, last, {sourceSide, targetSide});
-    }
-    if (verdict == TPairVerdict::InStep || verdict == TPairVerdict::Leave) {
+    if (verdict == TPairVerdict::InStep || verdict == TPairVerdict::Leave)
         return nullptr;
-    }
     const bool another = found && found->Name != file.Name && source.Exact(target.NameOf(*found));
     // Another name of the source that the platform does not take for this one: the
     // target found this name as the short name of the file that the other one names.
@@ -614,20 +577,17 @@ class TScan {
 
     void Folder(const std::string& relPath, bool isLink, const TInnerPath& inner) {
         FPump();
-        if (FCancel) {
+        if (FCancel)
             return;
-        }
         const std::string folder = FSrcRoot.Exact + relPath;
-        if (!FGuard.Enter(folder, isLink)) {
+        if (!FGuard.Enter(folder, isLink))
             return;
-        }
         TListing source(FFs);
         const TReadResult read = source.Read(folder);
-        if (read == TReadResult::Ok) {
+        if (read == TReadResult::Ok)
             Files(source, relPath, inner);
-        } else if (read == TReadResult::Failed) {
+        else if (read == TReadResult::Failed)
             Unlisted(relPath);
-        }
         FGuard.Leave();
     }
 
@@ -658,13 +618,11 @@ class TScan {
                 Folder(relPath + folder.Name + kPathDelim, folder.IsLink, below);
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
-                if (!target) {
+                if (!target)
                     target.emplace(FFs).Read(dstFolder.Exact);
-                }
                 if (auto copy = CompareFile(source, *target, file, lesserTwin, srcFolder, dstFolder,
-                                            FFromStick, FRules)) {
+                                            FFromStick, FRules))
                     FList.push_back(std::move(copy));
-                }
             });
         LeftOut(srcFolder, otherRoot);
     }
@@ -727,14 +685,12 @@ class TCompareRun {
     void Twins(const std::string& stickRel, const std::string& diskRel, bool stickIsLink,
                const TInnerPath& stickInner, TKeptFolder& kept) {
         FPump();
-        if (FCancel) {
+        if (FCancel)
             return;
-        }
         TPathGuard& stickGuard = FToDisk.Guard();
         const std::string stickFolder = FStickRoot.Exact + stickRel;
-        if (!stickGuard.Enter(stickFolder, stickIsLink)) {
+        if (!stickGuard.Enter(stickFolder, stickIsLink))
             return;
-        }
         TListing stick(FFs);
         const TReadResult read = stick.Read(stickFolder);
         if (read == TReadResult::Ok) {
@@ -780,9 +736,8 @@ class TCompareRun {
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
                 if (auto copy = CompareFile(disk, stick, file, lesserTwin, diskFolder, stickFolder,
-                                            false, FRules)) {
+                                            false, FRules))
                     kept.Items.push_back({std::move(copy), nullptr});
-                }
             });
         FToStick.LeftOut(diskFolder, otherRoot);
         return folders;
@@ -798,17 +753,15 @@ class TCompareRun {
             FFs, stick, inner, &diskSide,
             [&](const TFolderEntry& entry, const TInnerPath& below) {
                 const std::string childRel = stickRel + entry.Name + kPathDelim;
-                if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry)) {
+                if (TKeptFolder* twin = TwinOf(disk, diskFolders, stick, entry))
                     Twins(childRel, diskRel + twin->Name + kPathDelim, entry.IsLink, below, *twin);
-                } else {
+                else
                     FToDisk.Folder(childRel, entry.IsLink, below);
-                }
             },
             [&](const TFolderEntry& file, bool lesserTwin) {
                 if (auto copy = CompareFile(stick, disk, file, lesserTwin, stickFolder, diskFolder,
-                                            true, FRules)) {
+                                            true, FRules))
                     FList.push_back(std::move(copy));
-                }
             });
         FToDisk.LeftOut(stickFolder, otherRoot);
     }
@@ -817,13 +770,11 @@ class TCompareRun {
     // name and under its own, or null.
     static TKeptFolder* TwinOf(TListing& disk, const std::vector<TKeptFolder*>& diskFolders,
                                TListing& stick, const TFolderEntry& stickFolder) {
-        if (diskFolders.empty()) {
+        if (diskFolders.empty())
             return nullptr;
-        }
         const TFolderEntry* diskFolder = disk.Find(stick.NameOf(stickFolder));
-        if (!diskFolder || stick.Find(disk.NameOf(*diskFolder)) != &stickFolder) {
+        if (!diskFolder || stick.Find(disk.NameOf(*diskFolder)) != &stickFolder)
             return nullptr;
-        }
         return diskFolders[static_cast<std::size_t>(diskFolder - disk.Entries().data())];
     }
 
@@ -836,21 +787,18 @@ class TCompareRun {
         }
         FPump();
         if (FCancel || kept.State == TKeptFolder::TState::Empty ||
-            !FToStick.Guard().Enter(FDiskRoot.Exact + diskRel, kept.IsLink)) {
+            !FToStick.Guard().Enter(FDiskRoot.Exact + diskRel, kept.IsLink))
             return;
-        }
         if (kept.State == TKeptFolder::TState::Failed) {
             FToStick.Unlisted(diskRel);
             FToStick.Guard().Leave();
             return;
         }
-        for (TKeptFolder::TItem& item : kept.Items) {
-            if (item.Entry) {
+        for (TKeptFolder::TItem& item : kept.Items)
+            if (item.Entry)
                 FList.push_back(std::move(item.Entry));
-            } else {
+            else
                 HandOut(*item.Folder, diskRel + item.Folder->Name + kPathDelim);
-            }
-        }
         FToStick.Guard().Leave();
     }
 
@@ -870,9 +818,8 @@ class TCompareRun {
 } // namespace
 
 std::string FolderRoot(const std::string& folderText) {
-    if (!folderText.empty() && folderText.back() == kPathDelim) {
+    if (!folderText.empty() && folderText.back() == kPathDelim)
         return folderText;
-    }
     return folderText + kPathDelim;
 }
 
@@ -892,20 +839,17 @@ void CompareFolders(TFileSystem& fs, TCopyList& list, bool& cancel, const TPump&
                     std::vector<TOtherRoot>* otherRoots) {
     cancel = false;
     list.clear();
-    if (otherRoots) {
+    if (otherRoots)
         otherRoots->clear();
-    }
     const std::string stickRoot = FolderRoot(stickText);
     const std::string diskRoot = FolderRoot(diskText);
     const TFolderPaths stick{ExactPath(stickRoot), stickRoot};
     std::optional<TInStepRules> rules;
-    if (record) {
+    if (record)
         rules.emplace(*record, stick.Exact.size());
-    }
     TCompareRun(fs, list, cancel, pump, stick, {ExactPath(diskRoot), diskRoot},
                 rules ? &*rules : nullptr, otherRoots)
         .Run();
-    if (rules && !cancel) {
+    if (rules && !cancel)
         rules->Finish(list);
-    }
 }

@@ -33,16 +33,13 @@ class TPumpTimer {
 // Creates a folder together with its missing ancestors, outermost first; stops at
 // the first one that cannot be created, and tells why.
 TFailReason ForceDirectories(TFileSystem& fs, std::string path) {
-    if (!path.empty() && path.back() == kPathDelim) {
+    if (!path.empty() && path.back() == kPathDelim)
         path.pop_back();
-    }
-    if (path.size() < 3 || fs.IsDirectory(path)) {
+    if (path.size() < 3 || fs.IsDirectory(path))
         return TFailReason::None;
-    }
     const std::string parent = FolderPart(path);
-    if (parent == path) {
+    if (parent == path)
         return TFailReason::None;
-    }
     const TFailReason above = ForceDirectories(fs, parent);
     return above != TFailReason::None ? above : fs.MakeDirectory(path);
 }
@@ -51,13 +48,11 @@ TFailReason ForceDirectories(TFileSystem& fs, std::string path) {
 // existing ancestor.
 bool TargetVolume(TFileSystem& fs, std::string folder, TVolume& volume) {
     for (;;) {
-        if (fs.IsDirectory(folder)) {
+        if (fs.IsDirectory(folder))
             return fs.VolumeOf(folder, volume);
-        }
         const std::string parent = FileFolder(folder);
-        if (parent.empty() || parent == folder) {
+        if (parent.empty() || parent == folder)
             return false;
-        }
         folder = parent;
     }
 }
@@ -76,14 +71,11 @@ constexpr int kNoLoad = -1;
 int LoadOf(TFileSystem& fs, const std::string& folder, bool toStick,
            std::vector<TVolumeLoad>& loads) {
     TVolume volume;
-    if (!TargetVolume(fs, folder, volume)) {
+    if (!TargetVolume(fs, folder, volume))
         return kNoLoad;
-    }
-    for (std::size_t k = 0; k < loads.size(); ++k) {
-        if (loads[k].Volume.Id == volume.Id) {
+    for (std::size_t k = 0; k < loads.size(); ++k)
+        if (loads[k].Volume.Id == volume.Id)
             return static_cast<int>(k);
-        }
-    }
     loads.push_back({volume, toStick});
     return static_cast<int>(loads.size()) - 1;
 }
@@ -96,11 +88,9 @@ class TGoneDrives {
                                    FRoots.contains(RootPart(entry.TargetFile)));
     }
     void Note(TFileSystem& fs, const TCopyEntry& entry) {
-        for (const std::string* path : {&entry.SourceFile, &entry.TargetFile}) {
-            if (std::string root = RootPart(*path); !root.empty() && !fs.IsDirectory(root)) {
+        for (const std::string* path : {&entry.SourceFile, &entry.TargetFile})
+            if (std::string root = RootPart(*path); !root.empty() && !fs.IsDirectory(root))
                 FRoots.insert(std::move(root));
-            }
-        }
     }
 
   private:
@@ -132,11 +122,10 @@ TCopyOutcome Fails(TCopyEntry& entry, TFailReason reason) {
 TFailReason PrepareFolder(TRunState& run, const std::string& targetFile) {
     const auto [folder, isNew] = run.Folders.try_emplace(FolderPart(targetFile), TFailReason::None);
     if (isNew) {
-        if (const std::string path = FileFolder(targetFile); !run.Fs.IsDirectory(path)) {
+        if (const std::string path = FileFolder(targetFile); !run.Fs.IsDirectory(path))
             folder->second = ForceDirectories(run.Fs, path);
-        } else {
+        else
             RemoveOwnLeftovers(run.Fs, folder->first);
-        }
     }
     return folder->second;
 }
@@ -144,18 +133,14 @@ TFailReason PrepareFolder(TRunState& run, const std::string& targetFile) {
 // Copies one entry, with its reason when it fails.
 TCopyOutcome CopyOne(TRunState& run, TCopyEntry& entry, bool tooBig) {
     entry.Reason = TFailReason::None;
-    if (entry.Kind != TEntryKind::File) {
+    if (entry.Kind != TEntryKind::File)
         return Fails(entry, KindReason(entry.Kind));
-    }
-    if (tooBig) {
+    if (tooBig)
         return Fails(entry, TFailReason::TooBigForFat);
-    }
-    if (run.Gone.Holds(entry)) {
+    if (run.Gone.Holds(entry))
         return Fails(entry, TFailReason::DriveGone);
-    }
-    if (const TFailReason made = PrepareFolder(run, entry.TargetFile); made != TFailReason::None) {
+    if (const TFailReason made = PrepareFolder(run, entry.TargetFile); made != TFailReason::None)
         return Fails(entry, made);
-    }
     const std::uint64_t before = run.Progress.DoneBytes;
     const TCopyOutcome outcome =
         CopyEntry(run.Fs, entry, run.ComputerName, [&](std::uint64_t copied) {
@@ -167,9 +152,8 @@ TCopyOutcome CopyOne(TRunState& run, TCopyEntry& entry, bool tooBig) {
             }
             return !run.Cancel;
         });
-    if (entry.Reason == TFailReason::DriveGone) {
+    if (entry.Reason == TFailReason::DriveGone)
         run.Gone.Note(run.Fs, entry);
-    }
     return outcome;
 }
 
@@ -186,17 +170,14 @@ TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
     std::string lastFolder;
     int lastLoad = kNoLoad;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (timer.Due()) {
+        if (timer.Due())
             timer.Now();
-        }
         const TCopyEntry& entry = *list[i];
-        if (entry.Kind != TEntryKind::File) {
+        if (entry.Kind != TEntryKind::File)
             continue;
-        }
         const TPathState source = fs.StateOf(entry.SourceFile);
-        if (source.Result != TReadResult::Ok || source.IsDirectory) {
+        if (source.Result != TReadResult::Ok || source.IsDirectory)
             continue;
-        }
         std::uint64_t& size = plan.Sizes[i];
         size = source.Size;
         if (std::string folder = FileFolder(entry.TargetFile); i == 0 || folder != lastFolder) {
@@ -219,9 +200,8 @@ TCopyPlan PlanCopy(TFileSystem& fs, const TCopyList& list, const TPump& pump) {
     }
     for (const TVolumeLoad& load : loads) {
         const std::uint64_t needed = load.Bytes + load.Largest;
-        if (load.Bytes > 0 && needed > load.Volume.FreeBytes) {
+        if (load.Bytes > 0 && needed > load.Volume.FreeBytes)
             plan.Shortages.push_back({load.ToStick, needed, load.Volume.FreeBytes});
-        }
     }
     return plan;
 }
@@ -234,9 +214,8 @@ TCopyRunResult RunCopy(TFileSystem& fs, TCopyList& list, const TCopyPlan& plan, 
                   {}, {}};
     for (std::size_t i = 0; i < list.size(); ++i) {
         run.Pump.Now();
-        if (cancel) {
+        if (cancel)
             break;
-        }
         run.Progress.Index = static_cast<int>(i);
         status(run.Progress);
         TCopyEntry& entry = *list[i];

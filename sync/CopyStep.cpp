@@ -12,13 +12,11 @@ constexpr unsigned kConflictAttempts = 100;
 // A target that appeared, or whose kind, time or size changed; one that cannot be
 // read counts as changed. One that vanished holds nothing to lose.
 bool ChangedSince(const std::optional<TPathState>& seenOrNot, const TPathState& now) {
-    if (!seenOrNot) {
+    if (!seenOrNot)
         return false;
-    }
     const TPathState& seen = *seenOrNot;
-    if (now.Result != TReadResult::Ok) {
+    if (now.Result != TReadResult::Ok)
         return now.Result == TReadResult::Failed;
-    }
     return seen.Result != TReadResult::Ok || seen.IsDirectory != now.IsDirectory ||
            seen.Time.Date != now.Time.Date || seen.Time.Time != now.Time.Time ||
            seen.Size != now.Size;
@@ -50,9 +48,8 @@ bool KeepTarget(TFileSystem& fs, const std::string& target, TDosTime time,
             TCopiedStates ignored;
             return fs.CopyFileSafely(target, kept, there, {}, ignored) == TFailReason::None;
         }
-        if (there.Result == TReadResult::Failed) {
+        if (there.Result == TReadResult::Failed)
             return false;
-        }
     }
     return false;
 }
@@ -72,13 +69,11 @@ std::string ConflictPath(std::string_view path, TDosTime time, std::string_view 
     out.append("-").append(TwoDigits(time.Date & 31));
     out.append(" ").append(TwoDigits(time.Time >> 11));
     out.append(".").append(TwoDigits((time.Time >> 5) & 63));
-    if (!computerName.empty()) {
+    if (!computerName.empty())
         out += ' ' + NamePiece(computerName);
-    }
     out += ')';
-    if (attempt > 0) {
+    if (attempt > 0)
         out += ' ' + std::to_string(attempt + 1);
-    }
     return out.append(extension);
 }
 
@@ -99,9 +94,8 @@ TCopyOutcome CopyEntry(TFileSystem& fs, TCopyEntry& entry, std::string_view comp
     entry.OlderKept = entry.OlderKept || keep;
     TCopiedStates copied;
     entry.Reason = fs.CopyFileSafely(entry.SourceFile, entry.TargetFile, target, progress, copied);
-    if (entry.Reason != TFailReason::None) {
+    if (entry.Reason != TFailReason::None)
         return TCopyOutcome::Failed;
-    }
     // The source as it was read, so an edit after the copy is the next comparison's.
     const TPathState& source = copied.Source;
     entry.TargetSeen = copied.Target;

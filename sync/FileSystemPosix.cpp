@@ -27,9 +27,8 @@ class TFd {
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
     ~TFd() {
-        if (FFd >= 0) {
+        if (FFd >= 0)
             close(FFd);
-        }
     }
     int Get() const { return FFd; }
 
@@ -73,9 +72,8 @@ TPathState StateOfStat(const struct stat& st, long offset) {
 // Root is not asked for write permission, so read-only is read off the mode bits.
 bool MayReplace(const std::string& target) {
     struct stat st {};
-    if (stat(target.c_str(), &st) != 0) {
+    if (stat(target.c_str(), &st) != 0)
         return true;
-    }
     return !S_ISDIR(st.st_mode) && (st.st_mode & kAnyWrite) != 0;
 }
 
@@ -88,12 +86,10 @@ int OpenForReading(const std::string& path) {
 bool WriteAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
         const ssize_t written = write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
+        if (written < 0 && errno == EINTR)
             continue;
-        }
-        if (written <= 0) {
+        if (written <= 0)
             return false;
-        }
         data += written;
         size -= static_cast<std::size_t>(written);
     }
@@ -108,22 +104,17 @@ int CopyBytes(int in, int out, std::uint64_t size, const TCopyProgress& progress
     std::uint64_t copied = 0;
     for (;;) {
         const ssize_t got = read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
+        if (got < 0 && errno == EINTR)
             continue;
-        }
-        if (got < 0) {
+        if (got < 0)
             return errno;
-        }
-        if (got == 0) {
+        if (got == 0)
             return copied == size ? 0 : EIO;
-        }
         copied += static_cast<std::uint64_t>(got);
-        if (!WriteAll(out, buffer, static_cast<std::size_t>(got))) {
+        if (!WriteAll(out, buffer, static_cast<std::size_t>(got)))
             return errno ? errno : EIO;
-        }
-        if (progress && !progress(copied)) {
+        if (progress && !progress(copied))
             return ECANCELED;
-        }
     }
 }
 
@@ -137,28 +128,22 @@ constexpr mode_t kOwnTempMode = 0;
 // looked at again. fill and the result are 0 or an errno.
 int ReplaceThroughTemp(const std::string& target, bool targetThere, mode_t mode,
                        const std::function<int(int fd)>& fill) {
-    if (targetThere && !MayReplace(target)) {
+    if (targetThere && !MayReplace(target))
         return EACCES;
-    }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::string temp = TempPathBeside(target, attempt);
         const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnTempMode);
-        if (fd < 0 && errno == EEXIST) {
+        if (fd < 0 && errno == EEXIST)
             continue;
-        }
-        if (fd < 0) {
+        if (fd < 0)
             return errno;
-        }
         int error = fill(fd);
-        if (error == 0 && fchmod(fd, mode) != 0) {
+        if (error == 0 && fchmod(fd, mode) != 0)
             error = errno;
-        }
-        if (close(fd) != 0 && error == 0) {
+        if (close(fd) != 0 && error == 0)
             error = errno;
-        }
-        if (error == 0 && rename(temp.c_str(), target.c_str()) == 0) {
+        if (error == 0 && rename(temp.c_str(), target.c_str()) == 0)
             return 0;
-        }
         error = error ? error : errno;
         unlink(temp.c_str());
         return error;
@@ -199,9 +184,8 @@ TFailReason ReasonOf(int error, const std::string& source) {
 
 // The type in the folder entry saves a second stat where the file system fills it in.
 bool IsLinkEntry(int dirFd, const dirent& item) {
-    if (item.d_type != DT_UNKNOWN) {
+    if (item.d_type != DT_UNKNOWN)
         return item.d_type == DT_LNK;
-    }
     struct stat st {};
     return fstatat(dirFd, item.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
@@ -211,23 +195,20 @@ class TPosixFileSystem final : public TFileSystem {
     TReadResult ListFolder(const std::string& folder, std::vector<TFolderEntry>& entries) override {
         entries.clear();
         DIR* dir = opendir(folder.c_str());
-        if (!dir) {
+        if (!dir)
             return errno == ENOENT || errno == ENOTDIR ? TReadResult::Missing : TReadResult::Failed;
-        }
         const int dirFd = dirfd(dir);
         const long offset = OffsetNow();
         for (;;) {
             errno = 0;
             const dirent* item = readdir(dir);
-            if (!item) {
+            if (!item)
                 break;
-            }
             struct stat st {};
             // Links are followed; a dangling one is listed as the link itself.
             if (fstatat(dirFd, item->d_name, &st, 0) != 0 &&
-                fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
-            }
             const bool directory = S_ISDIR(st.st_mode);
             entries.push_back({item->d_name, directory, DosTimeOf(st.st_mtime, offset),
                                directory ? 0 : static_cast<std::uint64_t>(st.st_size),
@@ -244,24 +225,21 @@ class TPosixFileSystem final : public TFileSystem {
 
     bool FolderIdentity(const std::string& folder, TFolderId& id) override {
         struct stat st {};
-        if (stat(folder.c_str(), &st) != 0) {
+        if (stat(folder.c_str(), &st) != 0)
             return false;
-        }
         id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
         return true;
     }
 
     bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
         struct statvfs vfs {};
-        if (statvfs(path.c_str(), &vfs) != 0) {
+        if (statvfs(path.c_str(), &vfs) != 0)
             return false;
-        }
         // Some file systems give no id; the device number tells volumes apart there.
         std::uint64_t id = vfs.f_fsid;
         struct stat st {};
-        if (id == 0 && stat(path.c_str(), &st) == 0) {
+        if (id == 0 && stat(path.c_str(), &st) == 0)
             id = static_cast<std::uint64_t>(st.st_dev);
-        }
         serial = static_cast<std::uint32_t>(id ^ id >> 32);
         return true;
     }
@@ -281,9 +259,8 @@ class TPosixFileSystem final : public TFileSystem {
             return none;
         }
         struct stat followed {};
-        if (S_ISLNK(st.st_mode) && stat(path.c_str(), &followed) == 0) {
+        if (S_ISLNK(st.st_mode) && stat(path.c_str(), &followed) == 0)
             st = followed; // else a dangling link, as itself
-        }
         return StateOfStat(st, OffsetNow());
     }
 
@@ -296,13 +273,11 @@ class TPosixFileSystem final : public TFileSystem {
                                const TPathState& targetNow, const TCopyProgress& progress,
                                TCopiedStates& copied) override {
         const TFd in(OpenForReading(source));
-        if (in.Get() < 0) {
+        if (in.Get() < 0)
             return ReasonOf(errno, source);
-        }
         struct stat st {};
-        if (fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
             return TFailReason::Other;
-        }
         const long offset = OffsetNow();
         copied.Source = StateOfStat(st, offset);
         const bool targetThere = targetNow.Result != TReadResult::Missing;
@@ -310,13 +285,11 @@ class TPosixFileSystem final : public TFileSystem {
             const timespec times[2] = {st.st_atim, st.st_mtim};
             const int copyError =
                 CopyBytes(in.Get(), out, static_cast<std::uint64_t>(st.st_size), progress);
-            if (copyError != 0) {
+            if (copyError != 0)
                 return copyError;
-            }
             struct stat made {};
-            if (futimens(out, times) != 0 || fstat(out, &made) != 0) {
+            if (futimens(out, times) != 0 || fstat(out, &made) != 0)
                 return errno;
-            }
             copied.Target = StateOfStat(made, offset);
             return 0;
         });
@@ -326,9 +299,8 @@ class TPosixFileSystem final : public TFileSystem {
     bool VolumeOf(const std::string& folder, TVolume& volume) override {
         struct stat st {};
         struct statvfs space {};
-        if (stat(folder.c_str(), &st) != 0 || statvfs(folder.c_str(), &space) != 0) {
+        if (stat(folder.c_str(), &st) != 0 || statvfs(folder.c_str(), &space) != 0)
             return false;
-        }
         volume.Id = static_cast<std::uint64_t>(st.st_dev);
         volume.FreeBytes = static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize;
 #ifdef __linux__
@@ -349,14 +321,11 @@ class TPosixFileSystem final : public TFileSystem {
     }
 
     bool SameText(std::string_view a, std::string_view b) override {
-        if (a.size() != b.size()) {
+        if (a.size() != b.size())
             return false;
-        }
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (AsciiLower(a[i]) != AsciiLower(b[i]))
                 return false;
-            }
-        }
         return true;
     }
 
@@ -382,27 +351,23 @@ class TPosixFileSystem final : public TFileSystem {
                               std::string& contents) override {
         contents.clear();
         const TFd fd(OpenForReading(path));
-        if (fd.Get() < 0) {
+        if (fd.Get() < 0)
             return errno == ENOENT ? TReadResult::Missing : TReadResult::Failed;
-        }
         struct stat st {};
         if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+            static_cast<std::uint64_t>(st.st_size) > maxBytes)
             return TReadResult::Failed;
-        }
         char buffer[64 * 1024];
         for (;;) {
             const ssize_t got = read(fd.Get(), buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) {
+            if (got < 0 && errno == EINTR)
                 continue;
-            }
             if (got < 0 || contents.size() + static_cast<std::size_t>(got) > maxBytes) {
                 contents.clear();
                 return TReadResult::Failed;
             }
-            if (got == 0) {
+            if (got == 0)
                 return TReadResult::Ok;
-            }
             contents.append(buffer, static_cast<std::size_t>(got));
         }
     }

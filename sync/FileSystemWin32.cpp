@@ -54,9 +54,8 @@ std::string Wtf8(std::wstring_view text) {
             continue;
         }
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
+            text[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        }
         if (c < 0x800) {
             out += static_cast<char>(0xC0 | c >> 6);
         } else if (c < 0x10000) {
@@ -104,8 +103,8 @@ std::wstring Utf16(std::string_view text) {
 }
 
 bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::wstring FullPathOf(const std::wstring& path) {
@@ -122,23 +121,18 @@ std::wstring FullPathOf(const std::wstring& path) {
 // normalised where that can be told apart from the names.
 std::wstring SystemPath(std::string_view path) {
     std::wstring wide = Utf16(path);
-    if (wide.starts_with(L"\\\\?\\")) {
+    if (wide.starts_with(L"\\\\?\\"))
         return wide;
-    }
     std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    if (wide.starts_with(L"\\\\.\\")) {
+    if (wide.starts_with(L"\\\\.\\"))
         return wide;
-    }
-    if (wide.starts_with(L"\\\\")) {
+    if (wide.starts_with(L"\\\\"))
         return L"\\\\?\\UNC" + wide.substr(1);
-    }
     const bool driveRooted = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
-    if (driveRooted) {
+    if (driveRooted)
         return L"\\\\?\\" + wide;
-    }
-    if (wide.starts_with(L"\\")) {
+    if (wide.starts_with(L"\\"))
         return L"\\\\?\\" + FullPathOf(L"\\") + wide.substr(1);
-    }
     return L"\\\\?\\" + FullPathOf(wide);
 }
 
@@ -160,13 +154,11 @@ constexpr DWORD kErrorNameOfAnotherFile = 0x20000001;
 DWORD TargetRefusal(const std::wstring& target) {
     WIN32_FIND_DATAW data;
     const HANDLE find = FindFirstFileW(target.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    if (find == INVALID_HANDLE_VALUE)
         return ERROR_SUCCESS; // nothing there to overwrite, or the copy fails anyway
-    }
     FindClose(find);
-    if (FoldedName(data.cFileName) != FoldedName(target.substr(target.rfind(L'\\') + 1))) {
+    if (FoldedName(data.cFileName) != FoldedName(target.substr(target.rfind(L'\\') + 1)))
         return kErrorNameOfAnotherFile;
-    }
     return data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)
                ? ERROR_ACCESS_DENIED
                : ERROR_SUCCESS;
@@ -232,22 +224,19 @@ DWORD ReplaceThroughTemp(const std::string& target, bool targetThere, DWORD attr
                          const std::function<DWORD(const std::wstring&, bool& finalSet)>& fill) {
     const std::wstring systemTarget = SystemPath(target);
     if (targetThere) {
-        if (const DWORD refusal = TargetRefusal(systemTarget); refusal != ERROR_SUCCESS) {
+        if (const DWORD refusal = TargetRefusal(systemTarget); refusal != ERROR_SUCCESS)
             return refusal;
-        }
     }
     for (unsigned attempt = 0; attempt < kTempAttempts; ++attempt) {
         const std::wstring temp = SystemPath(TempPathBeside(target, attempt));
         bool finalSet = false;
         DWORD error = fill(temp, finalSet);
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
             continue;
-        }
         if (error == ERROR_SUCCESS) {
             if ((finalSet || SetFileAttributesW(temp.c_str(), attributes)) &&
-                MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags)) {
+                MoveFileExW(temp.c_str(), systemTarget.c_str(), kMoveFlags))
                 return ERROR_SUCCESS;
-            }
             error = GetLastError();
         }
         RemoveTemp(temp);
@@ -260,26 +249,20 @@ DWORD ReplaceThroughTemp(const std::string& target, bool targetThere, DWORD attr
 // \\server\share\ (with a backslash at the end); empty for a path without either.
 std::wstring RootOf(std::wstring path) {
     std::replace(path.begin(), path.end(), L'/', L'\\');
-    if (path.starts_with(L"\\\\?\\UNC\\")) {
+    if (path.starts_with(L"\\\\?\\UNC\\"))
         path = L"\\" + path.substr(7);
-    } else if (path.starts_with(L"\\\\?\\")) {
+    else if (path.starts_with(L"\\\\?\\"))
         path = path.substr(4);
-    }
-    if (path.size() >= 2 && path[1] == L':' && (path[0] | 0x20) >= L'a' &&
-        (path[0] | 0x20) <= L'z') {
+    if (path.size() >= 2 && path[1] == L':' && (path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z')
         return path.substr(0, 2) + L"\\";
-    }
-    if (!path.starts_with(L"\\\\")) {
+    if (!path.starts_with(L"\\\\"))
         return {};
-    }
     const std::size_t server = path.find(L'\\', 2);
-    if (server == std::wstring::npos || server == 2) {
+    if (server == std::wstring::npos || server == 2)
         return {};
-    }
     const std::size_t share = path.find(L'\\', server + 1);
-    if (share == server + 1) {
+    if (share == server + 1)
         return {};
-    }
     return (share == std::wstring::npos ? path : path.substr(0, share)) + L"\\";
 }
 
@@ -306,9 +289,8 @@ bool HeldOpen(const std::wstring& path) {
 // of the list: a vanished drive first, as its errors vary (not ready, path not
 // found, device gone, a read or write fault).
 TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring& target) {
-    if (DriveGone(source) || DriveGone(target)) {
+    if (DriveGone(source) || DriveGone(target))
         return TFailReason::DriveGone;
-    }
     switch (error) {
     case ERROR_ACCESS_DENIED:
         return HeldOpen(target) ? TFailReason::InUse : TFailReason::AccessDenied;
@@ -331,9 +313,8 @@ TFailReason ReasonOf(DWORD error, const std::wstring& source, const std::wstring
         return TFailReason::NameOfAnotherFile;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        if (!source.empty() && GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!source.empty() && GetFileAttributesW(source.c_str()) == INVALID_FILE_ATTRIBUTES)
             return TFailReason::SourceGone;
-        }
         break;
     default:
         break;
@@ -355,26 +336,20 @@ DWORD CopyChunks(HANDLE in, HANDLE out, std::uint64_t size, const TCopyProgress&
     std::uint64_t copied = 0;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+        if (!ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
             return GetLastError();
-        }
-        if (got == 0) {
+        if (got == 0)
             return copied == size ? ERROR_SUCCESS : ERROR_READ_FAULT;
-        }
         copied += got;
-        if (copied > size) {
+        if (copied > size)
             return ERROR_READ_FAULT;
-        }
         DWORD written = 0;
-        if (!WriteFile(out, buffer.data(), got, &written, nullptr)) {
+        if (!WriteFile(out, buffer.data(), got, &written, nullptr))
             return GetLastError();
-        }
-        if (written != got) {
+        if (written != got)
             return ERROR_WRITE_FAULT;
-        }
-        if (progress && !progress(copied)) {
+        if (progress && !progress(copied))
             return ERROR_REQUEST_ABORTED;
-        }
     }
 }
 
@@ -406,20 +381,16 @@ DWORD CopyInto(HANDLE in, const TSourceFacts& source, const std::wstring& temp,
     const DWORD attributes = CopiedAttributes(source.Attributes);
     const HANDLE out = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    attributes | kOwnTempAttributes, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
+    if (out == INVALID_HANDLE_VALUE)
         return GetLastError();
-    }
     DWORD error = CopyChunks(in, out, source.Size, progress);
-    if (error == ERROR_SUCCESS) {
+    if (error == ERROR_SUCCESS)
         error = FinishOpen(out, &source.LastWrite, attributes, finalSet);
-    }
     FILETIME kept{};
-    if (error == ERROR_SUCCESS && !GetFileTime(out, nullptr, nullptr, &kept)) {
+    if (error == ERROR_SUCCESS && !GetFileTime(out, nullptr, nullptr, &kept))
         error = GetLastError();
-    }
-    if (!CloseHandle(out) && error == ERROR_SUCCESS) {
+    if (!CloseHandle(out) && error == ERROR_SUCCESS)
         error = GetLastError();
-    }
     made = StateOfFile(kept, source.Size);
     return error;
 }
@@ -438,9 +409,8 @@ TFolderEntry EntryOf(const WIN32_FIND_DATAW& data, std::int64_t offset) {
 DWORD WriteNewFile(const std::wstring& path, std::string_view contents) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     kOwnTempAttributes, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (file == INVALID_HANDLE_VALUE)
         return GetLastError();
-    }
     bool written = true;
     for (std::size_t offset = 0; written && offset < contents.size();) {
         const DWORD chunk =
@@ -469,9 +439,8 @@ class TWin32FileSystem final : public TFileSystem {
             FBasicRefused =
                 find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER;
         }
-        if (FBasicRefused) {
+        if (FBasicRefused)
             find = FindFirstFileW(pattern.c_str(), &data);
-        }
         if (find == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             // A drive root without entries has no "." either and finds nothing; a name
@@ -498,9 +467,8 @@ class TWin32FileSystem final : public TFileSystem {
         const HANDLE handle = CreateFileW(
             SystemPath(folder).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
+        if (handle == INVALID_HANDLE_VALUE)
             return false;
-        }
         BY_HANDLE_FILE_INFORMATION info{};
         const bool known = GetFileInformationByHandle(handle, &info);
         CloseHandle(handle);
@@ -513,18 +481,16 @@ class TWin32FileSystem final : public TFileSystem {
 
     bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
         const std::wstring root = RootOf(Utf16(path));
-        if (root.empty()) {
+        if (root.empty())
             return false;
-        }
         // A card reader without a card would otherwise ask the user for one.
         const UINT errorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
         DWORD number = 0;
         const bool known =
             GetVolumeInformationW(root.c_str(), nullptr, 0, &number, nullptr, nullptr, nullptr, 0);
         SetErrorMode(errorMode);
-        if (known) {
+        if (known)
             serial = number;
-        }
         return known;
     }
 
@@ -563,9 +529,8 @@ class TWin32FileSystem final : public TFileSystem {
         const HANDLE in =
             CreateFileW(systemSource.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-        if (in == INVALID_HANDLE_VALUE) {
+        if (in == INVALID_HANDLE_VALUE)
             return ReasonOf(GetLastError(), systemSource, systemTarget);
-        }
         TSourceFacts facts;
         facts.Attributes = GetFileAttributesW(systemSource.c_str());
         LARGE_INTEGER size{};
@@ -595,9 +560,8 @@ class TWin32FileSystem final : public TFileSystem {
         wchar_t fileSystem[MAX_PATH + 1] = {};
         if (root.empty() || !GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr) ||
             !GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
-                                   MAX_PATH + 1)) {
+                                   MAX_PATH + 1))
             return false;
-        }
         volume.Id = std::hash<std::string>{}(NameKey(Wtf8(root)));
         volume.FreeBytes = available.QuadPart;
         // "FAT", "FAT12", "FAT16", "FAT32"; not "exFAT".
@@ -606,15 +570,13 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool RemoveOwnTemp(const std::string& path) override {
-        if (!IsOwnTempName(NamePart(path))) {
+        if (!IsOwnTempName(NamePart(path)))
             return false;
-        }
         const std::wstring systemPath = SystemPath(path);
         const DWORD attributes = GetFileAttributesW(systemPath.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kOwnTempAttributes) ||
-            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
             return false;
-        }
         // A copy gives the temporary file the source's read-only attribute.
         SetFileAttributesW(systemPath.c_str(), FILE_ATTRIBUTE_NORMAL);
         return DeleteFileW(systemPath.c_str());
@@ -645,14 +607,12 @@ class TWin32FileSystem final : public TFileSystem {
     std::string AliasedName(const std::string& path) override {
         const std::string_view name = NamePart(path);
         // A pattern would find other names.
-        if (name.find_first_of("*?") != name.npos) {
+        if (name.find_first_of("*?") != name.npos)
             return {};
-        }
         WIN32_FIND_DATAW data;
         const HANDLE find = FindFirstFileW(SystemPath(path).c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE) {
+        if (find == INVALID_HANDLE_VALUE)
             return {};
-        }
         FindClose(find);
         std::string found = Wtf8(data.cFileName);
         return found == name ? std::string() : found;
@@ -707,10 +667,10 @@ class TWin32FileSystem final : public TFileSystem {
     }
 
     bool ReplaceFileContents(const std::string& path, std::string_view contents) override {
-        return ReplaceThroughTemp(path, true, FILE_ATTRIBUTE_NORMAL,
-                                  [&](const std::wstring& temp, bool&) {
-                                      return WriteNewFile(temp, contents);
-                                  }) == ERROR_SUCCESS;
+        return ReplaceThroughTemp(
+                   path, true, FILE_ATTRIBUTE_NORMAL,
+                   [&](const std::wstring& temp, bool&) { return WriteNewFile(temp, contents); }) ==
+               ERROR_SUCCESS;
     }
 
   private:
@@ -728,9 +688,8 @@ std::string ExactPath(std::string_view text) {
 }
 
 std::string PathText(std::string_view path) {
-    if (IsAscii(path)) {
+    if (IsAscii(path))
         return std::string(path);
-    }
     const std::wstring wide = Utf16(path);
     const int wideLength = static_cast<int>(wide.size());
     // Without best fit: a look-alike must not show as the name it resembles.

@@ -42,11 +42,10 @@ class TInStepRules {
                               const TSideStamp& target, bool fromStick);
     // A file that is in step now, with both sides as they are.
     void NoteInStep(std::string_view relPath, const TInStep* last, const TInStep& pair) {
-        if (last) {
+        if (last)
             FRecord.Reset(*last, pair);
-        } else {
+        else
             FRecord.Set(relPath, pair);
-        }
     }
     // The record of whatever is listed to be copied (of all below a folder that
     // could not be listed) is kept until its copy succeeds; everything else that

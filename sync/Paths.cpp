@@ -10,11 +10,9 @@ bool IsFolderBreak(char c) {
 }
 
 static std::size_t LastFolderBreak(std::string_view path) {
-    for (std::size_t i = path.size(); i > 0; --i) {
-        if (IsFolderBreak(path[i - 1])) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (IsFolderBreak(path[i - 1]))
             return i - 1;
-        }
-    }
     return std::string_view::npos;
 }
 
@@ -25,9 +23,8 @@ std::string FolderPart(std::string_view path) {
 
 std::string FileFolder(std::string_view path) {
     const std::size_t last = LastFolderBreak(path);
-    if (last == std::string_view::npos) {
+    if (last == std::string_view::npos)
         return {};
-    }
     const bool keepDelim = path[last] != kPathDelim || last == 0 || IsFolderBreak(path[last - 1]);
     return std::string(path.substr(0, keepDelim ? last + 1 : last));
 }
@@ -51,9 +48,8 @@ std::string TempPathBeside(std::string_view path, unsigned attempt) {
 
 bool IsOwnTempName(std::string_view name) {
     if (name.size() != kTempPrefix.size() + kTempDigits + kTempSuffix.size() ||
-        !name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) {
+        !name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix))
         return false;
-    }
     const std::string_view digits = name.substr(kTempPrefix.size(), kTempDigits);
     return std::all_of(digits.begin(), digits.end(),
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
@@ -65,15 +61,12 @@ std::string_view NamePart(std::string_view path) {
 }
 
 std::string RootPart(std::string_view path) {
-    if (!kHasDriveLetters) {
+    if (!kHasDriveLetters)
         return path.starts_with('/') ? "/" : "";
-    }
-    if (path.size() >= 3 && path[1] == ':' && path[2] == kPathDelim) {
+    if (path.size() >= 3 && path[1] == ':' && path[2] == kPathDelim)
         return std::string(path.substr(0, 3));
-    }
-    if (!path.starts_with("\\\\")) {
+    if (!path.starts_with("\\\\"))
         return {};
-    }
     const std::size_t server = path.find(kPathDelim, 2);
     const std::size_t share =
         server == std::string_view::npos ? server : path.find(kPathDelim, server + 1);

@@ -18,9 +18,8 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
+    if (first == std::string_view::npos)
         return {};
-    }
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
@@ -75,21 +74,17 @@ TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<T
         const std::string_view content = Trim(text.substr(line.Begin, line.End - line.Begin));
         const std::size_t close = content.rfind(']');
         if (content.starts_with('[') && close != std::string_view::npos) {
-            if (section.Header) {
+            if (section.Header)
                 break;
-            }
-            if (fs.SameText(Trim(content.substr(1, close - 1)), computerName)) {
+            if (fs.SameText(Trim(content.substr(1, close - 1)), computerName))
                 section.Header = section.Last = &line;
-            }
             continue;
         }
-        if (!section.Header || content.empty()) {
+        if (!section.Header || content.empty())
             continue;
-        }
         section.Last = &line;
-        if (content.starts_with(';')) {
+        if (content.starts_with(';'))
             continue;
-        }
         // A line without "=" is a key without a value, which reads as missing but
         // hides any later line of that key.
         const std::size_t equals = content.find('=');
@@ -99,11 +94,9 @@ TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<T
                                            : Trim(content.substr(equals + 1));
         for (auto [name, found] :
              {std::pair{"Stick", &section.Stick}, std::pair{"Disk", &section.Disk},
-              std::pair{"StickSerial", &section.StickSerial}}) {
-            if (!found->Line && fs.SameText(key, name)) {
+              std::pair{"StickSerial", &section.StickSerial}})
+            if (!found->Line && fs.SameText(key, name))
                 *found = {&line, value};
-            }
-        }
     }
     return section;
 }
@@ -111,42 +104,36 @@ TSection FindSection(TFileSystem& fs, std::string_view text, const std::vector<T
 // A value in matching quotes loses them, and it is cut as the profile buffer cuts it.
 std::string ReadValue(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
+        value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    }
     return std::string(value.substr(0, kMaxValueLength));
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
+    if (c >= '0' && c <= '9')
         return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
+    if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    }
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
 // Up to eight hexadecimal digits, as written below; anything else is no serial.
 std::optional<std::uint32_t> ReadSerial(std::string_view value) {
-    if (value.empty() || value.size() > 8) {
+    if (value.empty() || value.size() > 8)
         return std::nullopt;
-    }
     std::uint32_t serial = 0;
     for (const char c : value) {
         const int digit = HexDigit(c);
-        if (digit < 0) {
+        if (digit < 0)
             return std::nullopt;
-        }
         serial = serial << 4 | static_cast<std::uint32_t>(digit);
     }
     return serial;
 }
 
 std::string SerialText(std::optional<std::uint32_t> serial) {
-    if (!serial) {
+    if (!serial)
         return {};
-    }
     return HexText(*serial, 8, true);
 }
 
@@ -158,9 +145,8 @@ std::string_view FirstLineOf(std::string_view value) {
 // The file's own line break, so that added lines look like the others.
 std::string_view LineBreakOf(std::string_view text) {
     const std::size_t end = text.find_first_of("\r\n");
-    if (end == std::string_view::npos || text.substr(end, 2) == "\r\n") {
+    if (end == std::string_view::npos || text.substr(end, 2) == "\r\n")
         return "\r\n";
-    }
     return text[end] == '\n' ? "\n" : "\r";
 }
 
@@ -191,9 +177,8 @@ std::string UpdatedText(TFileSystem& fs, std::string_view text, const std::strin
             added += lineBreak;
         }
     }
-    if (!section.Header) {
+    if (!section.Header)
         added = "[" + computerName + "]" + std::string(lineBreak) + added;
-    }
     if (!added.empty()) {
         const std::size_t at = section.Header ? section.Last->Next : text.size();
         const bool needsBreak = at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r';
@@ -229,10 +214,8 @@ TFolderPair ReadFolders(TFileSystem& fs, const std::string& settingsFile,
                         const std::string& computerName) {
     try {
         std::string text;
-        if (fs.ReadWholeFile(settingsFile, kMaxFileBytes, text) != TReadResult::Ok ||
-            IsUtf16(text)) {
+        if (fs.ReadWholeFile(settingsFile, kMaxFileBytes, text) != TReadResult::Ok || IsUtf16(text))
             return {};
-        }
         const TSection section = FindSection(fs, text, SplitLines(text), computerName);
         return {ReadValue(section.Stick.Value), ReadValue(section.Disk.Value),
                 ReadSerial(ReadValue(section.StickSerial.Value))};
@@ -247,9 +230,8 @@ void WriteFolders(TFileSystem& fs, const std::string& settingsFile, const std::s
         std::string text;
         const TReadResult read = fs.ReadWholeFile(settingsFile, kMaxFileBytes, text);
         // A file that cannot be read whole would lose the other computers' sections.
-        if (read == TReadResult::Failed || IsUtf16(text)) {
+        if (read == TReadResult::Failed || IsUtf16(text))
             return;
-        }
         const std::string updated = UpdatedText(fs, text, computerName, folders);
         if (read == TReadResult::Missing || updated != text) {
             // A write cut off earlier may have left its temporary file beside ours.

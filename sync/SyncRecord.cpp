@@ -18,9 +18,8 @@ constexpr std::uint64_t kDiskTimeDiffers = 1;
 constexpr std::uint64_t kDiskSizeDiffers = 2;
 
 std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t hash = 14695981039346656037u) {
-    for (const char c : bytes) {
+    for (const char c : bytes)
         hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
-    }
     return hash;
 }
 
@@ -55,25 +54,22 @@ class TReader {
         for (unsigned shift = 0; shift < 64 && FPos < FBytes.size(); shift += 7) {
             const auto byte = static_cast<unsigned char>(FBytes[FPos++]);
             value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
-            if (!(byte & 0x80)) {
+            if (!(byte & 0x80))
                 return true;
-            }
         }
         return false;
     }
     bool Bytes(std::uint64_t count, std::string_view& bytes) {
-        if (count > FBytes.size() - FPos) {
+        if (count > FBytes.size() - FPos)
             return false;
-        }
         bytes = FBytes.substr(FPos, static_cast<std::size_t>(count));
         FPos += static_cast<std::size_t>(count);
         return true;
     }
     bool Time(std::int64_t base, TDosTime& time) {
         std::uint64_t delta = 0;
-        if (!Varint(delta)) {
+        if (!Varint(delta))
             return false;
-        }
         const std::int64_t packed = base + UnZigZag(delta);
         time = Unpacked(static_cast<std::uint32_t>(packed));
         return packed >= 0 && packed <= 0xFFFFFFFF;
@@ -96,9 +92,8 @@ std::int64_t WallSeconds(TDosTime time) {
 }
 
 bool SameMoment(TDosTime a, TDosTime b) {
-    if (PackedTime(a) == PackedTime(b)) {
+    if (PackedTime(a) == PackedTime(b))
         return true;
-    }
     const std::int64_t apart = std::abs(WallSeconds(a) - WallSeconds(b));
     return apart <= 2 || std::abs(apart - 3600) <= 2;
 }
@@ -147,42 +142,35 @@ void TSyncRecord::Reset(const TInStep& kept, const TInStep& pair) {
 void TSyncRecord::ForEachBelow(
     std::string_view prefix,
     const std::function<void(const std::string&, const TInStep&)>& take) const {
-    for (const auto& [path, kept] : FPairs) {
-        if (path.starts_with(prefix)) {
+    for (const auto& [path, kept] : FPairs)
+        if (path.starts_with(prefix))
             take(path, kept.Pair);
-        }
-    }
 }
 
 const TInStep* TSyncRecord::Touch(std::string_view relPath) {
     const auto found = FPairs.find(relPath);
-    if (found == FPairs.end()) {
+    if (found == FPairs.end())
         return nullptr;
-    }
     found->second.Pass = FPass;
     return &found->second.Pair;
 }
 
 void TSyncRecord::KeepBelow(std::string_view prefix) {
-    for (auto& [path, kept] : FPairs) {
-        if (path.starts_with(prefix)) {
+    for (auto& [path, kept] : FPairs)
+        if (path.starts_with(prefix))
             kept.Pass = FPass;
-        }
-    }
 }
 
 void TSyncRecord::DropUntouched() {
-    if (std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; }) > 0) {
+    if (std::erase_if(FPairs, [this](const auto& pair) { return pair.second.Pass != FPass; }) > 0)
         Changed();
-    }
 }
 
 std::string TSyncRecord::Encode() const {
     std::vector<const std::pair<const std::string, TKept>*> sorted;
     sorted.reserve(FPairs.size());
-    for (const auto& pair : FPairs) {
+    for (const auto& pair : FPairs)
         sorted.push_back(&pair);
-    }
     std::sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return a->first < b->first; });
 
     std::string body;
@@ -206,12 +194,10 @@ std::string TSyncRecord::Encode() const {
                   (timeDiffers ? kDiskTimeDiffers : 0) | (sizeDiffers ? kDiskSizeDiffers : 0));
         PutVarint(body, ZigZag(stickTime - previousTime));
         PutVarint(body, inStep.Stick.Size);
-        if (timeDiffers) {
+        if (timeDiffers)
             PutVarint(body, ZigZag(diskTime - stickTime));
-        }
-        if (sizeDiffers) {
+        if (sizeDiffers)
             PutVarint(body, inStep.Disk.Size);
-        }
         previous = path;
         previousTime = stickTime;
     }
@@ -219,9 +205,8 @@ std::string TSyncRecord::Encode() const {
     std::string out(kMagic);
     out += static_cast<char>(kVersion);
     const std::uint64_t checksum = Fnv1a(body);
-    for (std::size_t i = 0; i < kChecksumBytes; ++i) {
+    for (std::size_t i = 0; i < kChecksumBytes; ++i)
         out += static_cast<char>(checksum >> (8 * i));
-    }
     return out + body;
 }
 
@@ -229,9 +214,8 @@ bool TSyncRecord::Decode(std::string_view bytes) {
     FPairs.clear();
     Changed();
     if (bytes.size() < kHeaderBytes || !bytes.starts_with(kMagic) ||
-        static_cast<unsigned char>(bytes[kMagic.size()]) != kVersion) {
+        static_cast<unsigned char>(bytes[kMagic.size()]) != kVersion)
         return false;
-    }
     std::uint64_t checksum = 0;
     for (std::size_t i = 0; i < kChecksumBytes; ++i) {
         checksum |=
@@ -242,9 +226,8 @@ bool TSyncRecord::Decode(std::string_view bytes) {
     TReader reader(body);
     std::uint64_t count = 0;
     // Each pair takes at least five bytes, which bounds what a damaged count reserves.
-    if (Fnv1a(body) != checksum || !reader.Varint(count) || count > body.size() / 5) {
+    if (Fnv1a(body) != checksum || !reader.Varint(count) || count > body.size() / 5)
         return false;
-    }
     FPairs.reserve(static_cast<std::size_t>(count));
     std::string path;
     std::int64_t previousTime = 0;
@@ -267,12 +250,10 @@ bool TSyncRecord::Decode(std::string_view bytes) {
                     reader.Time(previousTime, inStep.Stick.Time) &&
                     reader.Varint(inStep.Stick.Size);
         inStep.Disk = inStep.Stick;
-        if (read && (flags & kDiskTimeDiffers)) {
+        if (read && (flags & kDiskTimeDiffers))
             read = reader.Time(PackedTime(inStep.Stick.Time), inStep.Disk.Time);
-        }
-        if (read && (flags & kDiskSizeDiffers)) {
+        if (read && (flags & kDiskSizeDiffers))
             read = reader.Varint(inStep.Disk.Size);
-        }
         if (!read) {
             FPairs.clear();
             return false;
@@ -322,13 +303,11 @@ TRecordLoad TSyncRecordFile::Load(TFileSystem& fs, TSyncRecord& record) {
 
 bool TSyncRecordFile::Save(TFileSystem& fs, const TSyncRecord& record) {
     // A record of the version on disk needs no encoding, which sorts every path.
-    if (FVersion == record.Version()) {
+    if (FVersion == record.Version())
         return true;
-    }
     std::string bytes = record.Encode();
-    if (bytes != FOnDisk && !fs.ReplaceFileContents(FPath, bytes)) {
+    if (bytes != FOnDisk && !fs.ReplaceFileContents(FPath, bytes))
         return false;
-    }
     FOnDisk = std::move(bytes);
     FVersion = record.Version();
     return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/html/HtmlRender.h"
+#include "controls/html/MarkupImages.h"
 
 #include <string>
 #include <string_view>

@@ -433,8 +433,10 @@ void TAdvMessageForm::PlaceAndOrderControls(TWinControl* defaultCommon) {
     if (FExpandButton)
         SetExpanded(FDialog.Options.Contains(doExpandedDefault));
 
-    SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - Width() / 2,
-              GetSystemMetrics(SM_CYSCREEN) / 2 - Height() / 2, Width(), Height());
+    const RECT screen =
+        MakeRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const POINT at = CentredIn(screen, SIZE{Width(), Height()}, THalving::Apart);
+    SetBounds(at.x, at.y, Width(), Height());
 
     // Tab order follows creation, with the default common button first.
     int order = 1;

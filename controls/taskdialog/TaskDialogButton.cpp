@@ -46,14 +46,13 @@ std::vector<std::string> CaptionLines(const std::string& caption) {
     const std::string text = DecodeLineBreaks(Trim(caption), "\r\n");
     std::vector<std::string> lines;
     std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\r') {
             lines.push_back(Trim(line));
             line.clear();
             ++i;
         } else
             line += text[i];
-    }
     lines.push_back(Trim(line));
     return lines;
 }

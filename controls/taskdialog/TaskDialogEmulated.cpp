@@ -19,9 +19,8 @@ std::optional<int> TEmulatedTaskDialogFace::Show() {
     form.SetColor(clWhite);
     auto* ownerForm = dynamic_cast<TCustomForm*>(Dialog().Owner());
     if (Dialog().DialogPosition == dpOwnerFormCenter && ownerForm) {
-        const RECT o = ownerForm->BoundsRect();
-        form.SetBounds(o.left + (o.right - o.left - form.Width()) / 2,
-                       o.top + (o.bottom - o.top - form.Height()) / 2, form.Width(), form.Height());
+        const POINT at = CentredIn(ownerForm->BoundsRect(), SIZE{form.Width(), form.Height()});
+        form.SetBounds(at.x, at.y, form.Width(), form.Height());
     }
     return form.ShowModal();
 }

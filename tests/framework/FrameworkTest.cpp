@@ -331,6 +331,29 @@ bool LabelShowsUnderline(TLabel& label) {
     return same(*painted, *shown);
 }
 
+TEST(CentringTest, BothHalvingsOnOddAndEvenExtentsAndOversizedBoxes) {
+    const struct {
+        RECT Area;
+        SIZE Box;
+        POINT Difference, Apart;
+    } cases[] = {
+        // An even area and an odd box: halves taken apart sit one pixel further on.
+        {{10, 20, 110, 220}, {31, 50}, {44, 95}, {45, 95}},
+        {{0, 0, 101, 101}, {30, 31}, {35, 35}, {35, 35}},
+        // A box larger than its area starts before it.
+        {{0, 0, 101, 100}, {140, 140}, {-19, -20}, {-20, -20}},
+        {{-50, -40, 50, 60}, {20, 21}, {-10, -1}, {-10, 0}},
+    };
+    for (const auto& c : cases) {
+        const POINT difference = CentredIn(c.Area, c.Box);
+        const POINT apart = CentredIn(c.Area, c.Box, THalving::Apart);
+        EXPECT_EQ(difference.x, c.Difference.x) << c.Box.cx;
+        EXPECT_EQ(difference.y, c.Difference.y) << c.Box.cy;
+        EXPECT_EQ(apart.x, c.Apart.x) << c.Box.cx;
+        EXPECT_EQ(apart.y, c.Apart.y) << c.Box.cy;
+    }
+}
+
 TEST(AccelCharTest, TheLetterAndTheCaptionWithoutItsUnderline) {
     const struct {
         const char* Caption;

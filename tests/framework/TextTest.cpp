@@ -22,9 +22,9 @@ TEST(TextTest, CaseFoldsLettersOfTheCodePageAndNothingElse) {
     for (const TCase& c : cases)
         EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
     EXPECT_EQ(FoldedCase("A-Z"), "a-z");
-    // Letters beyond ASCII fold as the code page says: an umlaut in Western
-    // European code pages.
     if (GetACP() == 1252) {
+        // Letters beyond ASCII fold as the code page says: an umlaut in Western
+        // European code pages.
         EXPECT_TRUE(SameTextChar('\xC4', '\xE4'));
     }
 }
@@ -33,6 +33,7 @@ TEST(TextTest, UpperCaseFollowsTheSameCodePage) {
     EXPECT_EQ(UpperCase("src=\"a-z\" [x]"), "SRC=\"A-Z\" [X]");
     EXPECT_EQ(UpperCase(""), "");
     if (GetACP() == 1252) {
+        // An umlaut of code page 1252, and no capital sharp s.
         EXPECT_EQ(UpperCase("gr\xFC\xDF"), "GR\xDC\xDF") << "an umlaut, and no capital sharp s";
     }
 }

@@ -81,9 +81,8 @@ class CompareTest : public ::testing::Test {
     int Pumps = 0;
     int CancelAtPump = 0; // the pump call (from 1) whose handler presses cancel
     TPump Pump = [this] {
-        if (++Pumps == CancelAtPump) {
+        if (++Pumps == CancelAtPump)
             Cancel = true;
-        }
     };
 };
 
@@ -107,18 +106,16 @@ TEST_F(CompareTest, SkipRulesHoldForFilesInEveryFolderButNeverForFolders) {
     std::vector<std::string> skipped = {
         "a.tmp", "a.wbk",           "a.t",          "a.w",           "a.tm",
         "a.wb",  "Bericht.wbk.tmp", "~WRL0001.doc", "korvandel.EXE", "SETTINGS.PRP"};
-    if (kPathDelim == '/') {
+    if (kPathDelim == '/')
         skipped.push_back("a."); // Windows drops a trailing dot when it makes the file
-    }
     std::vector<std::string> expected;
     for (const std::string folder : {"", "sub/", "~alt/", ".hid/"}) {
         for (const std::string& name : listed) {
             Tree.AddFile("stick/" + folder + name);
             expected.push_back("s:" + folder + name);
         }
-        for (const std::string& name : skipped) {
+        for (const std::string& name : skipped)
             Tree.AddFile("stick/" + folder + name);
-        }
     }
     Compare();
     EXPECT_EQ(Sorted(Found()), Sorted(expected));
@@ -132,11 +129,9 @@ TEST_F(CompareTest, FixedNamesAreWhatThePlatformComparisonSays) {
         bool SameText(std::string_view a, std::string_view b) override {
             const auto fold = [](std::string_view text) {
                 std::string folded;
-                for (char c : text) {
-                    if (c != '-' && c != '\'') {
+                for (char c : text)
+                    if (c != '-' && c != '\'')
                         folded += c == 'I' ? '!' : static_cast<char>(std::tolower(c));
-                    }
-                }
                 return folded;
             };
             return fold(a) == fold(b);
@@ -144,9 +139,8 @@ TEST_F(CompareTest, FixedNamesAreWhatThePlatformComparisonSays) {
     };
     TWordSortFileSystem platform;
     for (const std::string name :
-         {"Korvan-del.exe", "Settings.p'rp", "SETTINGS.PRP", "korvandel.EXE", "Settings.prp.1"}) {
+         {"Korvan-del.exe", "Settings.p'rp", "SETTINGS.PRP", "korvandel.EXE", "Settings.prp.1"})
         Tree.AddFile("stick/" + name);
-    }
     CompareFolders(platform, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
     EXPECT_EQ(Sorted(Found()), Sorted({"s:SETTINGS.PRP", "s:Settings.prp.1"}));
 }
@@ -169,12 +163,10 @@ TEST_F(CompareTest, NewerByExactlyOneHourIsNoChange) {
         Tree.AddFile("stick/" + name, "s", cases[i].Disk + cases[i].StickOffset);
         Tree.AddFile("disk/" + name, "d", cases[i].Disk);
         const std::int64_t offset = cases[i].StickOffset;
-        if (offset > 0 && offset != 3600) {
+        if (offset > 0 && offset != 3600)
             expected.push_back("s:" + name);
-        }
-        if (offset < 0 && offset != -3600) {
+        if (offset < 0 && offset != -3600)
             expected.push_back("d:" + name);
-        }
     }
     Compare();
     EXPECT_EQ(Sorted(Found()), Sorted(expected));
@@ -200,20 +192,17 @@ TEST_F(CompareTest, EntriesHoldFullPathsStickToComputerFirst) {
 }
 
 TEST_F(CompareTest, SubfoldersAreWalkedWhereTheyStand) {
-    for (const char* file : {"a.txt", "b.txt", "d1/x1", "d1/x2", "d1/dd/y1", "d2/z1", "d2/z2"}) {
+    for (const char* file : {"a.txt", "b.txt", "d1/x1", "d1/x2", "d1/dd/y1", "d2/z1", "d2/z2"})
         Tree.AddFile(std::string("stick/") + file);
-    }
     Compare();
     const std::vector<std::string> found = Found();
     ASSERT_EQ(found.size(), 7u);
     // Depth first: the files below any folder follow each other without a gap.
     for (const std::string prefix : {"s:d1/", "s:d1/dd/", "s:d2/"}) {
         std::vector<std::size_t> at;
-        for (std::size_t i = 0; i < found.size(); ++i) {
-            if (found[i].starts_with(prefix)) {
+        for (std::size_t i = 0; i < found.size(); ++i)
+            if (found[i].starts_with(prefix))
                 at.push_back(i);
-            }
-        }
         ASSERT_FALSE(at.empty()) << prefix;
         EXPECT_EQ(at.back() - at.front() + 1, at.size()) << prefix;
     }
@@ -231,9 +220,8 @@ TEST_F(CompareTest, EntriesFollowTheEnumerationOrderDepthFirst) {
             return listed;
         }
     } descending;
-    for (const char* file : {"a.txt", "m/b.txt", "m/k/q.txt", "m/z.txt", "z.txt"}) {
+    for (const char* file : {"a.txt", "m/b.txt", "m/k/q.txt", "m/z.txt", "z.txt"})
         Tree.AddFile(std::string("stick/") + file);
-    }
     Tree.AddFile("disk/d1.txt");
     Tree.AddFile("disk/d2.txt");
     CompareFolders(descending, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
@@ -249,13 +237,11 @@ TEST_F(CompareTest, TargetFolderNamedLikeTheFileCountsWithItsOwnTime) {
         tree.SetTime("disk/name", kBaseTime + folderOffset);
         CompareFolders(Fs, List, Cancel, Pump, tree.Path("stick"), tree.Path("disk"));
         std::vector<std::string> found;
-        for (const auto& entry : List) {
+        for (const auto& entry : List)
             found.push_back(Slashed(entry->SourcePath.substr(tree.Root().size())));
-        }
         std::vector<std::string> expected = {"disk/name/inner.txt"};
-        if (folderOffset < 0) {
+        if (folderOffset < 0)
             expected.insert(expected.begin(), "stick/name");
-        }
         EXPECT_EQ(found, expected) << "folder offset " << folderOffset;
     }
 }
@@ -273,9 +259,8 @@ TEST_F(CompareTest, UnusableStickFolderAddsNothingAndEveryComputerFileIsListed) 
          std::vector<std::string>{"missing", "a-file", tooLong, "missing/" + tooLong}) {
         Compare(stick);
         std::vector<std::string> expected = {"d:a.txt", "d:sub/b.txt"};
-        if (stick == tooLong) {
+        if (stick == tooLong)
             expected.insert(expected.end(), unreachable.begin(), unreachable.end());
-        }
         EXPECT_EQ(Sorted(Found(stick)), Sorted(expected)) << stick.substr(0, 20);
     }
 }
@@ -287,9 +272,8 @@ TEST_F(CompareTest, FolderRootAppendsTheDelimiterOnlyWhenMissing) {
                                                          {"x" + d, "x" + d},
                                                          {"x" + d + d, "x" + d + d},
                                                          {"a" + d + "b", "a" + d + "b" + d}};
-    for (const auto& [text, root] : cases) {
+    for (const auto& [text, root] : cases)
         EXPECT_EQ(FolderRoot(text), root) << text;
-    }
 }
 
 TEST_F(CompareTest, CancelIsReadRightAfterEachFolderPump) {
@@ -419,9 +403,8 @@ TEST_F(CompareTest, ShortNameFindsItsFile) {
               0u);
     const std::string shortName =
         std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
-    if (shortName == "LongFileName.text") {
+    if (shortName == "LongFileName.text")
         GTEST_SKIP() << "this volume makes no short names";
-    }
     Tree.AddFile("stick/" + shortName, "s", kBaseTime);
     Compare();
     EXPECT_EQ(Found(), std::vector<std::string>{"d:LongFileName.text"}) << shortName;
@@ -527,11 +510,9 @@ TEST_F(CompareTest, RunMatchesTheTwoWalksOneAfterTheOtherAtEveryCancel) {
         }
         std::map<std::string, int> Listed;
     } counting;
-    for (const char* side : {"stick/", "disk/"}) {
-        for (const char* file : {"same.txt", "t/same.txt", "t/u/same.txt", "both/x.txt"}) {
+    for (const char* side : {"stick/", "disk/"})
+        for (const char* file : {"same.txt", "t/same.txt", "t/u/same.txt", "both/x.txt"})
             Tree.AddFile(std::string(side) + file);
-        }
-    }
     Tree.AddFile("stick/s-only.txt");
     Tree.AddFile("stick/t/newer.txt", "s", kBaseTime + 2);
     Tree.AddFile("disk/t/newer.txt", "d", kBaseTime);
@@ -575,13 +556,11 @@ TEST_F(CompareTest, RunMatchesTheTwoWalksOneAfterTheOtherAtEveryCancel) {
     ASSERT_GT(whole.size(), 10u);
     counting.Listed.clear();
     EXPECT_EQ(walk(true, 0), whole);
-    for (const auto& [folder, times] : counting.Listed) {
+    for (const auto& [folder, times] : counting.Listed)
         EXPECT_EQ(times, 1) << folder;
-    }
     const int pumps = std::stoi(whole.front().substr(6));
-    for (int cancelAt = 1; cancelAt <= pumps; ++cancelAt) {
+    for (int cancelAt = 1; cancelAt <= pumps; ++cancelAt)
         EXPECT_EQ(walk(true, cancelAt), walk(false, cancelAt)) << "cancel at pump " << cancelAt;
-    }
 }
 
 TEST_F(CompareTest, FolderIdentitiesAreAskedForOnlyBelowLinks) {
@@ -601,9 +580,8 @@ TEST_F(CompareTest, FolderIdentitiesAreAskedForOnlyBelowLinks) {
         for (const std::string& folder : asking.Asked) {
             for (const char* root : {"stick", "disk"}) {
                 const std::string prefix = FolderRoot(Tree.Path(root));
-                if (folder.size() > prefix.size() && folder.starts_with(prefix)) {
+                if (folder.size() > prefix.size() && folder.starts_with(prefix))
                     below.push_back(Slashed(folder.substr(Tree.Root().size())));
-                }
             }
         }
         return Sorted(below);

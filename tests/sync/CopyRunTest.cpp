@@ -45,29 +45,25 @@ class CopyRunTest : public ::testing::Test {
         Statuses.clear();
         return RunCopy(fs, List, PlanCopy(fs, List, Pump), Cancel, Pump,
                        [this](const TCopyStatus& status) {
-                           if (Positions.empty() || Positions.back() != status.Index) {
+                           if (Positions.empty() || Positions.back() != status.Index)
                                Positions.push_back(status.Index);
-                           }
                            Statuses.push_back(status);
-                           if (OnStatus) {
+                           if (OnStatus)
                                OnStatus(status);
-                           }
                        });
     }
 
     std::vector<TFailReason> Reasons() const {
         std::vector<TFailReason> reasons;
-        for (const auto& entry : List) {
+        for (const auto& entry : List)
             reasons.push_back(entry->Reason);
-        }
         return reasons;
     }
 
     std::vector<bool> CopiedFlags() const {
         std::vector<bool> flags;
-        for (const auto& entry : List) {
+        for (const auto& entry : List)
             flags.push_back(entry->Copied);
-        }
         return flags;
     }
 
@@ -84,9 +80,8 @@ class CopyRunTest : public ::testing::Test {
     int Pumps = 0;
     int CancelAtPump = 0;
     TPump Pump = [this] {
-        if (++Pumps == CancelAtPump) {
+        if (++Pumps == CancelAtPump)
             Cancel = true;
-        }
     };
     std::vector<int> Positions; // the entries that status was told of, in order
     std::vector<TCopyStatus> Statuses;
@@ -141,9 +136,8 @@ TEST_F(CopyRunTest, AFolderThatCannotBeMadeGivesItsEntriesTheSystemsReason) {
     Tree.AddFile("stick/sub/g", "g");
     Tree.AddFile("stick/h", "h");
     Tree.AddFolder("disk/locked");
-    if (!Tree.Lock("disk/locked")) {
+    if (!Tree.Lock("disk/locked"))
         GTEST_SKIP() << "no folder can be locked here (chattr +i)";
-    }
     Plan("sub/f", "locked/sub/f");
     Plan("sub/g", "locked/sub/g");
     Plan("h");
@@ -173,9 +167,8 @@ TEST_F(CopyRunTest, OlderTargetIsReplacedWithContentsTimeAndReadOnlyOfTheSource)
 }
 
 TEST_F(CopyRunTest, EveryFailureIsCountedAndTheRunGoesOn) {
-    for (const char* name : {"ok1", "readonly", "folder", "blocked/f", "ok2"}) {
+    for (const char* name : {"ok1", "readonly", "folder", "blocked/f", "ok2"})
         Tree.AddFile(std::string("stick/") + name, "new");
-    }
     Tree.AddFile("disk/readonly", "old");
     Tree.SetReadOnly("disk/readonly", true);
     Tree.AddFile("disk/folder/inside", "old");
@@ -225,6 +218,7 @@ TEST_F(CopyRunTest, PositionIsSetBeforeEachCopy) {
         const int i = status.Index;
         EXPECT_FALSE(Tree.Exists(Numbered("disk/f", i))) << i;
         if (i > 0) {
+            // The file before is copied already.
             EXPECT_TRUE(Tree.Exists(Numbered("disk/f", i - 1))) << i;
         }
     };
@@ -334,9 +328,8 @@ TEST_F(CopyRunTest, CancelInTheMiddleOfAFileStopsThereAndLeavesItsTargetAsItWas)
 struct TFakeVolumes : TForwardingFileSystem {
     TPathState StateOf(const std::string& path) override {
         TPathState state = TForwardingFileSystem::StateOf(path);
-        if (const auto found = Sizes.find(path); found != Sizes.end()) {
+        if (const auto found = Sizes.find(path); found != Sizes.end())
             state.Size = found->second;
-        }
         return state;
     }
     bool VolumeOf(const std::string& folder, TVolume& volume) override {
@@ -350,9 +343,8 @@ struct TFakeVolumes : TForwardingFileSystem {
                                const TPathState& targetNow, const TCopyProgress& progress,
                                TCopiedStates& copied) override {
         Copied.push_back(source);
-        if (OnCopy) {
+        if (OnCopy)
             return OnCopy(source);
-        }
         return TForwardingFileSystem::CopyFileSafely(source, target, targetNow, progress, copied);
     }
     std::map<std::string, std::uint64_t> Sizes;
@@ -447,9 +439,8 @@ TEST_F(CopyRunTest, ADriveThatGoesAwayFailsTheRestOfItsEntriesAtOnce) {
         Plan(Numbered("f", i));
     }
     fs.OnCopy = [&](const std::string&) {
-        if (fs.Copied.size() < 2) {
+        if (fs.Copied.size() < 2)
             return TFailReason::None;
-        }
         fs.GoneRoot = RootPart(List[0]->TargetFile);
         return TFailReason::DriveGone;
     };

@@ -37,7 +37,8 @@ class ExactNamesTest : public ::testing::Test {
     }
 
     TCopyRunResult Copy() {
-        return RunCopy(Fs, List, PlanCopy(Fs, List, Pump), Cancel, Pump, [](const TCopyStatus&) {});
+        return RunCopy(
+            Fs, List, PlanCopy(Fs, List, Pump), Cancel, Pump, [](const TCopyStatus&) {});
     }
 
     // Each entry as "s:rel" or "d:rel" by direction, "!" in place of ":" for an entry
@@ -65,16 +66,13 @@ class ExactNamesTest : public ::testing::Test {
         const TCopyRunResult result = Copy();
         EXPECT_EQ(static_cast<std::size_t>(result.CopiedCount + result.FailedCount), List.size());
         std::vector<std::string> failed;
-        for (const auto& entry : List) {
-            if (!entry->Copied) {
+        for (const auto& entry : List)
+            if (!entry->Copied)
                 failed.push_back(entry->SourceFile);
-            }
-        }
         Compare();
         std::vector<std::string> again;
-        for (const auto& entry : List) {
+        for (const auto& entry : List)
             again.push_back(entry->SourceFile);
-        }
         EXPECT_EQ(Sorted(again), Sorted(failed)) << "planned " << ::testing::PrintToString(planned);
         return result;
     }
@@ -124,9 +122,8 @@ TEST_F(ExactNamesTest, LookAlikesAreSyncedUnderTheirOwnNames) {
 // What the user sees stays ANSI text; a character the code page cannot hold shows
 // as "?", never as the letter it resembles.
 TEST_F(ExactNamesTest, ListTextsShowWhatTheCodePageCannotHoldAsQuestionMarks) {
-    if (GetACP() != 1252) {
+    if (GetACP() != 1252)
         GTEST_SKIP() << "the texts below are those of code page 1252";
-    }
     Tree.AddFile("stick/Ａbc.txt");
     Tree.AddFile("stick/Łódź.txt");
     Tree.AddFile("stick/Отчёт/Ärger.txt");
@@ -159,9 +156,8 @@ TEST_F(ExactNamesTest, TrailingDotsAndBlanksAreNamesOfTheirOwn) {
 }
 
 TEST_F(ExactNamesTest, DeviceNamesAreFilesLikeAnyOther) {
-    for (const char* name : {"CON.txt", "aux.c", "nul", "LPT1.doc"}) {
+    for (const char* name : {"CON.txt", "aux.c", "nul", "LPT1.doc"})
         Tree.AddFile("stick/" + std::string(name), name);
-    }
     EXPECT_EQ(Sync().FailedCount, 0);
     EXPECT_EQ(Tree.Names("disk"), Sorted({"CON.txt", "LPT1.doc", "aux.c", "nul"}));
     EXPECT_EQ(Tree.Read("disk/CON.txt"), "CON.txt");
@@ -189,9 +185,8 @@ TEST_F(ExactNamesTest, NamesOutsideTheCodePageAreCopiedAndNeverTakenForEachOther
 
 TEST_F(ExactNamesTest, PathsLongerThan260CharactersAreSyncedBothWays) {
     std::string deep;
-    while (Tree.Path("stick/" + deep).size() < 320) {
+    while (Tree.Path("stick/" + deep).size() < 320)
         deep += std::string(60, 'd') + "/";
-    }
     Tree.AddFile("stick/" + deep + "far.txt", "far on the stick");
     Tree.AddFile("disk/" + deep + "other.txt", "far on the computer");
     ASSERT_GT(Tree.Path("stick/" + deep + "far.txt").size(), 300u);
@@ -225,9 +220,8 @@ TEST_F(ExactNamesTest, FoldersThatCannotBeListedFailInTheirDirectionInEveryRun) 
     Tree.AddFile("stick/open.txt");
     // A folder of the stick alone, a computer folder listed beside its stick twin,
     // and a folder of the computer alone.
-    for (const char* folder : {"stick/locked/", "disk/both/", "disk/sealed/"}) {
+    for (const char* folder : {"stick/locked/", "disk/both/", "disk/sealed/"})
         locked.Locked.push_back(ExactPath(Tree.Path(folder)));
-    }
     CompareFolders(locked, List, Cancel, Pump, Tree.Path("stick"), Tree.Path("disk"));
     EXPECT_EQ(Found(),
               Sorted({"s!locked/", "s:both/in-both.txt", "s:open.txt", "d!both/", "d!sealed/"}));
@@ -326,9 +320,8 @@ TEST_F(ExactNamesTest, FolderCaseTwinsNeverShareATargetSilently) {
 // or the other way round) takes no copies in its place, so a folder whose name
 // differs from it in case only is no twin of it and is synced as any other.
 TEST_F(ExactNamesTest, TheFolderOfTheOtherSideIsNoCaseTwin) {
-    if (!kFoldsCase) {
+    if (!kFoldsCase)
         GTEST_SKIP() << "names match exactly here";
-    }
     const struct {
         const char* stick;
         const char* disk;
@@ -370,9 +363,8 @@ TEST_F(ExactNamesTest, CopyCutOffByAFailedReadKeepsTheOldTarget) {
                                    : "/sys/kernel/mm/transparent_hugepage/enabled";
     TFileSystem& fs = SystemFileSystem();
     std::vector<TFolderEntry> entries;
-    if (fs.ListFolder(FolderPart(source), entries) != TReadResult::Ok) {
+    if (fs.ListFolder(FolderPart(source), entries) != TReadResult::Ok)
         GTEST_SKIP() << "no such source here: " << source;
-    }
     Tree.AddFile("disk/enabled", "old", kBaseTime);
     const std::string target = Tree.Path("disk/enabled");
     List.push_back(
@@ -398,12 +390,10 @@ TEST_F(ExactNamesTest, OwnLeftoverTemporaryFilesGoWhereACopyWrites) {
     for (const char* folder : {"disk/", "disk/quiet/"}) {
         Tree.AddFile(folder + std::string("~Korvandel-0badf00d.tmp"), "cut off");
         Tree.AddFile(folder + std::string("~Korvandel-12345678.tmp"), "cut off");
-        for (const std::string& name : others) {
+        for (const std::string& name : others)
             Tree.AddFile(folder + name, "not ours");
-        }
-        for (const std::string& name : marked) {
+        for (const std::string& name : marked)
             Tree.SetOwnTempMark(folder + name);
-        }
     }
     // As a copy of a read-only file leaves it.
     Tree.SetReadOnly("disk/~Korvandel-12345678.tmp", true);
@@ -423,9 +413,8 @@ TEST_F(ExactNamesTest, OwnLeftoverTemporaryFilesGoWhereACopyWrites) {
     EXPECT_EQ(Tree.Names("disk/quiet").size(), others.size() + 2);
     // And no other path is ever deleted as a leftover.
     TFileSystem& fs = SystemFileSystem();
-    for (const std::string& name : others) {
+    for (const std::string& name : others)
         EXPECT_FALSE(fs.RemoveOwnTemp(Tree.Path("disk/quiet/" + name))) << name;
-    }
     EXPECT_FALSE(fs.RemoveOwnTemp(Tree.Path("disk/~Korvandel-0badf0ff.tmp")));
     EXPECT_TRUE(Tree.Exists("disk/~Korvandel-0badf0ff.tmp"));
 }

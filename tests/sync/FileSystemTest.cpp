@@ -55,11 +55,9 @@ std::optional<TDosTime> ListedTime(TFileSystem& fs, const std::string& folder,
                                    const std::string& name) {
     std::vector<TFolderEntry> entries;
     fs.ListFolder(folder, entries);
-    for (const TFolderEntry& entry : entries) {
-        if (entry.Name == name) {
+    for (const TFolderEntry& entry : entries)
+        if (entry.Name == name)
             return entry.Time;
-        }
-    }
     return std::nullopt;
 }
 
@@ -147,9 +145,8 @@ TEST_F(FileSystemTest, TimesOutsideTheDosRangeAreClampedToTheNearerEnd) {
         {Utc(2110y / 1 / 1, 12h), last},
         {Utc(2200y / 6 / 1, 12h), last},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
+    for (std::size_t i = 0; i < std::size(cases); ++i)
         Tree.AddFile(Numbered("f", static_cast<int>(i)), "x", cases[i].first);
-    }
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const std::optional<TDosTime> listed =
             ListedTime(Fs, Tree.Root(), Numbered("f", static_cast<int>(i)));
@@ -271,9 +268,8 @@ TEST_F(FileSystemTest, CopyReachesEveryTargetThatThePlainCopyReaches) {
         std::string folder = Numbered("L", static_cast<int>(length));
         while (const std::size_t left = length - 5 - (Tree.Path(folder).size() + 1)) {
             std::size_t part = std::min<std::size_t>(100, left - 1);
-            if (left - 1 - part == 1) {
+            if (left - 1 - part == 1)
                 --part; // one character alone cannot make a folder
-            }
             folder += '/';
             folder.append(part, 'd');
         }
@@ -304,9 +300,8 @@ TEST_F(FileSystemTest, CopyNeverWritesThroughTheShortNameOfAnotherFile) {
     ASSERT_NE(GetShortPathNameA(Tree.Path("disk/Program Files.txt").c_str(), shortPath, MAX_PATH),
               0u);
     const std::string alias = std::string(shortPath).substr(std::string(shortPath).rfind('\\') + 1);
-    if (alias == "Program Files.txt") {
+    if (alias == "Program Files.txt")
         GTEST_SKIP() << "this volume makes no short names";
-    }
     Tree.AddFile("stick/" + alias, "other");
     EXPECT_EQ(Copy(Tree.Path("stick/" + alias), Tree.Path("disk/" + alias)),
               TFailReason::NameOfAnotherFile)
@@ -334,16 +329,14 @@ TEST_F(FileSystemTest, NamesCompareAsThePlatformComparesThem) {
         {"", "", true},
         {"a.txt", "a.tx", false},
     };
-    if (kHasDriveLetters) {
+    if (kHasDriveLetters)
         cases.push_back({"\xE4rger", "\xC4RGER", true}); // a-umlaut in the ANSI code page
-    }
     for (const TCase& c : cases) {
         EXPECT_EQ(Fs.SameText(c.A, c.B), c.Same) << c.A << " / " << c.B;
-        if (kHasDriveLetters) {
+        if (kHasDriveLetters)
             EXPECT_EQ(Fs.NameKey(c.A) == Fs.NameKey(c.B), c.Same) << c.A << " / " << c.B;
-        } else {
+        else
             EXPECT_EQ(Fs.NameKey(c.A), "") << "POSIX names match exactly";
-        }
     }
 }
 
@@ -365,9 +358,8 @@ class ClockChangeTest : public ::testing::Test {
     void SetUp() override {
         TIME_ZONE_INFORMATION zone{};
         const DWORD kind = GetTimeZoneInformation(&zone);
-        if (zone.DaylightDate.wMonth == 0) {
+        if (zone.DaylightDate.wMonth == 0)
             GTEST_SKIP() << "the zone has no clock change";
-        }
         OffsetNow = -60 * (zone.Bias +
                            (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias));
     }
@@ -386,11 +378,10 @@ class ClockChangeTest : public ::testing::Test {
         ASSERT_EQ(local.tm_gmtoff, 7200) << "no zone data for Europe/Berlin";
     }
     void TearDown() override {
-        if (FOldZone) {
+        if (FOldZone)
             setenv("TZ", FOldZone->c_str(), 1);
-        } else {
+        else
             unsetenv("TZ");
-        }
         tzset();
     }
     std::optional<std::string> FOldZone;
@@ -433,9 +424,8 @@ TEST_F(ClockChangeTest, NewerFileStaysNewerAcrossTheChange) {
         CompareFolders(
             Fs, list, cancel, [] {}, Tree.Path(rel + "/stick"), Tree.Path(rel + "/disk"));
         std::vector<std::string> sources;
-        for (const auto& entry : list) {
+        for (const auto& entry : list)
             sources.push_back(entry->SourcePath);
-        }
         EXPECT_EQ(sources, pair.Newer - pair.Older == 3600
                                ? std::vector<std::string>{}
                                : std::vector<std::string>{Tree.Path(rel + "/stick/f")})

@@ -34,19 +34,16 @@ const char* const kSides[] = {"stick", "disk"};
 
 std::vector<std::string> Paths() {
     std::vector<std::string> paths;
-    for (const std::string folder : {"", "sub/", "sub/tief/"}) {
-        for (const std::string name : {"a.txt", "b.doc", "Notiz", "c.txt"}) {
+    for (const std::string folder : {"", "sub/", "sub/tief/"})
+        for (const std::string name : {"a.txt", "b.doc", "Notiz", "c.txt"})
             paths.push_back(folder + name);
-        }
-    }
     return paths;
 }
 
 // Whether rel is path itself or a version of it kept beside after a conflict.
 bool IsNameOf(const std::string& rel, const std::string& path) {
-    if (rel == path) {
+    if (rel == path)
         return true;
-    }
     const std::size_t slash = path.rfind('/') + 1;
     const std::string name = path.substr(slash);
     const std::size_t dot = name.rfind('.');
@@ -73,13 +70,11 @@ class HistoryTest : public ::testing::Test, protected TRecordedRun {
                 const auto there = Before[side].find(path);
                 return there != Before[side].end() && there->second == version.Contents;
             };
-            if (!held("stick") && !held("disk")) {
+            if (!held("stick") && !held("disk"))
                 older.push_back(version);
-            }
         }
-        if (!older.empty() && Random() % 6 == 0) {
+        if (!older.empty() && Random() % 6 == 0)
             return older[Random() % older.size()];
-        }
         TVersion version{std::to_string(Counter), times[Random() % 4]};
         version.Contents.append(1, ' ').append(path).append(Random() % 40, '.');
         History[path].push_back(version);
@@ -95,26 +90,22 @@ class HistoryTest : public ::testing::Test, protected TRecordedRun {
 
     // With KORVANDEL_HISTORY_TRACE set, what the rounds do.
     static void Trace(const std::string& what) {
-        if (std::getenv("KORVANDEL_HISTORY_TRACE")) {
+        if (std::getenv("KORVANDEL_HISTORY_TRACE"))
             std::printf("%s\n", what.c_str());
-        }
     }
 
     void Collect(const std::string& side, const std::string& rel, TSide& files) const {
-        for (const std::string& name : Tree->Names(side + "/" + rel)) {
-            if (SystemFileSystem().IsDirectory(Tree->Path(side + "/" + rel + name))) {
+        for (const std::string& name : Tree->Names(side + "/" + rel))
+            if (SystemFileSystem().IsDirectory(Tree->Path(side + "/" + rel + name)))
                 Collect(side, rel + name + "/", files);
-            } else {
+            else
                 files[rel + name] = Tree->Read(side + "/" + rel + name);
-            }
-        }
     }
 
     std::map<std::string, TSide> Sides() const {
         std::map<std::string, TSide> sides;
-        for (const std::string side : kSides) {
+        for (const std::string side : kSides)
             Collect(side, "", sides[side]);
-        }
         return sides;
     }
 
@@ -129,20 +120,16 @@ class HistoryTest : public ::testing::Test, protected TRecordedRun {
         const std::map<std::string, TSide> sides = Sides();
         for (const auto& [where, version] : Written) {
             const std::string path = where.substr(where.find('/') + 1);
-            if (NewOnBoth.count(path)) {
+            if (NewOnBoth.count(path))
                 continue;
-            }
             bool found = false;
-            for (const auto& [side, files] : sides) {
-                for (const auto& [rel, contents] : files) {
+            for (const auto& [side, files] : sides)
+                for (const auto& [rel, contents] : files)
                     found = found || (contents == version.Contents && IsNameOf(rel, path));
-                }
-            }
             EXPECT_TRUE(found) << when << ": " << where << " lost " << version.Contents;
         }
-        if (HasFailure()) {
+        if (HasFailure())
             Dump(sides);
-        }
     }
 
     // The story of a failed round: the copy list and both trees.
@@ -191,27 +178,22 @@ class HistoryTest : public ::testing::Test, protected TRecordedRun {
         // A name that both sides made since the round before has no record: the
         // newer by the clock wins, as before.
         NewOnBoth.clear();
-        for (const std::string& path : paths) {
+        for (const std::string& path : paths)
             if (Written.count("stick/" + path) && Written.count("disk/" + path) &&
-                !Before["stick"].count(path)) {
+                !Before["stick"].count(path))
                 NewOnBoth.insert(path);
-            }
-        }
         const TCopyRunResult first = Copy();
         ExpectNothingLost("after the copy");
 
         std::set<std::string> failed;
-        for (const auto& entry : List) {
-            if (!entry->Copied) {
+        for (const auto& entry : List)
+            if (!entry->Copied)
                 failed.insert(Slashed(entry->RelPath));
-            }
-        }
         EXPECT_LE(first.FailedCount, 1);
         const std::map<std::string, TSide> sides = Sides();
         for (const auto& [path, by] : edited) {
-            if (by.size() != 1 || meddled.count(path)) {
+            if (by.size() != 1 || meddled.count(path))
                 continue;
-            }
             const std::string side = *by.begin();
             const std::string other = side == "stick" ? "disk" : "stick";
             const auto there = sides.at(other).find(path);
@@ -251,9 +233,8 @@ class HistoryTest : public ::testing::Test, protected TRecordedRun {
 
 TEST_F(HistoryTest, NoEditIsLostOverRoundsOfEditsOnEitherSide) {
     std::vector<unsigned> seeds = {20261211, 7, 4242};
-    if (const char* given = std::getenv("KORVANDEL_HISTORY_SEED")) {
+    if (const char* given = std::getenv("KORVANDEL_HISTORY_SEED"))
         seeds = {static_cast<unsigned>(std::strtoul(given, nullptr, 10))};
-    }
     const int rounds = kHasDriveLetters ? 12 : 40;
     for (const unsigned seed : seeds) {
         std::printf("seed %u (KORVANDEL_HISTORY_SEED repeats it)\n", seed);
@@ -278,9 +259,8 @@ TEST_F(HistoryTest, NoEditIsLostOverRoundsOfEditsOnEitherSide) {
             Trace("round " + std::to_string(round));
             Round();
         }
-        if (HasFailure()) {
+        if (HasFailure())
             return;
-        }
     }
 }
 

@@ -117,9 +117,8 @@ TEST(SyncRecordTest, OneFilePerComputerAndPairOfFoldersThatTheComparisonSkips) {
                                      SyncRecordFileFor(settings, "PC1", "s2", "d1"),
                                      SyncRecordFileFor(settings, "PC1", "s1", "d2"),
                                      SyncRecordFileFor(settings, "PC1", "d1", "s1"),
-                                     SyncRecordFileFor(settings, "PC1s", "1", "d1")}) {
+                                     SyncRecordFileFor(settings, "PC1s", "1", "d1")})
         EXPECT_NE(other, one);
-    }
 }
 
 struct TWriteCountingFileSystem : TForwardingFileSystem {
@@ -226,9 +225,8 @@ TEST(SyncRecordTest, ConflictNamesKeepTheExtensionAndCountOnWhenTaken) {
         {"a.txt", "", 0, "a (Konflikt 2026-03-09 07.05).txt"},
         {"a.txt", "B\xFCro:1", 0, "a (Konflikt 2026-03-09 07.05 B_ro_1).txt"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(ConflictPath(folder + c.Name, time, c.Computer, c.Attempt), folder + c.Kept);
-    }
 }
 
 // Real trees on both sides, compared and copied with the record as the window does.

@@ -47,9 +47,8 @@ class PropertyTest : public ::testing::Test {
         std::string key;
         std::size_t start = 0;
         for (std::size_t slash; (slash = rel.find('/', start)) != std::string::npos;
-             start = slash + 1) {
+             start = slash + 1)
             key += Part(rel.substr(start, slash - start)) + "/";
-        }
         return key + Part(rel.substr(start));
     }
 
@@ -63,11 +62,10 @@ class PropertyTest : public ::testing::Test {
                  TSideState& state) {
         for (const std::string& name : tree.Names(side + "/" + rel)) {
             const std::string path = side + "/" + rel + name;
-            if (Fs.IsDirectory(tree.Path(path))) {
+            if (Fs.IsDirectory(tree.Path(path)))
                 Collect(tree, side, rel + name + "/", state);
-            } else {
+            else
                 state[rel + name] = {tree.Read(path), tree.Time(path)};
-            }
         }
     }
 
@@ -76,34 +74,28 @@ class PropertyTest : public ::testing::Test {
         for (std::size_t end = rel.find('/');; end = rel.find('/', end + 1)) {
             std::string source = root + rel.substr(0, end == std::string::npos ? end : end + 1);
             std::replace(source.begin(), source.end(), '/', kPathDelim);
-            if (failed.count(source)) {
+            if (failed.count(source))
                 return true;
-            }
-            if (end == std::string::npos) {
+            if (end == std::string::npos)
                 return false;
-            }
         }
     }
 
     // The side's file that the other side's rel names, the exact one first.
     const TFileState* Match(const TSideState& side, const std::string& rel) {
-        if (const auto exact = side.find(rel); exact != side.end()) {
+        if (const auto exact = side.find(rel); exact != side.end())
             return &exact->second;
-        }
-        for (const auto& [path, file] : side) {
-            if (Key(path) == Key(rel)) {
+        for (const auto& [path, file] : side)
+            if (Key(path) == Key(rel))
                 return &file;
-            }
-        }
         return nullptr;
     }
 };
 
 TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
     unsigned seed = 20261210;
-    if (const char* given = std::getenv("KORVANDEL_PROPERTY_SEED")) {
+    if (const char* given = std::getenv("KORVANDEL_PROPERTY_SEED"))
         seed = static_cast<unsigned>(std::strtoul(given, nullptr, 10));
-    }
     std::printf("seed %u (KORVANDEL_PROPERTY_SEED repeats a run)\n", seed);
     std::mt19937 random(seed);
     const std::vector<std::string> pool = Folders();
@@ -119,24 +111,21 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
             for (int files = 0; files < 10; ++files) {
                 const std::string& folder = pool[random() % pool.size()];
                 const std::string rel = folder + kNames[random() % kNames.size()];
-                if (initial[side].count(rel)) {
+                if (initial[side].count(rel))
                     continue;
-                }
                 const std::int64_t time = kBaseTime + 2 * static_cast<std::int64_t>(random() % 4);
                 const std::string contents = side + ":" + rel + ":" + std::to_string(time);
                 const std::string path = side + "/" + rel;
                 if (!folder.empty() && folders.insert(folder).second) {
-                    if (keys.insert(Key(folder)).second) {
+                    if (keys.insert(Key(folder)).second)
                         tree.AddFolder(side + "/" + folder.substr(0, folder.size() - 1));
-                    } else {
+                    else
                         tree.AddCaseTwin(side + "/" + folder);
-                    }
                 }
-                if (keys.insert(Key(rel)).second) {
+                if (keys.insert(Key(rel)).second)
                     tree.AddFile(path, contents, time);
-                } else {
+                else
                     tree.AddCaseTwin(path, contents, time);
-                }
                 initial[side][rel] = {contents, time};
             }
         }
@@ -149,15 +138,12 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
             RunCopy(Fs, list, PlanCopy(Fs, list, pump), cancel, pump, [](const TCopyStatus&) {});
         EXPECT_EQ(static_cast<std::size_t>(result.CopiedCount + result.FailedCount), list.size());
         std::set<std::string> failed;
-        for (const auto& entry : list) {
-            if (!entry->Copied) {
+        for (const auto& entry : list)
+            if (!entry->Copied)
                 failed.insert(entry->SourceFile);
-            }
-        }
         std::map<std::string, TSideState> final;
-        for (const std::string side : {"stick", "disk"}) {
+        for (const std::string side : {"stick", "disk"})
             Collect(tree, side, "", final[side]);
-        }
 
         for (const std::string side : {"stick", "disk"}) {
             const std::string other = side == "stick" ? "disk" : "stick";
@@ -170,9 +156,8 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
                     << now->Contents;
                 // Its contents, or newer ones, are on the other side, or it or a folder
                 // above it failed.
-                if (FailedOrBelowFailed(ExactPath(FolderRoot(tree.Path(side))), rel, failed)) {
+                if (FailedOrBelowFailed(ExactPath(FolderRoot(tree.Path(side))), rel, failed))
                     continue;
-                }
                 const TFileState* there = Match(final[other], rel);
                 ASSERT_NE(there, nullptr);
                 EXPECT_GE(there->Time, file.Time) << there->Contents;
@@ -181,9 +166,8 @@ TEST_F(PropertyTest, OneRunLeavesEveryNameNewestOnBothSidesOrFailed) {
 
         CompareFolders(Fs, list, cancel, pump, tree.Path("stick"), tree.Path("disk"));
         std::set<std::string> again;
-        for (const auto& entry : list) {
+        for (const auto& entry : list)
             again.insert(entry->SourceFile);
-        }
         EXPECT_EQ(again, failed);
         if (HasFailure()) {
             // The first round that fails says enough; its trees tell the story.

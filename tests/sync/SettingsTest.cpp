@@ -57,12 +57,10 @@ TEST(SettingsFile, LiesInTheFolderOfTheExecutable) {
         {"Korvandel.exe", "Settings.prp"},
         {"", "Settings.prp"},
     };
-    if (kHasDriveLetters) {
+    if (kHasDriveLetters)
         cases.push_back({"E:Korvandel.exe", "E:Settings.prp"});
-    }
-    for (const auto& [exe, settings] : cases) {
+    for (const auto& [exe, settings] : cases)
         EXPECT_EQ(SettingsFileFor(exe), settings) << exe;
-    }
 }
 
 TEST(ComputerName, IsReadIntoAZeroedBufferOf17) {
@@ -235,9 +233,8 @@ class ProfileReadingTest : public SettingsTest {
     }
     static std::string Escaped(const std::string& text) {
         std::string escaped;
-        for (const char c : text) {
+        for (const char c : text)
             escaped += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
-        }
         return escaped;
     }
 
@@ -259,9 +256,8 @@ TEST_F(ProfileReadingTest, LineBreaksAndKeysWithoutEqualsSign) {
         {"[PC1]\n  Stick  \rDisk=d\rStick=x\r", {"", "d"}},
         {"[PC1]\nStick x=a\nStick=b\n", {"b", ""}},
     };
-    for (const auto& [text, folders] : cases) {
+    for (const auto& [text, folders] : cases)
         ExpectRead(text, folders);
-    }
 }
 
 // Whatever form the key lines have, the key that is read is the key that is
@@ -287,9 +283,8 @@ TEST_F(ProfileReadingTest, WritingReplacesTheLineThatIsRead) {
 
 TEST_F(SettingsTest, LongValueReadsBackAsItsFirst2047Characters) {
     std::string value;
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < 3000; ++i)
         value += static_cast<char>('a' + i % 26);
-    }
     Write({value, "d"});
     EXPECT_EQ(Read(), (TFolderPair{value.substr(0, 2047), "d"}));
     EXPECT_NE(Tree.Read("Settings.prp").find(value), std::string::npos);
@@ -304,9 +299,8 @@ TEST_F(SettingsTest, LineBreakInAValueCannotAddLines) {
 TEST_F(SettingsTest, GarbageAroundTheSectionIsReadPastAndKept) {
     std::mt19937 random(20240601);
     std::string garbage(64 * 1024, '\0');
-    for (char& c : garbage) {
+    for (char& c : garbage)
         c = static_cast<char>(random());
-    }
     Tree.AddFile("Settings.prp", garbage + "\n[PC1]\nStick=s\nDisk=d\n" + garbage);
     EXPECT_EQ(Read(), (TFolderPair{"s", "d"}));
     Write({"s2", "d2"});
@@ -361,9 +355,8 @@ TEST_F(SettingsTest, WritingRemovesOnlyTheLeftoversOfAnEarlierCutOffWrite) {
     Tree.AddFile("~Korvandel-0badf00d.tmp", "[PC1]\r\nSti");
     Tree.SetOwnTempMark("~Korvandel-0badf00d.tmp");
     for (const char* other :
-         {"~Korvandel-0badf00e.tmp", "~Korvandel-0badf00.tmp", "~kv0badf00d.tmp", "Notes.tmp"}) {
+         {"~Korvandel-0badf00e.tmp", "~Korvandel-0badf00.tmp", "~kv0badf00d.tmp", "Notes.tmp"})
         Tree.AddFile(other);
-    }
     Tree.AddFile("~kv0badf00f.tmp");
     Tree.SetOwnTempMark("~kv0badf00f.tmp"); // an earlier naming, never this program's now
     Write({"s", "d"});

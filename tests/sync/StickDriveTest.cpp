@@ -15,9 +15,8 @@ struct TDrivesFileSystem : TForwardingFileSystem {
     bool VolumeSerial(const std::string& path, std::uint32_t& serial) override {
         Asked.push_back(path);
         const auto drive = Drives.find(path);
-        if (drive == Drives.end()) {
+        if (drive == Drives.end())
             return false;
-        }
         serial = drive->second;
         return true;
     }

@@ -74,17 +74,15 @@ void RemoveTree(const std::wstring& folder) {
         do {
             const std::wstring name = data.cFileName;
             const std::wstring path = folder + L"\\" + name;
-            if (name == L"." || name == L"..") {
+            if (name == L"." || name == L"..")
                 continue;
-            }
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
                 DeleteFileW(path.c_str());
-            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            else if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
                 RemoveDirectoryW(path.c_str()); // the link only, never what it points to
-            } else {
+            else
                 RemoveTree(path);
-            }
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
@@ -110,16 +108,14 @@ bool RunUnix(const std::string& command, const std::string& path, bool exists) {
     PROCESS_INFORMATION process{};
     std::wstring wideCommand = Wide(command);
     if (!CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+                        &startup, &process))
         return false;
-    }
     const std::wstring widePath = LongPath(path);
     auto done = [&] {
         return (GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES) == exists;
     };
-    for (int i = 0; i < 1000 && !done(); ++i) {
+    for (int i = 0; i < 1000 && !done(); ++i)
         Sleep(10);
-    }
     return done();
 }
 
@@ -131,9 +127,8 @@ std::string LockMarker(const std::string& path) {
 bool SetWineLock(const std::string& path, bool locked) {
     const std::string unixPath = UnixPathOf(path);
     const std::string unixMarker = UnixPathOf(LockMarker(path));
-    if (unixPath.empty() || unixMarker.empty()) {
+    if (unixPath.empty() || unixMarker.empty())
         return false;
-    }
     // One argument to the shell in the program's double quotes, the paths in its
     // single quotes.
     const std::string command =
@@ -155,15 +150,13 @@ void RemoveWineLink(const std::string& link) {
 }
 
 bool MakeJunction(const std::string& link, const std::string& target) {
-    if (!CreateDirectoryA(link.c_str(), nullptr)) {
+    if (!CreateDirectoryA(link.c_str(), nullptr))
         return false;
-    }
     const HANDLE handle =
         CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (handle == INVALID_HANDLE_VALUE)
         return false;
-    }
     const std::wstring substitute = L"\\??\\" + Wide(target);
     const auto nameBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
     // Mount point reparse data: tag, length, reserved, then substitute and print
@@ -184,9 +177,8 @@ bool MakeJunction(const std::string& link, const std::string& target) {
         DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, data.data(),
                         static_cast<DWORD>(data.size()), nullptr, 0, &returned, nullptr);
     CloseHandle(handle);
-    if (!made) {
+    if (!made)
         RemoveDirectoryA(link.c_str());
-    }
     return made;
 }
 
@@ -243,12 +235,10 @@ TTempTree::TTempTree() {
 
 TTempTree::~TTempTree() {
     if (!UnixPathOf(FRoot).empty()) {
-        for (const std::string& link : FLinks) {
+        for (const std::string& link : FLinks)
             RemoveWineLink(link);
-        }
-        for (const std::string& locked : FLocked) {
+        for (const std::string& locked : FLocked)
             SetWineLock(locked, false);
-        }
     }
     RemoveTree(LongPath(FRoot.substr(0, FRoot.size() - 1)));
 }
@@ -260,32 +250,27 @@ void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
     const std::size_t slash = named.rfind('/');
     const std::string folder(named.substr(0, slash == std::string_view::npos ? 0 : slash + 1));
     const std::string staged = folder + "case-twin-staged";
-    if (isFolder) {
+    if (isFolder)
         AddFolder(staged);
-    } else {
+    else
         AddFile(staged, contents, utcSeconds);
-    }
     const std::string unixFolder = UnixPathOf(Path(folder));
-    if (unixFolder.empty()) {
+    if (unixFolder.empty())
         Fail("naming a case twin outside Wine", Path(rel));
-    }
     const std::string name(named.substr(folder.size()));
     if (!RunUnix("/bin/mv \"" + unixFolder + "/case-twin-staged\" \"" + unixFolder + "/" + name +
                      "\"",
-                 Path(staged), false)) {
+                 Path(staged), false))
         Fail("naming a case twin", Path(rel));
-    }
-    if (!isFolder) {
+    if (!isFolder)
         SetTime(rel, utcSeconds);
-    }
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
     const std::string linkPath = Path(link);
     const std::string targetPath = Path(target);
-    if (!MakeWineLink(linkPath, targetPath) && !MakeJunction(linkPath, targetPath)) {
+    if (!MakeWineLink(linkPath, targetPath) && !MakeJunction(linkPath, targetPath))
         Fail("linking", linkPath);
-    }
     FLinks.push_back(linkPath);
 }
 
@@ -295,9 +280,8 @@ bool TTempTree::Exists(std::string_view rel) const {
 
 std::int64_t TTempTree::Time(std::string_view rel) const {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(LongPath(Path(rel)).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(LongPath(Path(rel)).c_str(), GetFileExInfoStandard, &data))
         Fail("reading time of", Path(rel));
-    }
     const std::uint64_t ticks = static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime)
                                     << 32 |
                                 data.ftLastWriteTime.dwLowDateTime;
@@ -311,19 +295,16 @@ void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     const FILETIME time = FileTimeOf(utcSeconds);
     const bool set = file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time);
-    if (file != INVALID_HANDLE_VALUE) {
+    if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
-    }
-    if (!set) {
+    if (!set)
         Fail("setting time of", path);
-    }
 }
 
 bool TTempTree::Lock(std::string_view rel) {
     const std::string path = Path(rel);
-    if (!SetWineLock(path, true)) {
+    if (!SetWineLock(path, true))
         return false;
-    }
     FLocked.push_back(path);
     return true;
 }
@@ -335,17 +316,14 @@ bool TTempTree::IsReadOnly(std::string_view rel) const {
 
 void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
     if (!SetFileAttributesW(LongPath(Path(rel)).c_str(),
-                            readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL)) {
+                            readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL))
         Fail("setting attributes of", Path(rel));
-    }
 }
 
 void TTempTree::SetOwnTempMark(std::string_view rel) const {
     const std::wstring path = LongPath(Path(rel));
-    if (!SetFileAttributesW(path.c_str(),
-                            GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_HIDDEN)) {
+    if (!SetFileAttributesW(path.c_str(), GetFileAttributesW(path.c_str()) | FILE_ATTRIBUTE_HIDDEN))
         Fail("hiding", Path(rel));
-    }
 }
 
 bool TTempTree::HasOwnTempMark(std::string_view rel) const {
@@ -355,15 +333,13 @@ bool TTempTree::HasOwnTempMark(std::string_view rel) const {
 
 std::vector<std::string> TTempTree::Names(std::string_view folder) const {
     std::string path = Path(folder);
-    if (path.back() == kPathDelim) {
+    if (path.back() == kPathDelim)
         path.pop_back(); // the prefixed form takes no doubled delimiter
-    }
     std::vector<std::string> names;
     WIN32_FIND_DATAW data;
     const HANDLE find = FindFirstFileW((LongPath(path) + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
+    if (find == INVALID_HANDLE_VALUE)
         Fail("listing", path);
-    }
     do {
         names.push_back(Narrow(data.cFileName));
     } while (FindNextFileW(find, &data));
@@ -376,9 +352,8 @@ std::vector<std::string> TTempTree::Names(std::string_view folder) const {
 TMidCopyFault::TMidCopyFault(const std::string& target) {
     FHandle = CreateFileW(LongPath(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                           OPEN_EXISTING, 0, nullptr);
-    if (FHandle == INVALID_HANDLE_VALUE) {
+    if (FHandle == INVALID_HANDLE_VALUE)
         Fail("holding open", target);
-    }
 }
 
 TMidCopyFault::~TMidCopyFault() {
@@ -390,41 +365,36 @@ TMidCopyFault::~TMidCopyFault() {
 TTempTree::TTempTree() {
     const char* temp = std::getenv("TMPDIR");
     std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/kvtest-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
+    if (!mkdtemp(pattern.data()))
         Fail("making temporary folder", pattern);
-    }
     FRoot = pattern + kPathDelim;
 }
 
 TTempTree::~TTempTree() {
-    for (const std::string& locked : FLocked) {
+    for (const std::string& locked : FLocked)
         std::system(("chattr -i '" + locked + "'").c_str());
-    }
     RemoveTree(FRoot);
 }
 
 bool TTempTree::Lock(std::string_view rel) {
     const std::string path = Path(rel);
-    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0) {
+    if (std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) != 0)
         return false;
-    }
     FLocked.push_back(path);
     return true;
 }
 
 void TTempTree::AddCaseTwin(std::string_view rel, std::string_view contents,
                             std::int64_t utcSeconds) const {
-    if (rel.ends_with('/')) {
+    if (rel.ends_with('/'))
         AddFolder(rel.substr(0, rel.size() - 1));
-    } else {
+    else
         AddFile(rel, contents, utcSeconds);
-    }
 }
 
 void TTempTree::AddFolderLink(std::string_view link, std::string_view target) {
-    if (symlink(Path(target).c_str(), Path(link).c_str()) != 0) {
+    if (symlink(Path(target).c_str(), Path(link).c_str()) != 0)
         Fail("linking", Path(link));
-    }
 }
 
 bool TTempTree::Exists(std::string_view rel) const {
@@ -434,17 +404,15 @@ bool TTempTree::Exists(std::string_view rel) const {
 
 std::int64_t TTempTree::Time(std::string_view rel) const {
     struct stat st {};
-    if (stat(Path(rel).c_str(), &st) != 0) {
+    if (stat(Path(rel).c_str(), &st) != 0)
         Fail("reading time of", Path(rel));
-    }
     return st.st_mtime;
 }
 
 void TTempTree::SetTime(std::string_view rel, std::int64_t utcSeconds) const {
     const timespec times[2] = {TimeSpecOf(utcSeconds), TimeSpecOf(utcSeconds)};
-    if (utimensat(AT_FDCWD, Path(rel).c_str(), times, 0) != 0) {
+    if (utimensat(AT_FDCWD, Path(rel).c_str(), times, 0) != 0)
         Fail("setting time of", Path(rel));
-    }
 }
 
 bool TTempTree::IsReadOnly(std::string_view rel) const {
@@ -455,15 +423,13 @@ bool TTempTree::IsReadOnly(std::string_view rel) const {
 void TTempTree::SetReadOnly(std::string_view rel, bool readOnly) const {
     struct stat st {};
     const mode_t mode = stat(Path(rel).c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 0555 : 0444;
-    if (chmod(Path(rel).c_str(), readOnly ? mode : mode | S_IWUSR) != 0) {
+    if (chmod(Path(rel).c_str(), readOnly ? mode : mode | S_IWUSR) != 0)
         Fail("setting mode of", Path(rel));
-    }
 }
 
 void TTempTree::SetOwnTempMark(std::string_view rel) const {
-    if (chmod(Path(rel).c_str(), 0) != 0) {
+    if (chmod(Path(rel).c_str(), 0) != 0)
         Fail("setting mode of", Path(rel));
-    }
 }
 
 bool TTempTree::HasOwnTempMark(std::string_view rel) const {
@@ -473,13 +439,11 @@ bool TTempTree::HasOwnTempMark(std::string_view rel) const {
 
 std::vector<std::string> TTempTree::Names(std::string_view folder) const {
     DIR* dir = opendir(Path(folder).c_str());
-    if (!dir) {
+    if (!dir)
         Fail("listing", Path(folder));
-    }
     std::vector<std::string> names;
-    while (const dirent* item = readdir(dir)) {
+    while (const dirent* item = readdir(dir))
         names.push_back(item->d_name);
-    }
     closedir(dir);
     std::erase_if(names, [](const std::string& name) { return name == "." || name == ".."; });
     std::sort(names.begin(), names.end());
@@ -492,9 +456,8 @@ TMidCopyFault::TMidCopyFault(const std::string&) {
     FOldLimit = limit.rlim_cur;
     signal(SIGXFSZ, SIG_IGN); // a write past the limit then fails with EFBIG
     limit.rlim_cur = 64 * 1024;
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
         Fail("limiting file size", "");
-    }
 }
 
 TMidCopyFault::~TMidCopyFault() {
@@ -516,40 +479,34 @@ std::string TTempTree::Path(std::string_view rel) const {
 void TTempTree::AddFolder(std::string_view rel) const {
     for (std::size_t slash = rel.find('/');; slash = rel.find('/', slash + 1)) {
         const std::string path = Path(rel.substr(0, slash));
-        if (!MakeFolderIfMissing(path)) {
+        if (!MakeFolderIfMissing(path))
             Fail("making folder", path);
-        }
-        if (slash == std::string_view::npos) {
+        if (slash == std::string_view::npos)
             return;
-        }
     }
 }
 
 void TTempTree::AddFile(std::string_view rel, std::string_view contents,
                         std::int64_t utcSeconds) const {
-    if (const std::size_t slash = rel.rfind('/'); slash != std::string_view::npos) {
+    if (const std::size_t slash = rel.rfind('/'); slash != std::string_view::npos)
         AddFolder(rel.substr(0, slash));
-    }
     const std::string path = Path(rel);
     FILE* file = OpenFile(path, true);
     const bool made =
         file && std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    if (!file || std::fclose(file) != 0 || !made) {
+    if (!file || std::fclose(file) != 0 || !made)
         Fail("writing", path);
-    }
     SetTime(rel, utcSeconds);
 }
 
 std::string TTempTree::Read(std::string_view rel) const {
     FILE* file = OpenFile(Path(rel), false);
-    if (!file) {
+    if (!file)
         Fail("opening", Path(rel));
-    }
     std::string contents;
     char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
         contents.append(buffer, got);
-    }
     std::fclose(file);
     return contents;
 }

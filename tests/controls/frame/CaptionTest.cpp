@@ -535,7 +535,8 @@ TEST_F(CaptionTest, ButtonsShowTheirGlyphEnabledOrDisabled) {
 
 // The box of the pixels that differ from the caption face.
 RECT InkBox(const TBitmap& shot, const RECT& area, const TBitmap& empty) {
-    return BoxOf(area, [&](int x, int y) { return PixelAt(shot, x, y) != PixelAt(empty, x, y); });
+    return BoxOf(
+        area, [&](int x, int y) { return PixelAt(shot, x, y) != PixelAt(empty, x, y); });
 }
 
 TEST_F(CaptionTest, TheTextIsCentredLeftOfTheButtons) {

@@ -169,6 +169,7 @@ TEST_F(HtmlListBoxTest, RemeasuringMakesItemsTwoPixelsLower) {
         EXPECT_EQ(List->ItemHeights(0), List->ItemHeights(2) - 2);
         EXPECT_EQ(List->ItemHeights(1), List->ItemHeights(3) - 2);
         if (std::string(c.name) == "resize") {
+            // A one-line item measured again after a resize: a text line less two pixels.
             EXPECT_EQ(List->ItemHeights(0), Gh - 2);
         }
     }

@@ -260,8 +260,8 @@ TEST_F(RenderTest, AWordWiderThanTheLineBreaksAfterAPathDelimiterOrElseAtTheEdge
             if (c.after)
                 lines.insert(lines.begin(), "Datei ");
         }
-        // The rule breaks after delimiters where the parts allow it.
         if (c.wrap && c.word == path) {
+            // The rule breaks after delimiters where the parts allow it.
             for (std::size_t i = c.after ? 1 : 0; i + 1 < lines.size(); ++i)
                 EXPECT_EQ(lines[i].back(), '\\') << lines[i];
         }
@@ -748,6 +748,7 @@ TEST_F(RenderTest, AnchorHitTestsWithAnchorTestOnly) {
         EXPECT_EQ(result.HitAnchorIndex, c.Index);
         EXPECT_EQ(result.AnchorCount, 2);
         if (c.Hit && c.Index == 1) {
+            // The rectangle of the first anchor, where it is the one hit.
             EXPECT_EQ(Str(result.HitAnchorRect), Str(MakeRect(oneStart, top, oneEnd, top + Gh)));
         }
     }

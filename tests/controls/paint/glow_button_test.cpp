@@ -443,6 +443,7 @@ TEST_F(GlowButtonTest, PaintsOnlyItsOwnRectangleOnACanvasWithAnotherOrigin) {
         for (int x = 0; x < 140; ++x) {
             const bool inside = x >= 20 && x < 120 && y >= 30 && y < 63;
             if (!inside) {
+                // Outside the button nothing is drawn.
                 ASSERT_EQ(PixelAt(big, x, y), kOutside) << x << "," << y;
             }
         }

@@ -132,8 +132,8 @@ TEST(GaugeArithmetic, AHugePositionDrawsAsFarPastTheFrameAndStaysAnInt) {
                 // past everything, and is still drawn in full.
                 const auto farPast = picture(500);
                 const auto huge = picture(INT_MAX);
-                // Across, the fill runs over the far frame line.
                 if (orientation == goHorizontal) {
+                    // Across, the fill runs over the far frame line.
                     EXPECT_NE(PixelAt(*huge, huge->Width() - 1, huge->Height() / 2), kBorder);
                 }
                 for (int y = 0; y < huge->Height(); ++y)

@@ -197,6 +197,7 @@ TEST_F(MessageFormTest, CommonButtonsHaveTheirNamesCaptionsAndGlowWithTabStops) 
         EXPECT_GE(buttons[i]->Width(), 60);
         EXPECT_EQ(buttons[i]->Width(), built.Form.CommonButtonWidth(static_cast<TCommonButton>(i)));
         if (i > 0) {
+            // Each to the right of the one before.
             EXPECT_GT(buttons[i]->Left(), buttons[i - 1]->Left()) << "in one row, in table order";
         }
     }
@@ -222,9 +223,11 @@ TEST_F(MessageFormTest, DefaultButtonMinusOneLeavesNoDefaultAndNoTabStops) {
         for (TWinControl* b : all) {
             EXPECT_FALSE(b->TabStop()) << b->Name;
             if (auto* glow = dynamic_cast<TAdvGlowButton*>(b)) {
+                // No glow button is a default button.
                 EXPECT_FALSE(glow->Default) << b->Name;
             }
             if (auto* link = dynamic_cast<TTaskDialogButton*>(b)) {
+                // No link button takes the focus on hover.
                 EXPECT_FALSE(link->FocusOnHover) << b->Name;
             }
         }
