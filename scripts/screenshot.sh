@@ -143,13 +143,7 @@ printf '[%s]\r\nStick=%s\r\nDisk=%s\r\nStickSerial=%s\r\n' \
   "$computer" "$stick_text" "$disk_text" "$serial" >"$drive/Settings.prp"
 
 "$KORVANDEL_WINE" 'E:\Korvandel.exe' &
-for _ in $(seq 1 40); do
-  win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
-  [ -n "$win" ] && break
-  sleep 0.5
-done
-[ -n "${win:-}" ] || { echo "The window did not appear" >&2; exit 1; }
-sleep 2
+win=$(korvandel_wait_window)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 # The window's layout is given at 96 pixels per inch and grows with the screen's.
 px() { echo $((($1 * dpi + 48) / 96)); }
@@ -163,17 +157,7 @@ press_compare() {
 # "Kopieren" sits at (221, 399) on the panel; prints the report's window.
 press_copy() {
   xdotool mousemove $((X + $(px 271))) $((Y + $(px $((27 + 415))))) click 1
-  local shown=
-  for _ in $(seq 1 40); do
-    sleep 0.5
-    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
-      [ "$w" != "$win" ] && shown=$w
-    done
-    [ -n "$shown" ] && break
-  done
-  [ -n "$shown" ] || { echo "The report did not appear" >&2; exit 1; }
-  sleep 2
-  echo "$shown"
+  korvandel_wait_report "$win"
 }
 if [ "$conflict" = 1 ]; then
   press_compare

@@ -62,14 +62,7 @@ start_program() { # drive folder holding Korvandel.exe, stick folder, computer f
   cp "$exe" "$1/Korvandel.exe"
   printf '[%s]\r\nStick=%s\r\nDisk=%s\r\n' "$computer" "$2" "$3" >"$1/Settings.prp"
   "$KORVANDEL_WINE" 'E:\Korvandel.exe' >/dev/null 2>&1 &
-  win=
-  for _ in $(seq 1 40); do
-    win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
-    [ -n "$win" ] && break
-    sleep 0.5
-  done
-  [ -n "$win" ] || { echo "The window did not appear" >&2; exit 1; }
-  sleep 2
+  win=$(korvandel_wait_window)
 }
 shoot() { # window, picture name
   eval "$(xdotool getwindowgeometry --shell "$1")"
@@ -87,16 +80,8 @@ compare() { # picture name
 }
 copy() { # picture name of the report
   keys alt+k
-  local report=
-  for _ in $(seq 1 60); do
-    sleep 0.5
-    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
-      [ "$w" != "$win" ] && report=$w
-    done
-    [ -n "$report" ] && break
-  done
-  [ -n "$report" ] || { echo "The report did not appear" >&2; exit 1; }
-  sleep 2
+  local report
+  report=$(korvandel_wait_report "$win")
   shoot "$report" "$1"
   xdotool windowfocus --sync "$report" 2>/dev/null || true
   xdotool key Return

@@ -49,3 +49,32 @@ korvandel_start_xvfb() {
   [ -s "$1/display" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(tr -d '[:space:]' <"$1/display")"
 }
+
+# Prints the id of Korvandel's main window once it shows (within 20 s), or fails.
+korvandel_wait_window() {
+  local win=
+  for _ in $(seq 1 40); do
+    win=$(xdotool search --name '^Korvandel$' 2>/dev/null | head -n 1 || true)
+    [ -n "$win" ] && break
+    sleep 0.5
+  done
+  [ -n "$win" ] || { echo "The window did not appear" >&2; return 1; }
+  sleep 2
+  echo "$win"
+}
+
+# Prints the id of the report that a run shows beside the main window given
+# (within 30 s), or fails.
+korvandel_wait_report() { # main window
+  local shown=
+  for _ in $(seq 1 60); do
+    sleep 0.5
+    for w in $(xdotool search --name '^Korvandel$' 2>/dev/null || true); do
+      [ "$w" != "$1" ] && shown=$w
+    done
+    [ -n "$shown" ] && break
+  done
+  [ -n "$shown" ] || { echo "The report did not appear" >&2; return 1; }
+  sleep 2
+  echo "$shown"
+}
