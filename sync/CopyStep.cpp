@@ -1,5 +1,6 @@
 #include "sync/CopyStep.h"
 
+#include "sync/NumberText.h"
 #include "sync/Paths.h"
 
 #include <cstdlib>
@@ -34,10 +35,6 @@ std::string NamePiece(std::string_view computerName) {
     return piece;
 }
 
-std::string TwoDigits(unsigned value) {
-    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-}
-
 // Keeps the target's version under a free conflict name; false when it cannot.
 bool KeepTarget(TFileSystem& fs, const std::string& target, TDosTime time,
                 std::string_view computerName) {
@@ -65,10 +62,10 @@ std::string ConflictPath(std::string_view path, TDosTime time, std::string_view 
     const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
     std::string out = FolderPart(path);
     out.append(stem).append(" (Konflikt ").append(std::to_string(1980 + (time.Date >> 9)));
-    out.append("-").append(TwoDigits((time.Date >> 5) & 15));
-    out.append("-").append(TwoDigits(time.Date & 31));
-    out.append(" ").append(TwoDigits(time.Time >> 11));
-    out.append(".").append(TwoDigits((time.Time >> 5) & 63));
+    out.append("-").append(DecimalText((time.Date >> 5) & 15, 2));
+    out.append("-").append(DecimalText(time.Date & 31, 2));
+    out.append(" ").append(DecimalText(time.Time >> 11, 2));
+    out.append(".").append(DecimalText((time.Time >> 5) & 63, 2));
     if (!computerName.empty())
         out += ' ' + NamePiece(computerName);
     out += ')';
